@@ -1,0 +1,21 @@
+#pragma once
+
+#include "driver/report.h"
+
+#include <string_view>
+
+namespace driver {
+
+// How the rule line should be written for whatever standard output is now:
+// UTF-8 for a terminal whose character type locale is UTF-8, raw bytes
+// otherwise (files and pipes get exactly the bytes, whatever the locale).
+RuleStyle rule_style_for_standard_output();
+
+void write_output(std::string_view text);
+
+// Pushes everything written so far out of the buffer. False if any of the
+// report could not be written, now or earlier; the message for that case has
+// then been written to standard error.
+bool flush_output();
+
+} // namespace driver

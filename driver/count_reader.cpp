@@ -1,0 +1,81 @@
+#include "driver/count_reader.h"
+
+#include <limits>
+
+namespace driver {
+namespace {
+
+// The C locale's white space, fixed so that the user's locale cannot change
+// which bytes separate counts.
+bool is_white_space(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool is_digit(int c) { return c >= '0' && c <= '9'; }
+
+int skip_white_space(std::FILE *input) {
+  int c = std::getc(input);
+  while (is_white_space(c)) {
+    c = std::getc(input);
+  }
+  return c;
+}
+
+void put_back(int c, std::FILE *input) {
+  if (c != EOF) {
+    std::ungetc(c, input);
+  }
+}
+
+constexpr std::uint64_t largest_magnitude = std::uint64_t{1} << 31; // of the most negative count
+
+} // namespace
+
+CountReading read_count(std::FILE *input) {
+  int c = skip_white_space(input);
+  if (c == EOF) {
+    return {0, CountProblem::end_of_input};
+  }
+  const bool negative = c == '-';
+  if (c == '-' || c == '+') {
+    c = std::getc(input);
+  }
+  if (!is_digit(c)) {
+    put_back(c, input);
+    return {0, CountProblem::not_an_integer};
+  }
+  // Every digit is consumed even once the value is known to be too large;
+  // the magnitude stops growing there so that it cannot overflow.
+  std::uint64_t magnitude = 0;
+  for (; is_digit(c); c = std::getc(input)) {
+    if (magnitude <= largest_magnitude) {
+      magnitude = magnitude * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+  }
+  put_back(c, input);
+  const std::uint64_t limit = negative ? largest_magnitude : largest_magnitude - 1;
+  if (magnitude > limit) {
+    return {0, CountProblem::out_of_range};
+  }
+  const auto signed_magnitude = static_cast<std::int64_t>(magnitude);
+  return {static_cast<std::int32_t>(negative ? -signed_magnitude : signed_magnitude), CountProblem::none};
+}
+
+std::string count_problem_message(std::string_view count_name, CountProblem problem) {
+  const std::string name(count_name);
+  switch (problem) {
+  case CountProblem::not_an_integer:
+    return "megawhets: the " + name + " is not a decimal integer; expected digits with an optional sign\n";
+  case CountProblem::end_of_input:
+    return "megawhets: input ended before the " + name + " was given; expected a decimal integer\n";
+  case CountProblem::out_of_range:
+    return "megawhets: the " + name + " is out of range; expected an integer from " +
+           std::to_string(std::numeric_limits<std::int32_t>::min()) + " to " +
+           std::to_string(std::numeric_limits<std::int32_t>::max()) + "\n";
+  case CountProblem::none:
+    break;
+  }
+  return {};
+}
+
+} // namespace driver

@@ -1,0 +1,77 @@
+#include "driver/report.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace driver {
+namespace {
+
+constexpr double megawhets_per_rate_unit = 0.0009765625; // 1/1024
+constexpr int rule_length = 51;
+
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+std::string
+formatted(const char *format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  std::va_list measuring;
+  va_copy(measuring, args);
+  const int length = std::vsnprintf(nullptr, 0, format, measuring);
+  va_end(measuring);
+  std::string text(length > 0 ? static_cast<std::size_t>(length) : 0U, '\0');
+  if (length > 0) {
+    std::vsnprintf(text.data(), text.size() + 1, format, args);
+  }
+  va_end(args);
+  return text;
+}
+
+} // namespace
+
+double work_units(std::int32_t inner, std::int32_t outer) {
+  return static_cast<double>(static_cast<std::uint32_t>(inner) * static_cast<std::uint32_t>(outer));
+}
+
+double pass_rate(double units, double elapsed) { return units * 100.0 / elapsed; }
+
+std::string pass_header(int pass, std::int32_t outer, std::int32_t inner) {
+  return formatted("\n\n Pass #%3d: %5d outer loop(s),%5d inner loop(s)", pass, outer, inner);
+}
+
+std::string rule_line(RuleStyle style) {
+  const std::string stroke = style == RuleStyle::utf8 ? "\u2550" : "\xCD";
+  std::string line = "\n";
+  for (int i = 0; i < rule_length; ++i) {
+    line += stroke;
+  }
+  return line;
+}
+
+std::string pass_results(const PassFigures &figures) {
+  return formatted("\nElapsed time =%8.2lf seconds\nWhetstones   =%8.2lf double-precision megaWhets/second",
+                   figures.elapsed, figures.rate * megawhets_per_rate_unit);
+}
+
+std::string comparison_block(const PassFigures &first, const PassFigures &second) {
+  const double time_error = second.elapsed - 2.0 * first.elapsed;
+  const double rate_error = (first.rate - second.rate) * megawhets_per_rate_unit;
+  const double percent_error = (first.rate - second.rate) / second.rate * 100.0;
+  return formatted(
+      "\n\n Time error  =%8.2lf seconds\n Whet error  =%8.2lf megawhets/sec\n %%    error  =%8.2lf "
+      "%% whet error\n\n\a",
+      time_error, rate_error, percent_error);
+}
+
+// A total that is not a number compares false and so gives no advice.
+bool advice_needed(double total_seconds) { return total_seconds < 10.0; }
+
+std::string advice(double total_seconds) {
+  if (!advice_needed(total_seconds)) {
+    return {};
+  }
+  return formatted("\nTIME(%1.0lf) is less than 10 seconds -- suggest larger inner loop", total_seconds);
+}
+
+} // namespace driver

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The report's text, formatted apart from any pass so that every byte of it
+// can be checked without timing anything.
+namespace driver {
+
+// The rule under each pass header: 0xCD bytes, which code page 437 consoles
+// show as a double line, or the same line as UTF-8 for terminals that use it.
+enum class RuleStyle { code_page_437, utf8 };
+
+struct PassFigures {
+  double elapsed; // seconds
+  double rate;    // work units * 100 per second
+};
+
+// Inner count times outer count, formed in 32 bits and read as unsigned.
+double work_units(std::int32_t inner, std::int32_t outer);
+double pass_rate(double units, double elapsed);
+
+std::string pass_header(int pass, std::int32_t outer, std::int32_t inner);
+std::string rule_line(RuleStyle style);
+std::string pass_results(const PassFigures &figures);
+std::string comparison_block(const PassFigures &first, const PassFigures &second);
+bool advice_needed(double total_seconds);
+// Empty when no advice is needed.
+std::string advice(double total_seconds);
+
+} // namespace driver
