@@ -15,6 +15,18 @@
 #define MEGAWHETS_GNU_ASM 1
 #endif
 
+// A procedure whose every call must be a real call and return: never
+// inlined, cloned, or replaced by what the compiler can infer of its effects.
+#if defined(__clang__)
+#define MEGAWHETS_REAL_CALL __attribute__((noinline))
+#elif defined(__GNUC__)
+#define MEGAWHETS_REAL_CALL __attribute__((noinline, noipa))
+#elif defined(_MSC_VER)
+#define MEGAWHETS_REAL_CALL __declspec(noinline)
+#else
+#define MEGAWHETS_REAL_CALL
+#endif
+
 namespace workload {
 
 // The value in `v` is consumed and replaced by something the compiler cannot

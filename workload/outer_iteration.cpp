@@ -2,6 +2,7 @@
 
 #include "workload/barriers.h"
 #include "workload/blocks.h"
+#include "workload/procedure_blocks.h"
 #include "workload/variables.h"
 
 namespace workload {
@@ -41,9 +42,12 @@ void run_outer_iteration(std::int32_t n) {
   const BlockCounts counts = block_counts(n);
   run_block_1(counts.block_1);
   run_block_2(counts.block_2);
+  run_block_3(counts.block_3);
   run_block_4(counts.block_4);
   run_block_5(counts.block_5);
   run_block_6(counts.block_6);
+  run_block_7(counts.block_7);
+  run_block_8(counts.block_8);
   run_block_9(counts.block_9);
   run_block_10(counts.block_10);
 }
