@@ -1,0 +1,149 @@
+#include "program_runner.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace program_runner {
+namespace {
+
+constexpr int timeout_ms = 20000;
+
+[[noreturn]] void exec_program(const Environment &environment) {
+  for (const std::string &name : environment.unset) {
+    unsetenv(name.c_str());
+  }
+  for (const std::string &assignment : environment.set) {
+    const auto equals = assignment.find('=');
+    setenv(assignment.substr(0, equals).c_str(), assignment.substr(equals + 1).c_str(), 1);
+  }
+  execl(MEGAWHETS_PATH, MEGAWHETS_PATH, static_cast<char *>(nullptr));
+  _exit(127);
+}
+
+int wait_for_exit(pid_t child) {
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void write_all(int fd, const std::string &bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      throw std::runtime_error("cannot write to the program");
+    }
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+// Reads what is available on `fd` into `into`; false at end of file (or, for
+// a pseudo-terminal, when the other side has closed it).
+bool read_some(int fd, std::string &into) {
+  char buffer[4096];
+  const ssize_t n = read(fd, buffer, sizeof buffer);
+  if (n > 0) {
+    into.append(buffer, static_cast<std::size_t>(n));
+    return true;
+  }
+  return n < 0 && errno == EINTR;
+}
+
+void read_until_closed(int out_fd, std::string &out, int err_fd, std::string &err) {
+  pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+  std::string *sinks[2] = {&out, &err};
+  int open_count = err_fd >= 0 ? 2 : 1;
+  while (open_count > 0) {
+    if (poll(fds, 2, timeout_ms) <= 0) {
+      throw std::runtime_error("the program produced no output in time");
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd >= 0 && fds[i].revents != 0 && !read_some(fds[i].fd, *sinks[i])) {
+        fds[i].fd = -1;
+        --open_count;
+      }
+    }
+  }
+}
+
+Outcome run(const std::string &input, const Environment &environment, const std::string *output_path) {
+  int in[2], out[2], err[2];
+  if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
+    throw std::runtime_error("cannot make pipes");
+  }
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(in[0], STDIN_FILENO);
+    if (output_path != nullptr) {
+      const int file = open(output_path->c_str(), O_WRONLY);
+      dup2(file, STDOUT_FILENO);
+    } else {
+      dup2(out[1], STDOUT_FILENO);
+    }
+    dup2(err[1], STDERR_FILENO);
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+      close(fd);
+    }
+    exec_program(environment);
+  }
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  write_all(in[1], input);
+  close(in[1]);
+  Outcome outcome;
+  read_until_closed(out[0], outcome.out, err[0], outcome.err);
+  close(out[0]);
+  close(err[0]);
+  outcome.exit_status = wait_for_exit(child);
+  return outcome;
+}
+
+} // namespace
+
+Outcome run_through_pipes(const std::string &input, const Environment &environment) {
+  return run(input, environment, nullptr);
+}
+
+Outcome run_with_output_to(const std::string &path, const std::string &input) {
+  return run(input, {}, &path);
+}
+
+TerminalOutcome run_on_terminal(const std::string &first_prompt, const std::string &input,
+                                const Environment &environment) {
+  int terminal = -1;
+  const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (child < 0) {
+    throw std::runtime_error("cannot open a pseudo-terminal");
+  }
+  if (child == 0) {
+    exec_program(environment);
+  }
+  TerminalOutcome outcome;
+  pollfd fd{terminal, POLLIN, 0};
+  while (outcome.before_input.find(first_prompt) == std::string::npos) {
+    if (poll(&fd, 1, timeout_ms) <= 0 || !read_some(terminal, outcome.before_input)) {
+      break;
+    }
+  }
+  outcome.all = outcome.before_input;
+  write_all(terminal, input);
+  while (poll(&fd, 1, timeout_ms) > 0 && read_some(terminal, outcome.all)) {
+  }
+  close(terminal);
+  outcome.exit_status = wait_for_exit(child);
+  return outcome;
+}
+
+} // namespace program_runner
