@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -23,16 +23,46 @@ std::string utf8_rule() {
   return rule;
 }
 
-// Replaces every printed figure with '#', after checking that it fills at
-// least its eight-character field.
-std::string mask_figures(const std::string &report) {
-  static const std::regex figure("=( *-?[0-9]+\\.[0-9]{2}| *-?inf| *-?nan)");
-  for (auto it = std::sregex_iterator(report.begin(), report.end(), figure); it != std::sregex_iterator();
-       ++it) {
-    EXPECT_GE((*it)[1].length(), 8) << "figure narrower than its field: " << it->str();
+bool is_figure(const std::string &token) {
+  const std::string unsigned_part = !token.empty() && token[0] == '-' ? token.substr(1) : token;
+  if (unsigned_part == "inf" || unsigned_part == "nan") {
+    return true;
   }
-  const std::string masked = std::regex_replace(report, figure, "=#");
-  return std::regex_replace(masked, std::regex("TIME\\([0-9]+\\)"), "TIME(#)");
+  const auto point = unsigned_part.find('.');
+  return point != std::string::npos && point > 0 && unsigned_part.size() - point == 3 &&
+         unsigned_part.find_first_not_of("0123456789.") == std::string::npos;
+}
+
+// Replaces every printed figure (after "=", and the advice's whole seconds)
+// with '#', after checking that each fills at least its eight-character field.
+std::string mask_figures(const std::string &report) {
+  std::string masked;
+  std::size_t i = 0;
+  while (i < report.size()) {
+    masked += report[i];
+    if (report[i] != '=' && report.compare(i + 1 - std::min<std::size_t>(i + 1, 5), 5, "TIME(") != 0) {
+      ++i;
+      continue;
+    }
+    const std::size_t start = i + 1;
+    const std::size_t token_start = std::min(report.find_first_not_of(' ', start), report.size());
+    const std::size_t end =
+        std::min(report.find_first_not_of("-0123456789.infa", token_start), report.size());
+    const std::string field = report.substr(start, end - start);
+    const std::string token = report.substr(token_start, end - token_start);
+    const bool whole_seconds =
+        report[i] == '(' && !token.empty() && token.find_first_not_of("0123456789") == std::string::npos;
+    if (whole_seconds || is_figure(token)) {
+      if (!whole_seconds) {
+        EXPECT_GE(field.size(), 8U) << "figure narrower than its field: " << field;
+      }
+      masked += '#';
+      i = end;
+    } else {
+      ++i;
+    }
+  }
+  return masked;
 }
 
 std::string expected_pass(int pass, const char *counts) {
@@ -138,7 +168,7 @@ TEST_P(OnTerminal, PromptsBeforeReadingAndDrawsTheRuleForTheLocale) {
   EXPECT_NE(run.all.find("\r\n" + rule + "\r\nElapsed time ="), std::string::npos);
   EXPECT_NE(run.all.find(outer_prompt), std::string::npos);
   // Numbers keep their decimal point whatever the locale.
-  EXPECT_TRUE(std::regex_search(run.all, std::regex("Elapsed time = *[0-9]+\\.[0-9]{2} seconds")));
+  EXPECT_NE(mask_figures(run.all).find("Elapsed time =# seconds"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, OnTerminal,
