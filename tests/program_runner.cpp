@@ -15,6 +15,14 @@ namespace {
 
 constexpr int timeout_ms = 20000;
 
+// A cross-built program runs under the emulator that runs these tests, found
+// on PATH as ctest finds it.
+#ifdef MEGAWHETS_EMULATOR
+constexpr const char *command[] = {MEGAWHETS_EMULATOR, MEGAWHETS_PATH, nullptr};
+#else
+constexpr const char *command[] = {MEGAWHETS_PATH, nullptr};
+#endif
+
 [[noreturn]] void exec_program(const Environment &environment) {
   for (const std::string &name : environment.unset) {
     unsetenv(name.c_str());
@@ -23,7 +31,9 @@ constexpr int timeout_ms = 20000;
     const auto equals = assignment.find('=');
     setenv(assignment.substr(0, equals).c_str(), assignment.substr(equals + 1).c_str(), 1);
   }
-  execl(MEGAWHETS_PATH, MEGAWHETS_PATH, static_cast<char *>(nullptr));
+  // exec takes its arguments as non-const only for compatibility; it does not
+  // change them.
+  execvp(command[0], const_cast<char *const *>(command));
   _exit(127);
 }
 
