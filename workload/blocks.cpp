@@ -81,7 +81,11 @@ void run_block_9(std::uint32_t iterations) {
     opaque(k);
     j = j - k;
     opaque(j);
-    k = k - j - j;
+    // Two subtractions, not one subtraction of a doubled j: AArch64 would
+    // otherwise do k - 2j in a single shifted-operand instruction.
+    k = k - j;
+    opaque(k);
+    k = k - j;
     opaque(k);
   }
   J = static_cast<std::int32_t>(j);
