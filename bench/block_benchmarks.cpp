@@ -54,6 +54,16 @@ void time_block_3(benchmark::State &state) {
   report_time_per_iteration(state, kIterationsPerCall);
 }
 
+// A whole outer iteration with inner count 1, as a pass runs it: the sum of
+// the blocks at their own counts, the procedures' calls included.
+void time_outer_iteration_with_inner_count_1(benchmark::State &state) {
+  set_up_workload();
+  for (auto _ : state) {
+    workload::run_outer_iteration(1);
+  }
+  report_time_per_iteration(state, 1);
+}
+
 void register_block(int block, void (*time)(benchmark::State &)) {
   benchmark::RegisterBenchmark(block_benchmark_name(block).c_str(), time);
 }
@@ -73,6 +83,7 @@ void register_block_benchmarks() {
   register_block(8, time_block<workload::run_block_8>);
   register_block(9, time_block<workload::run_block_9>);
   register_block(10, time_block_with_result<workload::run_block_10>);
+  benchmark::RegisterBenchmark("outer_iteration_n1", time_outer_iteration_with_inner_count_1);
 }
 
 } // namespace bench
