@@ -30,7 +30,7 @@ double BlockCosts::first_c_instructions() const {
 double BlockCosts::second_c_instructions() const { return difference(at_2c.instructions, at_c.instructions); }
 
 CostsPerIteration BlockCosts::per_iteration() const {
-  return {.instructions = difference(at_2c.instructions, at_c.instructions) / c,
+  return {.instructions = second_c_instructions() / c,
           .loads = difference(at_2c.loads, at_c.loads) / c,
           .stores = difference(at_2c.stores, at_c.stores) / c};
 }
