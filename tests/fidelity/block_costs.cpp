@@ -30,9 +30,13 @@ double BlockCosts::first_c_instructions() const {
 double BlockCosts::second_c_instructions() const { return difference(at_2c.instructions, at_c.instructions); }
 
 CostsPerIteration BlockCosts::per_iteration() const {
-  return {.instructions = second_c_instructions() / c,
-          .loads = difference(at_2c.loads, at_c.loads) / c,
-          .stores = difference(at_2c.stores, at_c.stores) / c};
+  const auto each = [this](std::uint64_t Costs::*count) { return difference(at_2c.*count, at_c.*count) / c; };
+  return {.instructions = each(&Costs::instructions),
+          .loads = each(&Costs::loads),
+          .stores = each(&Costs::stores),
+          .operations = each(&Costs::additions) + each(&Costs::multiplications) + each(&Costs::divisions),
+          .divisions = each(&Costs::divisions),
+          .fused = each(&Costs::fused)};
 }
 
 std::optional<BlockCosts> block_costs(const CostsByIterations &measured) {

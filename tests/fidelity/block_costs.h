@@ -20,11 +20,15 @@ struct CostsPerIteration {
   double instructions = 0;
   double loads = 0;
   double stores = 0;
+  // Double additions, subtractions, multiplications and divisions.
+  double operations = 0;
+  double divisions = 0;
+  double fused = 0;
 };
 
 // A block measured at 0, c and 2c iterations. The run at 0 holds only what
 // does not depend on the iterations: the call of the block, its set-up and
-// the probe's own requests to callgrind.
+// the probe's own requests to callgrind and its markers.
 struct BlockCosts {
   std::uint32_t c = 0;
   Costs at_zero;

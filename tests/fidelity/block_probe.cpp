@@ -1,76 +1,77 @@
-// Runs each block of the workload under callgrind at 0, c and 2c iterations,
-// and has callgrind write the instructions executed by each run as a dump of
-// its own (see dump_names.h). The fidelity checker reads those dumps; outside
-// callgrind this program measures nothing.
+// Runs each block of the workload at 0, c and 2c iterations (see
+// probe_schedule.h), for the fidelity checker to count what each run
+// executes. It is counted in two ways:
+//  - under callgrind, which this program asks to write each run's costs as a
+//    dump of its own, named after the run (see dump_names.h); and
+//  - under qemu, whose log shows every block of guest code executed. There
+//    each run lies between a call of run_begins and a call of run_ends, which
+//    the checker finds by their addresses in the symbol table.
+// On its own the program measures nothing.
 
 #include "dump_names.h"
+#include "probe_schedule.h"
 
+#include "workload/barriers.h"
 #include "workload/blocks.h"
 #include "workload/outer_iteration.h"
 #include "workload/procedure_blocks.h"
 
+#if defined(MEGAWHETS_PROBE_CALLGRIND)
 #include <valgrind/callgrind.h>
-#include <valgrind/valgrind.h>
+#else
+#define CALLGRIND_ZERO_STATS
+#define CALLGRIND_DUMP_STATS_AT(name) static_cast<void>(name)
+#endif
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
+
+// The markers' names are not mangled, so the checker can look them up.
+extern "C" {
+MEGAWHETS_REAL_CALL void megawhets_probe_run_begins() { workload::observe_all_memory(); }
+MEGAWHETS_REAL_CALL void megawhets_probe_run_ends() { workload::observe_all_memory(); }
+}
 
 namespace {
 
 using BlockFunction = void (*)(std::uint32_t);
 
-struct Block {
-  int number;
-  BlockFunction run;
-};
-
 // The outer iteration discards what blocks 7 and 10 return; so does the probe.
 void run_block_7(std::uint32_t iterations) { workload::run_block_7(iterations); }
 void run_block_10(std::uint32_t iterations) { workload::run_block_10(iterations); }
 
-constexpr Block blocks[] = {
-    {1, workload::run_block_1}, {2, workload::run_block_2}, {3, workload::run_block_3},
-    {4, workload::run_block_4}, {5, workload::run_block_5}, {6, workload::run_block_6},
-    {7, run_block_7},           {8, workload::run_block_8}, {9, workload::run_block_9},
-    {10, run_block_10},
+// In the order of their numbers, as the schedule has them.
+constexpr BlockFunction blocks[] = {
+    workload::run_block_1, workload::run_block_2, workload::run_block_3, workload::run_block_4,
+    workload::run_block_5, workload::run_block_6, run_block_7,           workload::run_block_8,
+    workload::run_block_9, run_block_10,
 };
+static_assert(std::size(blocks) == fidelity::probed_blocks);
 
-// Block 10 starts every run from the same x and drives it towards 1, where
-// the logarithm and exponential take cheaper paths after a few thousand
-// iterations; 2c stays well below that so each of its iterations costs the
-// same.
-constexpr std::uint32_t c = 1000;
-constexpr std::uint32_t probed_iterations[] = {0, c, 2 * c};
-
-void measure(const Block &block, std::uint32_t iterations) {
-  const std::string name = fidelity::dump_name({.block = block.number, .iterations = iterations});
+void measure(fidelity::ProbeRun run) {
+  const std::string name = fidelity::dump_name(run);
   CALLGRIND_ZERO_STATS;
-  block.run(iterations);
+  megawhets_probe_run_begins();
+  blocks[run.block - 1](run.iterations);
+  megawhets_probe_run_ends();
   CALLGRIND_DUMP_STATS_AT(name.c_str());
-}
-
-void measure_each_count(const Block &block) {
-  // The first call of a library function (log, exp) goes through the dynamic
-  // linker; a warm-up run keeps that one-off cost out of the measurements.
-  block.run(1);
-  for (const std::uint32_t iterations : probed_iterations) {
-    measure(block, iterations);
-  }
 }
 
 } // namespace
 
 int main() {
-  if (!RUNNING_ON_VALGRIND) {
-    std::fputs("megawhets_block_probe measures only under valgrind --tool=callgrind\n", stderr);
-    return 1;
-  }
   // The blocks read T, T1 and T2, which an outer iteration sets; with an inner
   // count of 0 it makes no block iterations.
   workload::run_outer_iteration(0);
-  for (const Block &block : blocks) {
-    measure_each_count(block);
+  for (std::size_t index = 0; index < fidelity::probe_runs; ++index) {
+    const fidelity::ProbeRun run = fidelity::probe_run(index);
+    if (run.iterations == 0) {
+      // The first call of a library function (log, exp) can take a path it
+      // never takes again; a warm-up run keeps that one-off cost out of the
+      // measurements.
+      blocks[run.block - 1](1);
+    }
+    measure(run);
   }
   return 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "probe_schedule.h"
+
 #include <charconv>
 #include <cstdint>
 #include <optional>
@@ -9,11 +11,6 @@
 // The probe names each callgrind dump after the block it ran and how many
 // iterations it made; the checker reads the two back from the name.
 namespace fidelity {
-
-struct ProbeRun {
-  int block = 0;
-  std::uint32_t iterations = 0;
-};
 
 inline std::string dump_name(ProbeRun run) {
   return "block_" + std::to_string(run.block) + "_iterations_" + std::to_string(run.iterations);

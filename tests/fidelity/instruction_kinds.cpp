@@ -1,0 +1,248 @@
+#include "instruction_kinds.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+
+namespace fidelity {
+
+Architecture this_architecture() {
+#if defined(__x86_64__)
+  return Architecture::x86_64;
+#elif defined(__aarch64__)
+  return Architecture::aarch64;
+#elif defined(__arm__)
+  return Architecture::arm;
+#elif defined(__riscv)
+  return Architecture::riscv64;
+#elif defined(__powerpc64__)
+  return Architecture::ppc64;
+#elif defined(__s390x__)
+  return Architecture::s390x;
+#else
+#error "the qemu fidelity check does not know this architecture's instructions"
+#endif
+}
+
+namespace {
+
+bool starts_with_any(std::string_view text, std::initializer_list<std::string_view> prefixes) {
+  return std::any_of(prefixes.begin(), prefixes.end(),
+                     [text](std::string_view prefix) { return text.starts_with(prefix); });
+}
+
+bool is_any(std::string_view text, std::initializer_list<std::string_view> words) {
+  return std::find(words.begin(), words.end(), text) != words.end();
+}
+
+// The operands without objdump's comments and <symbol> annotations, whose
+// parentheses and commas would read as memory operands.
+std::string bare_operands(std::string_view operands, char comment) {
+  std::string bare;
+  int in_symbol = 0;
+  for (const char c : operands) {
+    if (c == comment && in_symbol == 0) {
+      break;
+    }
+    in_symbol += c == '<' ? 1 : 0;
+    if (in_symbol == 0) {
+      bare += c;
+    }
+    in_symbol -= c == '>' && in_symbol > 0 ? 1 : 0;
+  }
+  return bare;
+}
+
+Costs x86_64(std::string_view mnemonic, const std::string &operands) {
+  Costs costs;
+  if (is_any(mnemonic, {"addsd", "subsd", "vaddsd", "vsubsd", "addpd", "subpd", "vaddpd", "vsubpd"})) {
+    costs.additions = 1;
+  } else if (is_any(mnemonic, {"mulsd", "vmulsd", "mulpd", "vmulpd"})) {
+    costs.multiplications = 1;
+  } else if (is_any(mnemonic, {"divsd", "vdivsd", "divpd", "vdivpd"})) {
+    costs.divisions = 1;
+  } else if (starts_with_any(mnemonic, {"vfmadd", "vfmsub", "vfnmadd", "vfnmsub"})) {
+    costs.fused = 1;
+  }
+  if (mnemonic.starts_with("push") || mnemonic.starts_with("call")) {
+    costs.stores = 1;
+  } else if (mnemonic.starts_with("pop") || mnemonic.starts_with("ret")) {
+    costs.loads = 1;
+  }
+  if (mnemonic.starts_with("lea") || mnemonic.starts_with("nop")) {
+    return costs;
+  }
+  // AT&T order: the last operand is the destination. A memory source is a
+  // load; a memory destination is a store, and a load too unless the
+  // instruction only writes it (a move) or only reads it (a comparison).
+  int depth = 0;
+  std::size_t last_start = 0;
+  for (std::size_t i = 0; i < operands.size(); ++i) {
+    depth += operands[i] == '(' ? 1 : operands[i] == ')' ? -1 : 0;
+    if (operands[i] == ',' && depth == 0) {
+      last_start = i + 1;
+    }
+  }
+  const bool memory_source = operands.find('(') < last_start;
+  const bool memory_destination = operands.find('(', last_start) != std::string::npos;
+  const bool only_reads =
+      starts_with_any(mnemonic, {"cmp", "test", "ucomis", "comis", "bt", "jmp", "call", "push"}) ||
+      costs.additions + costs.multiplications + costs.divisions + costs.fused > 0;
+  const bool only_writes = starts_with_any(mnemonic, {"mov", "vmov", "set", "stos"}) && !memory_source;
+  costs.loads += memory_source || (memory_destination && !only_writes) ? 1 : 0;
+  costs.stores += memory_destination && !only_reads ? 1 : 0;
+  return costs;
+}
+
+Costs aarch64(std::string_view mnemonic, const std::string &operands) {
+  const bool scalar_double = operands.starts_with("d");
+  if (is_any(mnemonic, {"fadd", "fsub"}) && scalar_double) {
+    return {.additions = 1};
+  }
+  if (is_any(mnemonic, {"fmul", "fnmul"}) && scalar_double) {
+    return {.multiplications = 1};
+  }
+  if (mnemonic == "fdiv" && scalar_double) {
+    return {.divisions = 1};
+  }
+  if (is_any(mnemonic, {"fmadd", "fmsub", "fnmadd", "fnmsub", "fmla", "fmls"})) {
+    return {.fused = 1};
+  }
+  return {.loads = mnemonic.starts_with("ld") ? 1U : 0U, .stores = mnemonic.starts_with("st") ? 1U : 0U};
+}
+
+Costs arm(std::string_view mnemonic) {
+  if (mnemonic.ends_with(".f64")) {
+    const std::string_view operation = mnemonic.substr(0, mnemonic.size() - 4);
+    if (starts_with_any(operation, {"vadd", "vsub"})) {
+      return {.additions = 1};
+    }
+    // A multiply-accumulate that rounds the product before adding it: the
+    // same bits as a multiplication followed by an addition.
+    if (starts_with_any(operation, {"vmla", "vmls", "vnmla", "vnmls"})) {
+      return {.additions = 1, .multiplications = 1};
+    }
+    if (starts_with_any(operation, {"vmul", "vnmul"})) {
+      return {.multiplications = 1};
+    }
+    if (operation.starts_with("vdiv")) {
+      return {.divisions = 1};
+    }
+    if (starts_with_any(operation, {"vfma", "vfms", "vfnma", "vfnms"})) {
+      return {.fused = 1};
+    }
+  }
+  return {
+      .loads =
+          starts_with_any(mnemonic, {"ldr", "ldm", "ldrex", "pop", "vldr", "vldm", "vpop", "vld"}) ? 1U : 0U,
+      .stores = starts_with_any(mnemonic, {"str", "stm", "push", "vstr", "vstm", "vpush", "vst"}) ? 1U : 0U};
+}
+
+Costs riscv64(std::string_view mnemonic) {
+  if (mnemonic.starts_with("c.")) {
+    mnemonic.remove_prefix(2);
+  }
+  if (is_any(mnemonic, {"fadd.d", "fsub.d"})) {
+    return {.additions = 1};
+  }
+  if (mnemonic == "fmul.d") {
+    return {.multiplications = 1};
+  }
+  if (mnemonic == "fdiv.d") {
+    return {.divisions = 1};
+  }
+  if (starts_with_any(mnemonic, {"fmadd", "fmsub", "fnmadd", "fnmsub"})) {
+    return {.fused = 1};
+  }
+  const bool atomic = mnemonic.starts_with("amo");
+  return {.loads = atomic ||
+                           is_any(mnemonic, {"lb", "lh", "lw", "ld", "lbu", "lhu", "lwu", "flw", "fld",
+                                             "ldsp", "lwsp", "fldsp"}) ||
+                           mnemonic.starts_with("lr.")
+                       ? 1U
+                       : 0U,
+          .stores =
+              atomic || is_any(mnemonic, {"sb", "sh", "sw", "sd", "fsw", "fsd", "sdsp", "swsp", "fsdsp"}) ||
+                      mnemonic.starts_with("sc.")
+                  ? 1U
+                  : 0U};
+}
+
+Costs ppc64(std::string_view mnemonic) {
+  if (mnemonic.ends_with('.')) {
+    mnemonic.remove_suffix(1);
+  }
+  if (is_any(mnemonic, {"fadd", "fsub", "xsadddp", "xssubdp"})) {
+    return {.additions = 1};
+  }
+  if (is_any(mnemonic, {"fmul", "xsmuldp"})) {
+    return {.multiplications = 1};
+  }
+  if (is_any(mnemonic, {"fdiv", "xsdivdp"})) {
+    return {.divisions = 1};
+  }
+  if (starts_with_any(mnemonic, {"fmadd", "fmsub", "fnmadd", "fnmsub", "xsmadd", "xsmsub", "xsnmadd",
+                                 "xsnmsub", "xvmadd", "xvmsub", "xvnmadd", "xvnmsub"})) {
+    return {.fused = 1};
+  }
+  // "li", "lis" and "lwsync" begin with an l but do not read memory.
+  return {.loads = starts_with_any(mnemonic, {"lbz", "lha", "lhz", "lhb", "lwz", "lwa", "lwb", "ld", "lfd",
+                                              "lfs", "lxs", "lxv", "lmw", "lq"})
+                       ? 1U
+                       : 0U,
+          .stores = mnemonic.starts_with("st") ? 1U : 0U};
+}
+
+Costs s390x(std::string_view mnemonic, const std::string &operands) {
+  // The RX forms (adb, mdb, ...) take their second operand from memory.
+  Costs operation;
+  if (is_any(mnemonic, {"adbr", "adb", "sdbr", "sdb", "wfadb", "wfsdb", "vfadb", "vfsdb"})) {
+    operation.additions = 1;
+  } else if (is_any(mnemonic, {"mdbr", "mdb", "wfmdb", "vfmdb"})) {
+    operation.multiplications = 1;
+  } else if (is_any(mnemonic, {"ddbr", "ddb", "wfddb", "vfddb"})) {
+    operation.divisions = 1;
+  } else if (starts_with_any(mnemonic, {"madb", "msdb", "maeb", "mseb", "wfma", "wfms", "vfma", "vfms",
+                                        "wfnm", "vfnm"})) {
+    operation.fused = 1;
+  }
+  const bool memory = operands.find('(') != std::string::npos;
+  if (memory && !is_any(mnemonic, {"la", "lay", "pfd"})) {
+    const bool store = mnemonic.starts_with("st");
+    const bool move = mnemonic == "mvc";
+    operation.loads = store ? 0 : 1;
+    operation.stores = store || move ? 1 : 0;
+  }
+  return operation;
+}
+
+} // namespace
+
+Costs instruction_costs(Architecture architecture, std::string_view mnemonic, std::string_view operands) {
+  const std::string bare = bare_operands(operands, architecture == Architecture::arm ? '@' : '#');
+  Costs costs;
+  switch (architecture) {
+  case Architecture::x86_64:
+    costs = x86_64(mnemonic, bare);
+    break;
+  case Architecture::aarch64:
+    costs = aarch64(mnemonic, bare);
+    break;
+  case Architecture::arm:
+    costs = arm(mnemonic);
+    break;
+  case Architecture::riscv64:
+    costs = riscv64(mnemonic);
+    break;
+  case Architecture::ppc64:
+    costs = ppc64(mnemonic);
+    break;
+  case Architecture::s390x:
+    costs = s390x(mnemonic, bare);
+    break;
+  }
+  costs.instructions = 1;
+  return costs;
+}
+
+} // namespace fidelity
