@@ -7,8 +7,9 @@ namespace fidelity {
 // What a stretch of the program executed. Callgrind, with --cache-sim=yes,
 // counts the instructions (Ir) and the data reads (Dr) and writes (Dw) they
 // make. The qemu log gives each instruction executed, so there the loads and
-// stores are the instructions that read or write memory, and the
-// floating-point work is counted too; callgrind leaves those counts at 0.
+// stores are the values instructions read from or write to memory (a store
+// of a pair of registers counts twice), and the floating-point work is
+// counted too; callgrind leaves those counts at 0.
 struct Costs {
   std::uint64_t instructions = 0;
   std::uint64_t loads = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 
 namespace fidelity {
@@ -108,10 +109,33 @@ Costs aarch64(std::string_view mnemonic, const std::string &operands) {
   if (is_any(mnemonic, {"fmadd", "fmsub", "fnmadd", "fnmsub", "fmla", "fmls"})) {
     return {.fused = 1};
   }
-  return {.loads = mnemonic.starts_with("ld") ? 1U : 0U, .stores = mnemonic.starts_with("st") ? 1U : 0U};
+  // A pair moves two values, as two single loads or stores would.
+  const std::uint64_t values = starts_with_any(mnemonic, {"ldp", "stp", "ldnp", "stnp"}) ? 2 : 1;
+  return {.loads = mnemonic.starts_with("ld") ? values : 0, .stores = mnemonic.starts_with("st") ? values : 0};
 }
 
-Costs arm(std::string_view mnemonic) {
+// The registers in an ARM register list such as "{r4, r5, lr}" or
+// "{d8-d11}": as many values as a load or store multiple moves.
+std::uint64_t listed_registers(const std::string &operands) {
+  const auto open = operands.find('{');
+  const auto close = operands.find('}', open);
+  if (open == std::string::npos || close == std::string::npos) {
+    return 1;
+  }
+  std::uint64_t count = 0;
+  std::istringstream list(operands.substr(open + 1, close - open - 1));
+  for (std::string item; std::getline(list, item, ',');) {
+    const auto number = [&item](std::size_t from) {
+      const auto digit = item.find_first_of("0123456789", from);
+      return digit == std::string::npos ? 0UL : std::stoul(item.substr(digit));
+    };
+    const auto dash = item.find('-');
+    count += dash == std::string::npos ? 1 : number(dash) - number(0) + 1;
+  }
+  return count;
+}
+
+Costs arm(std::string_view mnemonic, const std::string &operands) {
   if (mnemonic.ends_with(".f64")) {
     const std::string_view operation = mnemonic.substr(0, mnemonic.size() - 4);
     if (starts_with_any(operation, {"vadd", "vsub"})) {
@@ -132,10 +156,11 @@ Costs arm(std::string_view mnemonic) {
       return {.fused = 1};
     }
   }
-  return {
-      .loads =
-          starts_with_any(mnemonic, {"ldr", "ldm", "ldrex", "pop", "vldr", "vldm", "vpop", "vld"}) ? 1U : 0U,
-      .stores = starts_with_any(mnemonic, {"str", "stm", "push", "vstr", "vstm", "vpush", "vst"}) ? 1U : 0U};
+  const bool multiple = starts_with_any(mnemonic, {"ldm", "stm", "push", "pop", "vldm", "vstm", "vpush", "vpop"});
+  const std::uint64_t values =
+      multiple ? listed_registers(operands) : starts_with_any(mnemonic, {"ldrd", "strd"}) ? 2 : 1;
+  return {.loads = starts_with_any(mnemonic, {"ldr", "ldm", "pop", "vldr", "vldm", "vpop", "vld"}) ? values : 0,
+          .stores = starts_with_any(mnemonic, {"str", "stm", "push", "vstr", "vstm", "vpush", "vst"}) ? values : 0};
 }
 
 Costs riscv64(std::string_view mnemonic) {
@@ -229,7 +254,7 @@ Costs instruction_costs(Architecture architecture, std::string_view mnemonic, st
     costs = aarch64(mnemonic, bare);
     break;
   case Architecture::arm:
-    costs = arm(mnemonic);
+    costs = arm(mnemonic, bare);
     break;
   case Architecture::riscv64:
     costs = riscv64(mnemonic);
