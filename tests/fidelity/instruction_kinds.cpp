@@ -111,7 +111,8 @@ Costs aarch64(std::string_view mnemonic, const std::string &operands) {
   }
   // A pair moves two values, as two single loads or stores would.
   const std::uint64_t values = starts_with_any(mnemonic, {"ldp", "stp", "ldnp", "stnp"}) ? 2 : 1;
-  return {.loads = mnemonic.starts_with("ld") ? values : 0, .stores = mnemonic.starts_with("st") ? values : 0};
+  return {.loads = mnemonic.starts_with("ld") ? values : 0,
+          .stores = mnemonic.starts_with("st") ? values : 0};
 }
 
 // The registers in an ARM register list such as "{r4, r5, lr}" or
@@ -156,11 +157,15 @@ Costs arm(std::string_view mnemonic, const std::string &operands) {
       return {.fused = 1};
     }
   }
-  const bool multiple = starts_with_any(mnemonic, {"ldm", "stm", "push", "pop", "vldm", "vstm", "vpush", "vpop"});
-  const std::uint64_t values =
-      multiple ? listed_registers(operands) : starts_with_any(mnemonic, {"ldrd", "strd"}) ? 2 : 1;
-  return {.loads = starts_with_any(mnemonic, {"ldr", "ldm", "pop", "vldr", "vldm", "vpop", "vld"}) ? values : 0,
-          .stores = starts_with_any(mnemonic, {"str", "stm", "push", "vstr", "vstm", "vpush", "vst"}) ? values : 0};
+  const bool multiple =
+      starts_with_any(mnemonic, {"ldm", "stm", "push", "pop", "vldm", "vstm", "vpush", "vpop"});
+  const std::uint64_t values = multiple                                      ? listed_registers(operands)
+                               : starts_with_any(mnemonic, {"ldrd", "strd"}) ? 2
+                                                                             : 1;
+  return {.loads =
+              starts_with_any(mnemonic, {"ldr", "ldm", "pop", "vldr", "vldm", "vpop", "vld"}) ? values : 0,
+          .stores =
+              starts_with_any(mnemonic, {"str", "stm", "push", "vstr", "vstm", "vpush", "vst"}) ? values : 0};
 }
 
 Costs riscv64(std::string_view mnemonic) {
@@ -233,7 +238,9 @@ Costs s390x(std::string_view mnemonic, const std::string &operands) {
   }
   const bool memory = operands.find('(') != std::string::npos;
   if (memory && !is_any(mnemonic, {"la", "lay", "pfd"})) {
-    const bool store = mnemonic.starts_with("st");
+    // Stores, and moves of an immediate into memory (mvi, mvhi, mvghi).
+    const bool store = mnemonic.starts_with("st") || mnemonic == "mvi" || mnemonic.starts_with("mvh") ||
+                       mnemonic.starts_with("mvgh");
     const bool move = mnemonic == "mvc";
     operation.loads = store ? 0 : 1;
     operation.stores = store || move ? 1 : 0;
