@@ -54,17 +54,28 @@ std::string bare_operands(std::string_view operands, char comment) {
   return bare;
 }
 
+// The mnemonics of an architecture's double operations; fused multiply-adds
+// are known by the beginnings of theirs.
+struct DoubleOperations {
+  std::initializer_list<std::string_view> additions;
+  std::initializer_list<std::string_view> multiplications;
+  std::initializer_list<std::string_view> divisions;
+  std::initializer_list<std::string_view> fused;
+};
+
+Costs double_operation(std::string_view mnemonic, const DoubleOperations &names) {
+  return {.additions = is_any(mnemonic, names.additions) ? 1U : 0U,
+          .multiplications = is_any(mnemonic, names.multiplications) ? 1U : 0U,
+          .divisions = is_any(mnemonic, names.divisions) ? 1U : 0U,
+          .fused = starts_with_any(mnemonic, names.fused) ? 1U : 0U};
+}
+
 Costs x86_64(std::string_view mnemonic, const std::string &operands) {
-  Costs costs;
-  if (is_any(mnemonic, {"addsd", "subsd", "vaddsd", "vsubsd", "addpd", "subpd", "vaddpd", "vsubpd"})) {
-    costs.additions = 1;
-  } else if (is_any(mnemonic, {"mulsd", "vmulsd", "mulpd", "vmulpd"})) {
-    costs.multiplications = 1;
-  } else if (is_any(mnemonic, {"divsd", "vdivsd", "divpd", "vdivpd"})) {
-    costs.divisions = 1;
-  } else if (starts_with_any(mnemonic, {"vfmadd", "vfmsub", "vfnmadd", "vfnmsub"})) {
-    costs.fused = 1;
-  }
+  Costs costs = double_operation(
+      mnemonic, {.additions = {"addsd", "subsd", "vaddsd", "vsubsd", "addpd", "subpd", "vaddpd", "vsubpd"},
+                 .multiplications = {"mulsd", "vmulsd", "mulpd", "vmulpd"},
+                 .divisions = {"divsd", "vdivsd", "divpd", "vdivpd"},
+                 .fused = {"vfmadd", "vfmsub", "vfnmadd", "vfnmsub"}});
   if (mnemonic.starts_with("push") || mnemonic.starts_with("call")) {
     costs.stores = 1;
   } else if (mnemonic.starts_with("pop") || mnemonic.starts_with("ret")) {
@@ -96,16 +107,17 @@ Costs x86_64(std::string_view mnemonic, const std::string &operands) {
 }
 
 Costs aarch64(std::string_view mnemonic, const std::string &operands) {
-  const bool scalar_double = operands.starts_with("d");
-  if (is_any(mnemonic, {"fadd", "fsub"}) && scalar_double) {
-    return {.additions = 1};
+  // Only scalar operations on d registers are double ones.
+  if (operands.starts_with("d")) {
+    const Costs operation = double_operation(mnemonic, {.additions = {"fadd", "fsub"},
+                                                        .multiplications = {"fmul", "fnmul"},
+                                                        .divisions = {"fdiv"},
+                                                        .fused = {}});
+    if (operation.additions + operation.multiplications + operation.divisions > 0) {
+      return operation;
+    }
   }
-  if (is_any(mnemonic, {"fmul", "fnmul"}) && scalar_double) {
-    return {.multiplications = 1};
-  }
-  if (mnemonic == "fdiv" && scalar_double) {
-    return {.divisions = 1};
-  }
+  // Fused whatever their registers, single or vector.
   if (is_any(mnemonic, {"fmadd", "fmsub", "fnmadd", "fnmsub", "fmla", "fmls"})) {
     return {.fused = 1};
   }
@@ -172,70 +184,49 @@ Costs riscv64(std::string_view mnemonic) {
   if (mnemonic.starts_with("c.")) {
     mnemonic.remove_prefix(2);
   }
-  if (is_any(mnemonic, {"fadd.d", "fsub.d"})) {
-    return {.additions = 1};
-  }
-  if (mnemonic == "fmul.d") {
-    return {.multiplications = 1};
-  }
-  if (mnemonic == "fdiv.d") {
-    return {.divisions = 1};
-  }
-  if (starts_with_any(mnemonic, {"fmadd", "fmsub", "fnmadd", "fnmsub"})) {
-    return {.fused = 1};
-  }
+  Costs costs = double_operation(mnemonic, {.additions = {"fadd.d", "fsub.d"},
+                                            .multiplications = {"fmul.d"},
+                                            .divisions = {"fdiv.d"},
+                                            .fused = {"fmadd", "fmsub", "fnmadd", "fnmsub"}});
   const bool atomic = mnemonic.starts_with("amo");
-  return {.loads = atomic ||
-                           is_any(mnemonic, {"lb", "lh", "lw", "ld", "lbu", "lhu", "lwu", "flw", "fld",
-                                             "ldsp", "lwsp", "fldsp"}) ||
-                           mnemonic.starts_with("lr.")
-                       ? 1U
-                       : 0U,
-          .stores =
-              atomic || is_any(mnemonic, {"sb", "sh", "sw", "sd", "fsw", "fsd", "sdsp", "swsp", "fsdsp"}) ||
-                      mnemonic.starts_with("sc.")
-                  ? 1U
-                  : 0U};
+  costs.loads = atomic || mnemonic.starts_with("lr.") ||
+                        is_any(mnemonic, {"lb", "lh", "lw", "ld", "lbu", "lhu", "lwu", "flw", "fld", "ldsp",
+                                          "lwsp", "fldsp"})
+                    ? 1
+                    : 0;
+  costs.stores = atomic || mnemonic.starts_with("sc.") ||
+                         is_any(mnemonic, {"sb", "sh", "sw", "sd", "fsw", "fsd", "sdsp", "swsp", "fsdsp"})
+                     ? 1
+                     : 0;
+  return costs;
 }
 
 Costs ppc64(std::string_view mnemonic) {
   if (mnemonic.ends_with('.')) {
     mnemonic.remove_suffix(1);
   }
-  if (is_any(mnemonic, {"fadd", "fsub", "xsadddp", "xssubdp"})) {
-    return {.additions = 1};
-  }
-  if (is_any(mnemonic, {"fmul", "xsmuldp"})) {
-    return {.multiplications = 1};
-  }
-  if (is_any(mnemonic, {"fdiv", "xsdivdp"})) {
-    return {.divisions = 1};
-  }
-  if (starts_with_any(mnemonic, {"fmadd", "fmsub", "fnmadd", "fnmsub", "xsmadd", "xsmsub", "xsnmadd",
-                                 "xsnmsub", "xvmadd", "xvmsub", "xvnmadd", "xvnmsub"})) {
-    return {.fused = 1};
-  }
+  Costs costs =
+      double_operation(mnemonic, {.additions = {"fadd", "fsub", "xsadddp", "xssubdp"},
+                                  .multiplications = {"fmul", "xsmuldp"},
+                                  .divisions = {"fdiv", "xsdivdp"},
+                                  .fused = {"fmadd", "fmsub", "fnmadd", "fnmsub", "xsmadd", "xsmsub",
+                                            "xsnmadd", "xsnmsub", "xvmadd", "xvmsub", "xvnmadd", "xvnmsub"}});
   // "li", "lis" and "lwsync" begin with an l but do not read memory.
-  return {.loads = starts_with_any(mnemonic, {"lbz", "lha", "lhz", "lhb", "lwz", "lwa", "lwb", "ld", "lfd",
-                                              "lfs", "lxs", "lxv", "lmw", "lq"})
-                       ? 1U
-                       : 0U,
-          .stores = mnemonic.starts_with("st") ? 1U : 0U};
+  costs.loads = starts_with_any(mnemonic, {"lbz", "lha", "lhz", "lhb", "lwz", "lwa", "lwb", "ld", "lfd",
+                                           "lfs", "lxs", "lxv", "lmw", "lq"})
+                    ? 1
+                    : 0;
+  costs.stores = mnemonic.starts_with("st") ? 1 : 0;
+  return costs;
 }
 
 Costs s390x(std::string_view mnemonic, const std::string &operands) {
   // The RX forms (adb, mdb, ...) take their second operand from memory.
-  Costs operation;
-  if (is_any(mnemonic, {"adbr", "adb", "sdbr", "sdb", "wfadb", "wfsdb", "vfadb", "vfsdb"})) {
-    operation.additions = 1;
-  } else if (is_any(mnemonic, {"mdbr", "mdb", "wfmdb", "vfmdb"})) {
-    operation.multiplications = 1;
-  } else if (is_any(mnemonic, {"ddbr", "ddb", "wfddb", "vfddb"})) {
-    operation.divisions = 1;
-  } else if (starts_with_any(mnemonic, {"madb", "msdb", "maeb", "mseb", "wfma", "wfms", "vfma", "vfms",
-                                        "wfnm", "vfnm"})) {
-    operation.fused = 1;
-  }
+  Costs operation = double_operation(
+      mnemonic, {.additions = {"adbr", "adb", "sdbr", "sdb", "wfadb", "wfsdb", "vfadb", "vfsdb"},
+                 .multiplications = {"mdbr", "mdb", "wfmdb", "vfmdb"},
+                 .divisions = {"ddbr", "ddb", "wfddb", "vfddb"},
+                 .fused = {"madb", "msdb", "maeb", "mseb", "wfma", "wfms", "vfma", "vfms", "wfnm", "vfnm"}});
   const bool memory = operands.find('(') != std::string::npos;
   if (memory && !is_any(mnemonic, {"la", "lay", "pfd"})) {
     // Stores, and moves of an immediate into memory (mvi, mvhi, mvghi).
