@@ -17,6 +17,14 @@ RuleStyle rule_style_for_standard_output() {
 
 void write_output(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
+void write_rule_line(RuleStyle style) {
+  const std::string line = rule_line(style);
+  if (style == RuleStyle::utf8 && write_to_console(line)) {
+    return;
+  }
+  write_output(line);
+}
+
 bool flush_output() {
   errno = 0;
   if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {

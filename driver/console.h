@@ -7,11 +7,16 @@
 namespace driver {
 
 // How the rule line should be written for whatever standard output is now:
-// UTF-8 for a terminal whose character type locale is UTF-8, raw bytes
-// otherwise (files and pipes get exactly the bytes, whatever the locale).
+// UTF-8 for a terminal that shows it (see character_locale_is_utf8), raw
+// bytes otherwise (files and pipes get exactly the bytes, whatever the
+// locale).
 RuleStyle rule_style_for_standard_output();
 
 void write_output(std::string_view text);
+
+// The rule line in the given style. A Windows console is handed characters,
+// so it shows the double line whatever its code page.
+void write_rule_line(RuleStyle style);
 
 // Pushes everything written so far out of the buffer. False if any of the
 // report could not be written, now or earlier; the message for that case has

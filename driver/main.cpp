@@ -36,7 +36,7 @@ std::optional<std::int32_t> ask_count(const char *prompt, const char *count_name
 // sees which pass is running and no output falls inside the timed interval.
 std::optional<PassFigures> run_pass(int pass, std::int32_t outer, std::int32_t inner, RuleStyle style) {
   driver::write_output(driver::pass_header(pass, outer, inner));
-  driver::write_output(driver::rule_line(style));
+  driver::write_rule_line(style);
   if (!driver::flush_output()) {
     return std::nullopt;
   }

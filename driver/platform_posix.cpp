@@ -16,4 +16,6 @@ bool character_locale_is_utf8() {
   return codeset == "UTF-8" || codeset == "utf8";
 }
 
+bool write_to_console(std::string_view) { return false; }
+
 } // namespace driver
