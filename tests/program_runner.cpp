@@ -99,6 +99,26 @@ void read_until_closed(int out_fd, std::string &out, int err_fd, std::string &er
   }
 }
 
+std::string from_text_mode(const std::string &text) {
+  if (!text.empty() && text[0] == '\n') {
+    return text;
+  }
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    // A CR exactly before each LF: a lone CR, or a LF after anything else, is
+    // caught at the byte before the LF.
+    const bool carriage_return = text[i] == '\r';
+    const bool line_break_follows = i + 1 < text.size() && text[i + 1] == '\n';
+    if (carriage_return != line_break_follows) {
+      return text;
+    }
+    if (!carriage_return) {
+      lines += text[i];
+    }
+  }
+  return lines;
+}
+
 Outcome run(const std::string &input, const Environment &environment, const std::string *output_path) {
   int in[2], out[2], err[2];
   if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
@@ -131,6 +151,10 @@ Outcome run(const std::string &input, const Environment &environment, const std:
   close(out[0]);
   close(err[0]);
   outcome.exit_status = wait_for_exit(child);
+  if (windows_program) {
+    outcome.out = from_text_mode(outcome.out);
+    outcome.err = from_text_mode(outcome.err);
+  }
   return outcome;
 }
 

@@ -6,6 +6,14 @@
 // Runs the built program as a user would, and collects what it writes.
 namespace program_runner {
 
+// A Windows program, run under Wine: there is no pseudo-terminal or
+// /dev/full for it, and its text-mode streams end lines with CR LF.
+#ifdef MEGAWHETS_WINDOWS_PROGRAM
+constexpr bool windows_program = true;
+#else
+constexpr bool windows_program = false;
+#endif
+
 struct Outcome {
   int exit_status = -1; // -1 if it did not exit normally
   std::string out;
@@ -18,6 +26,9 @@ struct Environment {
 };
 
 // Standard input and output are pipes; `input` is written and then closed.
+// A Windows program's CR LF line breaks come back as LF, once every line
+// break has been checked to have its CR; output that breaks that rule comes
+// back as it was written, so comparing it shows the fault.
 Outcome run_through_pipes(const std::string &input, const Environment &environment = {});
 
 // Standard output goes to the file at `path` (for example /dev/full).

@@ -146,6 +146,9 @@ INSTANTIATE_TEST_SUITE_P(
             2}));
 
 TEST(Program, UnwritableReportIsAFailure) {
+  if (program_runner::windows_program) {
+    GTEST_SKIP() << "Windows has no counterpart of /dev/full";
+  }
   const auto run = program_runner::run_with_output_to("/dev/full", "1 1\n");
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_EQ(run.err, "megawhets: cannot write the report to standard output: No space left on device\n");
@@ -156,7 +159,16 @@ struct TerminalCase {
   bool utf8_rule;
 };
 
-class OnTerminal : public ::testing::TestWithParam<TerminalCase> {};
+// Wine's console emulation rewrites what a Windows program writes to a
+// terminal, so these cases are for Linux programs only.
+class OnTerminal : public ::testing::TestWithParam<TerminalCase> {
+protected:
+  void SetUp() override {
+    if (program_runner::windows_program) {
+      GTEST_SKIP() << "no pseudo-terminal for a Windows program";
+    }
+  }
+};
 
 TEST_P(OnTerminal, PromptsBeforeReadingAndDrawsTheRuleForTheLocale) {
   const auto run = program_runner::run_on_terminal(
@@ -175,6 +187,9 @@ INSTANTIATE_TEST_SUITE_P(Locales, OnTerminal,
                          ::testing::Values(TerminalCase{"C.UTF-8", true}, TerminalCase{"C", false}));
 
 TEST(OnTerminal, OnlyTheCharacterTypeLocaleCounts) {
+  if (program_runner::windows_program) {
+    GTEST_SKIP() << "no pseudo-terminal for a Windows program";
+  }
   const auto run = program_runner::run_on_terminal(
       inner_prompt, "1 1\n", {{"LC_CTYPE=C.UTF-8", "LC_MESSAGES=C"}, {"LC_ALL", "LANG"}});
   EXPECT_NE(run.all.find(utf8_rule()), std::string::npos);
