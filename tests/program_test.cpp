@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -14,6 +15,20 @@ using program_runner::Environment;
 const std::string inner_prompt = "Number of inner loops (suggest more than 3): ";
 const std::string outer_prompt = "Number of outer loops (suggest more than 1): ";
 const std::string raw_rule = std::string(51, '\xCD');
+const std::string context_start = "megawhets 1.0.0: " MEGAWHETS_EXPECTED_COMPILER ", ";
+const std::string interference_start = "megawhets: warning: pass ";
+
+// A run with sensible counts says what produced it, and nothing more, unless
+// the machine was busy enough to disturb a pass.
+void expect_context_line_only(const std::string &err) {
+  EXPECT_EQ(err.rfind(context_start, 0), 0U) << err;
+  ASSERT_FALSE(err.empty());
+  EXPECT_EQ(err.back(), '\n');
+  for (auto line = err.find('\n') + 1; line < err.size(); line = err.find('\n', line) + 1) {
+    EXPECT_EQ(err.compare(line, interference_start.size(), interference_start), 0) << err;
+    EXPECT_NE(err.find("had the processor for only", line), std::string::npos) << err;
+  }
+}
 
 std::string utf8_rule() {
   std::string rule;
@@ -73,7 +88,7 @@ std::string expected_pass(int pass, const char *counts) {
 TEST(Program, ReportsBothPassesByteForByte) {
   const auto run = program_runner::run_through_pipes("10 5\n");
   EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.err, "");
+  expect_context_line_only(run.err);
   EXPECT_EQ(
       mask_figures(run.out),
       inner_prompt + outer_prompt + expected_pass(1, "     5 outer loop(s),   10 inner loop(s)") +
@@ -146,10 +161,72 @@ INSTANTIATE_TEST_SUITE_P(
             2}));
 
 TEST(Program, UnwritableReportIsAFailure) {
-  const auto run = program_runner::run_with_output_to("/dev/full", "1 1\n");
+  const auto run = program_runner::run_program({.input = "1 1\n", .output_path = "/dev/full"});
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_EQ(run.err, "megawhets: cannot write the report to standard output: No space left on device\n");
 }
+
+TEST(Program, ReadErrorIsNotTheEndOfInput) {
+  const auto run = program_runner::run_program({.input_path = "/"});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.out, inner_prompt);
+  EXPECT_EQ(run.err, "megawhets: cannot read the inner loop count from standard input: Is a directory\n");
+}
+
+TEST(Program, ErrorsSharingTheOutputStartOnALineOfTheirOwn) {
+  const auto failed = program_runner::run_program({.input = "ten\n", .error_into_output = true});
+  EXPECT_EQ(failed.out, inner_prompt + "\n" + not_integer_inner);
+  const auto completed = program_runner::run_program({.input = "1 1\n", .error_into_output = true});
+  EXPECT_NE(completed.out.find("suggest larger inner loop\n" + context_start), std::string::npos);
+}
+
+TEST(Program, WarnsOfSubnormalValuesForThePassAboveTheLimitOnly) {
+  const auto run = program_runner::run_through_pipes("200000 0\n");
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_NE(run.err.find("\nmegawhets: warning: pass 2's inner count 400000 is above 327583"),
+            std::string::npos);
+  EXPECT_EQ(run.err.find("pass 1's"), std::string::npos) << run.err;
+}
+
+TEST(Program, WarnsWhenAnotherProcessTookTheProcessor) {
+  const auto run = program_runner::run_program({.input = "1000 10\n", .beside_busy_process = true});
+  EXPECT_EQ(run.exit_status, 0);
+  for (const char *pass : {"pass 1", "pass 2"}) {
+    EXPECT_NE(run.err.find(std::string("megawhets: warning: ") + pass + " had the processor for only"),
+              std::string::npos)
+        << run.err;
+  }
+}
+
+struct ArgumentCase {
+  std::vector<std::string> arguments;
+  int exit_status;
+  std::string out_start;
+  std::string err;
+};
+
+class Arguments : public ::testing::TestWithParam<ArgumentCase> {};
+
+TEST_P(Arguments, AnswerWithoutPromptingOrRunningAPass) {
+  const ArgumentCase &c = GetParam();
+  const auto run = program_runner::run_program({.input = "10 5\n", .arguments = c.arguments});
+  EXPECT_EQ(run.exit_status, c.exit_status);
+  EXPECT_EQ(run.out.substr(0, c.out_start.size()), c.out_start);
+  EXPECT_EQ(run.out.empty(), c.out_start.empty());
+  EXPECT_EQ(run.out.find("Number of"), std::string::npos);
+  EXPECT_EQ(run.err, c.err);
+}
+
+const char see_help[] =
+    "': the counts are asked for at the prompts or read from a pipe; see 'megawhets --help'\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, Arguments,
+    ::testing::Values(
+        ArgumentCase{{"--help"}, 0, "Usage: megawhets [--help | --version]\n", ""},
+        ArgumentCase{{"--version"}, 0, "megawhets 1.0.0\n" MEGAWHETS_EXPECTED_COMPILER ", ", ""},
+        ArgumentCase{{"20000", "10"}, 2, "", std::string("megawhets: unexpected argument '20000") + see_help},
+        ArgumentCase{{"--bogus"}, 2, "", std::string("megawhets: unknown option '--bogus") + see_help}));
 
 struct TerminalCase {
   const char *locale;
@@ -173,6 +250,12 @@ TEST_P(OnTerminal, PromptsBeforeReadingAndDrawsTheRuleForTheLocale) {
 
 INSTANTIATE_TEST_SUITE_P(Locales, OnTerminal,
                          ::testing::Values(TerminalCase{"C.UTF-8", true}, TerminalCase{"C", false}));
+
+TEST(OnTerminal, TheShellPromptAndTheContextLineStartOnLinesOfTheirOwn) {
+  const auto run = program_runner::run_on_terminal(inner_prompt, "1 1\n", {{"LC_ALL=C"}, {}});
+  EXPECT_NE(run.all.find("suggest larger inner loop\r\n" + context_start), std::string::npos) << run.all;
+  EXPECT_EQ(run.all.substr(run.all.size() - 2), "\r\n");
+}
 
 TEST(OnTerminal, OnlyTheCharacterTypeLocaleCounts) {
   const auto run = program_runner::run_on_terminal(
