@@ -23,4 +23,18 @@ void write_rule_line(RuleStyle style);
 // then been written to standard error.
 bool flush_output();
 
+// Whether text that followed `written` would start on a line of its own,
+// given whether it would have before. A bell moves nothing, so the report's
+// closing "\n\n\a" leaves the line ended.
+bool leaves_line_ended(bool ended_before, std::string_view written);
+
+// A terminal's user gets the shell's prompt on a line of its own; files and
+// pipes keep the report's exact bytes. Called once, as the run ends.
+void end_output_line_on_terminal();
+
+// Writes to standard error, after what standard output has written so far.
+// Where both reach the same file or pipe, the text starts on a line of its
+// own.
+void write_error(std::string_view text);
+
 } // namespace driver

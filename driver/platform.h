@@ -24,4 +24,21 @@ bool character_locale_is_utf8();
 // systems, whose terminals take the bytes through the C stream).
 bool write_to_console(std::string_view utf8_text);
 
+// Whether standard output and standard error reach the same file, pipe or
+// terminal (as after 2>&1), so that what one writes lands among the other's.
+bool output_and_error_are_one_file();
+
+// Processor time used by the whole process so far, in seconds, and the
+// smallest step in which that reading advances; not a number where the
+// system cannot tell.
+double processor_seconds();
+double processor_clock_step();
+
+struct Machine {
+  std::string processor_model; // empty when the system does not say
+  unsigned processors = 0;     // 0 when the system does not say
+};
+
+Machine this_machine();
+
 } // namespace driver

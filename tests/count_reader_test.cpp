@@ -85,7 +85,7 @@ TEST(ReadCount, TwoCountsOnOneLine) {
 }
 
 TEST(CountProblemMessage, NamesTheCountAndWhatWasExpected) {
-  EXPECT_EQ(driver::count_problem_message("outer loop count", CountProblem::out_of_range),
+  EXPECT_EQ(driver::count_problem_message("outer loop count", {0, CountProblem::out_of_range}),
             "megawhets: the outer loop count is out of range; expected an integer from -2147483648 to "
             "2147483647\n");
 }

@@ -2,13 +2,16 @@
 # programs (fork, pipes, a pseudo-terminal), so a Windows build has them built
 # for the build machine by tests/windows/linux_side and pointed at the .exe.
 #
-# megawhets_add_program_tests(PROGRAM path EMULATOR words... [WINDOWS_PROGRAM]
+# megawhets_add_program_tests(PROGRAM path EXPECTED_COMPILER "name version"
+#                             [EMULATOR words...] [WINDOWS_PROGRAM]
 #                             [PROPERTIES test properties...])
 function(megawhets_add_program_tests)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "WINDOWS_PROGRAM" "PROGRAM" "EMULATOR;PROPERTIES")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "WINDOWS_PROGRAM" "PROGRAM;EXPECTED_COMPILER"
+                        "EMULATOR;PROPERTIES")
   set(here ${CMAKE_CURRENT_FUNCTION_LIST_DIR})
   add_executable(megawhets_program_tests ${here}/program_test.cpp ${here}/program_runner.cpp)
-  target_compile_definitions(megawhets_program_tests PRIVATE MEGAWHETS_PATH="${arg_PROGRAM}")
+  target_compile_definitions(megawhets_program_tests PRIVATE MEGAWHETS_PATH="${arg_PROGRAM}"
+                             MEGAWHETS_EXPECTED_COMPILER="${arg_EXPECTED_COMPILER}")
   if(arg_EMULATOR)
     # A program built for another system runs under an emulator: the
     # command's words become a list of string literals.
