@@ -1,7 +1,9 @@
 # Every function of the workload in megawhets.exe must hold the same
 # double-precision additions, subtractions, multiplications and divisions as
 # the same function built for Linux, which the callgrind check proves does
-# all of its work. Callgrind cannot run under Wine; this is its stand-in.
+# all of its work; and the same integer additions and subtractions, calls and
+# stores, which are the whole work of the blocks without floating point.
+# Callgrind cannot run under Wine; this is its stand-in.
 # Run with -DWINDOWS_PROGRAM=... -DLINUX_WORKLOAD=...
 
 cmake_minimum_required(VERSION 3.25)
@@ -24,11 +26,18 @@ function(count_arithmetic disassembly prefix)
       set(current "")
     elseif(current AND line MATCHES "\t(v?(add|sub|mul|div)[sp]d)[ \t]")
       list(APPEND counts_${current} ${CMAKE_MATCH_1})
+    elseif(current AND line MATCHES "%rsp")
+      # The two systems' calling conventions lay out the stack differently.
+    elseif(current AND line MATCHES "\t(call|add|sub)[lq]?[ \t]")
+      list(APPEND counts_${current} ${CMAKE_MATCH_1})
+    elseif(current AND line MATCHES "\tmov[a-z]* +[^ ]*,[^,(]*\\([^)]*\\)( *#.*)?$")
+      list(APPEND counts_${current} store)
     endif()
   endforeach()
   foreach(function IN LISTS functions)
     set(summary "")
-    foreach(mnemonic IN ITEMS addsd subsd mulsd divsd addpd subpd mulpd divpd vaddsd vsubsd vmulsd vdivsd)
+    foreach(mnemonic IN ITEMS addsd subsd mulsd divsd addpd subpd mulpd divpd vaddsd vsubsd vmulsd vdivsd
+                              add sub call store)
       set(all ${counts_${function}})
       list(FILTER all INCLUDE REGEX "^${mnemonic}$")
       list(LENGTH all n)
@@ -68,5 +77,5 @@ foreach(function IN LISTS linux_functions)
 endforeach()
 if(failures)
   list(JOIN failures "\n  " failures)
-  message(FATAL_ERROR "the .exe's arithmetic differs from Linux's:\n  ${failures}")
+  message(FATAL_ERROR "the .exe's workload differs from Linux's:\n  ${failures}")
 endif()
