@@ -1,5 +1,7 @@
 #include "driver/count_reader.h"
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 namespace driver {
@@ -29,9 +31,16 @@ void put_back(int c, std::FILE *input) {
 
 constexpr std::uint64_t largest_magnitude = std::uint64_t{1} << 31; // of the most negative count
 
-} // namespace
+// Reading stops at the first EOF, so when the stream's error flag is set,
+// errno still holds the reason the last read failed.
+CountReading read_error_if_any(std::FILE *input, CountReading reading) {
+  if (std::ferror(input) != 0) {
+    return {0, CountProblem::read_error, errno};
+  }
+  return reading;
+}
 
-CountReading read_count(std::FILE *input) {
+CountReading read_digits(std::FILE *input) {
   int c = skip_white_space(input);
   if (c == EOF) {
     return {0, CountProblem::end_of_input};
@@ -61,9 +70,16 @@ CountReading read_count(std::FILE *input) {
   return {static_cast<std::int32_t>(negative ? -signed_magnitude : signed_magnitude), CountProblem::none};
 }
 
-std::string count_problem_message(std::string_view count_name, CountProblem problem) {
+} // namespace
+
+CountReading read_count(std::FILE *input) {
+  errno = 0;
+  return read_error_if_any(input, read_digits(input));
+}
+
+std::string count_problem_message(std::string_view count_name, const CountReading &reading) {
   const std::string name(count_name);
-  switch (problem) {
+  switch (reading.problem) {
   case CountProblem::not_an_integer:
     return "megawhets: the " + name + " is not a decimal integer; expected digits with an optional sign\n";
   case CountProblem::end_of_input:
@@ -72,6 +88,9 @@ std::string count_problem_message(std::string_view count_name, CountProblem prob
     return "megawhets: the " + name + " is out of range; expected an integer from " +
            std::to_string(std::numeric_limits<std::int32_t>::min()) + " to " +
            std::to_string(std::numeric_limits<std::int32_t>::max()) + "\n";
+  case CountProblem::read_error:
+    return "megawhets: cannot read the " + name + " from standard input: " +
+           (reading.error_number != 0 ? std::strerror(reading.error_number) : "read error") + "\n";
   case CountProblem::none:
     break;
   }

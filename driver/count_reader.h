@@ -7,11 +7,12 @@
 
 namespace driver {
 
-enum class CountProblem { none, not_an_integer, end_of_input, out_of_range };
+enum class CountProblem { none, not_an_integer, end_of_input, out_of_range, read_error };
 
 struct CountReading {
   std::int32_t value;
   CountProblem problem;
+  int error_number = 0; // the system's reason, for a read error
 };
 
 // Reads one count the way "%d" does: white space (line breaks included) is
@@ -21,6 +22,6 @@ struct CountReading {
 CountReading read_count(std::FILE *input);
 
 // One line for standard error, naming the count that could not be read.
-std::string count_problem_message(std::string_view count_name, CountProblem problem);
+std::string count_problem_message(std::string_view count_name, const CountReading &reading);
 
 } // namespace driver

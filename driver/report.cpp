@@ -1,32 +1,12 @@
 #include "driver/report.h"
 
-#include <cstdarg>
-#include <cstdio>
+#include "driver/formatted.h"
 
 namespace driver {
 namespace {
 
 constexpr double megawhets_per_rate_unit = 0.0009765625; // 1/1024
 constexpr int rule_length = 51;
-
-#if defined(__GNUC__)
-__attribute__((format(printf, 1, 2)))
-#endif
-std::string
-formatted(const char *format, ...) {
-  std::va_list args;
-  va_start(args, format);
-  std::va_list measuring;
-  va_copy(measuring, args);
-  const int length = std::vsnprintf(nullptr, 0, format, measuring);
-  va_end(measuring);
-  std::string text(length > 0 ? static_cast<std::size_t>(length) : 0U, '\0');
-  if (length > 0) {
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-  }
-  va_end(args);
-  return text;
-}
 
 } // namespace
 

@@ -4,9 +4,14 @@
 
 namespace driver {
 
+struct PassTiming {
+  double elapsed = 0;   // wall-clock seconds: the figure the report gives
+  double processor = 0; // processor seconds the process used around them
+};
+
 // Runs `outer` outer iterations of the workload with inner count `inner` and
-// returns the seconds they took. Nothing else happens between the two clock
-// readings.
-double time_outer_iterations(std::int32_t outer, std::int32_t inner);
+// times them. Nothing else happens between the two wall-clock readings; the
+// processor clock is read just outside them.
+PassTiming time_outer_iterations(std::int32_t outer, std::int32_t inner);
 
 } // namespace driver

@@ -13,8 +13,11 @@ using driver::read_count;
 // Feeds `input` to the reader as standard input would bring it.
 class MemoryInput {
 public:
-  explicit MemoryInput(std::string bytes) : bytes_(std::move(bytes)) {
-    file_ = bytes_.empty() ? std::tmpfile() : fmemopen(bytes_.data(), bytes_.size(), "r");
+  // A temporary file rather than fmemopen, which Windows lacks; it is opened
+  // in binary mode, so the reader sees exactly these bytes everywhere.
+  explicit MemoryInput(const std::string &bytes) : file_(std::tmpfile()) {
+    std::fwrite(bytes.data(), 1, bytes.size(), file_);
+    std::rewind(file_);
   }
   ~MemoryInput() { std::fclose(file_); }
   MemoryInput(const MemoryInput &) = delete;
@@ -23,7 +26,6 @@ public:
   int next_byte() const { return std::getc(file_); }
 
 private:
-  std::string bytes_;
   std::FILE *file_;
 };
 
@@ -83,7 +85,7 @@ TEST(ReadCount, TwoCountsOnOneLine) {
 }
 
 TEST(CountProblemMessage, NamesTheCountAndWhatWasExpected) {
-  EXPECT_EQ(driver::count_problem_message("outer loop count", CountProblem::out_of_range),
+  EXPECT_EQ(driver::count_problem_message("outer loop count", {0, CountProblem::out_of_range}),
             "megawhets: the outer loop count is out of range; expected an integer from -2147483648 to "
             "2147483647\n");
 }

@@ -27,7 +27,7 @@ if(NOT render_result EQUAL 0 OR NOT render_warnings STREQUAL "")
 endif()
 # Plain text: no overstriking or escape sequences around the headings.
 execute_process(COMMAND "${GROFF}" -man -Tutf8 -P-cbou "${page}" OUTPUT_VARIABLE rendered ERROR_QUIET)
-foreach(section NAME SYNOPSIS DESCRIPTION REPORT "EXIT STATUS" EXAMPLES)
+foreach(section NAME SYNOPSIS DESCRIPTION OPTIONS REPORT "STANDARD ERROR" "EXIT STATUS" EXAMPLES)
   string(FIND "${rendered}" "${section}" found)
   if(found EQUAL -1)
     message(FATAL_ERROR "the manual page has no ${section} section")

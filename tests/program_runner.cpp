@@ -5,11 +5,15 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <iterator>
+#include <optional>
 #include <poll.h>
 #include <pty.h>
+#include <sched.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace program_runner {
 namespace {
@@ -19,12 +23,13 @@ constexpr int timeout_ms = 20000;
 // A cross-built program runs under the emulator that runs these tests, found
 // on PATH as ctest finds it.
 #ifdef MEGAWHETS_EMULATOR
-constexpr const char *command[] = {MEGAWHETS_EMULATOR, MEGAWHETS_PATH, nullptr};
+constexpr const char *command[] = {MEGAWHETS_EMULATOR, MEGAWHETS_PATH};
 #else
-constexpr const char *command[] = {MEGAWHETS_PATH, nullptr};
+constexpr const char *command[] = {MEGAWHETS_PATH};
 #endif
 
-[[noreturn]] void exec_program(const Environment &environment) {
+[[noreturn]] void exec_program(const Environment &environment,
+                               const std::vector<std::string> &arguments = {}) {
   // An ignored SIGPIPE would survive exec; the program must meet a closed
   // pipe as it would from a shell.
   std::signal(SIGPIPE, SIG_DFL);
@@ -35,9 +40,14 @@ constexpr const char *command[] = {MEGAWHETS_PATH, nullptr};
     const auto equals = assignment.find('=');
     setenv(assignment.substr(0, equals).c_str(), assignment.substr(equals + 1).c_str(), 1);
   }
+  std::vector<const char *> words(std::begin(command), std::end(command));
+  for (const std::string &argument : arguments) {
+    words.push_back(argument.c_str());
+  }
+  words.push_back(nullptr);
   // exec takes its arguments as non-const only for compatibility; it does not
   // change them.
-  execvp(command[0], const_cast<char *const *>(command));
+  execvp(words[0], const_cast<char *const *>(words.data()));
   _exit(127);
 }
 
@@ -99,7 +109,94 @@ void read_until_closed(int out_fd, std::string &out, int err_fd, std::string &er
   }
 }
 
-Outcome run(const std::string &input, const Environment &environment, const std::string *output_path) {
+std::string from_text_mode(const std::string &text) {
+  if (!text.empty() && text[0] == '\n') {
+    return text;
+  }
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    // A CR exactly before each LF: a lone CR, or a LF after anything else, is
+    // caught at the byte before the LF.
+    const bool carriage_return = text[i] == '\r';
+    const bool line_break_follows = i + 1 < text.size() && text[i + 1] == '\n';
+    if (carriage_return != line_break_follows) {
+      return text;
+    }
+    if (!carriage_return) {
+      lines += text[i];
+    }
+  }
+  return lines;
+}
+
+// The first processor this process may run on.
+int first_allowed_processor() {
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) {
+    throw std::runtime_error("cannot read the processor affinity");
+  }
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (CPU_ISSET(cpu, &allowed)) {
+      return cpu;
+    }
+  }
+  throw std::runtime_error("no processor is allowed");
+}
+
+void hold_to_processor(int cpu) {
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(cpu, &one);
+  if (sched_setaffinity(0, sizeof one, &one) != 0) {
+    _exit(126);
+  }
+}
+
+// A child that computes, on processor `cpu` only, for as long as this
+// object lives, however the test ends.
+class BusyProcess {
+public:
+  explicit BusyProcess(int cpu) : pid_(fork()) {
+    if (pid_ == 0) {
+      hold_to_processor(cpu);
+      volatile unsigned spin = 0;
+      for (;;) {
+        spin = spin + 1;
+      }
+    }
+  }
+  ~BusyProcess() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      wait_for_exit(pid_);
+    }
+  }
+  BusyProcess(const BusyProcess &) = delete;
+  BusyProcess &operator=(const BusyProcess &) = delete;
+
+private:
+  pid_t pid_;
+};
+
+void redirect(const std::string &path, int flags, int target) {
+  const int file = open(path.c_str(), flags);
+  if (file < 0) {
+    _exit(126);
+  }
+  dup2(file, target);
+  close(file);
+}
+
+} // namespace
+
+Outcome run_program(const Invocation &invocation) {
+  // Started before the pipes exist, so that it holds none of their ends open.
+  const int cpu = invocation.beside_busy_process ? first_allowed_processor() : -1;
+  std::optional<BusyProcess> busy;
+  if (cpu >= 0) {
+    busy.emplace(cpu);
+  }
   int in[2], out[2], err[2];
   if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
     throw std::runtime_error("cannot make pipes");
@@ -107,41 +204,37 @@ Outcome run(const std::string &input, const Environment &environment, const std:
   const pid_t child = fork();
   if (child == 0) {
     dup2(in[0], STDIN_FILENO);
-    if (output_path != nullptr) {
-      const int file = open(output_path->c_str(), O_WRONLY);
-      dup2(file, STDOUT_FILENO);
-    } else {
-      dup2(out[1], STDOUT_FILENO);
-    }
-    dup2(err[1], STDERR_FILENO);
+    dup2(out[1], STDOUT_FILENO);
+    dup2(invocation.error_into_output ? out[1] : err[1], STDERR_FILENO);
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
       close(fd);
     }
-    exec_program(environment);
+    if (!invocation.input_path.empty()) {
+      redirect(invocation.input_path, O_RDONLY, STDIN_FILENO);
+    }
+    if (!invocation.output_path.empty()) {
+      redirect(invocation.output_path, O_WRONLY, STDOUT_FILENO);
+    }
+    if (cpu >= 0) {
+      hold_to_processor(cpu);
+    }
+    exec_program(invocation.environment, invocation.arguments);
   }
   close(in[0]);
   close(out[1]);
   close(err[1]);
-  usleep(200000);
-  usleep(200000);
-  write_all(in[1], input);
+  write_all(in[1], invocation.input);
   close(in[1]);
   Outcome outcome;
   read_until_closed(out[0], outcome.out, err[0], outcome.err);
   close(out[0]);
   close(err[0]);
   outcome.exit_status = wait_for_exit(child);
+  if (windows_program) {
+    outcome.out = from_text_mode(outcome.out);
+    outcome.err = from_text_mode(outcome.err);
+  }
   return outcome;
-}
-
-} // namespace
-
-Outcome run_through_pipes(const std::string &input, const Environment &environment) {
-  return run(input, environment, nullptr);
-}
-
-Outcome run_with_output_to(const std::string &path, const std::string &input) {
-  return run(input, {}, &path);
 }
 
 TerminalOutcome run_on_terminal(const std::string &first_prompt, const std::string &input,

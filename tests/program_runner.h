@@ -6,22 +6,47 @@
 // Runs the built program as a user would, and collects what it writes.
 namespace program_runner {
 
+// A Windows program, run under Wine: there is no pseudo-terminal or
+// /dev/full for it, and its text-mode streams end lines with CR LF.
+#ifdef MEGAWHETS_WINDOWS_PROGRAM
+constexpr bool windows_program = true;
+#else
+constexpr bool windows_program = false;
+#endif
+
 struct Outcome {
   int exit_status = -1; // -1 if it did not exit normally
   std::string out;
-  std::string err;
+  std::string err; // empty when standard error went into `out`
 };
 
 struct Environment {
-  std::vector<std::string> set;   // NAME=VALUE
-  std::vector<std::string> unset; // NAME
+  std::vector<std::string> set{};   // NAME=VALUE
+  std::vector<std::string> unset{}; // NAME
 };
 
-// Standard input and output are pipes; `input` is written and then closed.
-Outcome run_through_pipes(const std::string &input, const Environment &environment = {});
+// By default standard input, output and error are pipes, and `input` is
+// written to standard input and then closed. A Windows program's CR LF line
+// breaks come back as LF, once every line break has been checked to have its
+// CR; output that breaks that rule comes back as it was written, so comparing
+// it shows the fault.
+struct Invocation {
+  std::string input{};
+  std::vector<std::string> arguments{};
+  Environment environment{};
+  std::string input_path{};       // standard input from this file instead
+  std::string output_path{};      // standard output to this file (for example /dev/full)
+  bool error_into_output = false; // as 2>&1
+  // The program and a process that never stops computing are both held to
+  // one processor, so the program gets only part of its time.
+  bool beside_busy_process = false;
+};
 
-// Standard output goes to the file at `path` (for example /dev/full).
-Outcome run_with_output_to(const std::string &path, const std::string &input);
+Outcome run_program(const Invocation &invocation);
+
+inline Outcome run_through_pipes(const std::string &input, const Environment &environment = {}) {
+  return run_program({.input = input, .environment = environment});
+}
 
 struct TerminalOutcome {
   int exit_status = -1;
@@ -29,8 +54,8 @@ struct TerminalOutcome {
   std::string all;          // everything the terminal received
 };
 
-// Standard input and output are a pseudo-terminal. Waits until `first_prompt`
-// has appeared, and only then types `input`.
+// Standard input, output and error are a pseudo-terminal. Waits until
+// `first_prompt` has appeared, and only then types `input`.
 TerminalOutcome run_on_terminal(const std::string &first_prompt, const std::string &input,
                                 const Environment &environment);
 

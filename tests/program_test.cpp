@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -14,6 +15,20 @@ using program_runner::Environment;
 const std::string inner_prompt = "Number of inner loops (suggest more than 3): ";
 const std::string outer_prompt = "Number of outer loops (suggest more than 1): ";
 const std::string raw_rule = std::string(51, '\xCD');
+const std::string context_start = "megawhets 1.0.0: " MEGAWHETS_EXPECTED_COMPILER ", ";
+const std::string interference_start = "megawhets: warning: pass ";
+
+// A run with sensible counts says what produced it, and nothing more, unless
+// the machine was busy enough to disturb a pass.
+void expect_context_line_only(const std::string &err) {
+  EXPECT_EQ(err.rfind(context_start, 0), 0U) << err;
+  ASSERT_FALSE(err.empty());
+  EXPECT_EQ(err.back(), '\n');
+  for (auto line = err.find('\n') + 1; line < err.size(); line = err.find('\n', line) + 1) {
+    EXPECT_EQ(err.compare(line, interference_start.size(), interference_start), 0) << err;
+    EXPECT_NE(err.find("had the processor for only", line), std::string::npos) << err;
+  }
+}
 
 std::string utf8_rule() {
   std::string rule;
@@ -73,7 +88,7 @@ std::string expected_pass(int pass, const char *counts) {
 TEST(Program, ReportsBothPassesByteForByte) {
   const auto run = program_runner::run_through_pipes("10 5\n");
   EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.err, "");
+  expect_context_line_only(run.err);
   EXPECT_EQ(
       mask_figures(run.out),
       inner_prompt + outer_prompt + expected_pass(1, "     5 outer loop(s),   10 inner loop(s)") +
@@ -146,17 +161,101 @@ INSTANTIATE_TEST_SUITE_P(
             2}));
 
 TEST(Program, UnwritableReportIsAFailure) {
-  const auto run = program_runner::run_with_output_to("/dev/full", "1 1\n");
+  if (program_runner::windows_program) {
+    GTEST_SKIP() << "Windows has no counterpart of /dev/full";
+  }
+  const auto run = program_runner::run_program({.input = "1 1\n", .output_path = "/dev/full"});
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_EQ(run.err, "megawhets: cannot write the report to standard output: No space left on device\n");
 }
+
+TEST(Program, ReadErrorIsNotTheEndOfInput) {
+  const auto run = program_runner::run_program({.input_path = "/"});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.out, inner_prompt);
+  // Windows' C library has no reason of its own for a directory.
+  const std::string reason = program_runner::windows_program ? "Invalid argument" : "Is a directory";
+  EXPECT_EQ(run.err, "megawhets: cannot read the inner loop count from standard input: " + reason + "\n");
+}
+
+TEST(Program, ErrorsSharingTheOutputStartOnALineOfTheirOwn) {
+  if (program_runner::windows_program) {
+    // Wine gives each standard stream an object of its own even when they
+    // are one pipe, so the program cannot tell.
+    GTEST_SKIP() << "Wine hides that standard output and error are one pipe";
+  }
+  const auto failed = program_runner::run_program({.input = "ten\n", .error_into_output = true});
+  EXPECT_EQ(failed.out, inner_prompt + "\n" + not_integer_inner);
+  const auto completed = program_runner::run_program({.input = "1 1\n", .error_into_output = true});
+  EXPECT_NE(completed.out.find("suggest larger inner loop\n" + context_start), std::string::npos);
+}
+
+TEST(Program, WarnsOfSubnormalValuesForThePassAboveTheLimitOnly) {
+  const auto run = program_runner::run_through_pipes("200000 0\n");
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_NE(run.err.find("\nmegawhets: warning: pass 2's inner count 400000 is above 327583"),
+            std::string::npos);
+  EXPECT_EQ(run.err.find("pass 1's"), std::string::npos) << run.err;
+}
+
+TEST(Program, WarnsWhenAnotherProcessTookTheProcessor) {
+  // Windows' process times move in steps of 15.6 ms, so only a pass of
+  // 1.6 s or more is judged there.
+  const std::string counts = program_runner::windows_program ? "20000 10\n" : "1000 10\n";
+  const auto run = program_runner::run_program({.input = counts, .beside_busy_process = true});
+  EXPECT_EQ(run.exit_status, 0);
+  for (const char *pass : {"pass 1", "pass 2"}) {
+    EXPECT_NE(run.err.find(std::string("megawhets: warning: ") + pass + " had the processor for only"),
+              std::string::npos)
+        << run.err;
+  }
+}
+
+struct ArgumentCase {
+  std::vector<std::string> arguments;
+  int exit_status;
+  std::string out_start;
+  std::string err;
+};
+
+class Arguments : public ::testing::TestWithParam<ArgumentCase> {};
+
+TEST_P(Arguments, AnswerWithoutPromptingOrRunningAPass) {
+  const ArgumentCase &c = GetParam();
+  const auto run = program_runner::run_program({.input = "10 5\n", .arguments = c.arguments});
+  EXPECT_EQ(run.exit_status, c.exit_status);
+  EXPECT_EQ(run.out.substr(0, c.out_start.size()), c.out_start);
+  EXPECT_EQ(run.out.empty(), c.out_start.empty());
+  EXPECT_EQ(run.out.find("Number of"), std::string::npos);
+  EXPECT_EQ(run.err, c.err);
+}
+
+const char see_help[] =
+    "': the counts are asked for at the prompts or read from a pipe; see 'megawhets --help'\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, Arguments,
+    ::testing::Values(
+        ArgumentCase{{"--help"}, 0, "Usage: megawhets [--help | --version]\n", ""},
+        ArgumentCase{{"--version"}, 0, "megawhets 1.0.0\n" MEGAWHETS_EXPECTED_COMPILER ", ", ""},
+        ArgumentCase{{"20000", "10"}, 2, "", std::string("megawhets: unexpected argument '20000") + see_help},
+        ArgumentCase{{"--bogus"}, 2, "", std::string("megawhets: unknown option '--bogus") + see_help}));
 
 struct TerminalCase {
   const char *locale;
   bool utf8_rule;
 };
 
-class OnTerminal : public ::testing::TestWithParam<TerminalCase> {};
+// Wine's console emulation rewrites what a Windows program writes to a
+// terminal, so these cases are for Linux programs only.
+class OnTerminal : public ::testing::TestWithParam<TerminalCase> {
+protected:
+  void SetUp() override {
+    if (program_runner::windows_program) {
+      GTEST_SKIP() << "no pseudo-terminal for a Windows program";
+    }
+  }
+};
 
 TEST_P(OnTerminal, PromptsBeforeReadingAndDrawsTheRuleForTheLocale) {
   const auto run = program_runner::run_on_terminal(
@@ -174,7 +273,19 @@ TEST_P(OnTerminal, PromptsBeforeReadingAndDrawsTheRuleForTheLocale) {
 INSTANTIATE_TEST_SUITE_P(Locales, OnTerminal,
                          ::testing::Values(TerminalCase{"C.UTF-8", true}, TerminalCase{"C", false}));
 
+TEST(OnTerminal, TheShellPromptAndTheContextLineStartOnLinesOfTheirOwn) {
+  if (program_runner::windows_program) {
+    GTEST_SKIP() << "no pseudo-terminal for a Windows program";
+  }
+  const auto run = program_runner::run_on_terminal(inner_prompt, "1 1\n", {{"LC_ALL=C"}, {}});
+  EXPECT_NE(run.all.find("suggest larger inner loop\r\n" + context_start), std::string::npos) << run.all;
+  EXPECT_EQ(run.all.substr(run.all.size() - 2), "\r\n");
+}
+
 TEST(OnTerminal, OnlyTheCharacterTypeLocaleCounts) {
+  if (program_runner::windows_program) {
+    GTEST_SKIP() << "no pseudo-terminal for a Windows program";
+  }
   const auto run = program_runner::run_on_terminal(
       inner_prompt, "1 1\n", {{"LC_CTYPE=C.UTF-8", "LC_MESSAGES=C"}, {"LC_ALL", "LANG"}});
   EXPECT_NE(run.all.find(utf8_rule()), std::string::npos);

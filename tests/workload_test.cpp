@@ -6,11 +6,13 @@
 #include "workload/outer_iteration.h"
 #include "workload/procedure_blocks.h"
 #include "workload/procedures.h"
+#include "workload/subnormal_limit.h"
 #include "workload/variables.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -183,6 +185,24 @@ INSTANTIATE_TEST_SUITE_P(Calls, Block8,
                          ::testing::Values(RotationCase{0, {1, 2, 3}}, RotationCase{1, {2, 3, 2}},
                                            RotationCase{2, {3, 2, 3}}, RotationCase{3, {2, 3, 2}},
                                            RotationCase{616, {3, 2, 3}}));
+
+// The limit the program warns above is where blocks 2 and 3, run as an outer
+// iteration runs them, first leave a subnormal value in E1.
+TEST_F(Workload, SubnormalValuesBeginJustAboveTheWarningLimit) {
+  const auto leaves_subnormal = [](std::uint32_t n) {
+    const BlockCounts counts = block_counts(static_cast<std::int32_t>(n));
+    run_block_2(counts.block_2);
+    run_block_3(counts.block_3);
+    bool subnormal = false;
+    for (const double value : E1) {
+      EXPECT_NE(std::fpclassify(value), FP_ZERO) << "n = " << n;
+      subnormal = subnormal || std::fpclassify(value) == FP_SUBNORMAL;
+    }
+    return subnormal;
+  };
+  EXPECT_FALSE(leaves_subnormal(largest_inner_count_without_subnormals));
+  EXPECT_TRUE(leaves_subnormal(largest_inner_count_without_subnormals + 1));
+}
 
 TEST(BlockCounts, AreWrappingMultiplesOfTheInnerCount) {
   const BlockCounts one = block_counts(1);

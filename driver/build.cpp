@@ -1,0 +1,70 @@
+#include "driver/build.h"
+
+#include "driver/build_settings.h"
+
+#include <string_view>
+#include <vector>
+
+namespace driver {
+namespace {
+
+#define MEGAWHETS_TEXT(x) #x
+#define MEGAWHETS_EXPANDED_TEXT(x) MEGAWHETS_TEXT(x)
+
+// The compiler that compiled this file, from its own predefined macros. clang
+// also defines the GNU macros, so it is asked first.
+constexpr std::string_view compiler =
+#if defined(__clang__)
+    "clang++ " MEGAWHETS_EXPANDED_TEXT(__clang_major__) "." MEGAWHETS_EXPANDED_TEXT(
+        __clang_minor__) "." MEGAWHETS_EXPANDED_TEXT(__clang_patchlevel__);
+#elif defined(__GNUC__)
+    "g++ " MEGAWHETS_EXPANDED_TEXT(__GNUC__) "." MEGAWHETS_EXPANDED_TEXT(
+        __GNUC_MINOR__) "." MEGAWHETS_EXPANDED_TEXT(__GNUC_PATCHLEVEL__);
+#elif defined(_MSC_VER)
+    "MSVC " MEGAWHETS_EXPANDED_TEXT(_MSC_FULL_VER);
+#else
+    "";
+#endif
+
+constexpr std::string_view architecture =
+#if defined(__x86_64__) || defined(_M_X64)
+    "x86-64";
+#elif defined(__i386__) || defined(_M_IX86)
+    "x86";
+#elif defined(__aarch64__) || defined(_M_ARM64)
+    "aarch64";
+#elif defined(__arm__) && defined(__ARM_PCS_VFP)
+    "armhf";
+#elif defined(__arm__)
+        "armel";
+#elif defined(__riscv) && __riscv_xlen == 64
+        "riscv64";
+#elif defined(__powerpc64__) && defined(__LITTLE_ENDIAN__)
+        "ppc64le";
+#elif defined(__powerpc64__)
+        "ppc64";
+#elif defined(__s390x__)
+        "s390x";
+#else
+        "";
+#endif
+
+} // namespace
+
+std::string program_version() { return "megawhets " MEGAWHETS_VERSION; }
+
+std::string build_description() {
+  std::string description;
+  for (const std::string_view part : {compiler, std::string_view(MEGAWHETS_CODE_FLAGS), architecture}) {
+    if (part.empty()) {
+      continue;
+    }
+    if (!description.empty()) {
+      description += ", ";
+    }
+    description += part;
+  }
+  return description;
+}
+
+} // namespace driver

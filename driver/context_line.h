@@ -1,0 +1,15 @@
+#pragma once
+
+#include "driver/platform.h"
+
+#include <string>
+#include <string_view>
+
+namespace driver {
+
+// The line, for standard error, that says what produced a run's figures:
+// "megawhets 1.0.0: g++ 12.2.0, -O2 -ffp-contract=off, x86-64; AMD EPYC, 2
+// processors". What the system does not say is left out.
+std::string context_line(std::string_view version, std::string_view build, const Machine &machine);
+
+} // namespace driver

@@ -1,0 +1,47 @@
+#include "driver/warnings.h"
+
+#include "driver/formatted.h"
+#include "workload/subnormal_limit.h"
+
+namespace driver {
+namespace {
+
+constexpr std::uint32_t limit = workload::largest_inner_count_without_subnormals;
+
+std::string count_as_used(std::int32_t inner) {
+  const auto used = static_cast<std::uint32_t>(inner);
+  std::string text = std::to_string(inner);
+  if (inner < 0) {
+    text += " (taken as " + std::to_string(used) + ")";
+  }
+  return text;
+}
+
+} // namespace
+
+std::string interference_warning(int pass, const PassTiming &timing, double processor_clock_step) {
+  // Comparisons with a reading that is not a number are false: no warning.
+  const bool judged = timing.elapsed > 0 && processor_clock_step <= timing.elapsed * coarsest_judged_step;
+  const double share = timing.processor / timing.elapsed;
+  if (!judged || !(share < least_undisturbed_share)) {
+    return {};
+  }
+  return formatted(
+      "megawhets: warning: pass %d had the processor for only %.1f %% of its %.3g seconds: other "
+      "work on this machine slowed it, so its figures are low; run again with the machine "
+      "otherwise idle\n",
+      pass, share * 100.0, timing.elapsed);
+}
+
+std::string subnormal_warning(int pass, std::int32_t inner) {
+  if (static_cast<std::uint32_t>(inner) <= limit) {
+    return {};
+  }
+  return "megawhets: warning: pass " + std::to_string(pass) + "'s inner count " + count_as_used(inner) +
+         " is above " + std::to_string(limit) +
+         ", where the workload's values turn subnormal and many processors slow down sharply, so its figures "
+         "measure that; keep the inner count at or below " +
+         std::to_string(limit / 2) + " and raise the outer count instead\n";
+}
+
+} // namespace driver

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "driver/timed_pass.h"
+
+#include <cstdint>
+#include <string>
+
+// Warnings about a pass whose figures are not what they seem, decided from
+// what the run measured. Each is one line for standard error, or empty.
+namespace driver {
+
+// A quiet machine gives a pass 99.8 % or more of the processor; below this
+// share other work has taken a part of the time the figures count.
+constexpr double least_undisturbed_share = 0.95;
+
+// A pass is judged only when the processor clock's step is at most this
+// share of its elapsed time, so that the clock's coarseness cannot be taken
+// for interference.
+constexpr double coarsest_judged_step = 0.01;
+
+std::string interference_warning(int pass, const PassTiming &timing, double processor_clock_step);
+
+// Decided on the count alone, so a pass that runs no outer iteration warns too.
+std::string subnormal_warning(int pass, std::int32_t inner);
+
+} // namespace driver

@@ -1,0 +1,29 @@
+# The end-to-end tests, which run the program as a user would. They are Linux
+# programs (fork, pipes, a pseudo-terminal), so a Windows build has them built
+# for the build machine by tests/windows/linux_side and pointed at the .exe.
+#
+# megawhets_add_program_tests(PROGRAM path EXPECTED_COMPILER "name version"
+#                             [EMULATOR words...] [WINDOWS_PROGRAM]
+#                             [PROPERTIES test properties...])
+function(megawhets_add_program_tests)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "WINDOWS_PROGRAM" "PROGRAM;EXPECTED_COMPILER"
+                        "EMULATOR;PROPERTIES")
+  set(here ${CMAKE_CURRENT_FUNCTION_LIST_DIR})
+  add_executable(megawhets_program_tests ${here}/program_test.cpp ${here}/program_runner.cpp)
+  target_compile_definitions(megawhets_program_tests PRIVATE MEGAWHETS_PATH="${arg_PROGRAM}"
+                             MEGAWHETS_EXPECTED_COMPILER="${arg_EXPECTED_COMPILER}")
+  if(arg_EMULATOR)
+    # A program built for another system runs under an emulator: the
+    # command's words become a list of string literals.
+    set(emulator_words ${arg_EMULATOR})
+    list(TRANSFORM emulator_words PREPEND "\"")
+    list(TRANSFORM emulator_words APPEND "\"")
+    list(JOIN emulator_words "," emulator_literals)
+    target_compile_definitions(megawhets_program_tests PRIVATE MEGAWHETS_EMULATOR=${emulator_literals})
+  endif()
+  if(arg_WINDOWS_PROGRAM)
+    target_compile_definitions(megawhets_program_tests PRIVATE MEGAWHETS_WINDOWS_PROGRAM)
+  endif()
+  target_link_libraries(megawhets_program_tests PRIVATE GTest::gtest_main util)
+  gtest_discover_tests(megawhets_program_tests NO_PRETTY_VALUES PROPERTIES ${arg_PROPERTIES})
+endfunction()
