@@ -5,6 +5,8 @@
 # megawhets_add_program_tests(PROGRAM path EXPECTED_COMPILER "name version"
 #                             [EMULATOR words...] [WINDOWS_PROGRAM]
 #                             [PROPERTIES test properties...])
+include(${CMAKE_CURRENT_LIST_DIR}/string_literals.cmake)
+
 function(megawhets_add_program_tests)
   cmake_parse_arguments(PARSE_ARGV 0 arg "WINDOWS_PROGRAM" "PROGRAM;EXPECTED_COMPILER"
                         "EMULATOR;PROPERTIES")
@@ -15,10 +17,7 @@ function(megawhets_add_program_tests)
   if(arg_EMULATOR)
     # A program built for another system runs under an emulator: the
     # command's words become a list of string literals.
-    set(emulator_words ${arg_EMULATOR})
-    list(TRANSFORM emulator_words PREPEND "\"")
-    list(TRANSFORM emulator_words APPEND "\"")
-    list(JOIN emulator_words "," emulator_literals)
+    megawhets_string_literals(emulator_literals ${arg_EMULATOR})
     target_compile_definitions(megawhets_program_tests PRIVATE MEGAWHETS_EMULATOR=${emulator_literals})
   endif()
   if(arg_WINDOWS_PROGRAM)
