@@ -3,6 +3,7 @@
 
 #include "bench/block_benchmarks.h"
 #include "bench/floor_table.h"
+#include "bench/group_reading_cost.h"
 #include "bench/latency_benchmarks.h"
 #include "bench/median_collector.h"
 
@@ -41,9 +42,11 @@ int main(int argc, char **argv) {
   }
   bench::register_latency_benchmarks();
   bench::register_block_benchmarks();
+  bench::register_group_reading_benchmarks();
   bench::MedianCollector results;
   benchmark::RunSpecifiedBenchmarks(&results);
   bench::print_floor_table(std::cout, results);
+  bench::print_group_reading_cost(std::cout, results);
   benchmark::Shutdown();
   return 0;
 }

@@ -9,6 +9,7 @@
 #include "driver/console.h"
 #include "driver/context_line.h"
 #include "driver/count_reader.h"
+#include "driver/pass_outcome.h"
 #include "driver/platform.h"
 #include "driver/report.h"
 #include "driver/timed_pass.h"
@@ -22,6 +23,7 @@
 namespace {
 
 using driver::PassFigures;
+using driver::PassOutcome;
 using driver::PassTiming;
 using driver::RuleStyle;
 
@@ -44,16 +46,9 @@ std::optional<std::int32_t> ask_count(const char *prompt, const char *count_name
   return reading.value;
 }
 
-struct Pass {
-  int number;
-  std::int32_t inner;
-  PassTiming timing;
-  PassFigures figures;
-};
-
 // The header and rule are pushed out before the clock starts, so the user
 // sees which pass is running and no output falls inside the timed interval.
-std::optional<Pass> run_pass(int number, std::int32_t outer, std::int32_t inner, RuleStyle style) {
+std::optional<PassOutcome> run_pass(int number, std::int32_t outer, std::int32_t inner, RuleStyle style) {
   driver::write_output(driver::pass_header(number, outer, inner));
   driver::write_rule_line(style);
   if (!driver::flush_output()) {
@@ -63,21 +58,36 @@ std::optional<Pass> run_pass(int number, std::int32_t outer, std::int32_t inner,
   const PassFigures figures{timing.elapsed,
                             driver::pass_rate(driver::work_units(inner, outer), timing.elapsed)};
   driver::write_output(driver::pass_results(figures));
-  return Pass{number, inner, timing, figures};
+  return PassOutcome{.number = number,
+                     .outer = outer,
+                     .inner = inner,
+                     .timing = timing,
+                     .figures = figures,
+                     .steady = driver::steady_figures(timing.groups, inner)};
 }
 
 std::int32_t doubled(std::int32_t count) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(count) * 2U);
 }
 
-void report_context_and_warnings(const Pass &first, const Pass &second) {
+// A pass that lost processor time to other programs also ran unsteadily;
+// the interference warning says why, so it stands alone.
+std::string disturbance_warning(const PassOutcome &pass, double processor_clock_step) {
+  std::string warning = driver::interference_warning(pass.number, pass.timing, processor_clock_step);
+  if (warning.empty()) {
+    warning = driver::steadiness_warning(pass.number, pass.figures.rate, pass.steady);
+  }
+  return warning;
+}
+
+void report_context_and_warnings(const PassOutcome &first, const PassOutcome &second) {
   std::string text =
       driver::context_line(driver::program_version(), driver::build_description(), driver::this_machine());
   const double step = driver::processor_clock_step();
-  for (const Pass *pass : {&first, &second}) {
-    text += driver::interference_warning(pass->number, pass->timing, step);
+  for (const PassOutcome *pass : {&first, &second}) {
+    text += disturbance_warning(*pass, step);
   }
-  for (const Pass *pass : {&first, &second}) {
+  for (const PassOutcome *pass : {&first, &second}) {
     text += driver::subnormal_warning(pass->number, pass->inner);
   }
   driver::write_error(text);

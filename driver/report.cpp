@@ -5,7 +5,6 @@
 namespace driver {
 namespace {
 
-constexpr double megawhets_per_rate_unit = 0.0009765625; // 1/1024
 constexpr int rule_length = 51;
 
 } // namespace

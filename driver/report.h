@@ -11,6 +11,9 @@ namespace driver {
 // show as a double line, or the same line as UTF-8 for terminals that use it.
 enum class RuleStyle { code_page_437, utf8 };
 
+// A rate is shown divided by 1024, not 1000.
+constexpr double megawhets_per_rate_unit = 0.0009765625;
+
 struct PassFigures {
   double elapsed; // seconds
   double rate;    // work units * 100 per second

@@ -8,14 +8,23 @@ namespace driver {
 
 PassTiming time_outer_iterations(std::int32_t outer, std::int32_t inner) {
   const auto iterations = static_cast<std::uint32_t>(outer);
+  IterationGroups groups{.outer_per_group = outer_iterations_per_group(inner)};
   const double processor_start = processor_seconds();
   const double start = wall_seconds();
+  double group_start = start;
+  std::uint32_t in_group = 0;
   for (std::uint32_t i = 0; i < iterations; ++i) {
     workload::run_outer_iteration(inner);
+    if (groups.outer_per_group != 0 && ++in_group == groups.outer_per_group) {
+      const double now = wall_seconds();
+      groups.add(now - group_start);
+      group_start = now;
+      in_group = 0;
+    }
   }
   const double end = wall_seconds();
   const double processor_end = processor_seconds();
-  return {.elapsed = end - start, .processor = processor_end - processor_start};
+  return {.elapsed = end - start, .processor = processor_end - processor_start, .groups = groups};
 }
 
 } // namespace driver

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "driver/iteration_groups.h"
+
 #include <cstdint>
 
 namespace driver {
@@ -7,10 +9,12 @@ namespace driver {
 struct PassTiming {
   double elapsed = 0;   // wall-clock seconds: the figure the report gives
   double processor = 0; // processor seconds the process used around them
+  IterationGroups groups{};
 };
 
 // Runs `outer` outer iterations of the workload with inner count `inner` and
-// times them. Nothing else happens between the two wall-clock readings; the
+// times them. Between the two wall-clock readings the same clock is read
+// after every group of outer iterations and nothing else happens; the
 // processor clock is read just outside them.
 PassTiming time_outer_iterations(std::int32_t outer, std::int32_t inner);
 

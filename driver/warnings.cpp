@@ -1,6 +1,7 @@
 #include "driver/warnings.h"
 
 #include "driver/formatted.h"
+#include "driver/report.h"
 #include "workload/subnormal_limit.h"
 
 namespace driver {
@@ -31,6 +32,25 @@ std::string interference_warning(int pass, const PassTiming &timing, double proc
       "work on this machine slowed it, so its figures are low; run again with the machine "
       "otherwise idle\n",
       pass, share * 100.0, timing.elapsed);
+}
+
+bool speed_changed(double whole_rate, const SteadyFigures &steady) {
+  // Comparisons with a figure that is not a number are false: no warning.
+  return steady.groups >= fewest_judged_groups &&
+         whole_rate < steady.fastest_rate * (1.0 - largest_steady_shortfall);
+}
+
+std::string steadiness_warning(int pass, double whole_rate, const SteadyFigures &steady) {
+  if (!speed_changed(whole_rate, steady)) {
+    return {};
+  }
+  const double fastest = steady.fastest_rate * megawhets_per_rate_unit;
+  return formatted("megawhets: warning: pass %d ran %.1f %% below its fastest group of outer iterations "
+                   "(%.2f against %.2f megaWhets/second): the machine's speed changed during the pass (other "
+                   "virtual machines on the same host, frequency changes or throttling); %.2f is the steadier "
+                   "figure; run again, or compare steadier figures\n",
+                   pass, (1.0 - whole_rate / steady.fastest_rate) * 100.0, whole_rate * megawhets_per_rate_unit,
+                   fastest, fastest);
 }
 
 std::string subnormal_warning(int pass, std::int32_t inner) {

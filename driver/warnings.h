@@ -1,5 +1,6 @@
 #pragma once
 
+#include "driver/steady_figures.h"
 #include "driver/timed_pass.h"
 
 #include <cstdint>
@@ -19,6 +20,22 @@ constexpr double least_undisturbed_share = 0.95;
 constexpr double coarsest_judged_step = 0.01;
 
 std::string interference_warning(int pass, const PassTiming &timing, double processor_clock_step);
+
+// Fewer groups than this say too little about how the speed moved.
+constexpr std::uint64_t fewest_judged_groups = 5;
+
+// On a quiet machine a pass's whole rate stays within this share of its
+// fastest group's; a pass that fell further ran while the machine's speed
+// changed.
+constexpr double largest_steady_shortfall = 0.05;
+
+// Whether a pass's whole rate fell further below its fastest group's than a
+// steady machine allows. Never for a pass with too few groups, nor on a
+// figure that is not a number.
+bool speed_changed(double whole_rate, const SteadyFigures &steady);
+
+// Empty unless speed_changed.
+std::string steadiness_warning(int pass, double whole_rate, const SteadyFigures &steady);
 
 // Decided on the count alone, so a pass that runs no outer iteration warns too.
 std::string subnormal_warning(int pass, std::int32_t inner);

@@ -1,0 +1,17 @@
+#include "driver/steady_figures.h"
+
+namespace driver {
+
+SteadyFigures steady_figures(const IterationGroups &groups, std::int32_t inner) {
+  if (groups.full == 0) {
+    return {};
+  }
+  // A group's work never wraps: it is one outer iteration, or fewer than
+  // least_group_work units.
+  const double units = static_cast<double>(groups.outer_per_group) * static_cast<std::uint32_t>(inner);
+  return {.groups = groups.full,
+          .fastest_rate = units * 100.0 / groups.fastest,
+          .slowest_rate = units * 100.0 / groups.slowest};
+}
+
+} // namespace driver

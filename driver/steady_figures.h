@@ -1,0 +1,21 @@
+#pragma once
+
+#include "driver/iteration_groups.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace driver {
+
+// What a pass's groups of outer iterations say about how steady the machine
+// was, in the report's units: work units × 100 per second.
+struct SteadyFigures {
+  std::uint64_t groups = 0; // full groups timed
+  double fastest_rate = std::numeric_limits<double>::quiet_NaN();
+  double slowest_rate = std::numeric_limits<double>::quiet_NaN();
+};
+
+// Not a number for the rates of a pass without a full group.
+SteadyFigures steady_figures(const IterationGroups &groups, std::int32_t inner);
+
+} // namespace driver
