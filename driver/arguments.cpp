@@ -3,42 +3,77 @@
 #include "driver/build.h"
 #include "driver/formatted.h"
 
+#include <cstdlib>
+
 namespace driver {
 namespace {
 
-// Control bytes are shown as escapes so that a stray argument cannot move
-// the cursor or change the terminal's settings.
-std::string shown(std::string_view argument) {
-  std::string text;
-  for (const char c : argument) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      text += formatted("\\x%02X", byte);
-    } else {
-      text += c;
-    }
+// Plain decimal seconds, such as 15 or 2.5: no sign, exponent or hexadecimal,
+// which strtod would also take.
+std::optional<double> seconds_in(std::string_view text) {
+  const auto point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  const std::string_view fraction = point == std::string_view::npos ? "" : text.substr(point + 1);
+  const auto all_digits = [](std::string_view part) {
+    return part.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if (whole.empty() || !all_digits(whole) || !all_digits(fraction) ||
+      (point != std::string_view::npos && fraction.empty())) {
+    return std::nullopt;
   }
-  return text;
+  const double seconds = std::strtod(std::string(text).c_str(), nullptr);
+  if (!(seconds >= fewest_auto_seconds && seconds <= most_auto_seconds)) {
+    return std::nullopt;
+  }
+  return seconds;
+}
+
+bool starts_with(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
+
+CommandLine refused(ArgumentProblem problem, std::string_view argument) {
+  return {.request = Request::bad_argument, .problem = problem, .bad_argument = std::string(argument)};
 }
 
 } // namespace
 
 CommandLine read_command_line(int argc, const char *const *argv) {
-  if (argc < 2) {
-    return {};
+  CommandLine line;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "--version") {
+      line.request = argument == "--help" ? Request::help : Request::version;
+      return line;
+    }
+    if (argument == "--strict") {
+      line.options.strict = true;
+    } else if (argument == "--auto") {
+      line.options.auto_seconds = default_auto_seconds;
+    } else if (starts_with(argument, "--auto=")) {
+      line.options.auto_seconds = seconds_in(argument.substr(7));
+      if (!line.options.auto_seconds) {
+        return refused(ArgumentProblem::bad_seconds, argument);
+      }
+    } else if (argument == "--json" || starts_with(argument, "--json=")) {
+      const bool separate = argument == "--json";
+      if (separate && i + 1 == argc) {
+        return refused(ArgumentProblem::missing_file, argument);
+      }
+      line.options.record_path = separate ? argv[++i] : argument.substr(7);
+      if (line.options.record_path.empty()) {
+        return refused(ArgumentProblem::missing_file, "--json");
+      }
+    } else if (starts_with(argument, "-") && argument != "-") {
+      return refused(ArgumentProblem::unknown_option, argument);
+    } else {
+      return refused(ArgumentProblem::unexpected_argument, argument);
+    }
   }
-  const std::string_view first = argv[1];
-  if (first == "--help") {
-    return {Request::help, {}};
-  }
-  if (first == "--version") {
-    return {Request::version, {}};
-  }
-  return {Request::bad_argument, std::string(first)};
+  return line;
 }
 
 std::string usage() {
-  return "Usage: megawhets [--help | --version]\n"
+  return "Usage: megawhets [--json FILE] [--auto[=SECONDS]] [--strict]\n"
+         "       megawhets --help | --version\n"
          "Measure how fast this machine does double-precision floating-point work.\n"
          "\n"
          "megawhets asks for an inner and an outer loop count on standard input, times\n"
@@ -49,22 +84,45 @@ std::string usage() {
          "The counts can come from a pipe, both on one line:\n"
          "  printf '20000 10\\n' | megawhets\n"
          "\n"
-         "  --help     show this help and exit\n"
-         "  --version  show the version and the build, and exit\n"
+         "  --json FILE       also write a JSON record of the run to FILE, replacing it\n"
+         "                    only once the run is complete; with -, write the record to\n"
+         "                    standard output and everything else to standard error\n"
+         "  --auto[=SECONDS]  read no counts: choose them so that both passes together\n"
+         "                    take SECONDS to 1.3 x SECONDS (default 15)\n"
+         "  --strict          exit with status 4 when the run gave any warning\n"
+         "  --help            show this help and exit\n"
+         "  --version         show the version and the build, and exit\n"
          "\n"
-         "Exit status: 0 when the run completed; 1 when a count could not be read or\n"
-         "the report could not be written; 2 for an argument it does not know.\n"
+         "Exit status: 0 when the run completed and its arithmetic checked out; 1 when\n"
+         "a count could not be read, the report or record could not be written, or the\n"
+         "run was interrupted; 2 for bad usage; 3 when this build's arithmetic is not\n"
+         "the workload's; 4 with --strict, when the run gave a warning.\n"
          "\n"
          "See megawhets(1).\n";
 }
 
 std::string version_text() { return program_version() + "\n" + build_description() + "\n"; }
 
-std::string bad_argument_message(std::string_view argument) {
-  const std::string what =
-      !argument.empty() && argument.front() == '-' ? "unknown option" : "unexpected argument";
-  return "megawhets: " + what + " '" + shown(argument) +
-         "': the counts are asked for at the prompts or read from a pipe; see 'megawhets --help'\n";
+std::string bad_argument_message(const CommandLine &command_line) {
+  const std::string argument = "'" + printable(command_line.bad_argument) + "'";
+  std::string what;
+  switch (command_line.problem) {
+  case ArgumentProblem::unknown_option:
+    what = "unknown option " + argument + ": the counts are asked for at the prompts or read from a pipe";
+    break;
+  case ArgumentProblem::unexpected_argument:
+    what = "unexpected argument " + argument + ": the counts are asked for at the prompts or read from a pipe";
+    break;
+  case ArgumentProblem::missing_file:
+    what = "option " + argument + " needs a file name, or - for standard output";
+    break;
+  case ArgumentProblem::bad_seconds:
+    what = "option " + argument + " needs a number of seconds from 1 to 86400, such as --auto=30";
+    break;
+  case ArgumentProblem::none:
+    break;
+  }
+  return "megawhets: " + what + "; see 'megawhets --help'\n";
 }
 
 } // namespace driver

@@ -1,27 +1,45 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
-// The command line. The counts are always asked for at the prompts; the only
-// arguments are the two every GNU program understands.
+// The command line. Without arguments the counts are asked for at the
+// prompts and nothing but the report is written; options add a record of the
+// run, counts chosen by a probe, and a strict verdict.
 namespace driver {
 
 enum class Request { run, help, version, bad_argument };
 
-struct CommandLine {
-  Request request = Request::run;
-  std::string bad_argument; // for Request::bad_argument
+enum class ArgumentProblem { none, unknown_option, unexpected_argument, missing_file, bad_seconds };
+
+// How long --auto aims for both passes together to take, unless told.
+constexpr double default_auto_seconds = 15.0;
+constexpr double fewest_auto_seconds = 1.0;
+constexpr double most_auto_seconds = 86400.0;
+
+struct RunOptions {
+  std::string record_path{}; // empty for no record; "-" for standard output
+  std::optional<double> auto_seconds{};
+  bool strict = false;
 };
 
-// The first argument decides, as with getopt: "--help --bogus" shows the
-// help, "--bogus --help" is refused.
+struct CommandLine {
+  Request request = Request::run;
+  RunOptions options{};
+  ArgumentProblem problem = ArgumentProblem::none;
+  std::string bad_argument{}; // the argument the problem is with
+};
+
+// Arguments are taken in order, as with getopt: "--help --bogus" shows the
+// help, "--bogus --help" is refused, and an option given twice keeps its
+// last value.
 CommandLine read_command_line(int argc, const char *const *argv);
 
 std::string usage();
 // The version line, then what the program was built with.
 std::string version_text();
 // One line naming the argument, safe to show on a terminal whatever it holds.
-std::string bad_argument_message(std::string_view argument);
+std::string bad_argument_message(const CommandLine &command_line);
 
 } // namespace driver

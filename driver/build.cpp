@@ -13,17 +13,20 @@ namespace {
 
 // The compiler that compiled this file, from its own predefined macros. clang
 // also defines the GNU macros, so it is asked first.
-constexpr std::string_view compiler =
 #if defined(__clang__)
-    "clang++ " MEGAWHETS_EXPANDED_TEXT(__clang_major__) "." MEGAWHETS_EXPANDED_TEXT(
-        __clang_minor__) "." MEGAWHETS_EXPANDED_TEXT(__clang_patchlevel__);
+constexpr std::string_view compiler = "clang++";
+constexpr std::string_view compiler_version = MEGAWHETS_EXPANDED_TEXT(__clang_major__) "." MEGAWHETS_EXPANDED_TEXT(
+    __clang_minor__) "." MEGAWHETS_EXPANDED_TEXT(__clang_patchlevel__);
 #elif defined(__GNUC__)
-    "g++ " MEGAWHETS_EXPANDED_TEXT(__GNUC__) "." MEGAWHETS_EXPANDED_TEXT(
-        __GNUC_MINOR__) "." MEGAWHETS_EXPANDED_TEXT(__GNUC_PATCHLEVEL__);
+constexpr std::string_view compiler = "g++";
+constexpr std::string_view compiler_version = MEGAWHETS_EXPANDED_TEXT(__GNUC__) "." MEGAWHETS_EXPANDED_TEXT(
+    __GNUC_MINOR__) "." MEGAWHETS_EXPANDED_TEXT(__GNUC_PATCHLEVEL__);
 #elif defined(_MSC_VER)
-    "MSVC " MEGAWHETS_EXPANDED_TEXT(_MSC_FULL_VER);
+constexpr std::string_view compiler = "MSVC";
+constexpr std::string_view compiler_version = MEGAWHETS_EXPANDED_TEXT(_MSC_FULL_VER);
 #else
-    "";
+constexpr std::string_view compiler = "";
+constexpr std::string_view compiler_version = "";
 #endif
 
 constexpr std::string_view architecture =
@@ -51,11 +54,23 @@ constexpr std::string_view architecture =
 
 } // namespace
 
-std::string program_version() { return "megawhets " MEGAWHETS_VERSION; }
+std::string program_version() { return "megawhets " + std::string(this_build().version); }
+
+Build this_build() {
+  return {.version = MEGAWHETS_VERSION,
+          .compiler = compiler,
+          .compiler_version = compiler_version,
+          .code_flags = MEGAWHETS_CODE_FLAGS,
+          .architecture = architecture};
+}
 
 std::string build_description() {
+  const Build build = this_build();
+  const std::string compiler_and_version =
+      build.compiler_version.empty() ? std::string(build.compiler)
+                                     : std::string(build.compiler) + " " + std::string(build.compiler_version);
   std::string description;
-  for (const std::string_view part : {compiler, std::string_view(MEGAWHETS_CODE_FLAGS), architecture}) {
+  for (const std::string_view part : {std::string_view(compiler_and_version), build.code_flags, build.architecture}) {
     if (part.empty()) {
       continue;
     }

@@ -1,11 +1,23 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // What produced this program: its version, and the compiler, flags and target
 // that shape the figures it reports.
 namespace driver {
 
+struct Build {
+  std::string_view version; // of the program
+  std::string_view compiler;
+  std::string_view compiler_version;
+  std::string_view code_flags;   // the flags that shape the compiled code
+  std::string_view architecture; // empty where the build cannot tell
+};
+
+Build this_build();
+
+// "megawhets 1.0.0"
 std::string program_version();
 
 // For example "g++ 12.2.0, -O2 -ffp-contract=off, x86-64"; a part the build

@@ -10,14 +10,34 @@
 namespace driver {
 namespace {
 
+std::FILE *report_stream = stdout;
+
 // Nothing written yet counts as a line ended: no break is owed before the
 // first text.
 bool output_line_ended = true;
 
+bool report_shares_error_stream() { return report_stream == stderr || output_and_error_are_one_file(); }
+
+// False, with the reason on standard error, if anything written to the
+// stream so far failed to arrive.
+bool flushed(std::FILE *stream, const char *what) {
+  errno = 0;
+  if (std::fflush(stream) == 0 && std::ferror(stream) == 0) {
+    return true;
+  }
+  const int cause = errno;
+  const char *where = stream == stdout ? "standard output" : "standard error";
+  write_error(std::string("megawhets: cannot write ") + what + " to " + where + ": " +
+              (cause != 0 ? std::strerror(cause) : "write error") + "\n");
+  return false;
+}
+
 } // namespace
 
-RuleStyle rule_style_for_standard_output() {
-  if (standard_output_is_terminal() && character_locale_is_utf8()) {
+void send_report_to_standard_error() { report_stream = stderr; }
+
+RuleStyle rule_style_for_report() {
+  if (is_terminal(report_stream) && character_locale_is_utf8()) {
     return RuleStyle::utf8;
   }
   return RuleStyle::code_page_437;
@@ -29,42 +49,39 @@ bool leaves_line_ended(bool ended_before, std::string_view written) {
 }
 
 void write_output(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fwrite(text.data(), 1, text.size(), report_stream);
   output_line_ended = leaves_line_ended(output_line_ended, text);
 }
 
 void write_rule_line(RuleStyle style) {
   const std::string line = rule_line(style);
-  if (style == RuleStyle::utf8 && write_to_console(line)) {
+  if (style == RuleStyle::utf8 && write_to_console(report_stream, line)) {
     return;
   }
   write_output(line);
 }
 
-bool flush_output() {
-  errno = 0;
-  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
-    return true;
-  }
-  const int cause = errno;
-  write_error(std::string("megawhets: cannot write the report to standard output: ") +
-              (cause != 0 ? std::strerror(cause) : "write error") + "\n");
-  return false;
+bool flush_output() { return flushed(report_stream, "the report"); }
+
+bool write_to_standard_output(std::string_view text, const char *what) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return flushed(stdout, what);
 }
 
 void end_output_line_on_terminal() {
-  if (!output_line_ended && standard_output_is_terminal()) {
+  if (!output_line_ended && is_terminal(report_stream)) {
     write_output("\n");
-    std::fflush(stdout);
+    std::fflush(report_stream);
   }
 }
 
 void write_error(std::string_view text) {
-  // Whatever standard output still holds goes first, so that on a shared
-  // file the two streams keep the order in which they were written.
-  std::fflush(stdout);
-  if (!output_line_ended && output_and_error_are_one_file()) {
+  // Whatever the report still holds goes first, so that on a shared file the
+  // two streams keep the order in which they were written.
+  std::fflush(report_stream);
+  if (!output_line_ended && report_shares_error_stream()) {
     std::fputc('\n', stderr);
+    output_line_ended = true;
   }
   std::fwrite(text.data(), 1, text.size(), stderr);
 }

@@ -4,13 +4,18 @@
 
 #include <string_view>
 
+// The two streams a run writes to. The report (the prompts, the passes, the
+// comparison) goes to standard output unless a record of the run takes that
+// place, and messages go to standard error.
 namespace driver {
 
-// How the rule line should be written for whatever standard output is now:
-// UTF-8 for a terminal that shows it (see character_locale_is_utf8), raw
-// bytes otherwise (files and pipes get exactly the bytes, whatever the
-// locale).
-RuleStyle rule_style_for_standard_output();
+// From now on the report goes to standard error, beside the messages.
+void send_report_to_standard_error();
+
+// How the rule line should be written for wherever the report goes: UTF-8
+// for a terminal that shows it (see character_locale_is_utf8), raw bytes
+// otherwise (files and pipes get exactly the bytes, whatever the locale).
+RuleStyle rule_style_for_report();
 
 void write_output(std::string_view text);
 
@@ -32,7 +37,11 @@ bool leaves_line_ended(bool ended_before, std::string_view written);
 // pipes keep the report's exact bytes. Called once, as the run ends.
 void end_output_line_on_terminal();
 
-// Writes to standard error, after what standard output has written so far.
+// Writes text that is not the report (a run's record) to standard output and
+// pushes it out. False, with the reason on standard error, on failure.
+bool write_to_standard_output(std::string_view text, const char *what);
+
+// Writes to standard error, after what the report has written so far.
 // Where both reach the same file or pipe, the text starts on a line of its
 // own.
 void write_error(std::string_view text);

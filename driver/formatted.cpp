@@ -20,4 +20,17 @@ std::string formatted(const char *format, ...) {
   return text;
 }
 
+std::string printable(std::string_view text) {
+  std::string shown;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      shown += formatted("\\x%02X", byte);
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
 } // namespace driver

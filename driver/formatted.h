@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace driver {
 
@@ -10,5 +11,10 @@ __attribute__((format(printf, 1, 2)))
 #endif
 std::string
 formatted(const char *format, ...);
+
+// Text from outside (an argument, a file name) with its control bytes shown
+// as escapes, so that it cannot move the cursor or change a terminal's
+// settings when a message shows it.
+std::string printable(std::string_view text);
 
 } // namespace driver

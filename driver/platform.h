@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -9,7 +10,7 @@ namespace driver {
 
 // A terminal on POSIX systems; a console on Windows (not a file, pipe or the
 // NUL device, which Windows also counts as character devices).
-bool standard_output_is_terminal();
+bool is_terminal(std::FILE *stream);
 
 // Whether the terminal shows UTF-8 text as the characters it encodes. On
 // POSIX systems that is the character type locale, taken from the
@@ -19,10 +20,10 @@ bool standard_output_is_terminal();
 bool character_locale_is_utf8();
 
 // Writes UTF-8 text to a Windows console as characters rather than bytes,
-// after everything already in standard output's buffer. False, with nothing
-// written, where standard output is not such a console (always, on POSIX
+// after everything already in the stream's buffer. False, with nothing
+// written, where the stream is not such a console (always, on POSIX
 // systems, whose terminals take the bytes through the C stream).
-bool write_to_console(std::string_view utf8_text);
+bool write_to_console(std::FILE *stream, std::string_view utf8_text);
 
 // Whether standard output and standard error reach the same file, pipe or
 // terminal (as after 2>&1), so that what one writes lands among the other's.
@@ -40,5 +41,37 @@ struct Machine {
 };
 
 Machine this_machine();
+
+struct OperatingSystem {
+  std::string name;    // for example "Linux" or "Windows"
+  std::string release; // the kernel's release, or Windows' version
+};
+
+OperatingSystem this_operating_system();
+
+// A new file, created beside `path` (in the same directory, so that it can
+// later take path's place in one step) under a name no other file has.
+struct NewFile {
+  std::FILE *stream = nullptr; // null when it could not be created
+  std::string path{};
+  std::string failure{}; // the system's reason, when it could not be created
+};
+
+NewFile create_file_beside(const std::string &path);
+
+// Pushes what the stream holds to the file, and the file to its storage, so
+// that it survives a crash of the system once it has its final name. False
+// on failure, with the system's reason.
+bool write_to_storage(std::FILE *stream, std::string &failure);
+
+// Gives the file at `from` the name `to` in one step, replacing any file of
+// that name, so that no reader ever sees a partial file there.
+bool replace_file(const std::string &from, const std::string &to, std::string &failure);
+
+// Until forgotten, an interrupt or termination request (SIGINT, SIGTERM or
+// SIGHUP; Ctrl+C or Ctrl+Break on Windows) removes the file at `path` and
+// ends the process with status 1, so that it leaves nothing half done.
+void remove_on_interrupt(const std::string &path);
+void forget_removal_on_interrupt();
 
 } // namespace driver

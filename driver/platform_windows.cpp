@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -13,8 +15,6 @@ namespace {
 // The handle behind a C stream, which is where its bytes go even if the
 // process's standard handle has been changed since it started.
 HANDLE handle_of(std::FILE *stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }
-
-HANDLE standard_output_handle() { return handle_of(stdout); }
 
 // Only a console has a console mode; the C runtime's _isatty would also say
 // yes for the NUL device and for serial ports.
@@ -94,28 +94,51 @@ std::string registry_processor_model() {
   return tidy_processor_model(utf8(name));
 }
 
+// The system's own words for an error code, without the line break and full
+// stop it ends them with.
+std::string system_message(DWORD code) {
+  char text[512] = {};
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                      text, sizeof text, nullptr);
+  std::string message(text, length);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.')) {
+    message.pop_back();
+  }
+  return message.empty() ? "error " + std::to_string(code) : message;
+}
+
+// Read by the console's control handler, which runs on a thread of its own.
+const char *volatile path_to_remove = nullptr;
+
+BOOL WINAPI remove_and_exit(DWORD) {
+  if (path_to_remove != nullptr) {
+    DeleteFileA(path_to_remove);
+  }
+  _exit(1);
+}
+
 } // namespace
 
-bool standard_output_is_terminal() { return is_console(standard_output_handle()); }
+bool is_terminal(std::FILE *stream) { return is_console(handle_of(stream)); }
 
 bool character_locale_is_utf8() { return true; }
 
-bool write_to_console(std::string_view utf8_text) {
-  const HANDLE console = standard_output_handle();
+bool write_to_console(std::FILE *stream, std::string_view utf8_text) {
+  const HANDLE console = handle_of(stream);
   if (!is_console(console)) {
     return false;
   }
   const std::wstring text = console_text(utf8_text);
   // The text must follow what the C stream still holds, and the stream's own
   // error state reports a failed flush when the report is flushed at the end.
-  std::fflush(stdout);
+  std::fflush(stream);
   DWORD written = 0;
   return WriteConsoleW(console, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0 &&
          written == text.size();
 }
 
 bool output_and_error_are_one_file() {
-  const HANDLE output = standard_output_handle();
+  const HANDLE output = handle_of(stdout);
   const HANDLE error = handle_of(stderr);
   if (output == INVALID_HANDLE_VALUE || error == INVALID_HANDLE_VALUE) {
     return false;
@@ -154,6 +177,85 @@ double processor_clock_step() {
 Machine this_machine() {
   const DWORD processors = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
   return {.processor_model = registry_processor_model(), .processors = static_cast<unsigned>(processors)};
+}
+
+} // namespace driver
+
+namespace driver {
+
+// GetVersionEx reports what a program's manifest claims to support, not the
+// system; the kernel's own call tells the truth, and is looked up because
+// its header is the driver kit's.
+OperatingSystem this_operating_system() {
+  using GetVersion = LONG(WINAPI *)(OSVERSIONINFOW *);
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  const auto get_version =
+      ntdll == nullptr ? nullptr
+                       : reinterpret_cast<GetVersion>(
+                             reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlGetVersion")));
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (get_version == nullptr || get_version(&version) != 0) {
+    return {"Windows", ""};
+  }
+  return {"Windows", std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion) + "." +
+                         std::to_string(version.dwBuildNumber)};
+}
+
+NewFile create_file_beside(const std::string &path) {
+  const std::string stem = path + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-";
+  for (unsigned attempt = 0;; ++attempt) {
+    const std::string name = stem + std::to_string(GetTickCount() + attempt);
+    const HANDLE file =
+        CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      const DWORD code = GetLastError();
+      if (code == ERROR_FILE_EXISTS && attempt < 100) {
+        continue;
+      }
+      return {.failure = system_message(code)};
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+    std::FILE *stream = fd < 0 ? nullptr : _fdopen(fd, "wb");
+    if (stream == nullptr) {
+      fd < 0 ? CloseHandle(file) : _close(fd);
+      DeleteFileA(name.c_str());
+      return {.failure = "cannot open it as a stream"};
+    }
+    return {.stream = stream, .path = name};
+  }
+}
+
+bool write_to_storage(std::FILE *stream, std::string &failure) {
+  if (std::fflush(stream) != 0 || std::ferror(stream) != 0) {
+    failure = "write error";
+    return false;
+  }
+  if (FlushFileBuffers(handle_of(stream)) == 0) {
+    failure = system_message(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+bool replace_file(const std::string &from, const std::string &to, std::string &failure) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+    failure = system_message(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+void remove_on_interrupt(const std::string &path) {
+  static std::string kept;
+  kept = path;
+  path_to_remove = kept.c_str();
+  SetConsoleCtrlHandler(remove_and_exit, TRUE);
+}
+
+void forget_removal_on_interrupt() {
+  SetConsoleCtrlHandler(remove_and_exit, FALSE);
+  path_to_remove = nullptr;
 }
 
 } // namespace driver

@@ -33,14 +33,18 @@ std::string pass_results(const PassFigures &figures) {
                    figures.elapsed, figures.rate * megawhets_per_rate_unit);
 }
 
+Comparison compare_passes(const PassFigures &first, const PassFigures &second) {
+  return {.time_error = second.elapsed - 2.0 * first.elapsed,
+          .rate_error = (first.rate - second.rate) * megawhets_per_rate_unit,
+          .percent_error = (first.rate - second.rate) / second.rate * 100.0};
+}
+
 std::string comparison_block(const PassFigures &first, const PassFigures &second) {
-  const double time_error = second.elapsed - 2.0 * first.elapsed;
-  const double rate_error = (first.rate - second.rate) * megawhets_per_rate_unit;
-  const double percent_error = (first.rate - second.rate) / second.rate * 100.0;
+  const Comparison comparison = compare_passes(first, second);
   return formatted(
       "\n\n Time error  =%8.2lf seconds\n Whet error  =%8.2lf megawhets/sec\n %%    error  =%8.2lf "
       "%% whet error\n\n\a",
-      time_error, rate_error, percent_error);
+      comparison.time_error, comparison.rate_error, comparison.percent_error);
 }
 
 // A total that is not a number compares false and so gives no advice.

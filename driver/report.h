@@ -23,6 +23,15 @@ struct PassFigures {
 double work_units(std::int32_t inner, std::int32_t outer);
 double pass_rate(double units, double elapsed);
 
+// How far pass 2 departs from twice pass 1.
+struct Comparison {
+  double time_error;    // seconds: pass 2's time minus twice pass 1's
+  double rate_error;    // megaWhets per second: pass 1's rate minus pass 2's
+  double percent_error; // that difference relative to pass 2's rate
+};
+
+Comparison compare_passes(const PassFigures &first, const PassFigures &second);
+
 std::string pass_header(int pass, std::int32_t outer, std::int32_t inner);
 std::string rule_line(RuleStyle style);
 std::string pass_results(const PassFigures &figures);

@@ -53,6 +53,40 @@ std::string steadiness_warning(int pass, double whole_rate, const SteadyFigures 
                    fastest, fastest);
 }
 
+const char *warning_kind_name(WarningKind kind) {
+  switch (kind) {
+  case WarningKind::interference:
+    return "interference";
+  case WarningKind::steadiness:
+    return "steadiness";
+  case WarningKind::subnormal:
+    return "subnormal";
+  }
+  return "";
+}
+
+std::vector<RunWarning> pass_warnings(const PassOutcome &first, const PassOutcome &second,
+                                      double processor_clock_step) {
+  std::vector<RunWarning> warnings;
+  const auto add = [&warnings](WarningKind kind, int pass, std::string text) {
+    if (!text.empty()) {
+      warnings.push_back({kind, pass, std::move(text)});
+    }
+  };
+  for (const PassOutcome *pass : {&first, &second}) {
+    std::string interference = interference_warning(pass->number, pass->timing, processor_clock_step);
+    if (interference.empty()) {
+      add(WarningKind::steadiness, pass->number,
+          steadiness_warning(pass->number, pass->figures.rate, pass->steady));
+    }
+    add(WarningKind::interference, pass->number, std::move(interference));
+  }
+  for (const PassOutcome *pass : {&first, &second}) {
+    add(WarningKind::subnormal, pass->number, subnormal_warning(pass->number, pass->inner));
+  }
+  return warnings;
+}
+
 std::string subnormal_warning(int pass, std::int32_t inner) {
   if (static_cast<std::uint32_t>(inner) <= limit) {
     return {};

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "driver/pass_outcome.h"
 #include "driver/steady_figures.h"
 #include "driver/timed_pass.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Warnings about a pass whose figures are not what they seem, decided from
 // what the run measured. Each is one line for standard error, or empty.
@@ -39,5 +41,23 @@ std::string steadiness_warning(int pass, double whole_rate, const SteadyFigures 
 
 // Decided on the count alone, so a pass that runs no outer iteration warns too.
 std::string subnormal_warning(int pass, std::int32_t inner);
+
+enum class WarningKind { interference, steadiness, subnormal };
+
+// The name a record of the run gives the kind.
+const char *warning_kind_name(WarningKind kind);
+
+struct RunWarning {
+  WarningKind kind;
+  int pass;
+  std::string text; // one line, ending in a line break
+};
+
+// Every warning about the passes, in the order they are shown: what
+// disturbed each pass, then each pass's count. A pass that lost processor
+// time to other programs also ran unsteadily; the interference warning says
+// why, so it stands alone.
+std::vector<RunWarning> pass_warnings(const PassOutcome &first, const PassOutcome &second,
+                                      double processor_clock_step);
 
 } // namespace driver

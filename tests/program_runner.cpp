@@ -92,7 +92,9 @@ bool read_some(int fd, std::string &into) {
   return n < 0 && errno == EINTR;
 }
 
-void read_until_closed(int out_fd, std::string &out, int err_fd, std::string &err) {
+// `written` is told of what has arrived so far after every read.
+template <class Written>
+void read_until_closed(int out_fd, std::string &out, int err_fd, std::string &err, Written written) {
   pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
   std::string *sinks[2] = {&out, &err};
   int open_count = err_fd >= 0 ? 2 : 1;
@@ -106,6 +108,7 @@ void read_until_closed(int out_fd, std::string &out, int err_fd, std::string &er
         --open_count;
       }
     }
+    written(out, err);
   }
 }
 
@@ -226,7 +229,15 @@ Outcome run_program(const Invocation &invocation) {
   write_all(in[1], invocation.input);
   close(in[1]);
   Outcome outcome;
-  read_until_closed(out[0], outcome.out, err[0], outcome.err);
+  const std::string &marker = invocation.terminate_once_written;
+  bool terminated = false;
+  read_until_closed(out[0], outcome.out, err[0], outcome.err, [&](const std::string &out, const std::string &err) {
+    if (!marker.empty() && !terminated &&
+        (out.find(marker) != std::string::npos || err.find(marker) != std::string::npos)) {
+      kill(child, SIGTERM);
+      terminated = true;
+    }
+  });
   close(out[0]);
   close(err[0]);
   outcome.exit_status = wait_for_exit(child);

@@ -40,6 +40,9 @@ struct Invocation {
   // The program and a process that never stops computing are both held to
   // one processor, so the program gets only part of its time.
   bool beside_busy_process = false;
+  // Once standard output or error holds this text, the program is sent
+  // SIGTERM, as a user or a job scheduler would stop it.
+  std::string terminate_once_written{};
 };
 
 Outcome run_program(const Invocation &invocation);

@@ -5,6 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -211,7 +216,7 @@ TEST(Program, WarnsWhenAnotherProcessTookTheProcessor) {
   }
 }
 
-TEST(Program, SteadyPassesWithManyGroupsGiveNoNewWarning) {
+TEST(TimedProgram, SteadyPassesWithManyGroupsGiveNoNewWarning) {
   // Each pass is read in ten groups of one outer iteration. A shared machine
   // can really change speed during a pass, so a run that warned is tried
   // again; a verdict that is wrong every time still fails.
@@ -225,6 +230,129 @@ TEST(Program, SteadyPassesWithManyGroupsGiveNoNewWarning) {
     }
   }
   expect_context_line_only(err);
+}
+
+#ifdef MEGAWHETS_EMULATOR
+constexpr bool emulated = true;
+#else
+constexpr bool emulated = false;
+#endif
+
+// A directory of the test's own, empty, under the system's place for them.
+std::string scratch_directory(const std::string &name) {
+  const std::filesystem::path directory = std::filesystem::path(::testing::TempDir()) / ("megawhets-" + name);
+  std::filesystem::remove_all(directory);
+  std::filesystem::create_directories(directory);
+  return directory.string() + "/";
+}
+
+std::string file_text(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void write_file(const std::string &path, const std::string &text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// Whether the record is valid under its schema and gives every figure the
+// report printed beside it, to its two decimals (record_check.py says what
+// differs).
+bool record_agrees_with_report(const std::string &record_path, const std::string &report,
+                               const std::string &directory) {
+  const std::string report_path = directory + "report.txt";
+  write_file(report_path, report);
+  std::string command;
+  for (const char *word : {MEGAWHETS_RECORD_CHECK}) {
+    command += std::string("'") + word + "' ";
+  }
+  return std::system((command + "'" + record_path + "' '" + report_path + "'").c_str()) == 0;
+}
+
+TEST(Record, AgreesWithItsSchemaAndTheReport) {
+  const std::string directory = scratch_directory("record");
+  const std::string path = directory + "run.json";
+  // Four groups a pass: too few to judge steadiness, so no warning depends
+  // on the machine's speed.
+  const auto run = program_runner::run_program({.input = "1000 4\n", .arguments = {"--json", path}});
+  EXPECT_EQ(run.exit_status, 0);
+  expect_context_line_only(run.err);
+  EXPECT_TRUE(record_agrees_with_report(path, run.out, directory));
+}
+
+TEST(Record, TakesStandardOutputAndSendsTheRestToStandardError) {
+  const std::string directory = scratch_directory("record-on-standard-output");
+  const auto run = program_runner::run_program({.input = "10 3\n", .arguments = {"--json", "-"}});
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.out.substr(0, 2), "{\n");
+  EXPECT_EQ(run.err.rfind(inner_prompt + outer_prompt + "\n\n Pass #  1:", 0), 0U) << run.err;
+  EXPECT_NE(run.err.find("suggest larger inner loop\n" + context_start), std::string::npos) << run.err;
+  write_file(directory + "run.json", run.out);
+  EXPECT_TRUE(record_agrees_with_report(directory + "run.json", run.err, directory));
+}
+
+TEST(Record, AnUnwritablePlaceFailsBeforeAnythingRuns) {
+  const auto run =
+      program_runner::run_program({.input = "10 3\n", .arguments = {"--json", "/nonexistent-megawhets/run.json"}});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.rfind("megawhets: cannot write the run record to '/nonexistent-megawhets/run.json': ", 0), 0U)
+      << run.err;
+}
+
+TEST(Record, AnInterruptedRunLeavesTheOlderFileAndNothingElse) {
+  if (program_runner::windows_program) {
+    GTEST_SKIP() << "a Windows program is stopped by its console, not by SIGTERM";
+  }
+  const std::string directory = scratch_directory("interrupted");
+  const std::string path = directory + "run.json";
+  write_file(path, "an older record\n");
+  const auto run = program_runner::run_program(
+      {.input = "1000 100000\n", .arguments = {"--json", path}, .terminate_once_written = "Pass #  1:"});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(file_text(path), "an older record\n");
+  const auto entries = std::distance(std::filesystem::directory_iterator(directory), {});
+  EXPECT_EQ(entries, 1);
+}
+
+struct StatusCase {
+  std::vector<std::string> arguments;
+  const char *input;
+  int exit_status;
+};
+
+class ExitStatus : public ::testing::TestWithParam<StatusCase> {};
+
+TEST_P(ExitStatus, TellsAutomationWhetherToTrustTheRun) {
+  const auto run = program_runner::run_program({.input = GetParam().input, .arguments = GetParam().arguments});
+  EXPECT_EQ(run.exit_status, GetParam().exit_status) << run.err;
+}
+
+// Pass 2 of "200000 0" warns of subnormal values whatever the machine does.
+INSTANTIATE_TEST_SUITE_P(Runs, ExitStatus,
+                         ::testing::Values(StatusCase{{"--strict"}, "200000 0\n", 4},
+                                           StatusCase{{}, "200000 0\n", 0},
+                                           StatusCase{{"--strict"}, "1 0\n", 0}));
+
+TEST(TimedProgram, AutoFillsTheSecondsAskedForAndShowsTheCountsAsTyped) {
+  if (emulated) {
+    GTEST_SKIP() << "an emulator's speed changes as it translates code; the choice is the same code natively";
+  }
+  const auto run = program_runner::run_program({.arguments = {"--auto=12"}});
+  EXPECT_EQ(run.exit_status, 0);
+  int inner = 0;
+  int outer = 0;
+  const std::string dialogue = inner_prompt + "%d\n" + outer_prompt + "%d\n\n\n Pass";
+  ASSERT_EQ(std::sscanf(run.out.c_str(), dialogue.c_str(), &inner, &outer), 2) << run.out;
+  double total = 0;
+  for (auto at = run.out.find("Elapsed time ="); at != std::string::npos;
+       at = run.out.find("Elapsed time =", at + 1)) {
+    total += std::strtod(run.out.c_str() + at + 14, nullptr);
+  }
+  // Both passes take 12 to 15.6 seconds on a machine whose speed holds
+  // between the probe and the passes; a shared one can drift a little.
+  EXPECT_GE(total, 12.0 * 0.97) << run.out;
+  EXPECT_LE(total, 12.0 * 1.3 * 1.03) << run.out;
 }
 
 struct ArgumentCase {
@@ -252,7 +380,7 @@ const char see_help[] =
 INSTANTIATE_TEST_SUITE_P(
     Lines, Arguments,
     ::testing::Values(
-        ArgumentCase{{"--help"}, 0, "Usage: megawhets [--help | --version]\n", ""},
+        ArgumentCase{{"--help"}, 0, "Usage: megawhets [--json FILE] [--auto[=SECONDS]] [--strict]\n", ""},
         ArgumentCase{{"--version"}, 0, "megawhets 1.0.0\n" MEGAWHETS_EXPECTED_COMPILER ", ", ""},
         ArgumentCase{{"20000", "10"}, 2, "", std::string("megawhets: unexpected argument '20000") + see_help},
         ArgumentCase{{"--bogus"}, 2, "", std::string("megawhets: unknown option '--bogus") + see_help}));

@@ -23,6 +23,18 @@ function(megawhets_add_program_tests)
   if(arg_WINDOWS_PROGRAM)
     target_compile_definitions(megawhets_program_tests PRIVATE MEGAWHETS_WINDOWS_PROGRAM)
   endif()
+  # Records are checked against their schema by Python's jsonschema, which
+  # Debian installs for its own python3.
+  find_program(MEGAWHETS_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+  find_program(MEGAWHETS_PYTHON python3 REQUIRED)
+  megawhets_string_literals(record_check_literals ${MEGAWHETS_PYTHON} ${here}/record_check.py
+                            ${here}/../record/run-record.schema.json)
+  target_compile_definitions(megawhets_program_tests PRIVATE MEGAWHETS_RECORD_CHECK=${record_check_literals})
   target_link_libraries(megawhets_program_tests PRIVATE GTest::gtest_main util)
-  gtest_discover_tests(megawhets_program_tests NO_PRETTY_VALUES PROPERTIES ${arg_PROPERTIES})
+  gtest_discover_tests(megawhets_program_tests NO_PRETTY_VALUES TEST_FILTER "-TimedProgram.*"
+                       PROPERTIES ${arg_PROPERTIES})
+  # Runs whose verdict depends on how fast the machine runs them get it to
+  # themselves.
+  gtest_discover_tests(megawhets_program_tests NO_PRETTY_VALUES TEST_FILTER "TimedProgram.*"
+                       PROPERTIES RUN_SERIAL ON ${arg_PROPERTIES})
 endfunction()

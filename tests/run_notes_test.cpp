@@ -5,6 +5,7 @@
 #include "driver/console.h"
 #include "driver/context_line.h"
 #include "driver/cpuinfo.h"
+#include "driver/exit_status.h"
 #include "driver/warnings.h"
 
 #include <gtest/gtest.h>
@@ -128,32 +129,82 @@ TEST(Cpuinfo, NamesTheModelWhereTheKernelGivesOne) {
 struct CommandLineCase {
   std::vector<const char *> arguments;
   Request request;
-  const char *bad_argument;
+  ArgumentProblem problem = ArgumentProblem::none;
+  const char *bad_argument = "";
+  RunOptions options{};
 };
 
 class Arguments : public ::testing::TestWithParam<CommandLineCase> {};
 
-TEST_P(Arguments, TheFirstDecides) {
+TEST_P(Arguments, AreTakenInOrder) {
   std::vector<const char *> argv = {"megawhets"};
   argv.insert(argv.end(), GetParam().arguments.begin(), GetParam().arguments.end());
   const CommandLine line = read_command_line(static_cast<int>(argv.size()), argv.data());
   EXPECT_EQ(line.request, GetParam().request);
+  EXPECT_EQ(line.problem, GetParam().problem);
   EXPECT_EQ(line.bad_argument, GetParam().bad_argument);
+  if (line.request == Request::run) {
+    EXPECT_EQ(line.options.record_path, GetParam().options.record_path);
+    EXPECT_EQ(line.options.auto_seconds, GetParam().options.auto_seconds);
+    EXPECT_EQ(line.options.strict, GetParam().options.strict);
+  }
 }
+
+constexpr auto bad = Request::bad_argument;
+constexpr auto bad_seconds = ArgumentProblem::bad_seconds;
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, Arguments,
-    ::testing::Values(CommandLineCase{{}, Request::run, ""}, CommandLineCase{{"--help"}, Request::help, ""},
-                      CommandLineCase{{"--version", "x"}, Request::version, ""},
-                      CommandLineCase{{"--bogus", "--help"}, Request::bad_argument, "--bogus"},
-                      CommandLineCase{{"-h"}, Request::bad_argument, "-h"},
-                      CommandLineCase{{"20000", "10"}, Request::bad_argument, "20000"},
-                      CommandLineCase{{""}, Request::bad_argument, ""}));
+    ::testing::Values(
+        CommandLineCase{{}, Request::run}, CommandLineCase{{"--help"}, Request::help},
+        CommandLineCase{{"--version", "x"}, Request::version},
+        CommandLineCase{{"--bogus", "--help"}, bad, ArgumentProblem::unknown_option, "--bogus"},
+        CommandLineCase{{"-h"}, bad, ArgumentProblem::unknown_option, "-h"},
+        CommandLineCase{{"20000", "10"}, bad, ArgumentProblem::unexpected_argument, "20000"},
+        CommandLineCase{{""}, bad, ArgumentProblem::unexpected_argument, ""},
+        CommandLineCase{{"--auto", "--strict", "--json", "run.json"}, Request::run, {}, "", {"run.json", 15.0, true}},
+        CommandLineCase{{"--json=-", "--auto=2.5", "--auto=12"}, Request::run, {}, "", {"-", 12.0, false}},
+        CommandLineCase{{"--strict", "--help"}, Request::help},
+        // A file name is whatever follows, as getopt takes it.
+        CommandLineCase{{"--json", "--help"}, Request::run, {}, "", {"--help", {}, false}},
+        CommandLineCase{{"--json"}, bad, ArgumentProblem::missing_file, "--json"},
+        CommandLineCase{{"--json="}, bad, ArgumentProblem::missing_file, "--json"},
+        CommandLineCase{{"--auto=0.5"}, bad, bad_seconds, "--auto=0.5"},
+        CommandLineCase{{"--auto=86401"}, bad, bad_seconds, "--auto=86401"},
+        CommandLineCase{{"--auto=1e3"}, bad, bad_seconds, "--auto=1e3"},
+        CommandLineCase{{"--auto=-5"}, bad, bad_seconds, "--auto=-5"},
+        CommandLineCase{{"--auto=5."}, bad, bad_seconds, "--auto=5."},
+        CommandLineCase{{"--auto="}, bad, bad_seconds, "--auto="},
+        CommandLineCase{{"--auto", "30"}, bad, ArgumentProblem::unexpected_argument, "30"}));
 
 TEST(Arguments, AreShownWithoutTheirControlBytes) {
-  EXPECT_EQ(bad_argument_message("\x1b[2J\n"),
+  CommandLine line{.request = Request::bad_argument,
+                   .problem = ArgumentProblem::unexpected_argument,
+                   .bad_argument = "\x1b[2J\n"};
+  EXPECT_EQ(bad_argument_message(line),
             "megawhets: unexpected argument '\\x1B[2J\\x0A': the counts are asked for at the prompts or read "
             "from a pipe; see 'megawhets --help'\n");
+  line.problem = ArgumentProblem::bad_seconds;
+  line.bad_argument = "--auto=x";
+  EXPECT_EQ(bad_argument_message(line), "megawhets: option '--auto=x' needs a number of seconds from 1 to 86400, "
+                                        "such as --auto=30; see 'megawhets --help'\n");
 }
+
+struct VerdictCase {
+  Verdict verdict;
+  ExitStatus status;
+};
+
+class Verdicts : public ::testing::TestWithParam<VerdictCase> {};
+
+TEST_P(Verdicts, GiveTheStatusAutomationActsOn) { EXPECT_EQ(exit_status(GetParam().verdict), GetParam().status); }
+
+INSTANTIATE_TEST_SUITE_P(Runs, Verdicts,
+                         ::testing::Values(VerdictCase{{true, false, 0}, completed},
+                                           VerdictCase{{true, false, 2}, completed},
+                                           VerdictCase{{true, true, 0}, completed},
+                                           VerdictCase{{true, true, 1}, warned_under_strict},
+                                           VerdictCase{{false, false, 0}, arithmetic_differs},
+                                           VerdictCase{{false, true, 3}, arithmetic_differs}));
 
 } // namespace

@@ -37,7 +37,7 @@ BlockCounts block_counts(std::int32_t n) {
   };
 }
 
-void run_outer_iteration(std::int32_t n) {
+OuterIterationLocals run_outer_iteration_keeping_locals(std::int32_t n) {
   set_scale_factors();
   const BlockCounts counts = block_counts(n);
   run_block_1(counts.block_1);
@@ -46,10 +46,12 @@ void run_outer_iteration(std::int32_t n) {
   run_block_4(counts.block_4);
   run_block_5(counts.block_5);
   run_block_6(counts.block_6);
-  run_block_7(counts.block_7);
+  const double z = run_block_7(counts.block_7);
   run_block_8(counts.block_8);
   run_block_9(counts.block_9);
-  run_block_10(counts.block_10);
+  return {.block_7_z = z, .block_10_x = run_block_10(counts.block_10)};
 }
+
+void run_outer_iteration(std::int32_t n) { run_outer_iteration_keeping_locals(n); }
 
 } // namespace workload

@@ -23,4 +23,15 @@ BlockCounts block_counts(std::int32_t n);
 
 void run_outer_iteration(std::int32_t n);
 
+// The values an outer iteration's own variables end with, which a pass
+// discards: block 7's Z and block 10's X.
+struct OuterIterationLocals {
+  double block_7_z;
+  double block_10_x;
+};
+
+// The same outer iteration, keeping what its locals ended with, so that its
+// arithmetic can be checked.
+OuterIterationLocals run_outer_iteration_keeping_locals(std::int32_t n);
+
 } // namespace workload

@@ -59,9 +59,9 @@ TEST(WindowsConsole, OnlyAConsoleIsATerminal) {
     driver::RuleStyle style = driver::RuleStyle::utf8;
     {
       const StandardOutputTo redirected(handle);
-      terminal = driver::standard_output_is_terminal();
-      written = driver::write_to_console("\n\xE2\x95\x90");
-      style = driver::rule_style_for_standard_output();
+      terminal = driver::is_terminal(stdout);
+      written = driver::write_to_console(stdout, "\n\xE2\x95\x90");
+      style = driver::rule_style_for_report();
     }
     EXPECT_FALSE(terminal);
     EXPECT_FALSE(written);
@@ -89,8 +89,8 @@ TEST(WindowsConsole, TakesTheRuleAsCharactersWhateverItsCodePage) {
   {
     // GoogleTest reports on standard output, so nothing is checked in here.
     const StandardOutputTo redirected(screen.value);
-    terminal = driver::standard_output_is_terminal();
-    style = driver::rule_style_for_standard_output();
+    terminal = driver::is_terminal(stdout);
+    style = driver::rule_style_for_report();
     std::fputs("Pass", stdout); // still buffered: the rule must come after it
     driver::write_rule_line(style);
   }

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "driver/build.h"
+#include "driver/pass_outcome.h"
+#include "driver/platform.h"
+#include "driver/warnings.h"
+#include "self_check/state_check.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The record of a run, as JSON: everything needed to compare it with other
+// runs later. Its layout is documented in record/run-record.schema.json;
+// readers ignore fields they do not know, and a change that would break one
+// raises schema_version.
+namespace record {
+
+constexpr int schema_version = 1;
+
+struct Counts {
+  std::int32_t inner;
+  std::int32_t outer;
+  std::optional<double> auto_seconds; // set when the counts were chosen by a probe
+};
+
+struct RunRecord {
+  driver::Build build{};
+  driver::Machine machine{};
+  driver::OperatingSystem operating_system{};
+  std::string started_at{};                  // UTC, RFC 3339
+  std::optional<Counts> counts{};            // none when the self-check failed before they were read
+  std::vector<driver::PassOutcome> passes{}; // both, or none
+  std::optional<self_check::Mismatch> mismatch{};
+  std::vector<driver::RunWarning> warnings{};
+  int exit_status = 0;
+};
+
+std::string record_json(const RunRecord &run);
+
+} // namespace record

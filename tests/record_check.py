@@ -1,0 +1,67 @@
+#!/usr/bin/env python3
+"""Checks a run record against its schema, and against the report printed
+beside it, figure by figure, to the report's two decimals.
+
+    record_check.py SCHEMA RECORD REPORT
+
+Exits 0 when both agree; otherwise says what differs and exits 1.
+"""
+import json
+import re
+import sys
+
+import jsonschema
+
+PASS = re.compile(r"Pass #\s*(\d+):\s*(-?\d+) outer loop\(s\),\s*(-?\d+) inner loop\(s\)\n[^\n]*\n"
+                  r"Elapsed time =\s*(\S+) seconds\nWhetstones   =\s*(\S+) double-precision")
+COMPARISON = re.compile(r"Time error  =\s*(\S+) seconds\n Whet error  =\s*(\S+) megawhets/sec\n"
+                        r" %    error  =\s*(\S+) % whet error")
+
+
+def as_printed(value):
+    """The record's figure as the report prints it with %.2f."""
+    if value is None:
+        return None  # inf or nan in the report: not a number JSON can hold
+    return f"{value:.2f}"
+
+
+def agree(faults, what, recorded, printed):
+    shown = as_printed(recorded)
+    if shown is None and printed.lstrip("-") in ("inf", "nan"):
+        return
+    if shown != printed:
+        faults.append(f"{what}: the record has {recorded!r}, the report {printed}")
+
+
+def main(schema_path, record_path, report_path):
+    with open(schema_path) as f:
+        schema = json.load(f)
+    with open(record_path) as f:
+        record = json.load(f)
+    with open(report_path, encoding="latin-1") as f:
+        report = f.read()
+    jsonschema.Draft202012Validator(schema).validate(record)
+    faults = []
+    printed_passes = PASS.findall(report)
+    if len(printed_passes) != len(record["passes"]):
+        faults.append(f"{len(printed_passes)} passes printed, {len(record['passes'])} recorded")
+    for recorded, (number, outer, inner, elapsed, rate) in zip(record["passes"], printed_passes):
+        if (recorded["pass"], recorded["outer"], recorded["inner"]) != (int(number), int(outer), int(inner)):
+            faults.append(f"pass {number}: counts differ")
+        agree(faults, f"pass {number} elapsed", recorded["elapsed_seconds"], elapsed)
+        agree(faults, f"pass {number} rate", recorded["megawhets_per_second"], rate)
+    printed_comparison = COMPARISON.search(report)
+    if record["comparison"] and printed_comparison:
+        for key, printed in zip(("time_error_seconds", "rate_error_megawhets_per_second", "percent_error"),
+                                printed_comparison.groups()):
+            agree(faults, key, record["comparison"][key], printed)
+        if record["comparison"]["advice_given"] != ("suggest larger inner loop" in report):
+            faults.append("the advice is recorded as given when it was not, or the other way round")
+    elif record["comparison"] or printed_comparison:
+        faults.append("a comparison is printed or recorded, but not both")
+    print("\n".join(faults) or "the record agrees with its schema and the report")
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(*sys.argv[1:4]))
