@@ -7,6 +7,12 @@
 #                             [PROPERTIES test properties...])
 include(${CMAKE_CURRENT_LIST_DIR}/string_literals.cmake)
 
+# Records are checked against their schema by Python's jsonschema, which
+# Debian installs for its own python3, and the self-check's values against a
+# transcription in Python.
+find_program(MEGAWHETS_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+find_program(MEGAWHETS_PYTHON python3 REQUIRED)
+
 function(megawhets_add_program_tests)
   cmake_parse_arguments(PARSE_ARGV 0 arg "WINDOWS_PROGRAM" "PROGRAM;EXPECTED_COMPILER"
                         "EMULATOR;PROPERTIES")
@@ -23,10 +29,6 @@ function(megawhets_add_program_tests)
   if(arg_WINDOWS_PROGRAM)
     target_compile_definitions(megawhets_program_tests PRIVATE MEGAWHETS_WINDOWS_PROGRAM)
   endif()
-  # Records are checked against their schema by Python's jsonschema, which
-  # Debian installs for its own python3.
-  find_program(MEGAWHETS_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
-  find_program(MEGAWHETS_PYTHON python3 REQUIRED)
   megawhets_string_literals(record_check_literals ${MEGAWHETS_PYTHON} ${here}/record_check.py
                             ${here}/../record/run-record.schema.json)
   target_compile_definitions(megawhets_program_tests PRIVATE MEGAWHETS_RECORD_CHECK=${record_check_literals})

@@ -1,7 +1,9 @@
 // Expected values come from a separate plain transcription of the workload in
-// another language (IEEE doubles, the same operation order), held here as
-// constants so that a wrong line, count or starting value shows up.
+// another language (IEEE doubles, the same operation order), held here and in
+// the self-check's known states as constants so that a wrong line, count or
+// starting value shows up.
 
+#include "self_check/known_states.h"
 #include "workload/blocks.h"
 #include "workload/outer_iteration.h"
 #include "workload/procedure_blocks.h"
@@ -50,33 +52,26 @@ TEST_F(Workload, NoIterationsLeavesOnlyStartingValues) {
   expect_x_untouched();
 }
 
-struct OuterIterationCase {
-  std::int32_t n;
-  double e1_3;
-  std::int32_t j;
-  std::int32_t k;
-};
-
-class WholeOuterIteration : public Workload, public ::testing::WithParamInterface<OuterIterationCase> {};
+class WholeOuterIteration : public Workload, public ::testing::WithParamInterface<self_check::KnownState> {};
 
 TEST_P(WholeOuterIteration, LeavesTheDerivedState) {
-  const OuterIterationCase c = GetParam();
-  run_outer_iteration(c.n);
+  const self_check::KnownState &known = GetParam();
+  OuterIterationLocals locals{};
+  run_outer_iteration_keeping_locals(static_cast<std::int32_t>(known.inner), locals);
   EXPECT_EQ(T, 0.499975);
   EXPECT_EQ(T2, 2.0);
   // Block 8 rotates an even number of times, ending on (3, 2, 3); E1[3] is
   // what block 3's calls left.
-  expect_e1({3.0, 2.0, 3.0, c.e1_3});
-  EXPECT_EQ(J, c.j);
-  EXPECT_EQ(K, c.k);
-  EXPECT_EQ(L, 2);
+  expect_e1({known.e1[0], known.e1[1], known.e1[2], known.e1[3]});
+  EXPECT_EQ(J, known.j);
+  EXPECT_EQ(K, known.k);
+  EXPECT_EQ(L, known.l);
+  EXPECT_DOUBLE_EQ(locals.block_7_z, known.block_7_z);
+  EXPECT_NEAR(locals.block_10_x, known.block_10_x, 1e-12);
   expect_x_untouched();
 }
 
-INSTANTIATE_TEST_SUITE_P(InnerCounts, WholeOuterIteration,
-                         ::testing::Values(OuterIterationCase{1, -1.1302716215293103, -990849022, -872241118},
-                                           OuterIterationCase{2, -1.1272179162351224, 71413762,
-                                                              -1201319902}));
+INSTANTIATE_TEST_SUITE_P(InnerCounts, WholeOuterIteration, ::testing::ValuesIn(self_check::known_states));
 
 TEST_F(Workload, StateCarriesOverButDoesNotAccumulate) {
   run_outer_iteration(1);

@@ -32,6 +32,6 @@ struct OuterIterationLocals {
 
 // The same outer iteration, keeping what its locals ended with, so that its
 // arithmetic can be checked.
-OuterIterationLocals run_outer_iteration_keeping_locals(std::int32_t n);
+void run_outer_iteration_keeping_locals(std::int32_t n, OuterIterationLocals &locals);
 
 } // namespace workload
