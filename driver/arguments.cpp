@@ -28,10 +28,22 @@ std::optional<double> seconds_in(std::string_view text) {
   return seconds;
 }
 
+// A count of copies from 1 to most_copies, in plain decimal.
+std::optional<unsigned> copies_in(std::string_view text) {
+  if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  const unsigned count = static_cast<unsigned>(std::strtoul(std::string(text).c_str(), nullptr, 10));
+  if (count < 1 || count > most_copies) {
+    return std::nullopt;
+  }
+  return count;
+}
+
 bool starts_with(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
 
-CommandLine refused(ArgumentProblem problem, std::string_view argument) {
-  return {.request = Request::bad_argument, .problem = problem, .bad_argument = std::string(argument)};
+CommandLine refused(ArgumentProblem problem, const std::string &argument) {
+  return {.request = Request::bad_argument, .problem = problem, .bad_argument = argument};
 }
 
 } // namespace
@@ -51,28 +63,40 @@ CommandLine read_command_line(int argc, const char *const *argv) {
     } else if (starts_with(argument, "--auto=")) {
       line.options.auto_seconds = seconds_in(argument.substr(7));
       if (!line.options.auto_seconds) {
-        return refused(ArgumentProblem::bad_seconds, argument);
+        return refused(ArgumentProblem::bad_seconds, std::string(argument));
       }
     } else if (argument == "--json" || starts_with(argument, "--json=")) {
       const bool separate = argument == "--json";
       if (separate && i + 1 == argc) {
-        return refused(ArgumentProblem::missing_file, argument);
+        return refused(ArgumentProblem::missing_file, std::string(argument));
       }
       line.options.record_path = separate ? argv[++i] : argument.substr(7);
       if (line.options.record_path.empty()) {
         return refused(ArgumentProblem::missing_file, "--json");
       }
+    } else if (argument == "--copies" || starts_with(argument, "--copies=")) {
+      const bool separate = argument == "--copies";
+      if (separate && i + 1 == argc) {
+        return refused(ArgumentProblem::bad_copies, std::string(argument));
+      }
+      const std::string_view value = separate ? std::string_view(argv[++i]) : argument.substr(9);
+      const auto count = copies_in(value);
+      if (value != "all" && !count) {
+        return refused(ArgumentProblem::bad_copies, separate ? "--copies " + std::string(value) : std::string(argument));
+      }
+      line.options.copies_per_processor = value == "all";
+      line.options.copies = count.value_or(0);
     } else if (starts_with(argument, "-") && argument != "-") {
-      return refused(ArgumentProblem::unknown_option, argument);
+      return refused(ArgumentProblem::unknown_option, std::string(argument));
     } else {
-      return refused(ArgumentProblem::unexpected_argument, argument);
+      return refused(ArgumentProblem::unexpected_argument, std::string(argument));
     }
   }
   return line;
 }
 
 std::string usage() {
-  return "Usage: megawhets [--json FILE] [--auto[=SECONDS]] [--strict]\n"
+  return "Usage: megawhets [--json FILE] [--auto[=SECONDS]] [--strict] [--copies N|all]\n"
          "       megawhets --help | --version\n"
          "Measure how fast this machine does double-precision floating-point work.\n"
          "\n"
@@ -90,6 +114,9 @@ std::string usage() {
          "  --auto[=SECONDS]  read no counts: choose them so that both passes together\n"
          "                    take SECONDS to 1.3 x SECONDS (default 15)\n"
          "  --strict          exit with status 4 when the run gave any warning\n"
+         "  --copies N|all    run both passes in N copies at once (1 to 1024), or one\n"
+         "                    per processor this process may use, and report the\n"
+         "                    machine's rate\n"
          "  --help            show this help and exit\n"
          "  --version         show the version and the build, and exit\n"
          "\n"
@@ -118,6 +145,9 @@ std::string bad_argument_message(const CommandLine &command_line) {
     break;
   case ArgumentProblem::bad_seconds:
     what = "option " + argument + " needs a number of seconds from 1 to 86400, such as --auto=30";
+    break;
+  case ArgumentProblem::bad_copies:
+    what = "option " + argument + " needs a number of copies from 1 to 1024, or all";
     break;
   case ArgumentProblem::none:
     break;

@@ -11,17 +11,21 @@ namespace driver {
 
 enum class Request { run, help, version, bad_argument };
 
-enum class ArgumentProblem { none, unknown_option, unexpected_argument, missing_file, bad_seconds };
+enum class ArgumentProblem { none, unknown_option, unexpected_argument, missing_file, bad_seconds, bad_copies };
 
 // How long --auto aims for both passes together to take, unless told.
 constexpr double default_auto_seconds = 15.0;
 constexpr double fewest_auto_seconds = 1.0;
 constexpr double most_auto_seconds = 86400.0;
 
+constexpr unsigned most_copies = 1024;
+
 struct RunOptions {
   std::string record_path{}; // empty for no record; "-" for standard output
   std::optional<double> auto_seconds{};
   bool strict = false;
+  unsigned copies = 0;              // 0 for a run in this process alone
+  bool copies_per_processor = false; // --copies all: one per usable processor
 };
 
 struct CommandLine {

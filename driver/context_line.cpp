@@ -17,7 +17,8 @@ std::string machine_description(const Machine &machine) {
 
 } // namespace
 
-std::string context_line(std::string_view version, std::string_view build, const Machine &machine) {
+std::string context_line(std::string_view version, std::string_view build, const Machine &machine,
+                         unsigned copies, unsigned usable_processors) {
   std::string line(version);
   if (!build.empty()) {
     line += ": ";
@@ -25,6 +26,11 @@ std::string context_line(std::string_view version, std::string_view build, const
   }
   if (const std::string described = machine_description(machine); !described.empty()) {
     line += (build.empty() ? ": " : "; ") + described;
+  }
+  if (copies > 0) {
+    line += "; " + std::to_string(copies) + (copies == 1 ? " copy on " : " copies on ") +
+            std::to_string(usable_processors) +
+            (usable_processors == 1 ? " usable processor" : " usable processors");
   }
   return line + "\n";
 }

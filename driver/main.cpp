@@ -7,6 +7,9 @@
 
 #include "auto_counts/count_choice.h"
 #include "auto_counts/probe.h"
+#include "copies/copy_run.h"
+#include "copies/machine_figures.h"
+#include "copies/usable_processors.h"
 #include "driver/arguments.h"
 #include "driver/build.h"
 #include "driver/console.h"
@@ -26,6 +29,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -85,32 +89,98 @@ std::optional<record::Counts> read_counts(const RunOptions &options) {
   return record::Counts{*inner, *outer, std::nullopt};
 }
 
+// The pass timed here, in this process.
+void time_here(PassOutcome &pass) {
+  pass.timing = driver::time_outer_iterations(pass.outer, pass.inner);
+  pass.figures = {pass.timing.elapsed,
+                  driver::pass_rate(driver::work_units(pass.inner, pass.outer), pass.timing.elapsed)};
+  pass.steady = driver::steady_figures(pass.timing.groups, pass.inner);
+  driver::write_output(driver::pass_results(pass.figures));
+}
+
+// The pass timed in every copy at once: the machine's figures span from the
+// earliest copy's start to the latest copy's end, and count every copy's work.
+bool time_in_copies(PassOutcome &pass, copies::CopyRun &copy_run) {
+  const auto timings = copy_run.run_pass(pass.number);
+  if (!timings) {
+    driver::end_output_line_on_terminal();
+    driver::write_error(copy_run.failure());
+    return false;
+  }
+  const copies::MachineFigures machine =
+      copies::machine_figures(*timings, driver::work_units(pass.inner, pass.outer));
+  pass.timing = {.elapsed = machine.elapsed,
+                 .processor = std::numeric_limits<double>::quiet_NaN(),
+                 .start = machine.earliest_start,
+                 .end = machine.earliest_start + machine.elapsed};
+  pass.figures = {machine.elapsed, machine.rate};
+  for (const PassTiming &timing : *timings) {
+    pass.copies.push_back({timing, driver::steady_figures(timing.groups, pass.inner)});
+  }
+  driver::write_output(driver::pass_results(pass.figures) +
+                       driver::copies_line(static_cast<unsigned>(timings->size()), machine.fastest_copy,
+                                           machine.slowest_copy));
+  return true;
+}
+
 // The header and rule are pushed out before the clock starts, so the user
 // sees which pass is running and no output falls inside the timed interval.
-std::optional<PassOutcome> run_pass(int number, std::int32_t outer, std::int32_t inner, RuleStyle style) {
+std::optional<PassOutcome> run_pass(int number, std::int32_t outer, std::int32_t inner, RuleStyle style,
+                                    copies::CopyRun *copy_run) {
   driver::write_output(driver::pass_header(number, outer, inner));
   driver::write_rule_line(style);
   if (!driver::flush_output()) {
     return std::nullopt;
   }
-  const PassTiming timing = driver::time_outer_iterations(outer, inner);
-  const PassFigures figures{timing.elapsed,
-                            driver::pass_rate(driver::work_units(inner, outer), timing.elapsed)};
-  driver::write_output(driver::pass_results(figures));
-  return PassOutcome{.number = number,
-                     .outer = outer,
-                     .inner = inner,
-                     .timing = timing,
-                     .figures = figures,
-                     .steady = driver::steady_figures(timing.groups, inner)};
-}
-
-std::int32_t doubled(std::int32_t count) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(count) * 2U);
+  PassOutcome pass{.number = number, .outer = outer, .inner = inner};
+  if (copy_run == nullptr) {
+    time_here(pass);
+  } else if (!time_in_copies(pass, *copy_run)) {
+    return std::nullopt;
+  }
+  return pass;
 }
 
 std::string context_line(const record::RunRecord &run) {
-  return driver::context_line(driver::program_version(), driver::build_description(), run.machine);
+  return driver::context_line(driver::program_version(), driver::build_description(), run.machine,
+                              run.copies ? run.copies->count : 0, run.copies ? run.copies->usable_processors : 0);
+}
+
+// How many copies the options ask for, and of how many usable processors; a
+// warning before pass 1 when they must share.
+record::Copies copies_asked_for(const RunOptions &options, record::RunRecord &run) {
+  const unsigned usable = copies::usable_processors(driver::this_process_processor_limits());
+  const record::Copies asked{options.copies_per_processor ? usable : options.copies, usable};
+  const std::string sharing = driver::sharing_warning(asked.count, asked.usable_processors);
+  if (!sharing.empty()) {
+    driver::end_output_line_on_terminal();
+    driver::write_error(sharing);
+    run.warnings.push_back({driver::WarningKind::sharing, 0, sharing});
+  }
+  return asked;
+}
+
+// With copies, each checked the state its own passes left; the first that
+// differs stands for all.
+bool check_state_after_passes(record::RunRecord &run, copies::CopyRun *copy_run, const PassOutcome &second) {
+  if (copy_run == nullptr) {
+    if (second.outer != 0) {
+      const std::string when = "after pass 2 (inner count " + std::to_string(second.inner) + ")";
+      run.mismatch = self_check::check_state_after(second.inner, when.c_str());
+    }
+    return true;
+  }
+  const auto checks = copy_run->checks();
+  if (!checks) {
+    driver::write_error(copy_run->failure());
+    return false;
+  }
+  for (const auto &mismatch : *checks) {
+    if (mismatch && !run.mismatch) {
+      run.mismatch = mismatch;
+    }
+  }
+  return true;
 }
 
 // Where --json sent the record: a file, standard output, or nowhere.
@@ -184,13 +254,23 @@ int run(const RunOptions &options) {
   if (!run.counts) {
     return driver::run_failed;
   }
+  std::optional<copies::CopyRun> copy_run;
+  if (options.copies > 0 || options.copies_per_processor) {
+    run.copies = copies_asked_for(options, run);
+    copy_run.emplace(run.copies->count, run.counts->inner, run.counts->outer);
+    if (!driver::flush_output() || !copy_run->start()) {
+      driver::write_error(copy_run->failure());
+      return driver::run_failed;
+    }
+  }
+  copies::CopyRun *in_copies = copy_run ? &*copy_run : nullptr;
   const RuleStyle style = driver::rule_style_for_report();
   const std::int32_t outer = run.counts->outer;
-  const auto first = run_pass(1, outer, run.counts->inner, style);
+  const auto first = run_pass(1, outer, run.counts->inner, style, in_copies);
   if (!first) {
     return driver::run_failed;
   }
-  const auto second = run_pass(2, outer, doubled(run.counts->inner), style);
+  const auto second = run_pass(2, outer, driver::doubled_count(run.counts->inner), style, in_copies);
   if (!second) {
     return driver::run_failed;
   }
@@ -202,15 +282,15 @@ int run(const RunOptions &options) {
   driver::end_output_line_on_terminal();
   run.passes = {*first, *second};
 
-  if (outer != 0) {
-    const std::string when = "after pass 2 (inner count " + std::to_string(second->inner) + ")";
-    run.mismatch = self_check::check_state_after(second->inner, when.c_str());
+  if (!check_state_after_passes(run, in_copies, *second)) {
+    return driver::run_failed;
   }
-  run.warnings = driver::pass_warnings(*first, *second, driver::processor_clock_step());
+  const auto pass_warnings = driver::pass_warnings(*first, *second, driver::processor_clock_step());
   std::string text = context_line(run);
-  for (const driver::RunWarning &warning : run.warnings) {
+  for (const driver::RunWarning &warning : pass_warnings) {
     text += warning.text;
   }
+  run.warnings.insert(run.warnings.end(), pass_warnings.begin(), pass_warnings.end());
   if (run.mismatch) {
     text += self_check::mismatch_message(*run.mismatch);
   }
@@ -229,6 +309,9 @@ int show(const std::string &text) {
 } // namespace
 
 int main(int argc, char **argv) {
+  if (const auto link = driver::copy_link_in_arguments(argc, argv)) {
+    copies::run_as_copy(*link);
+  }
   const driver::CommandLine command_line = driver::read_command_line(argc, argv);
   switch (command_line.request) {
   case driver::Request::help:

@@ -5,11 +5,19 @@
 #include "driver/timed_pass.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace driver {
 
+// What one copy of the run measured of a pass, by its own clocks.
+struct CopyOutcome {
+  PassTiming timing{};
+  SteadyFigures steady{};
+};
+
 // Everything a timed pass measured, for the report, the warnings and the
-// run's record to read.
+// run's record to read. A pass that ran in copies has the machine's figures
+// here, and each copy's own in `copies`.
 struct PassOutcome {
   int number = 0;
   std::int32_t outer = 0;
@@ -17,6 +25,7 @@ struct PassOutcome {
   PassTiming timing{};
   PassFigures figures{};
   SteadyFigures steady{};
+  std::vector<CopyOutcome> copies{};
 };
 
 } // namespace driver

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What the program needs to know of the system it runs on, kept apart from
 // everything else so that each operating system has one file of its own.
@@ -73,5 +76,66 @@ bool replace_file(const std::string &from, const std::string &to, std::string &f
 // ends the process with status 1, so that it leaves nothing half done.
 void remove_on_interrupt(const std::string &path);
 void forget_removal_on_interrupt();
+
+// What limits the processors this process may use: its affinity mask, and
+// the CPU quotas of its control groups (Linux), as the files give them.
+struct ProcessorLimits {
+  unsigned allowed_by_affinity = 0;   // 0 when the system does not say
+  std::vector<std::string> cpu_max{}; // cgroup v2: its group's cpu.max, then each parent's
+  std::string cfs_quota_us{};         // cgroup v1
+  std::string cfs_period_us{};
+};
+
+ProcessorLimits this_process_processor_limits();
+
+// A copy of the run in a process of its own, as the copy sees its link with
+// the run that started it.
+struct CopyLink {
+  unsigned number = 0; // 1 to the number of copies
+  std::int32_t inner = 0;
+  std::int32_t outer = 0;
+  std::intptr_t to_run = -1;         // where the copy sends its messages
+  std::intptr_t gates[2] = {-1, -1}; // one per pass
+};
+
+// The run's side of its copies.
+struct CopyProcesses {
+  std::vector<std::intptr_t> processes{};   // process ids or handles; -1 once ended
+  std::vector<std::intptr_t> from_copies{}; // where each copy's messages arrive
+  std::intptr_t gates[2] = {-1, -1};
+  std::intptr_t job = 0; // Windows: the job whose closing ends every copy
+};
+
+// Starts `count` copies, each in a process of its own that runs `copy` with
+// its link and ends with the run, however the run ends. On POSIX systems a
+// copy is a fork of the run; on Windows, the program started again with an
+// argument that copy_link_in_arguments recognises.
+bool start_copies(unsigned count, std::int32_t inner, std::int32_t outer, void (*copy)(const CopyLink &),
+                  CopyProcesses &copies, std::string &failure);
+
+// The link a copy started as a program of its own was given; nothing in any
+// other run.
+std::optional<CopyLink> copy_link_in_arguments(int argc, const char *const *argv);
+
+// In a copy: sends one message whole, and waits until the pass's gate opens.
+bool send_to_run(const CopyLink &link, const void *message, std::size_t size);
+bool wait_at_gate(const CopyLink &link, int pass);
+
+// Waits until every copy has sent one message of `size` bytes, and puts copy
+// i's at messages + i * size. Returns the number of copies, or the index of
+// one whose channel ended first: it has ended.
+std::size_t receive_from_copies(CopyProcesses &copies, void *messages, std::size_t size);
+
+// Opens the pass's gate for every copy waiting at it, at one instant.
+void open_gate(CopyProcesses &copies, int pass);
+
+// How copy `index` ended ("was killed by signal 9 (Killed)"), once it has.
+std::string copy_ending(CopyProcesses &copies, std::size_t index);
+
+// Ends every copy still running at once, and waits for them.
+void stop_copies(CopyProcesses &copies);
+
+// Waits for every copy to end; false unless each ended cleanly.
+bool wait_for_copies(CopyProcesses &copies);
 
 } // namespace driver

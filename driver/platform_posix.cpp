@@ -13,10 +13,18 @@
 #include <fstream>
 #include <iterator>
 #include <langinfo.h>
+#include <poll.h>
+#include <sched.h>
+#include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
 
 namespace driver {
 namespace {
@@ -173,6 +181,260 @@ void forget_removal_on_interrupt() {
     }
   }
   path_to_remove = nullptr;
+}
+
+} // namespace driver
+
+namespace driver {
+namespace {
+
+int descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
+
+void close_if_open(std::intptr_t &handle) {
+  if (handle >= 0) {
+    close(descriptor(handle));
+    handle = -1;
+  }
+}
+
+// A channel to every copy needs a descriptor of its own; the usual soft
+// limit of 1024 would stop a run of that many copies short.
+void allow_descriptors(rlim_t needed) {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < needed) {
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY || limit.rlim_max > needed ? needed : limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
+
+// However the run ends, even killed outright, its copies end with it.
+void end_with(pid_t run) {
+#if defined(__linux__)
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
+  // The run may have ended before that took hold.
+  if (getppid() != run) {
+    _exit(1);
+  }
+}
+
+} // namespace
+
+bool start_copies(unsigned count, std::int32_t inner, std::int32_t outer, void (*copy)(const CopyLink &),
+                  CopyProcesses &copies, std::string &failure) {
+  allow_descriptors(2 * static_cast<rlim_t>(count) + 64);
+  int gates[2][2] = {{-1, -1}, {-1, -1}};
+  if (pipe(gates[0]) != 0 || pipe(gates[1]) != 0) {
+    failure = reason();
+    for (auto &gate : gates) {
+      for (const int fd : gate) {
+        if (fd >= 0) {
+          close(fd);
+        }
+      }
+    }
+    return false;
+  }
+  copies.gates[0] = gates[0][1];
+  copies.gates[1] = gates[1][1];
+  const pid_t run = getpid();
+  // Nothing the run has buffered may be written again by a copy.
+  std::fflush(nullptr);
+  for (unsigned number = 1; number <= count && failure.empty(); ++number) {
+    int channel[2];
+    if (pipe(channel) != 0) {
+      failure = reason();
+      break;
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+      end_with(run);
+      close(channel[0]);
+      for (const std::intptr_t from_copy : copies.from_copies) {
+        close(descriptor(from_copy));
+      }
+      close(gates[0][1]);
+      close(gates[1][1]);
+      copy({.number = number, .inner = inner, .outer = outer, .to_run = channel[1], .gates = {gates[0][0], gates[1][0]}});
+      _exit(0);
+    }
+    if (pid < 0) {
+      failure = reason();
+      close(channel[0]);
+    } else {
+      copies.processes.push_back(pid);
+      copies.from_copies.push_back(channel[0]);
+    }
+    close(channel[1]);
+  }
+  close(gates[0][0]);
+  close(gates[1][0]);
+  if (!failure.empty()) {
+    stop_copies(copies);
+    return false;
+  }
+  return true;
+}
+
+std::optional<CopyLink> copy_link_in_arguments(int, const char *const *) { return std::nullopt; }
+
+bool send_to_run(const CopyLink &link, const void *message, std::size_t size) {
+  const auto *bytes = static_cast<const char *>(message);
+  while (size > 0) {
+    const ssize_t written = write(descriptor(link.to_run), bytes, size);
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    if (written <= 0) {
+      return false;
+    }
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+bool wait_at_gate(const CopyLink &link, int pass) {
+  // Nothing is ever written to a gate: it opens when the run closes its end,
+  // which every copy waiting on it sees at the same moment.
+  char byte = 0;
+  for (;;) {
+    const ssize_t got = read(descriptor(link.gates[pass - 1]), &byte, 1);
+    if (got == 0) {
+      return true;
+    }
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    return false;
+  }
+}
+
+std::size_t receive_from_copies(CopyProcesses &copies, void *messages, std::size_t size) {
+  const std::size_t count = copies.from_copies.size();
+  std::vector<std::size_t> received(count, 0);
+  std::vector<pollfd> waiting;
+  for (;;) {
+    waiting.clear();
+    for (std::size_t copy = 0; copy < count; ++copy) {
+      if (received[copy] < size) {
+        waiting.push_back({descriptor(copies.from_copies[copy]), POLLIN, 0});
+      }
+    }
+    if (waiting.empty()) {
+      return count;
+    }
+    if (poll(waiting.data(), waiting.size(), -1) < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return 0;
+    }
+    for (std::size_t copy = 0, next = 0; copy < count; ++copy) {
+      if (received[copy] == size || waiting[next++].revents == 0) {
+        continue;
+      }
+      char *into = static_cast<char *>(messages) + copy * size + received[copy];
+      const ssize_t got = read(descriptor(copies.from_copies[copy]), into, size - received[copy]);
+      if (got < 0 && errno == EINTR) {
+        continue;
+      }
+      if (got <= 0) {
+        return copy;
+      }
+      received[copy] += static_cast<std::size_t>(got);
+    }
+  }
+}
+
+void open_gate(CopyProcesses &copies, int pass) { close_if_open(copies.gates[pass - 1]); }
+
+std::string copy_ending(CopyProcesses &copies, std::size_t index) {
+  int status = 0;
+  const pid_t pid = static_cast<pid_t>(copies.processes[index]);
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  copies.processes[index] = -1;
+  if (WIFSIGNALED(status)) {
+    return "was killed by signal " + std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
+  }
+  return "ended with status " + std::to_string(WEXITSTATUS(status));
+}
+
+namespace {
+
+bool wait_for_all(CopyProcesses &copies) {
+  bool clean = true;
+  for (std::intptr_t &process : copies.processes) {
+    if (process < 0) {
+      continue;
+    }
+    int status = 0;
+    while (waitpid(static_cast<pid_t>(process), &status, 0) < 0 && errno == EINTR) {
+    }
+    clean = clean && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    process = -1;
+  }
+  for (std::intptr_t &channel : copies.from_copies) {
+    close_if_open(channel);
+  }
+  close_if_open(copies.gates[0]);
+  close_if_open(copies.gates[1]);
+  return clean;
+}
+
+} // namespace
+
+void stop_copies(CopyProcesses &copies) {
+  for (const std::intptr_t process : copies.processes) {
+    if (process >= 0) {
+      kill(static_cast<pid_t>(process), SIGKILL);
+    }
+  }
+  wait_for_all(copies);
+}
+
+bool wait_for_copies(CopyProcesses &copies) { return wait_for_all(copies); }
+
+ProcessorLimits this_process_processor_limits() {
+  ProcessorLimits limits;
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+    limits.allowed_by_affinity = static_cast<unsigned>(CPU_COUNT(&allowed));
+  } else {
+    const long online = sysconf(_SC_NPROCESSORS_ONLN);
+    limits.allowed_by_affinity = online > 0 ? static_cast<unsigned>(online) : 0U;
+  }
+  // Each line of /proc/self/cgroup is "id:controllers:path"; cgroup v2 has
+  // the one line "0::path".
+  std::istringstream groups(whole_file("/proc/self/cgroup"));
+  for (std::string line; std::getline(groups, line);) {
+    const auto first = line.find(':');
+    const auto second = line.find(':', first + 1);
+    if (first == std::string::npos || second == std::string::npos) {
+      continue;
+    }
+    const std::string controllers = line.substr(first + 1, second - first - 1);
+    std::filesystem::path path = line.substr(second + 1);
+    if (controllers.empty()) {
+      for (;; path = path.parent_path()) {
+        limits.cpu_max.push_back(whole_file(("/sys/fs/cgroup" / path.relative_path() / "cpu.max").c_str()));
+        if (path == path.root_path() || path.empty()) {
+          break;
+        }
+      }
+    } else if (("," + controllers + ",").find(",cpu,") != std::string::npos) {
+      for (const char *mount : {"/sys/fs/cgroup/cpu,cpuacct", "/sys/fs/cgroup/cpu"}) {
+        const std::filesystem::path group = mount / path.relative_path();
+        if (limits.cfs_quota_us.empty()) {
+          limits.cfs_quota_us = whole_file((group / "cpu.cfs_quota_us").c_str());
+          limits.cfs_period_us = whole_file((group / "cpu.cfs_period_us").c_str());
+        }
+      }
+    }
+  }
+  return limits;
 }
 
 } // namespace driver

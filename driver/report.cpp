@@ -15,6 +15,10 @@ double work_units(std::int32_t inner, std::int32_t outer) {
 
 double pass_rate(double units, double elapsed) { return units * 100.0 / elapsed; }
 
+std::int32_t doubled_count(std::int32_t count) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(count) * 2U);
+}
+
 std::string pass_header(int pass, std::int32_t outer, std::int32_t inner) {
   return formatted("\n\n Pass #%3d: %5d outer loop(s),%5d inner loop(s)", pass, outer, inner);
 }
@@ -45,6 +49,11 @@ std::string comparison_block(const PassFigures &first, const PassFigures &second
       "\n\n Time error  =%8.2lf seconds\n Whet error  =%8.2lf megawhets/sec\n %%    error  =%8.2lf "
       "%% whet error\n\n\a",
       comparison.time_error, comparison.rate_error, comparison.percent_error);
+}
+
+std::string copies_line(unsigned copies, double fastest_seconds, double slowest_seconds) {
+  return formatted("\nCopies       =%8u, each taking%8.2lf to%8.2lf seconds", copies, fastest_seconds,
+                   slowest_seconds);
 }
 
 // A total that is not a number compares false and so gives no advice.

@@ -23,6 +23,9 @@ struct PassFigures {
 double work_units(std::int32_t inner, std::int32_t outer);
 double pass_rate(double units, double elapsed);
 
+// Pass 2's inner count: twice pass 1's, doubled in 32 bits.
+std::int32_t doubled_count(std::int32_t count);
+
 // How far pass 2 departs from twice pass 1.
 struct Comparison {
   double time_error;    // seconds: pass 2's time minus twice pass 1's
@@ -36,6 +39,9 @@ std::string pass_header(int pass, std::int32_t outer, std::int32_t inner);
 std::string rule_line(RuleStyle style);
 std::string pass_results(const PassFigures &figures);
 std::string comparison_block(const PassFigures &first, const PassFigures &second);
+// After a pass that ran in copies: how many, and the fastest and slowest
+// copy's own elapsed seconds.
+std::string copies_line(unsigned copies, double fastest_seconds, double slowest_seconds);
 bool advice_needed(double total_seconds);
 // Empty when no advice is needed.
 std::string advice(double total_seconds);

@@ -24,7 +24,11 @@ PassTiming time_outer_iterations(std::int32_t outer, std::int32_t inner) {
   }
   const double end = wall_seconds();
   const double processor_end = processor_seconds();
-  return {.elapsed = end - start, .processor = processor_end - processor_start, .groups = groups};
+  return {.elapsed = end - start,
+          .processor = processor_end - processor_start,
+          .groups = groups,
+          .start = start,
+          .end = end};
 }
 
 } // namespace driver

@@ -10,6 +10,8 @@ struct PassTiming {
   double elapsed = 0;   // wall-clock seconds: the figure the report gives
   double processor = 0; // processor seconds the process used around them
   IterationGroups groups{};
+  double start = 0; // the wall-clock readings around the pass, which copies
+  double end = 0;   // of the run compare with one another
 };
 
 // Runs `outer` outer iterations of the workload with inner count `inner` and

@@ -18,9 +18,15 @@ std::string count_as_used(std::int32_t inner) {
   return text;
 }
 
+std::string subject(int pass, unsigned copy) {
+  const std::string pass_name = "pass " + std::to_string(pass);
+  return copy == 0 ? pass_name : "copy " + std::to_string(copy) + "'s " + pass_name;
+}
+
 } // namespace
 
-std::string interference_warning(int pass, const PassTiming &timing, double processor_clock_step) {
+std::string interference_warning(int pass, const PassTiming &timing, double processor_clock_step,
+                                 unsigned copy) {
   // Comparisons with a reading that is not a number are false: no warning.
   const bool judged = timing.elapsed > 0 && processor_clock_step <= timing.elapsed * coarsest_judged_step;
   const double share = timing.processor / timing.elapsed;
@@ -28,10 +34,10 @@ std::string interference_warning(int pass, const PassTiming &timing, double proc
     return {};
   }
   return formatted(
-      "megawhets: warning: pass %d had the processor for only %.1f %% of its %.3g seconds: other "
+      "megawhets: warning: %s had the processor for only %.1f %% of its %.3g seconds: other "
       "work on this machine slowed it, so its figures are low; run again with the machine "
       "otherwise idle\n",
-      pass, share * 100.0, timing.elapsed);
+      subject(pass, copy).c_str(), share * 100.0, timing.elapsed);
 }
 
 bool speed_changed(double whole_rate, const SteadyFigures &steady) {
@@ -40,16 +46,17 @@ bool speed_changed(double whole_rate, const SteadyFigures &steady) {
          whole_rate < steady.fastest_rate * (1.0 - largest_steady_shortfall);
 }
 
-std::string steadiness_warning(int pass, double whole_rate, const SteadyFigures &steady) {
+std::string steadiness_warning(int pass, double whole_rate, const SteadyFigures &steady, unsigned copy) {
   if (!speed_changed(whole_rate, steady)) {
     return {};
   }
   const double fastest = steady.fastest_rate * megawhets_per_rate_unit;
-  return formatted("megawhets: warning: pass %d ran %.1f %% below its fastest group of outer iterations "
+  return formatted("megawhets: warning: %s ran %.1f %% below its fastest group of outer iterations "
                    "(%.2f against %.2f megaWhets/second): the machine's speed changed during the pass (other "
                    "virtual machines on the same host, frequency changes or throttling); %.2f is the steadier "
                    "figure; run again, or compare steadier figures\n",
-                   pass, (1.0 - whole_rate / steady.fastest_rate) * 100.0, whole_rate * megawhets_per_rate_unit,
+                   subject(pass, copy).c_str(), (1.0 - whole_rate / steady.fastest_rate) * 100.0,
+                   whole_rate * megawhets_per_rate_unit,
                    fastest, fastest);
 }
 
@@ -61,6 +68,8 @@ const char *warning_kind_name(WarningKind kind) {
     return "steadiness";
   case WarningKind::subnormal:
     return "subnormal";
+  case WarningKind::sharing:
+    return "sharing";
   }
   return "";
 }
@@ -68,23 +77,43 @@ const char *warning_kind_name(WarningKind kind) {
 std::vector<RunWarning> pass_warnings(const PassOutcome &first, const PassOutcome &second,
                                       double processor_clock_step) {
   std::vector<RunWarning> warnings;
-  const auto add = [&warnings](WarningKind kind, int pass, std::string text) {
+  const auto add = [&warnings](WarningKind kind, int pass, std::string text, unsigned copy) {
     if (!text.empty()) {
-      warnings.push_back({kind, pass, std::move(text)});
+      warnings.push_back({kind, pass, std::move(text), copy});
     }
   };
-  for (const PassOutcome *pass : {&first, &second}) {
-    std::string interference = interference_warning(pass->number, pass->timing, processor_clock_step);
+  const auto judge = [&](const PassOutcome &pass, const PassTiming &timing, double rate,
+                         const SteadyFigures &steady, unsigned copy) {
+    std::string interference = interference_warning(pass.number, timing, processor_clock_step, copy);
     if (interference.empty()) {
-      add(WarningKind::steadiness, pass->number,
-          steadiness_warning(pass->number, pass->figures.rate, pass->steady));
+      add(WarningKind::steadiness, pass.number, steadiness_warning(pass.number, rate, steady, copy), copy);
     }
-    add(WarningKind::interference, pass->number, std::move(interference));
+    add(WarningKind::interference, pass.number, std::move(interference), copy);
+  };
+  for (const PassOutcome *pass : {&first, &second}) {
+    if (pass->copies.empty()) {
+      judge(*pass, pass->timing, pass->figures.rate, pass->steady, 0);
+    }
+    const double units = work_units(pass->inner, pass->outer);
+    for (unsigned copy = 1; copy <= pass->copies.size(); ++copy) {
+      const CopyOutcome &outcome = pass->copies[copy - 1];
+      judge(*pass, outcome.timing, pass_rate(units, outcome.timing.elapsed), outcome.steady, copy);
+    }
   }
   for (const PassOutcome *pass : {&first, &second}) {
-    add(WarningKind::subnormal, pass->number, subnormal_warning(pass->number, pass->inner));
+    add(WarningKind::subnormal, pass->number, subnormal_warning(pass->number, pass->inner), 0);
   }
   return warnings;
+}
+
+std::string sharing_warning(unsigned copies, unsigned usable_processors) {
+  if (copies <= usable_processors) {
+    return {};
+  }
+  return formatted("megawhets: warning: %u copies will share %u usable processor%s, so the figures will "
+                   "measure how the processors are shared, not how fast they are; run at most %u copies, or "
+                   "--copies all\n",
+                   copies, usable_processors, usable_processors == 1 ? "" : "s", usable_processors);
 }
 
 std::string subnormal_warning(int pass, std::int32_t inner) {

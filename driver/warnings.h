@@ -21,7 +21,9 @@ constexpr double least_undisturbed_share = 0.95;
 // for interference.
 constexpr double coarsest_judged_step = 0.01;
 
-std::string interference_warning(int pass, const PassTiming &timing, double processor_clock_step);
+// A copy's pass (copy 1 and up) is named as such; 0 names the run's own.
+std::string interference_warning(int pass, const PassTiming &timing, double processor_clock_step,
+                                 unsigned copy = 0);
 
 // Fewer groups than this say too little about how the speed moved.
 constexpr std::uint64_t fewest_judged_groups = 5;
@@ -37,26 +39,30 @@ constexpr double largest_steady_shortfall = 0.05;
 bool speed_changed(double whole_rate, const SteadyFigures &steady);
 
 // Empty unless speed_changed.
-std::string steadiness_warning(int pass, double whole_rate, const SteadyFigures &steady);
+std::string steadiness_warning(int pass, double whole_rate, const SteadyFigures &steady, unsigned copy = 0);
 
 // Decided on the count alone, so a pass that runs no outer iteration warns too.
 std::string subnormal_warning(int pass, std::int32_t inner);
 
-enum class WarningKind { interference, steadiness, subnormal };
+// More copies than usable processors measure how the processors are shared.
+std::string sharing_warning(unsigned copies, unsigned usable_processors);
+
+enum class WarningKind { interference, steadiness, subnormal, sharing };
 
 // The name a record of the run gives the kind.
 const char *warning_kind_name(WarningKind kind);
 
 struct RunWarning {
   WarningKind kind;
-  int pass;
-  std::string text; // one line, ending in a line break
+  int pass;          // 0 for the whole run
+  std::string text;  // one line, ending in a line break
+  unsigned copy = 0; // the copy it is about, or 0
 };
 
 // Every warning about the passes, in the order they are shown: what
-// disturbed each pass, then each pass's count. A pass that lost processor
-// time to other programs also ran unsteadily; the interference warning says
-// why, so it stands alone.
+// disturbed each pass (each copy's, for a pass run in copies), then each
+// pass's count. A pass that lost processor time to other programs also ran
+// unsteadily; the interference warning says why, so it stands alone.
 std::vector<RunWarning> pass_warnings(const PassOutcome &first, const PassOutcome &second,
                                       double processor_clock_step);
 

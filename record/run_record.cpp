@@ -48,6 +48,52 @@ void write_counts(JsonWriter &json, const std::optional<Counts> &counts) {
   json.end_object();
 }
 
+void write_groups(JsonWriter &json, const driver::PassTiming &timing, const driver::SteadyFigures &steady) {
+  const double megawhets = driver::megawhets_per_rate_unit;
+  json.key("groups")
+      .begin_object()
+      .key("outer_per_group")
+      .integer(timing.groups.outer_per_group)
+      .key("count")
+      .integer(static_cast<std::int64_t>(steady.groups))
+      .key("fastest_megawhets_per_second")
+      .number(steady.fastest_rate * megawhets)
+      .key("slowest_megawhets_per_second")
+      .number(steady.slowest_rate * megawhets)
+      .end_object();
+}
+
+// Each copy's own figures, its start measured from the earliest copy's.
+void write_copies(JsonWriter &json, const PassOutcome &pass) {
+  double earliest = 0;
+  double latest = 0;
+  for (std::size_t copy = 0; copy < pass.copies.size(); ++copy) {
+    const double start = pass.copies[copy].timing.start;
+    earliest = copy == 0 || start < earliest ? start : earliest;
+    latest = copy == 0 || start > latest ? start : latest;
+  }
+  json.key("start_spread_seconds");
+  pass.copies.empty() ? json.null() : json.number(latest - earliest);
+  json.key("copies").begin_array();
+  for (std::size_t copy = 0; copy < pass.copies.size(); ++copy) {
+    const driver::PassTiming &timing = pass.copies[copy].timing;
+    json.begin_object()
+        .key("copy")
+        .integer(static_cast<std::int64_t>(copy + 1))
+        .key("start_offset_seconds")
+        .number(timing.start - earliest)
+        .key("elapsed_seconds")
+        .number(timing.elapsed)
+        .key("processor_seconds")
+        .number(timing.processor)
+        .key("processor_share")
+        .number(timing.processor / timing.elapsed);
+    write_groups(json, timing, pass.copies[copy].steady);
+    json.end_object();
+  }
+  json.end_array();
+}
+
 void write_pass(JsonWriter &json, const PassOutcome &pass) {
   const double megawhets = driver::megawhets_per_rate_unit;
   json.begin_object()
@@ -69,17 +115,8 @@ void write_pass(JsonWriter &json, const PassOutcome &pass) {
       .number(pass.timing.processor)
       .key("processor_share")
       .number(pass.timing.processor / pass.timing.elapsed);
-  json.key("groups")
-      .begin_object()
-      .key("outer_per_group")
-      .integer(pass.timing.groups.outer_per_group)
-      .key("count")
-      .integer(static_cast<std::int64_t>(pass.steady.groups))
-      .key("fastest_megawhets_per_second")
-      .number(pass.steady.fastest_rate * megawhets)
-      .key("slowest_megawhets_per_second")
-      .number(pass.steady.slowest_rate * megawhets)
-      .end_object();
+  write_groups(json, pass.timing, pass.steady);
+  write_copies(json, pass);
   json.end_object();
 }
 
@@ -129,9 +166,11 @@ void write_warnings(JsonWriter &json, const std::vector<driver::RunWarning> &war
     json.begin_object()
         .key("kind")
         .string(driver::warning_kind_name(warning.kind))
-        .key("pass")
-        .integer(warning.pass)
-        .key("text")
+        .key("pass");
+    warning.pass == 0 ? json.null() : json.integer(warning.pass);
+    json.key("copy");
+    warning.copy == 0 ? json.null() : json.integer(warning.copy);
+    json.key("text")
         .string(without_line_break(warning.text))
         .end_object();
   }
@@ -147,6 +186,17 @@ std::string record_json(const RunRecord &run) {
   write_machine(json, run.machine, run.operating_system);
   json.key("started_at").string(run.started_at);
   write_counts(json, run.counts);
+  json.key("copies");
+  if (run.copies) {
+    json.begin_object()
+        .key("count")
+        .integer(run.copies->count)
+        .key("usable_processors")
+        .integer(run.copies->usable_processors)
+        .end_object();
+  } else {
+    json.null();
+  }
   write_passes_and_comparison(json, run.passes);
   write_self_check(json, run.mismatch);
   write_warnings(json, run.warnings);

@@ -25,12 +25,18 @@ struct Counts {
   std::optional<double> auto_seconds; // set when the counts were chosen by a probe
 };
 
+struct Copies {
+  unsigned count;
+  unsigned usable_processors;
+};
+
 struct RunRecord {
   driver::Build build{};
   driver::Machine machine{};
   driver::OperatingSystem operating_system{};
   std::string started_at{};                  // UTC, RFC 3339
   std::optional<Counts> counts{};            // none when the self-check failed before they were read
+  std::optional<Copies> copies{};            // set for a run in copies
   std::vector<driver::PassOutcome> passes{}; // both, or none
   std::optional<self_check::Mismatch> mismatch{};
   std::vector<driver::RunWarning> warnings{};

@@ -3,7 +3,10 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <fcntl.h>
 #include <iterator>
 #include <optional>
@@ -193,6 +196,27 @@ void redirect(const std::string &path, int flags, int target) {
 
 } // namespace
 
+std::vector<int> child_processes(int pid) {
+  std::vector<int> children;
+  for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+      continue;
+    }
+    // "pid (name) state ppid ...": the name may hold spaces and parentheses.
+    const auto after_name = line.rfind(')');
+    char state = 0;
+    int parent = 0;
+    if (after_name != std::string::npos &&
+        std::sscanf(line.c_str() + after_name + 1, " %c %d", &state, &parent) == 2 && parent == pid &&
+        state != 'Z') {
+      children.push_back(std::stoi(entry.path().filename().string()));
+    }
+  }
+  return children;
+}
+
 Outcome run_program(const Invocation &invocation) {
   // Started before the pipes exist, so that it holds none of their ends open.
   const int cpu = invocation.beside_busy_process ? first_allowed_processor() : -1;
@@ -218,8 +242,8 @@ Outcome run_program(const Invocation &invocation) {
     if (!invocation.output_path.empty()) {
       redirect(invocation.output_path, O_WRONLY, STDOUT_FILENO);
     }
-    if (cpu >= 0) {
-      hold_to_processor(cpu);
+    if (cpu >= 0 || invocation.on_one_processor) {
+      hold_to_processor(cpu >= 0 ? cpu : first_allowed_processor());
     }
     exec_program(invocation.environment, invocation.arguments);
   }
@@ -229,13 +253,13 @@ Outcome run_program(const Invocation &invocation) {
   write_all(in[1], invocation.input);
   close(in[1]);
   Outcome outcome;
-  const std::string &marker = invocation.terminate_once_written;
-  bool terminated = false;
+  const std::string &marker = invocation.once_written;
+  bool acted = false;
   read_until_closed(out[0], outcome.out, err[0], outcome.err, [&](const std::string &out, const std::string &err) {
-    if (!marker.empty() && !terminated &&
+    if (!marker.empty() && !acted &&
         (out.find(marker) != std::string::npos || err.find(marker) != std::string::npos)) {
-      kill(child, SIGTERM);
-      terminated = true;
+      invocation.then(child);
+      acted = true;
     }
   });
   close(out[0]);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,12 +41,19 @@ struct Invocation {
   // The program and a process that never stops computing are both held to
   // one processor, so the program gets only part of its time.
   bool beside_busy_process = false;
-  // Once standard output or error holds this text, the program is sent
-  // SIGTERM, as a user or a job scheduler would stop it.
-  std::string terminate_once_written{};
+  // Once standard output or error holds `once_written`, `then` is called
+  // with the program's process id: to stop it, or one of its copies, as a
+  // user or the system would.
+  std::string once_written{};
+  std::function<void(int)> then{};
+  // The program may run on one processor only, as under `taskset -c 0`.
+  bool on_one_processor = false;
 };
 
 Outcome run_program(const Invocation &invocation);
+
+// The processes `pid` has started and that still run.
+std::vector<int> child_processes(int pid);
 
 inline Outcome run_through_pipes(const std::string &input, const Environment &environment = {}) {
   return run_program({.input = input, .environment = environment});

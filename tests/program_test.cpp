@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -308,7 +311,10 @@ TEST(Record, AnInterruptedRunLeavesTheOlderFileAndNothingElse) {
   const std::string path = directory + "run.json";
   write_file(path, "an older record\n");
   const auto run = program_runner::run_program(
-      {.input = "1000 100000\n", .arguments = {"--json", path}, .terminate_once_written = "Pass #  1:"});
+      {.input = "1000 100000\n",
+       .arguments = {"--json", path},
+       .once_written = "Pass #  1:",
+       .then = [](int program) { kill(program, SIGTERM); }});
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_EQ(file_text(path), "an older record\n");
   const auto entries = std::distance(std::filesystem::directory_iterator(directory), {});
@@ -355,6 +361,115 @@ TEST(TimedProgram, AutoFillsTheSecondsAskedForAndShowsTheCountsAsTyped) {
   EXPECT_LE(total, 12.0 * 1.3 * 1.03) << run.out;
 }
 
+// A copy's figures in the line after a pass's results, masked as the
+// figures after "=" are.
+std::string mask_copy_figures(const std::string &report) {
+  return std::regex_replace(report, std::regex("each taking +[-0-9.infa]+ to +[-0-9.infa]+ seconds"),
+                            "each taking # to # seconds");
+}
+
+TEST(Copies, ReportTheMachinesFiguresAndHowManyRan) {
+  const auto run = program_runner::run_program({.input = "10 3\n", .arguments = {"--copies", "2"}});
+  EXPECT_EQ(run.exit_status, 0);
+  const std::string copies_line = "\nCopies       =       2, each taking # to # seconds";
+  EXPECT_EQ(mask_copy_figures(mask_figures(run.out)),
+            inner_prompt + outer_prompt + expected_pass(1, "     3 outer loop(s),   10 inner loop(s)") +
+                copies_line + expected_pass(2, "     3 outer loop(s),   20 inner loop(s)") + copies_line +
+                "\n\n Time error  =# seconds\n Whet error  =# megawhets/sec\n %    error  =# % whet error\n\n\a"
+                "\nTIME(#) is less than 10 seconds -- suggest larger inner loop");
+  const std::string context = run.err.substr(0, run.err.find('\n') + 1);
+  EXPECT_EQ(context.rfind(context_start, 0), 0U) << run.err;
+  EXPECT_NE(context.find("; 2 copies on "), std::string::npos) << run.err;
+}
+
+TEST(Copies, AllMeansTheProcessorsThisProcessMayUse) {
+  if (program_runner::windows_program) {
+    GTEST_SKIP() << "Wine does not take the affinity of the process that starts it";
+  }
+  const auto run =
+      program_runner::run_program({.input = "10 1\n", .arguments = {"--copies", "all"}, .on_one_processor = true});
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_NE(run.err.find("; 1 copy on 1 usable processor\n"), std::string::npos) << run.err;
+}
+
+// The processes whose command line holds `text`.
+std::vector<int> processes_running(const std::string &text) {
+  std::vector<int> found;
+  for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string command = file_text((entry.path() / "cmdline").string());
+    if (command.find(text) != std::string::npos) {
+      found.push_back(std::stoi(entry.path().filename().string()));
+    }
+  }
+  return found;
+}
+
+// A long pass, and the copies the program has started by the time its
+// header is out. Under Wine a copy is no child of the program's on Linux's
+// side; it is found by the counts its command line carries.
+struct LongRunInCopies {
+  std::vector<int> copies{};
+
+  std::vector<int> copies_of(int program) const {
+    return program_runner::windows_program ? processes_running(",1000,99991,")
+                                           : program_runner::child_processes(program);
+  }
+
+  program_runner::Outcome run(std::function<void(int program, const std::vector<int> &copies)> act) {
+    return program_runner::run_program(
+        {.input = "1000 99991\n", .arguments = {"--copies", "2"}, .once_written = "Pass #  1:", .then = [&](int program) {
+           for (int wait = 0; wait < 1000 && copies.size() < 2; ++wait) {
+             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+             copies = copies_of(program);
+           }
+           act(program, copies);
+         }});
+  }
+};
+
+// Whether the process is gone, or ended and waiting to be collected, within
+// a few seconds: a process that has closed its files may still be on its way
+// out.
+bool ends_soon(int pid) {
+  for (int wait = 0; wait < 500; ++wait) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line) || line.substr(line.rfind(')') + 2, 1) == "Z") {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+TEST(Copies, OneThatDiesEndsTheRunNamingItAndStopsTheOthers) {
+  LongRunInCopies long_run;
+  const auto run = long_run.run([](int, const std::vector<int> &copies) { kill(copies.at(1), SIGKILL); });
+  EXPECT_EQ(run.exit_status, 1);
+  // Windows gives a process ended from outside an exit code, not a signal.
+  const std::string how = program_runner::windows_program ? "ended with [^,]+" : "was killed by signal 9 \\(Killed\\)";
+  EXPECT_TRUE(std::regex_search(run.err, std::regex("(^|\n)megawhets: copy [12] of 2 " + how +
+                                                    " (before|during) pass 1, so the pass has no result; the other "
+                                                    "copies were stopped\n$")))
+      << run.err;
+  EXPECT_EQ(run.out.find("Elapsed time"), std::string::npos);
+  for (const int copy : long_run.copies) {
+    EXPECT_TRUE(ends_soon(copy));
+  }
+}
+
+TEST(Copies, NoneOutlivesTheRunKilledOutright) {
+  LongRunInCopies long_run;
+  // The copies hold the output pipes too, so the run's outcome comes only
+  // once they have ended; copies that outlived it would keep it waiting.
+  const auto run = long_run.run([](int program, const std::vector<int> &) { kill(program, SIGKILL); });
+  EXPECT_EQ(run.exit_status, -1);
+  ASSERT_EQ(long_run.copies.size(), 2U);
+  for (const int copy : long_run.copies) {
+    EXPECT_TRUE(ends_soon(copy));
+  }
+}
+
 struct ArgumentCase {
   std::vector<std::string> arguments;
   int exit_status;
@@ -374,16 +489,20 @@ TEST_P(Arguments, AnswerWithoutPromptingOrRunningAPass) {
   EXPECT_EQ(run.err, c.err);
 }
 
+const char bad_copies[] = "' needs a number of copies from 1 to 1024, or all; see 'megawhets --help'\n";
 const char see_help[] =
     "': the counts are asked for at the prompts or read from a pipe; see 'megawhets --help'\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, Arguments,
     ::testing::Values(
-        ArgumentCase{{"--help"}, 0, "Usage: megawhets [--json FILE] [--auto[=SECONDS]] [--strict]\n", ""},
+        ArgumentCase{{"--help"}, 0, "Usage: megawhets [--json FILE] [--auto[=SECONDS]] [--strict] [--copies N|all]\n", ""},
         ArgumentCase{{"--version"}, 0, "megawhets 1.0.0\n" MEGAWHETS_EXPECTED_COMPILER ", ", ""},
         ArgumentCase{{"20000", "10"}, 2, "", std::string("megawhets: unexpected argument '20000") + see_help},
-        ArgumentCase{{"--bogus"}, 2, "", std::string("megawhets: unknown option '--bogus") + see_help}));
+        ArgumentCase{{"--bogus"}, 2, "", std::string("megawhets: unknown option '--bogus") + see_help},
+        ArgumentCase{{"--copies", "0"}, 2, "", std::string("megawhets: option '--copies 0") + bad_copies},
+        ArgumentCase{{"--copies", "x"}, 2, "", std::string("megawhets: option '--copies x") + bad_copies},
+        ArgumentCase{{"--copies=1025"}, 2, "", std::string("megawhets: option '--copies=1025") + bad_copies}));
 
 struct TerminalCase {
   const char *locale;

@@ -1,0 +1,124 @@
+#include "copies/copy_run.h"
+
+#include "driver/formatted.h"
+#include "driver/report.h"
+
+#include <cstdlib>
+
+namespace copies {
+namespace {
+
+// A copy ends without flushing anything: what the run had buffered when it
+// started the copy is the run's to write.
+[[noreturn]] void end_copy(int status) { std::_Exit(status); }
+
+void send_or_end(const driver::CopyLink &link, const CopyMessage &message) {
+  if (!driver::send_to_run(link, &message, sizeof message)) {
+    end_copy(1);
+  }
+}
+
+bool is_expected(const CopyMessage &message, CopyMessage::Kind kind, int pass) {
+  return message.kind == kind && message.pass == static_cast<std::uint32_t>(pass);
+}
+
+} // namespace
+
+void run_as_copy(const driver::CopyLink &link) {
+  // The run removes its own record's file if it is interrupted; a copy has
+  // nothing of its own to clean up.
+  driver::forget_removal_on_interrupt();
+  std::int32_t inner = link.inner;
+  for (int pass = 1; pass <= 2; ++pass) {
+    send_or_end(link, ready_message(pass));
+    if (!driver::wait_at_gate(link, pass)) {
+      end_copy(1);
+    }
+    send_or_end(link, timed_message(pass, driver::time_outer_iterations(link.outer, inner)));
+    if (pass == 1) {
+      inner = driver::doubled_count(inner);
+    }
+  }
+  std::optional<self_check::Mismatch> mismatch;
+  if (link.outer != 0) {
+    const std::string when =
+        "in copy " + std::to_string(link.number) + " after pass 2 (inner count " + std::to_string(inner) + ")";
+    mismatch = self_check::check_state_after(inner, when.c_str());
+  }
+  send_or_end(link, checked_message(mismatch));
+  end_copy(0);
+}
+
+CopyRun::CopyRun(unsigned count, std::int32_t inner, std::int32_t outer)
+    : count_(count), inner_(inner), outer_(outer) {}
+
+CopyRun::~CopyRun() { stop(); }
+
+bool CopyRun::start() {
+  std::string reason;
+  if (!driver::start_copies(count_, inner_, outer_, run_as_copy, processes_, reason)) {
+    failure_ = driver::formatted("megawhets: cannot start %u copies: %s\n", count_, reason.c_str());
+    return false;
+  }
+  running_ = true;
+  return true;
+}
+
+std::optional<std::vector<driver::PassTiming>> CopyRun::run_pass(int pass) {
+  std::vector<CopyMessage> messages(count_);
+  if (!receive(messages, CopyMessage::ready, pass, "before") ||
+      (driver::open_gate(processes_, pass), !receive(messages, CopyMessage::pass_timed, pass, "during"))) {
+    return std::nullopt;
+  }
+  std::vector<driver::PassTiming> timings;
+  for (const CopyMessage &message : messages) {
+    timings.push_back(timing_in(message));
+  }
+  return timings;
+}
+
+std::optional<std::vector<std::optional<self_check::Mismatch>>> CopyRun::checks() {
+  std::vector<CopyMessage> messages(count_);
+  if (!receive(messages, CopyMessage::state_checked, 2, "after")) {
+    return std::nullopt;
+  }
+  running_ = false;
+  if (!driver::wait_for_copies(processes_)) {
+    failure_ = "megawhets: a copy did not end cleanly after its passes\n";
+    return std::nullopt;
+  }
+  std::vector<std::optional<self_check::Mismatch>> mismatches;
+  for (const CopyMessage &message : messages) {
+    mismatches.push_back(mismatch_in(message));
+  }
+  return mismatches;
+}
+
+bool CopyRun::receive(std::vector<CopyMessage> &messages, CopyMessage::Kind kind, int pass, const char *when) {
+  std::size_t failed = driver::receive_from_copies(processes_, messages.data(), sizeof(CopyMessage));
+  std::string what;
+  if (failed < count_) {
+    what = driver::copy_ending(processes_, failed);
+  } else {
+    for (failed = 0; failed < count_ && is_expected(messages[failed], kind, pass); ++failed) {
+    }
+    if (failed == count_) {
+      return true;
+    }
+    what = "sent what the run did not expect";
+  }
+  stop();
+  const char *lost = kind == CopyMessage::state_checked ? "its state went unchecked" : "the pass has no result";
+  failure_ = driver::formatted("megawhets: copy %u of %u %s %s pass %d, so %s; the other copies were stopped\n",
+                               static_cast<unsigned>(failed + 1), count_, what.c_str(), when, pass, lost);
+  return false;
+}
+
+void CopyRun::stop() {
+  if (running_) {
+    driver::stop_copies(processes_);
+    running_ = false;
+  }
+}
+
+} // namespace copies
