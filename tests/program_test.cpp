@@ -369,8 +369,11 @@ std::string mask_copy_figures(const std::string &report) {
 }
 
 TEST(Copies, ReportTheMachinesFiguresAndHowManyRan) {
-  const auto run = program_runner::run_program({.input = "10 3\n", .arguments = {"--copies", "2"}});
+  const std::string directory = scratch_directory("copies");
+  const auto run =
+      program_runner::run_program({.input = "10 3\n", .arguments = {"--copies", "2", "--json", directory + "run.json"}});
   EXPECT_EQ(run.exit_status, 0);
+  EXPECT_TRUE(record_agrees_with_report(directory + "run.json", run.out, directory));
   const std::string copies_line = "\nCopies       =       2, each taking # to # seconds";
   EXPECT_EQ(mask_copy_figures(mask_figures(run.out)),
             inner_prompt + outer_prompt + expected_pass(1, "     3 outer loop(s),   10 inner loop(s)") +
