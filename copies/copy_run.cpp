@@ -1,7 +1,9 @@
 #include "copies/copy_run.h"
 
+#include "driver/clock.h"
 #include "driver/formatted.h"
 #include "driver/report.h"
+#include "workload/outer_iteration.h"
 
 #include <cstdlib>
 
@@ -18,6 +20,19 @@ void send_or_end(const driver::CopyLink &link, const CopyMessage &message) {
   }
 }
 
+// A copy just started has yet to touch the pages it shares with the run,
+// and may sit on the same processor as another copy: either would land in
+// pass 1. Working a while first copies the pages, and lets the system spread
+// the copies over its processors, so each starts pass 1 at the gate on a
+// processor of its own.
+void warm_up() {
+  constexpr double warm_up_seconds = 0.02;
+  const double start = driver::wall_seconds();
+  do {
+    workload::run_outer_iteration(100);
+  } while (driver::wall_seconds() - start < warm_up_seconds);
+}
+
 bool is_expected(const CopyMessage &message, CopyMessage::Kind kind, int pass) {
   return message.kind == kind && message.pass == static_cast<std::uint32_t>(pass);
 }
@@ -28,6 +43,7 @@ void run_as_copy(const driver::CopyLink &link) {
   // The run removes its own record's file if it is interrupted; a copy has
   // nothing of its own to clean up.
   driver::forget_removal_on_interrupt();
+  warm_up();
   std::int32_t inner = link.inner;
   for (int pass = 1; pass <= 2; ++pass) {
     send_or_end(link, ready_message(pass));

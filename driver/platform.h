@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -88,6 +89,16 @@ struct ProcessorLimits {
 
 ProcessorLimits this_process_processor_limits();
 
+// Each pass has two gates. The first wakes the copies asleep at it; the
+// second, opened a moment later, starts the copies that, awake by then, watch
+// it without sleeping. A sleeping processor, in a virtual machine above all,
+// can take milliseconds to wake, which would set the copies' starts that far
+// apart; a watching copy sees the gate open within microseconds.
+constexpr int gates_per_run = 4;
+
+// How long the run leaves its copies to wake between a pass's two gates.
+constexpr std::chrono::milliseconds copies_wake_time{20};
+
 // A copy of the run in a process of its own, as the copy sees its link with
 // the run that started it.
 struct CopyLink {
@@ -95,14 +106,14 @@ struct CopyLink {
   std::int32_t inner = 0;
   std::int32_t outer = 0;
   std::intptr_t to_run = -1;         // where the copy sends its messages
-  std::intptr_t gates[2] = {-1, -1}; // one per pass
+  std::intptr_t gates[gates_per_run] = {-1, -1, -1, -1}; // pass 1's two, then pass 2's
 };
 
 // The run's side of its copies.
 struct CopyProcesses {
   std::vector<std::intptr_t> processes{};   // process ids or handles; -1 once ended
   std::vector<std::intptr_t> from_copies{}; // where each copy's messages arrive
-  std::intptr_t gates[2] = {-1, -1};
+  std::intptr_t gates[gates_per_run] = {-1, -1, -1, -1};
   std::intptr_t job = 0; // Windows: the job whose closing ends every copy
 };
 
@@ -126,7 +137,8 @@ bool wait_at_gate(const CopyLink &link, int pass);
 // one whose channel ended first: it has ended.
 std::size_t receive_from_copies(CopyProcesses &copies, void *messages, std::size_t size);
 
-// Opens the pass's gate for every copy waiting at it, at one instant.
+// Opens the pass's gates for every copy waiting at them: the copies start
+// at one instant.
 void open_gate(CopyProcesses &copies, int pass);
 
 // How copy `index` ended ("was killed by signal 9 (Killed)"), once it has.

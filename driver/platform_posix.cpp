@@ -3,6 +3,7 @@
 #include "driver/cpuinfo.h"
 
 #include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <cmath>
 #include <csignal>
@@ -20,6 +21,7 @@
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 #if defined(__linux__)
@@ -223,20 +225,21 @@ void end_with(pid_t run) {
 bool start_copies(unsigned count, std::int32_t inner, std::int32_t outer, void (*copy)(const CopyLink &),
                   CopyProcesses &copies, std::string &failure) {
   allow_descriptors(2 * static_cast<rlim_t>(count) + 64);
-  int gates[2][2] = {{-1, -1}, {-1, -1}};
-  if (pipe(gates[0]) != 0 || pipe(gates[1]) != 0) {
-    failure = reason();
-    for (auto &gate : gates) {
-      for (const int fd : gate) {
-        if (fd >= 0) {
-          close(fd);
-        }
+  // The run keeps each gate's writing end, the copies its reading end.
+  std::intptr_t gates[gates_per_run] = {-1, -1, -1, -1};
+  for (int gate = 0; gate < gates_per_run; ++gate) {
+    int ends[2];
+    if (pipe(ends) != 0) {
+      failure = reason();
+      for (std::intptr_t &end : gates) {
+        close_if_open(end);
       }
+      stop_copies(copies);
+      return false;
     }
-    return false;
+    gates[gate] = ends[0];
+    copies.gates[gate] = ends[1];
   }
-  copies.gates[0] = gates[0][1];
-  copies.gates[1] = gates[1][1];
   const pid_t run = getpid();
   // Nothing the run has buffered may be written again by a copy.
   std::fflush(nullptr);
@@ -253,9 +256,12 @@ bool start_copies(unsigned count, std::int32_t inner, std::int32_t outer, void (
       for (const std::intptr_t from_copy : copies.from_copies) {
         close(descriptor(from_copy));
       }
-      close(gates[0][1]);
-      close(gates[1][1]);
-      copy({.number = number, .inner = inner, .outer = outer, .to_run = channel[1], .gates = {gates[0][0], gates[1][0]}});
+      CopyLink link{.number = number, .inner = inner, .outer = outer, .to_run = channel[1]};
+      for (int gate = 0; gate < gates_per_run; ++gate) {
+        close(descriptor(copies.gates[gate]));
+        link.gates[gate] = gates[gate];
+      }
+      copy(link);
       _exit(0);
     }
     if (pid < 0) {
@@ -267,8 +273,9 @@ bool start_copies(unsigned count, std::int32_t inner, std::int32_t outer, void (
     }
     close(channel[1]);
   }
-  close(gates[0][0]);
-  close(gates[1][0]);
+  for (std::intptr_t &end : gates) {
+    close_if_open(end);
+  }
   if (!failure.empty()) {
     stop_copies(copies);
     return false;
@@ -294,12 +301,14 @@ bool send_to_run(const CopyLink &link, const void *message, std::size_t size) {
   return true;
 }
 
-bool wait_at_gate(const CopyLink &link, int pass) {
-  // Nothing is ever written to a gate: it opens when the run closes its end,
-  // which every copy waiting on it sees at the same moment.
+namespace {
+
+// Nothing is ever written to a gate: it opens when the run closes its end,
+// which every copy waiting on it sees at the same moment.
+bool wait_asleep(std::intptr_t gate) {
   char byte = 0;
   for (;;) {
-    const ssize_t got = read(descriptor(link.gates[pass - 1]), &byte, 1);
+    const ssize_t got = read(descriptor(gate), &byte, 1);
     if (got == 0) {
       return true;
     }
@@ -308,6 +317,27 @@ bool wait_at_gate(const CopyLink &link, int pass) {
     }
     return false;
   }
+}
+
+// Watches without sleeping, for a while: the run opens this gate moments
+// after the one before, and if it has not, this copy waits asleep.
+void watch_awake(std::intptr_t gate) {
+  pollfd watched{descriptor(gate), POLLIN, 0};
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (poll(&watched, 1, 0) == 0 && std::chrono::steady_clock::now() < give_up) {
+  }
+}
+
+} // namespace
+
+bool wait_at_gate(const CopyLink &link, int pass) {
+  const std::intptr_t wake = link.gates[2 * (pass - 1)];
+  const std::intptr_t start = link.gates[2 * (pass - 1) + 1];
+  if (!wait_asleep(wake)) {
+    return false;
+  }
+  watch_awake(start);
+  return wait_asleep(start);
 }
 
 std::size_t receive_from_copies(CopyProcesses &copies, void *messages, std::size_t size) {
@@ -347,7 +377,11 @@ std::size_t receive_from_copies(CopyProcesses &copies, void *messages, std::size
   }
 }
 
-void open_gate(CopyProcesses &copies, int pass) { close_if_open(copies.gates[pass - 1]); }
+void open_gate(CopyProcesses &copies, int pass) {
+  close_if_open(copies.gates[2 * (pass - 1)]);
+  std::this_thread::sleep_for(copies_wake_time);
+  close_if_open(copies.gates[2 * (pass - 1) + 1]);
+}
 
 std::string copy_ending(CopyProcesses &copies, std::size_t index) {
   int status = 0;
@@ -378,8 +412,9 @@ bool wait_for_all(CopyProcesses &copies) {
   for (std::intptr_t &channel : copies.from_copies) {
     close_if_open(channel);
   }
-  close_if_open(copies.gates[0]);
-  close_if_open(copies.gates[1]);
+  for (std::intptr_t &gate : copies.gates) {
+    close_if_open(gate);
+  }
   return clean;
 }
 

@@ -2,9 +2,13 @@
 
 #include "driver/cpuinfo.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <thread>
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -296,9 +300,12 @@ bool start_copy(const CopyLink &link, HANDLE job, HANDLE &process, std::string &
   }
   std::wstring command = L"\"" + std::wstring(program) + L"\" --copy-link=" + std::to_wstring(link.number) + L"," +
                          std::to_wstring(link.inner) + L"," + std::to_wstring(link.outer) + L"," +
-                         std::to_wstring(link.to_run) + L"," + std::to_wstring(link.gates[0]) + L"," +
-                         std::to_wstring(link.gates[1]);
-  HANDLE inherited[] = {handle(link.to_run), handle(link.gates[0]), handle(link.gates[1])};
+                         std::to_wstring(link.to_run);
+  HANDLE inherited[1 + gates_per_run] = {handle(link.to_run)};
+  for (int gate = 0; gate < gates_per_run; ++gate) {
+    command += L"," + std::to_wstring(link.gates[gate]);
+    inherited[1 + gate] = handle(link.gates[gate]);
+  }
   SIZE_T size = 0;
   InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
   std::vector<char> attributes(size);
@@ -360,9 +367,9 @@ bool start_copies(unsigned count, std::int32_t inner, std::int32_t outer, void (
     }
     SetHandleInformation(from_copy, HANDLE_FLAG_INHERIT, 0);
     HANDLE process = nullptr;
-    const bool started = start_copy(
-        {.number = number, .inner = inner, .outer = outer, .to_run = value_of(to_run), .gates = {copies.gates[0], copies.gates[1]}},
-        job, process, failure);
+    CopyLink link{.number = number, .inner = inner, .outer = outer, .to_run = value_of(to_run)};
+    std::copy(std::begin(copies.gates), std::end(copies.gates), link.gates);
+    const bool started = start_copy(link, job, process, failure);
     CloseHandle(to_run);
     if (!started) {
       CloseHandle(from_copy);
@@ -377,15 +384,15 @@ bool start_copies(unsigned count, std::int32_t inner, std::int32_t outer, void (
 
 std::optional<CopyLink> copy_link_in_arguments(int argc, const char *const *argv) {
   CopyLink link;
-  unsigned long long to_run = 0;
-  unsigned long long gates[2] = {};
-  if (argc != 2 || std::sscanf(argv[1], "--copy-link=%u,%d,%d,%llu,%llu,%llu", &link.number, &link.inner,
-                               &link.outer, &to_run, &gates[0], &gates[1]) != 6) {
+  unsigned long long handles[1 + gates_per_run] = {};
+  if (argc != 2 || std::sscanf(argv[1], "--copy-link=%u,%d,%d,%llu,%llu,%llu,%llu,%llu", &link.number, &link.inner,
+                               &link.outer, &handles[0], &handles[1], &handles[2], &handles[3], &handles[4]) != 8) {
     return std::nullopt;
   }
-  link.to_run = static_cast<std::intptr_t>(to_run);
-  link.gates[0] = static_cast<std::intptr_t>(gates[0]);
-  link.gates[1] = static_cast<std::intptr_t>(gates[1]);
+  link.to_run = static_cast<std::intptr_t>(handles[0]);
+  for (int gate = 0; gate < gates_per_run; ++gate) {
+    link.gates[gate] = static_cast<std::intptr_t>(handles[1 + gate]);
+  }
   return link;
 }
 
@@ -403,7 +410,16 @@ bool send_to_run(const CopyLink &link, const void *message, std::size_t size) {
 }
 
 bool wait_at_gate(const CopyLink &link, int pass) {
-  return WaitForSingleObject(handle(link.gates[pass - 1]), INFINITE) == WAIT_OBJECT_0;
+  const HANDLE wake = handle(link.gates[2 * (pass - 1)]);
+  const HANDLE start = handle(link.gates[2 * (pass - 1) + 1]);
+  if (WaitForSingleObject(wake, INFINITE) != WAIT_OBJECT_0) {
+    return false;
+  }
+  // Watched without sleeping for a while: the run opens it moments later.
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (WaitForSingleObject(start, 0) == WAIT_TIMEOUT && std::chrono::steady_clock::now() < give_up) {
+  }
+  return WaitForSingleObject(start, INFINITE) == WAIT_OBJECT_0;
 }
 
 // Anonymous pipes cannot be waited on, so the run looks at each in turn and
@@ -441,7 +457,11 @@ std::size_t receive_from_copies(CopyProcesses &copies, void *messages, std::size
   }
 }
 
-void open_gate(CopyProcesses &copies, int pass) { SetEvent(handle(copies.gates[pass - 1])); }
+void open_gate(CopyProcesses &copies, int pass) {
+  SetEvent(handle(copies.gates[2 * (pass - 1)]));
+  std::this_thread::sleep_for(copies_wake_time);
+  SetEvent(handle(copies.gates[2 * (pass - 1) + 1]));
+}
 
 std::string copy_ending(CopyProcesses &copies, std::size_t index) {
   const HANDLE process = handle(copies.processes[index]);
@@ -472,8 +492,9 @@ bool wait_for_all(CopyProcesses &copies) {
   for (std::intptr_t &channel : copies.from_copies) {
     close_if_open(channel);
   }
-  close_if_open(copies.gates[0]);
-  close_if_open(copies.gates[1]);
+  for (std::intptr_t &gate : copies.gates) {
+    close_if_open(gate);
+  }
   close_if_open(copies.job);
   return clean;
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Checks a run record against its schema, and against the report printed
-beside it, figure by figure, to the report's two decimals.
+beside it, figure by figure, to the report's two decimals; and that each
+pass was warned of a change of the machine's speed exactly when its figures
+show one.
 
     record_check.py SCHEMA RECORD REPORT
 
@@ -33,6 +35,30 @@ def agree(faults, what, recorded, printed):
         faults.append(f"{what}: the record has {recorded!r}, the report {printed}")
 
 
+# A pass of at least this many groups whose rate fell more than this share
+# below its fastest group's is warned of, unless it lost processor time.
+FEWEST_JUDGED_GROUPS = 5
+LARGEST_STEADY_SHORTFALL = 0.05
+
+
+def check_steadiness_warnings(faults, record):
+    warned = {(w["kind"], w["pass"], w["copy"]) for w in record["warnings"]}
+    for recorded in record["passes"]:
+        # A pass in copies is judged copy by copy, each on its own rate.
+        judged = [(None, recorded, recorded["megawhets_per_second"])] if not recorded["copies"] else [
+            (c["copy"], c, recorded["work_units"] * 100 / c["elapsed_seconds"] / 1024) for c in recorded["copies"]]
+        for copy, figures, rate in judged:
+            groups = figures["groups"]
+            fastest = groups["fastest_megawhets_per_second"]
+            if (groups["count"] < FEWEST_JUDGED_GROUPS or fastest is None or
+                    ("interference", recorded["pass"], copy) in warned):
+                continue
+            changed = rate < fastest * (1 - LARGEST_STEADY_SHORTFALL)
+            if changed != (("steadiness", recorded["pass"], copy) in warned):
+                faults.append(f"pass {recorded['pass']} (copy {copy}) ran at {rate} against its fastest group's "
+                              f"{fastest}, but was {'not ' if changed else ''}warned of a change of speed")
+
+
 def main(schema_path, record_path, report_path):
     with open(schema_path) as f:
         schema = json.load(f)
@@ -59,6 +85,7 @@ def main(schema_path, record_path, report_path):
             faults.append("the advice is recorded as given when it was not, or the other way round")
     elif record["comparison"] or printed_comparison:
         faults.append("a comparison is printed or recorded, but not both")
+    check_steadiness_warnings(faults, record)
     print("\n".join(faults) or "the record agrees with its schema and the report")
     return 1 if faults else 0
 
