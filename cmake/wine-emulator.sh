@@ -18,8 +18,10 @@ export WINEDLLOVERRIDES=winedbg.exe=d
 # The server and its helpers serve every program run after them, so they may
 # use every processor even when the program that starts them is held to one
 # (as beside a busy process): held there, they would slow every later run.
+# What they write goes to a log, with the errors of Wine's own that the
+# program's run leaves out.
 everywhere() {
-  taskset -c "$(cat /sys/devices/system/cpu/online)" "$@" </dev/null 9>&-
+  WINEDEBUG=-all,err+all taskset -c "$(cat /sys/devices/system/cpu/online)" "$@" </dev/null 9>&-
 }
 # What sets up runs on streams of its own, so a failure there must say so
 # here, or the program's run would fail with nothing to show why.
