@@ -13,7 +13,9 @@
 #include <poll.h>
 #include <pty.h>
 #include <sched.h>
+#include <sstream>
 #include <stdexcept>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -21,7 +23,14 @@
 namespace program_runner {
 namespace {
 
-constexpr int timeout_ms = 20000;
+// How long the runner waits on a program that shows no sign of life before it
+// gives up. A program at work, however busy the machine and however slow the
+// emulator, either writes or uses the processor; one that waits for input
+// that will never come does neither. So the wait is measured from the last
+// output or the last tick of processor time, never from the start: a run
+// that computes for minutes is waited for, a hang is caught within a minute.
+constexpr int idle_limit_ms = 60000;
+constexpr int poll_slice_ms = 1000;
 
 // A cross-built program runs under the emulator that runs these tests, found
 // on PATH as ctest finds it.
@@ -95,16 +104,62 @@ bool read_some(int fd, std::string &into) {
   return n < 0 && errno == EINTR;
 }
 
+// The processor time `process` and the children it has waited for have used,
+// in clock ticks; -1 once it is gone. An emulator (qemu-user, or Wine through
+// exec) runs the program in the process it was started as.
+long long processor_ticks(pid_t process) {
+  std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) {
+    return -1;
+  }
+  // After the command's name, in parentheses, come the state (field 3) and
+  // numbers; utime, stime, cutime and cstime are fields 14 to 17.
+  std::istringstream fields(line.substr(line.rfind(')') + 1));
+  std::string field;
+  long long ticks = 0;
+  for (int number = 3; number <= 17 && fields >> field; ++number) {
+    if (number >= 14) {
+      ticks += std::stoll(field);
+    }
+  }
+  return ticks;
+}
+
+// Waits for `fds` to have something to read; throws once `process` has gone
+// idle_limit_ms without writing or computing.
+class IdleWatch {
+public:
+  explicit IdleWatch(pid_t process) : process_(process), ticks_(processor_ticks(process)) {}
+
+  void wait(pollfd *fds, nfds_t count) {
+    int idle_ms = 0;
+    while (poll(fds, count, poll_slice_ms) == 0) {
+      const long long ticks = processor_ticks(process_);
+      if (ticks != ticks_) {
+        ticks_ = ticks;
+        idle_ms = 0;
+      } else if ((idle_ms += poll_slice_ms) >= idle_limit_ms) {
+        throw std::runtime_error("the program neither wrote nor computed for " +
+                                 std::to_string(idle_limit_ms / 1000) + " seconds");
+      }
+    }
+  }
+
+private:
+  pid_t process_;
+  long long ticks_;
+};
+
 // `written` is told of what has arrived so far after every read.
 template <class Written>
-void read_until_closed(int out_fd, std::string &out, int err_fd, std::string &err, Written written) {
+void read_until_closed(pid_t child, int out_fd, std::string &out, int err_fd, std::string &err, Written written) {
   pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
   std::string *sinks[2] = {&out, &err};
   int open_count = err_fd >= 0 ? 2 : 1;
+  IdleWatch watch(child);
   while (open_count > 0) {
-    if (poll(fds, 2, timeout_ms) <= 0) {
-      throw std::runtime_error("the program produced no output in time");
-    }
+    watch.wait(fds, 2);
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd >= 0 && fds[i].revents != 0 && !read_some(fds[i].fd, *sinks[i])) {
         fds[i].fd = -1;
@@ -255,7 +310,7 @@ Outcome run_program(const Invocation &invocation) {
   Outcome outcome;
   const std::string &marker = invocation.once_written;
   bool acted = false;
-  read_until_closed(out[0], outcome.out, err[0], outcome.err, [&](const std::string &out, const std::string &err) {
+  read_until_closed(child, out[0], outcome.out, err[0], outcome.err, [&](const std::string &out, const std::string &err) {
     if (!marker.empty() && !acted &&
         (out.find(marker) != std::string::npos || err.find(marker) != std::string::npos)) {
       invocation.then(child);
@@ -284,15 +339,18 @@ TerminalOutcome run_on_terminal(const std::string &first_prompt, const std::stri
   }
   TerminalOutcome outcome;
   pollfd fd{terminal, POLLIN, 0};
+  IdleWatch watch(child);
   while (outcome.before_input.find(first_prompt) == std::string::npos) {
-    if (poll(&fd, 1, timeout_ms) <= 0 || !read_some(terminal, outcome.before_input)) {
+    watch.wait(&fd, 1);
+    if (!read_some(terminal, outcome.before_input)) {
       break;
     }
   }
   outcome.all = outcome.before_input;
   write_all(terminal, input);
-  while (poll(&fd, 1, timeout_ms) > 0 && read_some(terminal, outcome.all)) {
-  }
+  do {
+    watch.wait(&fd, 1);
+  } while (read_some(terminal, outcome.all));
   close(terminal);
   outcome.exit_status = wait_for_exit(child);
   return outcome;
