@@ -42,6 +42,24 @@ std::optional<unsigned> copies_in(std::string_view text) {
 
 bool starts_with(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
 
+// An option's value, given as "--name=value" or as the next argument.
+struct OptionValue {
+  std::string value;
+  std::string as_given; // "--name=value" or "--name value", for a message
+};
+
+std::optional<OptionValue> option_value(std::string_view name, int argc, const char *const *argv, int &i) {
+  const std::string_view argument = argv[i];
+  if (argument == name) {
+    const std::string value = i + 1 < argc ? argv[++i] : "";
+    return OptionValue{value, std::string(name) + " " + value};
+  }
+  if (starts_with(argument, std::string(name) + "=")) {
+    return OptionValue{std::string(argument.substr(name.size() + 1)), std::string(argument)};
+  }
+  return std::nullopt;
+}
+
 CommandLine refused(ArgumentProblem problem, const std::string &argument) {
   return {.request = Request::bad_argument, .problem = problem, .bad_argument = argument};
 }
@@ -65,26 +83,17 @@ CommandLine read_command_line(int argc, const char *const *argv) {
       if (!line.options.auto_seconds) {
         return refused(ArgumentProblem::bad_seconds, std::string(argument));
       }
-    } else if (argument == "--json" || starts_with(argument, "--json=")) {
-      const bool separate = argument == "--json";
-      if (separate && i + 1 == argc) {
-        return refused(ArgumentProblem::missing_file, std::string(argument));
-      }
-      line.options.record_path = separate ? argv[++i] : argument.substr(7);
-      if (line.options.record_path.empty()) {
+    } else if (const auto file = option_value("--json", argc, argv, i)) {
+      if (file->value.empty()) {
         return refused(ArgumentProblem::missing_file, "--json");
       }
-    } else if (argument == "--copies" || starts_with(argument, "--copies=")) {
-      const bool separate = argument == "--copies";
-      if (separate && i + 1 == argc) {
-        return refused(ArgumentProblem::bad_copies, std::string(argument));
+      line.options.record_path = file->value;
+    } else if (const auto copies = option_value("--copies", argc, argv, i)) {
+      const auto count = copies_in(copies->value);
+      if (copies->value != "all" && !count) {
+        return refused(ArgumentProblem::bad_copies, copies->as_given);
       }
-      const std::string_view value = separate ? std::string_view(argv[++i]) : argument.substr(9);
-      const auto count = copies_in(value);
-      if (value != "all" && !count) {
-        return refused(ArgumentProblem::bad_copies, separate ? "--copies " + std::string(value) : std::string(argument));
-      }
-      line.options.copies_per_processor = value == "all";
+      line.options.copies_per_processor = copies->value == "all";
       line.options.copies = count.value_or(0);
     } else if (starts_with(argument, "-") && argument != "-") {
       return refused(ArgumentProblem::unknown_option, std::string(argument));
