@@ -337,25 +337,37 @@ INSTANTIATE_TEST_SUITE_P(Runs, ExitStatus,
                                            StatusCase{{}, "200000 0\n", 0},
                                            StatusCase{{"--strict"}, "1 0\n", 0}));
 
-TEST(TimedProgram, AutoFillsTheSecondsAskedForAndShowsTheCountsAsTyped) {
-  if (emulated) {
-    GTEST_SKIP() << "an emulator's speed changes as it translates code; the choice is the same code natively";
-  }
+// The seconds both passes of an --auto=12 run took, once its dialogue has
+// shown the chosen counts as if typed.
+double seconds_of_auto_run() {
   const auto run = program_runner::run_program({.arguments = {"--auto=12"}});
   EXPECT_EQ(run.exit_status, 0);
   int inner = 0;
   int outer = 0;
   const std::string dialogue = inner_prompt + "%d\n" + outer_prompt + "%d\n\n\n Pass";
-  ASSERT_EQ(std::sscanf(run.out.c_str(), dialogue.c_str(), &inner, &outer), 2) << run.out;
+  EXPECT_EQ(std::sscanf(run.out.c_str(), dialogue.c_str(), &inner, &outer), 2) << run.out;
   double total = 0;
   for (auto at = run.out.find("Elapsed time ="); at != std::string::npos;
        at = run.out.find("Elapsed time =", at + 1)) {
     total += std::strtod(run.out.c_str() + at + 14, nullptr);
   }
-  // Both passes take 12 to 15.6 seconds on a machine whose speed holds
-  // between the probe and the passes; a shared one can drift a little.
-  EXPECT_GE(total, 12.0 * 0.97) << run.out;
-  EXPECT_LE(total, 12.0 * 1.3 * 1.03) << run.out;
+  return total;
+}
+
+TEST(TimedProgram, AutoFillsTheSecondsAskedForAndShowsTheCountsAsTyped) {
+  if (emulated) {
+    GTEST_SKIP() << "an emulator's speed changes as it translates code; the choice is the same code natively";
+  }
+  // Both passes take 12 to 15.6 seconds when the machine keeps the speed
+  // the probe measured. A shared virtual machine's speed has moved by 13 %
+  // within a run, so a run outside is tried again; counts chosen wrongly
+  // miss every time.
+  double total = 0;
+  for (int attempt = 0; attempt < 3 && !(total >= 12.0 && total <= 12.0 * 1.3); ++attempt) {
+    total = seconds_of_auto_run();
+  }
+  EXPECT_GE(total, 12.0);
+  EXPECT_LE(total, 12.0 * 1.3);
 }
 
 // A copy's figures in the line after a pass's results, masked as the
