@@ -9,7 +9,8 @@
 # version that brought it; a cross target's libraries ship no such file, and
 # the versions are the same on every architecture. A symbol version that the
 # build machine's libraries lack (a target's own first one, as GLIBC_2.17 on
-# arm64) came with the C library or GCC release it is named after.
+# arm64) came with the C library or GCC release it is named after; 32-bit
+# ARM's CXXABI_ARM_1.3.3 came with GCC 4.4.
 #
 # Expects MEGAWHETS_PROGRAM_FILE and MEGAWHETS_OBJDUMP.
 
@@ -64,6 +65,10 @@ foreach(line IN LISTS references)
       string(REGEX REPLACE "^ [^ ]+ ([^ ]+).*" "\\1" version "${entry}")
     elseif(node MATCHES "^(GLIBC|GCC)_([0-9.]+)$")
       set(version ${CMAKE_MATCH_2})
+    elseif(node STREQUAL "CXXABI_ARM_1.3.3")
+      # 32-bit ARM's own exception-handling entry points (__cxa_end_cleanup),
+      # which every libstdc++6 for the architecture has had since GCC 4.4.
+      set(version 4.4.0)
     else()
       message(FATAL_ERROR "${library}'s ${node} is in no symbols file of ${package}")
     endif()
