@@ -438,6 +438,13 @@ std::size_t receive_from_copies(CopyProcesses &copies, void *messages, std::size
       if (PeekNamedPipe(handle(copies.from_copies[copy]), nullptr, 0, nullptr, &available, nullptr) == 0) {
         return copy;
       }
+      // A copy that has ended has nothing more to send, even if its channel
+      // has somehow stayed open; what it sent before is there to read.
+      if (available == 0 && WaitForSingleObject(handle(copies.processes[copy]), 0) == WAIT_OBJECT_0 &&
+          (PeekNamedPipe(handle(copies.from_copies[copy]), nullptr, 0, nullptr, &available, nullptr) == 0 ||
+           available == 0)) {
+        return copy;
+      }
       if (available > 0) {
         DWORD got = 0;
         char *into = static_cast<char *>(messages) + copy * size + received[copy];

@@ -104,10 +104,9 @@ bool read_some(int fd, std::string &into) {
   return n < 0 && errno == EINTR;
 }
 
-// The processor time `process` and the children it has waited for have used,
-// in clock ticks; -1 once it is gone. An emulator (qemu-user, or Wine through
-// exec) runs the program in the process it was started as.
-long long processor_ticks(pid_t process) {
+} // namespace
+
+long long processor_ticks(int process) {
   std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
   std::string line;
   if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) {
@@ -125,6 +124,8 @@ long long processor_ticks(pid_t process) {
   }
   return ticks;
 }
+
+namespace {
 
 // Waits for `fds` to have something to read; throws once `process` has gone
 // idle_limit_ms without writing or computing.

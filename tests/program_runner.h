@@ -55,6 +55,11 @@ Outcome run_program(const Invocation &invocation);
 // The processes `pid` has started and that still run.
 std::vector<int> child_processes(int pid);
 
+// The processor time `process` and the children it has waited for have used,
+// in clock ticks; -1 once it is gone. An emulator (qemu-user, or Wine through
+// exec) runs the program in the process it was started as.
+long long processor_ticks(int process);
+
 inline Outcome run_through_pipes(const std::string &input, const Environment &environment = {}) {
   return run_program({.input = input, .environment = environment});
 }
