@@ -337,21 +337,28 @@ INSTANTIATE_TEST_SUITE_P(Runs, ExitStatus,
                                            StatusCase{{}, "200000 0\n", 0},
                                            StatusCase{{"--strict"}, "1 0\n", 0}));
 
-// The seconds both passes of an --auto=12 run took, once its dialogue has
-// shown the chosen counts as if typed.
-double seconds_of_auto_run() {
+struct AutoRun {
+  double seconds = 0;     // both passes together
+  bool disturbed = false; // the run says other work took processor time or speed from a pass
+};
+
+// An --auto=12 run, once its dialogue has shown the chosen counts as if
+// typed.
+AutoRun auto_run() {
   const auto run = program_runner::run_program({.arguments = {"--auto=12"}});
   EXPECT_EQ(run.exit_status, 0);
   int inner = 0;
   int outer = 0;
   const std::string dialogue = inner_prompt + "%d\n" + outer_prompt + "%d\n\n\n Pass";
   EXPECT_EQ(std::sscanf(run.out.c_str(), dialogue.c_str(), &inner, &outer), 2) << run.out;
-  double total = 0;
+  AutoRun outcome;
   for (auto at = run.out.find("Elapsed time ="); at != std::string::npos;
        at = run.out.find("Elapsed time =", at + 1)) {
-    total += std::strtod(run.out.c_str() + at + 14, nullptr);
+    outcome.seconds += std::strtod(run.out.c_str() + at + 14, nullptr);
   }
-  return total;
+  outcome.disturbed = run.err.find("had the processor for only") != std::string::npos ||
+                      run.err.find("below its fastest group") != std::string::npos;
+  return outcome;
 }
 
 TEST(TimedProgram, AutoFillsTheSecondsAskedForAndShowsTheCountsAsTyped) {
@@ -361,13 +368,18 @@ TEST(TimedProgram, AutoFillsTheSecondsAskedForAndShowsTheCountsAsTyped) {
   // Both passes take 12 to 15.6 seconds when the machine keeps the speed
   // the probe measured. A shared virtual machine's speed has moved by 13 %
   // within a run, so a run outside is tried again; counts chosen wrongly
-  // miss every time.
-  double total = 0;
-  for (int attempt = 0; attempt < 3 && !(total >= 12.0 && total <= 12.0 * 1.3); ++attempt) {
-    total = seconds_of_auto_run();
+  // miss every time. A run that says other work disturbed it is no evidence
+  // either way.
+  AutoRun run;
+  for (int attempt = 0; attempt < 3 && (run.disturbed || !(run.seconds >= 12.0 && run.seconds <= 12.0 * 1.3));
+       ++attempt) {
+    run = auto_run();
   }
-  EXPECT_GE(total, 12.0);
-  EXPECT_LE(total, 12.0 * 1.3);
+  if (run.disturbed) {
+    GTEST_SKIP() << "every run was disturbed by other work on this machine";
+  }
+  EXPECT_GE(run.seconds, 12.0);
+  EXPECT_LE(run.seconds, 12.0 * 1.3);
 }
 
 // A copy's figures in the line after a pass's results, masked as the
