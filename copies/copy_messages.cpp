@@ -19,6 +19,12 @@ CopyMessage message_of(CopyMessage::Kind kind, int pass) {
   return message;
 }
 
+// Read up to the terminating zero, or the field's end if another process
+// left none.
+template <std::size_t size> std::string text_in(const char (&field)[size]) {
+  return std::string(field, std::find(field, field + size, '\0'));
+}
+
 } // namespace
 
 CopyMessage ready_message(int pass) { return message_of(CopyMessage::ready, pass); }
@@ -55,12 +61,6 @@ CopyMessage checked_message(const std::optional<self_check::Mismatch> &mismatch)
     copy_text(message.expected, mismatch->expected);
   }
   return message;
-}
-
-// Read up to the terminating zero, or the field's end if another process
-// left none.
-template <std::size_t size> std::string text_in(const char (&field)[size]) {
-  return std::string(field, std::find(field, field + size, '\0'));
 }
 
 std::optional<self_check::Mismatch> mismatch_in(const CopyMessage &message) {

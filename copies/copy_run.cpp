@@ -55,13 +55,7 @@ void run_as_copy(const driver::CopyLink &link) {
       inner = driver::doubled_count(inner);
     }
   }
-  std::optional<self_check::Mismatch> mismatch;
-  if (link.outer != 0) {
-    const std::string when =
-        "in copy " + std::to_string(link.number) + " after pass 2 (inner count " + std::to_string(inner) + ")";
-    mismatch = self_check::check_state_after(inner, when.c_str());
-  }
-  send_or_end(link, checked_message(mismatch));
+  send_or_end(link, checked_message(self_check::check_state_after_pass_2(link.outer, inner, link.number)));
   end_copy(0);
 }
 

@@ -164,10 +164,7 @@ record::Copies copies_asked_for(const RunOptions &options, record::RunRecord &ru
 // differs stands for all.
 bool check_state_after_passes(record::RunRecord &run, copies::CopyRun *copy_run, const PassOutcome &second) {
   if (copy_run == nullptr) {
-    if (second.outer != 0) {
-      const std::string when = "after pass 2 (inner count " + std::to_string(second.inner) + ")";
-      run.mismatch = self_check::check_state_after(second.inner, when.c_str());
-    }
+    run.mismatch = self_check::check_state_after_pass_2(second.outer, second.inner, 0);
     return true;
   }
   const auto checks = copy_run->checks();

@@ -63,14 +63,13 @@ void write_groups(JsonWriter &json, const driver::PassTiming &timing, const driv
       .end_object();
 }
 
-// Each copy's own figures, its start measured from the earliest copy's.
+// Each copy's own figures, its start measured from the earliest copy's,
+// which is where the machine's figures for the pass start.
 void write_copies(JsonWriter &json, const PassOutcome &pass) {
-  double earliest = 0;
-  double latest = 0;
-  for (std::size_t copy = 0; copy < pass.copies.size(); ++copy) {
-    const double start = pass.copies[copy].timing.start;
-    earliest = copy == 0 || start < earliest ? start : earliest;
-    latest = copy == 0 || start > latest ? start : latest;
+  const double earliest = pass.timing.start;
+  double latest = earliest;
+  for (const driver::CopyOutcome &copy : pass.copies) {
+    latest = copy.timing.start > latest ? copy.timing.start : latest;
   }
   json.key("start_spread_seconds");
   pass.copies.empty() ? json.null() : json.number(latest - earliest);

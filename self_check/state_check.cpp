@@ -108,6 +108,15 @@ std::optional<Mismatch> check_state_after(std::int32_t inner, const char *when) 
   return comparison.mismatch();
 }
 
+std::optional<Mismatch> check_state_after_pass_2(std::int32_t outer, std::int32_t inner, unsigned copy) {
+  if (outer == 0) {
+    return std::nullopt;
+  }
+  const std::string in_copy = copy == 0 ? "" : "in copy " + std::to_string(copy) + " ";
+  const std::string when = in_copy + "after pass 2 (inner count " + std::to_string(inner) + ")";
+  return check_state_after(inner, when.c_str());
+}
+
 std::string mismatch_message(const Mismatch &mismatch) {
   return "megawhets: error: this build does not compute the workload's arithmetic: " + mismatch.value +
          " is " + mismatch.got + ", not " + mismatch.expected +

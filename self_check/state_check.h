@@ -29,6 +29,10 @@ std::optional<Mismatch> check_known_states();
 // to X4.
 std::optional<Mismatch> check_state_after(std::int32_t inner, const char *when);
 
+// The same for the state a run's pass 2 left, in the run itself (copy 0) or
+// in one of its copies; nothing to check when pass 2 ran no outer iteration.
+std::optional<Mismatch> check_state_after_pass_2(std::int32_t outer, std::int32_t inner, unsigned copy);
+
 // The error for standard error, ending in a line break.
 std::string mismatch_message(const Mismatch &mismatch);
 
