@@ -1,6 +1,7 @@
 #include "copies/copy_run.h"
 
 #include "driver/clock.h"
+#include "platform/interrupts.h"
 #include "driver/formatted.h"
 #include "driver/report.h"
 #include "workload/outer_iteration.h"
@@ -14,8 +15,8 @@ namespace {
 // started the copy is the run's to write.
 [[noreturn]] void end_copy(int status) { std::_Exit(status); }
 
-void send_or_end(const driver::CopyLink &link, const CopyMessage &message) {
-  if (!driver::send_to_run(link, &message, sizeof message)) {
+void send_or_end(const platform::CopyLink &link, const CopyMessage &message) {
+  if (!platform::send_to_run(link, &message, sizeof message)) {
     end_copy(1);
   }
 }
@@ -39,15 +40,15 @@ bool is_expected(const CopyMessage &message, CopyMessage::Kind kind, int pass) {
 
 } // namespace
 
-void run_as_copy(const driver::CopyLink &link) {
+void run_as_copy(const platform::CopyLink &link) {
   // The run removes its own record's file if it is interrupted; a copy has
   // nothing of its own to clean up.
-  driver::forget_removal_on_interrupt();
+  platform::forget_removal_on_interrupt();
   warm_up();
   std::int32_t inner = link.inner;
   for (int pass = 1; pass <= 2; ++pass) {
     send_or_end(link, ready_message(pass));
-    if (!driver::wait_at_gate(link, pass)) {
+    if (!platform::wait_at_gate(link, pass)) {
       end_copy(1);
     }
     send_or_end(link, timed_message(pass, driver::time_outer_iterations(link.outer, inner)));
@@ -66,7 +67,7 @@ CopyRun::~CopyRun() { stop(); }
 
 bool CopyRun::start() {
   std::string reason;
-  if (!driver::start_copies(count_, inner_, outer_, run_as_copy, processes_, reason)) {
+  if (!platform::start_copies(count_, inner_, outer_, run_as_copy, processes_, reason)) {
     failure_ = driver::formatted("megawhets: cannot start %u copies: %s\n", count_, reason.c_str());
     return false;
   }
@@ -77,7 +78,7 @@ bool CopyRun::start() {
 std::optional<std::vector<driver::PassTiming>> CopyRun::run_pass(int pass) {
   std::vector<CopyMessage> messages(count_);
   if (!receive(messages, CopyMessage::ready, pass, "before") ||
-      (driver::open_gate(processes_, pass), !receive(messages, CopyMessage::pass_timed, pass, "during"))) {
+      (platform::open_gate(processes_, pass), !receive(messages, CopyMessage::pass_timed, pass, "during"))) {
     return std::nullopt;
   }
   std::vector<driver::PassTiming> timings;
@@ -93,7 +94,7 @@ std::optional<std::vector<std::optional<self_check::Mismatch>>> CopyRun::checks(
     return std::nullopt;
   }
   running_ = false;
-  if (!driver::wait_for_copies(processes_)) {
+  if (!platform::wait_for_copies(processes_)) {
     failure_ = "megawhets: a copy did not end cleanly after its passes\n";
     return std::nullopt;
   }
@@ -105,10 +106,10 @@ std::optional<std::vector<std::optional<self_check::Mismatch>>> CopyRun::checks(
 }
 
 bool CopyRun::receive(std::vector<CopyMessage> &messages, CopyMessage::Kind kind, int pass, const char *when) {
-  std::size_t failed = driver::receive_from_copies(processes_, messages.data(), sizeof(CopyMessage));
+  std::size_t failed = platform::receive_from_copies(processes_, messages.data(), sizeof(CopyMessage));
   std::string what;
   if (failed < count_) {
-    what = driver::copy_ending(processes_, failed);
+    what = platform::copy_ending(processes_, failed);
   } else {
     for (failed = 0; failed < count_ && is_expected(messages[failed], kind, pass); ++failed) {
     }
@@ -126,7 +127,7 @@ bool CopyRun::receive(std::vector<CopyMessage> &messages, CopyMessage::Kind kind
 
 void CopyRun::stop() {
   if (running_) {
-    driver::stop_copies(processes_);
+    platform::stop_copies(processes_);
     running_ = false;
   }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "copies/copy_messages.h"
-#include "driver/platform.h"
+#include "platform/processes.h"
 #include "driver/timed_pass.h"
 #include "self_check/state_check.h"
 
@@ -20,7 +20,7 @@ namespace copies {
 
 // What a copy does, in the process it was started in: both passes, each when
 // its gate opens, then the check of the state they left. It never returns.
-[[noreturn]] void run_as_copy(const driver::CopyLink &link);
+[[noreturn]] void run_as_copy(const platform::CopyLink &link);
 
 // The run's side. Copies still running when it goes are stopped.
 class CopyRun {
@@ -49,7 +49,7 @@ private:
   unsigned count_;
   std::int32_t inner_;
   std::int32_t outer_;
-  driver::CopyProcesses processes_{};
+  platform::CopyProcesses processes_{};
   bool running_ = false;
   std::string failure_;
 };

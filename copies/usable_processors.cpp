@@ -46,7 +46,7 @@ std::optional<double> quota_in_cfs(std::string_view quota_us, std::string_view p
   return quota(whole_number(quota_us), whole_number(period_us));
 }
 
-unsigned usable_processors(const driver::ProcessorLimits &limits) {
+unsigned usable_processors(const platform::ProcessorLimits &limits) {
   // The tightest quota on the way to the root holds.
   std::optional<double> quota = quota_in_cfs(limits.cfs_quota_us, limits.cfs_period_us);
   for (const std::string &cpu_max : limits.cpu_max) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/platform.h"
+#include "platform/machine.h"
 
 #include <optional>
 #include <string_view>
@@ -21,6 +21,6 @@ std::optional<double> quota_in_cpu_max(std::string_view cpu_max);
 std::optional<double> quota_in_cfs(std::string_view quota_us, std::string_view period_us);
 
 // At least 1.
-unsigned usable_processors(const driver::ProcessorLimits &limits);
+unsigned usable_processors(const platform::ProcessorLimits &limits);
 
 } // namespace copies

@@ -1,6 +1,6 @@
 #include "driver/arguments.h"
 
-#include "driver/build.h"
+#include "platform/build.h"
 #include "driver/formatted.h"
 
 #include <cstdlib>
@@ -137,7 +137,7 @@ std::string usage() {
          "See megawhets(1).\n";
 }
 
-std::string version_text() { return program_version() + "\n" + build_description() + "\n"; }
+std::string version_text() { return platform::program_version() + "\n" + platform::build_description() + "\n"; }
 
 std::string bad_argument_message(const CommandLine &command_line) {
   const std::string argument = "'" + printable(command_line.bad_argument) + "'";

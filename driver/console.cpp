@@ -1,6 +1,6 @@
 #include "driver/console.h"
 
-#include "driver/platform.h"
+#include "platform/terminal.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -16,7 +16,7 @@ std::FILE *report_stream = stdout;
 // first text.
 bool output_line_ended = true;
 
-bool report_shares_error_stream() { return report_stream == stderr || output_and_error_are_one_file(); }
+bool report_shares_error_stream() { return report_stream == stderr || platform::output_and_error_are_one_file(); }
 
 // False, with the reason on standard error, if anything written to the
 // stream so far failed to arrive.
@@ -37,7 +37,7 @@ bool flushed(std::FILE *stream, const char *what) {
 void send_report_to_standard_error() { report_stream = stderr; }
 
 RuleStyle rule_style_for_report() {
-  if (is_terminal(report_stream) && character_locale_is_utf8()) {
+  if (platform::is_terminal(report_stream) && platform::character_locale_is_utf8()) {
     return RuleStyle::utf8;
   }
   return RuleStyle::code_page_437;
@@ -55,7 +55,7 @@ void write_output(std::string_view text) {
 
 void write_rule_line(RuleStyle style) {
   const std::string line = rule_line(style);
-  if (style == RuleStyle::utf8 && write_to_console(report_stream, line)) {
+  if (style == RuleStyle::utf8 && platform::write_to_console(report_stream, line)) {
     return;
   }
   write_output(line);
@@ -69,7 +69,7 @@ bool write_to_standard_output(std::string_view text, const char *what) {
 }
 
 void end_output_line_on_terminal() {
-  if (!output_line_ended && is_terminal(report_stream)) {
+  if (!output_line_ended && platform::is_terminal(report_stream)) {
     write_output("\n");
     std::fflush(report_stream);
   }

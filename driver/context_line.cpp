@@ -3,7 +3,7 @@
 namespace driver {
 namespace {
 
-std::string machine_description(const Machine &machine) {
+std::string machine_description(const platform::Machine &machine) {
   std::string description = machine.processor_model;
   if (machine.processors > 0) {
     if (!description.empty()) {
@@ -17,7 +17,7 @@ std::string machine_description(const Machine &machine) {
 
 } // namespace
 
-std::string context_line(std::string_view version, std::string_view build, const Machine &machine,
+std::string context_line(std::string_view version, std::string_view build, const platform::Machine &machine,
                          unsigned copies, unsigned usable_processors) {
   std::string line(version);
   if (!build.empty()) {

@@ -11,13 +11,15 @@
 #include "copies/machine_figures.h"
 #include "copies/usable_processors.h"
 #include "driver/arguments.h"
-#include "driver/build.h"
+#include "platform/build.h"
+#include "platform/machine.h"
+#include "platform/processes.h"
+#include "platform/processor_time.h"
 #include "driver/console.h"
 #include "driver/context_line.h"
 #include "driver/count_reader.h"
 #include "driver/exit_status.h"
 #include "driver/pass_outcome.h"
-#include "driver/platform.h"
 #include "driver/report.h"
 #include "driver/timed_pass.h"
 #include "driver/warnings.h"
@@ -142,14 +144,14 @@ std::optional<PassOutcome> run_pass(int number, std::int32_t outer, std::int32_t
 }
 
 std::string context_line(const record::RunRecord &run) {
-  return driver::context_line(driver::program_version(), driver::build_description(), run.machine,
+  return driver::context_line(platform::program_version(), platform::build_description(), run.machine,
                               run.copies ? run.copies->count : 0, run.copies ? run.copies->usable_processors : 0);
 }
 
 // How many copies the options ask for, and of how many usable processors; a
 // warning before pass 1 when they must share.
 record::Copies copies_asked_for(const RunOptions &options, record::RunRecord &run) {
-  const unsigned usable = copies::usable_processors(driver::this_process_processor_limits());
+  const unsigned usable = copies::usable_processors(platform::this_process_processor_limits());
   const record::Copies asked{options.copies_per_processor ? usable : options.copies, usable};
   const std::string sharing = driver::sharing_warning(asked.count, asked.usable_processors);
   if (!sharing.empty()) {
@@ -230,9 +232,9 @@ int conclude(record::RunRecord &run, RecordDestination &destination, driver::Exi
 }
 
 int run(const RunOptions &options) {
-  record::RunRecord run{.build = driver::this_build(),
-                        .machine = driver::this_machine(),
-                        .operating_system = driver::this_operating_system(),
+  record::RunRecord run{.build = platform::this_build(),
+                        .machine = platform::this_machine(),
+                        .operating_system = platform::this_operating_system(),
                         .started_at = record::rfc3339_utc(std::chrono::system_clock::now()),
                         .exit_status = driver::completed};
   RecordDestination destination(options.record_path);
@@ -282,7 +284,7 @@ int run(const RunOptions &options) {
   if (!check_state_after_passes(run, in_copies, *second)) {
     return driver::run_failed;
   }
-  const auto pass_warnings = driver::pass_warnings(*first, *second, driver::processor_clock_step());
+  const auto pass_warnings = driver::pass_warnings(*first, *second, platform::processor_clock_step());
   std::string text = context_line(run);
   for (const driver::RunWarning &warning : pass_warnings) {
     text += warning.text;
@@ -306,7 +308,7 @@ int show(const std::string &text) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (const auto link = driver::copy_link_in_arguments(argc, argv)) {
+  if (const auto link = platform::copy_link_in_arguments(argc, argv)) {
     copies::run_as_copy(*link);
   }
   const driver::CommandLine command_line = driver::read_command_line(argc, argv);

@@ -1,7 +1,7 @@
 #include "driver/timed_pass.h"
 
 #include "driver/clock.h"
-#include "driver/platform.h"
+#include "platform/processor_time.h"
 #include "workload/outer_iteration.h"
 
 namespace driver {
@@ -9,7 +9,7 @@ namespace driver {
 PassTiming time_outer_iterations(std::int32_t outer, std::int32_t inner) {
   const auto iterations = static_cast<std::uint32_t>(outer);
   IterationGroups groups{.outer_per_group = outer_iterations_per_group(inner)};
-  const double processor_start = processor_seconds();
+  const double processor_start = platform::processor_seconds();
   const double start = wall_seconds();
   double group_start = start;
   std::uint32_t in_group = 0;
@@ -23,7 +23,7 @@ PassTiming time_outer_iterations(std::int32_t outer, std::int32_t inner) {
     }
   }
   const double end = wall_seconds();
-  const double processor_end = processor_seconds();
+  const double processor_end = platform::processor_seconds();
   return {.elapsed = end - start,
           .processor = processor_end - processor_start,
           .groups = groups,

@@ -1,7 +1,8 @@
 #include "record/record_file.h"
 
 #include "driver/formatted.h"
-#include "driver/platform.h"
+#include "platform/files.h"
+#include "platform/interrupts.h"
 
 #include <filesystem>
 #include <system_error>
@@ -47,7 +48,7 @@ RecordFile::RecordFile(std::string path) : path_(std::move(path)) {
     fail(reason);
     return;
   }
-  const driver::NewFile file = driver::create_file_beside(target);
+  const platform::NewFile file = platform::create_file_beside(target);
   if (file.stream == nullptr) {
     fail(file.failure);
     return;
@@ -55,7 +56,7 @@ RecordFile::RecordFile(std::string path) : path_(std::move(path)) {
   stream_ = file.stream;
   temporary_path_ = file.path;
   path_ = target;
-  driver::remove_on_interrupt(temporary_path_);
+  platform::remove_on_interrupt(temporary_path_);
 }
 
 RecordFile::~RecordFile() { abandon(); }
@@ -66,7 +67,7 @@ bool RecordFile::commit(std::string_view text) {
   }
   std::string reason;
   const bool written = std::fwrite(text.data(), 1, text.size(), stream_) == text.size() &&
-                       driver::write_to_storage(stream_, reason);
+                       platform::write_to_storage(stream_, reason);
   const bool closed = std::fclose(stream_) == 0;
   stream_ = nullptr;
   if (!written || !closed) {
@@ -74,13 +75,13 @@ bool RecordFile::commit(std::string_view text) {
     abandon();
     return false;
   }
-  if (!driver::replace_file(temporary_path_, path_, reason)) {
+  if (!platform::replace_file(temporary_path_, path_, reason)) {
     fail(reason);
     abandon();
     return false;
   }
   temporary_path_.clear();
-  driver::forget_removal_on_interrupt();
+  platform::forget_removal_on_interrupt();
   return true;
 }
 
@@ -96,7 +97,7 @@ void RecordFile::abandon() {
   if (!temporary_path_.empty()) {
     std::remove(temporary_path_.c_str());
     temporary_path_.clear();
-    driver::forget_removal_on_interrupt();
+    platform::forget_removal_on_interrupt();
   }
 }
 

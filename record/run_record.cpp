@@ -13,7 +13,7 @@ std::string_view without_line_break(std::string_view text) {
   return !text.empty() && text.back() == '\n' ? text.substr(0, text.size() - 1) : text;
 }
 
-void write_program_and_build(JsonWriter &json, const driver::Build &build) {
+void write_program_and_build(JsonWriter &json, const platform::Build &build) {
   json.key("program").begin_object().key("name").string("megawhets").key("version").string(build.version).end_object();
   json.key("build")
       .begin_object()
@@ -28,7 +28,7 @@ void write_program_and_build(JsonWriter &json, const driver::Build &build) {
       .end_object();
 }
 
-void write_machine(JsonWriter &json, const driver::Machine &machine, const driver::OperatingSystem &system) {
+void write_machine(JsonWriter &json, const platform::Machine &machine, const platform::OperatingSystem &system) {
   json.key("machine").begin_object().key("processor_model");
   machine.processor_model.empty() ? json.null() : json.string(machine.processor_model);
   json.key("processors");

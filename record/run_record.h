@@ -1,8 +1,8 @@
 #pragma once
 
-#include "driver/build.h"
+#include "platform/build.h"
+#include "platform/machine.h"
 #include "driver/pass_outcome.h"
-#include "driver/platform.h"
 #include "driver/warnings.h"
 #include "self_check/state_check.h"
 
@@ -31,9 +31,9 @@ struct Copies {
 };
 
 struct RunRecord {
-  driver::Build build{};
-  driver::Machine machine{};
-  driver::OperatingSystem operating_system{};
+  platform::Build build{};
+  platform::Machine machine{};
+  platform::OperatingSystem operating_system{};
   std::string started_at{};                  // UTC, RFC 3339
   std::optional<Counts> counts{};            // none when the self-check failed before they were read
   std::optional<Copies> copies{};            // set for a run in copies

@@ -13,7 +13,7 @@ namespace {
 
 struct LimitsCase {
   const char *name;
-  driver::ProcessorLimits limits;
+  platform::ProcessorLimits limits;
   unsigned usable;
 };
 

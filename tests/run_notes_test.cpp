@@ -4,7 +4,8 @@
 #include "driver/arguments.h"
 #include "driver/console.h"
 #include "driver/context_line.h"
-#include "driver/cpuinfo.h"
+#include "platform/cpuinfo.h"
+#include "platform/machine.h"
 #include "driver/exit_status.h"
 #include "driver/warnings.h"
 
@@ -18,6 +19,7 @@
 namespace {
 
 using namespace driver;
+using namespace platform;
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
@@ -116,12 +118,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Cpuinfo, NamesTheModelWhereTheKernelGivesOne) {
   EXPECT_EQ(
-      processor_model_in_cpuinfo("processor\t: 0\nvendor_id\t: GenuineIntel\ncpu family\t: 6\n"
+      platform::processor_model_in_cpuinfo("processor\t: 0\nvendor_id\t: GenuineIntel\ncpu family\t: 6\n"
                                  "model\t\t: 85\nmodel name\t: Intel(R) Xeon(R)  Gold 6148 CPU @ 2.40GHz\n"),
       "Intel(R) Xeon(R) Gold 6148 CPU @ 2.40GHz");
-  EXPECT_EQ(processor_model_in_cpuinfo("processor\t: 0\ncpu\t\t: POWER9 (raw), altivec supported\n"),
+  EXPECT_EQ(platform::processor_model_in_cpuinfo("processor\t: 0\ncpu\t\t: POWER9 (raw), altivec supported\n"),
             "POWER9 (raw), altivec supported");
-  EXPECT_EQ(processor_model_in_cpuinfo("processor\t: 0\nBogoMIPS\t: 50.00\nCPU implementer\t: 0x41\n"
+  EXPECT_EQ(platform::processor_model_in_cpuinfo("processor\t: 0\nBogoMIPS\t: 50.00\nCPU implementer\t: 0x41\n"
                                        "CPU part\t: 0xd0c\n"),
             "");
 }

@@ -2,7 +2,7 @@
 // written: as characters to a console, as bytes everywhere else.
 
 #include "driver/console.h"
-#include "driver/platform.h"
+#include "platform/terminal.h"
 
 #include <gtest/gtest.h>
 
@@ -59,8 +59,8 @@ TEST(WindowsConsole, OnlyAConsoleIsATerminal) {
     driver::RuleStyle style = driver::RuleStyle::utf8;
     {
       const StandardOutputTo redirected(handle);
-      terminal = driver::is_terminal(stdout);
-      written = driver::write_to_console(stdout, "\n\xE2\x95\x90");
+      terminal = platform::is_terminal(stdout);
+      written = platform::write_to_console(stdout, "\n\xE2\x95\x90");
       style = driver::rule_style_for_report();
     }
     EXPECT_FALSE(terminal);
@@ -89,7 +89,7 @@ TEST(WindowsConsole, TakesTheRuleAsCharactersWhateverItsCodePage) {
   {
     // GoogleTest reports on standard output, so nothing is checked in here.
     const StandardOutputTo redirected(screen.value);
-    terminal = driver::is_terminal(stdout);
+    terminal = platform::is_terminal(stdout);
     style = driver::rule_style_for_report();
     std::fputs("Pass", stdout); // still buffered: the rule must come after it
     driver::write_rule_line(style);

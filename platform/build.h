@@ -5,7 +5,7 @@
 
 // What produced this program: its version, and the compiler, flags and target
 // that shape the figures it reports.
-namespace driver {
+namespace platform {
 
 struct Build {
   std::string_view version; // of the program
@@ -24,4 +24,4 @@ std::string program_version();
 // cannot tell is left out.
 std::string build_description();
 
-} // namespace driver
+} // namespace platform

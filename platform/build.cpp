@@ -1,11 +1,11 @@
-#include "driver/build.h"
+#include "platform/build.h"
 
-#include "driver/build_settings.h"
+#include "platform/build_settings.h"
 
 #include <string_view>
 #include <vector>
 
-namespace driver {
+namespace platform {
 namespace {
 
 #define MEGAWHETS_TEXT(x) #x
@@ -82,4 +82,4 @@ std::string build_description() {
   return description;
 }
 
-} // namespace driver
+} // namespace platform

@@ -1,8 +1,8 @@
-#include "driver/cpuinfo.h"
+#include "platform/cpuinfo.h"
 
 #include <array>
 
-namespace driver {
+namespace platform {
 namespace {
 
 constexpr std::string_view blanks = " \t";
@@ -57,4 +57,4 @@ std::string processor_model_in_cpuinfo(std::string_view cpuinfo) {
   return {};
 }
 
-} // namespace driver
+} // namespace platform

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace driver {
+namespace platform {
 
 // The processor model named in the text of Linux's /proc/cpuinfo, with runs
 // of blanks folded; empty when it names none (AArch64 kernels, for one, give
@@ -14,4 +14,4 @@ std::string processor_model_in_cpuinfo(std::string_view cpuinfo);
 // either end (Windows pads the one in its registry).
 std::string tidy_processor_model(std::string_view name);
 
-} // namespace driver
+} // namespace platform

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Files written so that a reader never sees one half done.
+namespace platform {
+
+// A new file, created beside `path` (in the same directory, so that it can
+// later take path's place in one step) under a name no other file has.
+struct NewFile {
+  std::FILE *stream = nullptr; // null when it could not be created
+  std::string path{};
+  std::string failure{}; // the system's reason, when it could not be created
+};
+
+NewFile create_file_beside(const std::string &path);
+
+// Pushes what the stream holds to the file, and the file to its storage, so
+// that it survives a crash of the system once it has its final name. False
+// on failure, with the system's reason.
+bool write_to_storage(std::FILE *stream, std::string &failure);
+
+// Gives the file at `from` the name `to` in one step, replacing any file of
+// that name, so that no reader ever sees a partial file there.
+bool replace_file(const std::string &from, const std::string &to, std::string &failure);
+
+} // namespace platform

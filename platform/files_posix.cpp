@@ -1,0 +1,71 @@
+#include "platform/files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+namespace {
+
+std::string reason() { return std::strerror(errno); }
+
+// The directory entry that names a file is written to storage only when the
+// directory itself is; without this a crash could lose a rename.
+void sync_directory_of(const std::string &path) {
+  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  const std::string directory = parent.empty() ? std::string(".") : parent.string();
+  const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+}
+
+} // namespace
+
+NewFile create_file_beside(const std::string &path) {
+  const std::string pattern = path + ".tmp-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  const int fd = mkstemp(name.data());
+  if (fd < 0) {
+    return {.failure = reason()};
+  }
+  // mkstemp lets only the owner read the file; the record is made readable
+  // as any new file of the user's would be.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  std::FILE *stream = fdopen(fd, "wb");
+  if (stream == nullptr) {
+    const std::string failure = reason();
+    close(fd);
+    unlink(name.data());
+    return {.failure = failure};
+  }
+  return {.stream = stream, .path = name.data()};
+}
+
+bool write_to_storage(std::FILE *stream, std::string &failure) {
+  errno = 0;
+  if (std::fflush(stream) != 0 || std::ferror(stream) != 0 || fsync(fileno(stream)) != 0) {
+    failure = errno != 0 ? reason() : "write error";
+    return false;
+  }
+  return true;
+}
+
+bool replace_file(const std::string &from, const std::string &to, std::string &failure) {
+  if (std::rename(from.c_str(), to.c_str()) != 0) {
+    failure = reason();
+    return false;
+  }
+  sync_directory_of(to);
+  return true;
+}
+
+} // namespace platform

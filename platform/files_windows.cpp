@@ -1,0 +1,54 @@
+#include "platform/files.h"
+
+#include "platform/windows_common.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+namespace platform {
+
+NewFile create_file_beside(const std::string &path) {
+  const std::string stem = path + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-";
+  for (unsigned attempt = 0;; ++attempt) {
+    const std::string name = stem + std::to_string(GetTickCount() + attempt);
+    const HANDLE file =
+        CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      const DWORD code = GetLastError();
+      if (code == ERROR_FILE_EXISTS && attempt < 100) {
+        continue;
+      }
+      return {.failure = system_message(code)};
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+    std::FILE *stream = fd < 0 ? nullptr : _fdopen(fd, "wb");
+    if (stream == nullptr) {
+      fd < 0 ? CloseHandle(file) : _close(fd);
+      DeleteFileA(name.c_str());
+      return {.failure = "cannot open it as a stream"};
+    }
+    return {.stream = stream, .path = name};
+  }
+}
+
+bool write_to_storage(std::FILE *stream, std::string &failure) {
+  if (std::fflush(stream) != 0 || std::ferror(stream) != 0) {
+    failure = "write error";
+    return false;
+  }
+  if (FlushFileBuffers(handle_of(stream)) == 0) {
+    failure = system_message(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+bool replace_file(const std::string &from, const std::string &to, std::string &failure) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+    failure = system_message(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+} // namespace platform

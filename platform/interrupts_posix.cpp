@@ -1,0 +1,52 @@
+#include "platform/interrupts.h"
+
+#include <csignal>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+const int interrupting_signals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Read by the signal handler: set before the handlers are installed and
+// cleared only after they are gone.
+char *volatile path_to_remove = nullptr;
+
+extern "C" void remove_and_exit(int) {
+  if (path_to_remove != nullptr) {
+    unlink(path_to_remove);
+  }
+  _exit(1);
+}
+
+} // namespace
+
+void remove_on_interrupt(const std::string &path) {
+  static std::string kept;
+  kept = path;
+  path_to_remove = kept.data();
+  for (const int signal : interrupting_signals) {
+    struct sigaction current {};
+    // A signal the caller chose to ignore (nohup, a background job) stays
+    // ignored.
+    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
+      continue;
+    }
+    struct sigaction action {};
+    action.sa_handler = remove_and_exit;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+  }
+}
+
+void forget_removal_on_interrupt() {
+  for (const int signal : interrupting_signals) {
+    struct sigaction current {};
+    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == remove_and_exit) {
+      std::signal(signal, SIG_DFL);
+    }
+  }
+  path_to_remove = nullptr;
+}
+
+} // namespace platform

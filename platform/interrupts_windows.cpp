@@ -1,0 +1,33 @@
+#include "platform/interrupts.h"
+
+#include <cstdlib>
+#include <windows.h>
+
+namespace platform {
+namespace {
+
+// Read by the console's control handler, which runs on a thread of its own.
+const char *volatile path_to_remove = nullptr;
+
+BOOL WINAPI remove_and_exit(DWORD) {
+  if (path_to_remove != nullptr) {
+    DeleteFileA(path_to_remove);
+  }
+  _exit(1);
+}
+
+} // namespace
+
+void remove_on_interrupt(const std::string &path) {
+  static std::string kept;
+  kept = path;
+  path_to_remove = kept.c_str();
+  SetConsoleCtrlHandler(remove_and_exit, TRUE);
+}
+
+void forget_removal_on_interrupt() {
+  SetConsoleCtrlHandler(remove_and_exit, FALSE);
+  path_to_remove = nullptr;
+}
+
+} // namespace platform

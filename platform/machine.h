@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the machine and its system say of themselves, for the account of a
+// run, and how many processors this process may use.
+namespace platform {
+
+struct Machine {
+  std::string processor_model; // empty when the system does not say
+  unsigned processors = 0;     // 0 when the system does not say
+};
+
+Machine this_machine();
+
+struct OperatingSystem {
+  std::string name;    // for example "Linux" or "Windows"
+  std::string release; // the kernel's release, or Windows' version
+};
+
+OperatingSystem this_operating_system();
+
+// What limits the processors this process may use: its affinity mask, and
+// the CPU quotas of its control groups (Linux), as the files give them.
+struct ProcessorLimits {
+  unsigned allowed_by_affinity = 0;   // 0 when the system does not say
+  std::vector<std::string> cpu_max{}; // cgroup v2: its group's cpu.max, then each parent's
+  std::string cfs_quota_us{};         // cgroup v1
+  std::string cfs_period_us{};
+};
+
+ProcessorLimits this_process_processor_limits();
+
+} // namespace platform

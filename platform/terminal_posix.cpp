@@ -1,0 +1,30 @@
+#include "platform/terminal.h"
+
+#include <clocale>
+#include <langinfo.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+bool is_terminal(std::FILE *stream) { return isatty(fileno(stream)) == 1; }
+
+bool character_locale_is_utf8() {
+  if (std::setlocale(LC_CTYPE, "") == nullptr) {
+    return false;
+  }
+  const std::string codeset = nl_langinfo(CODESET);
+  return codeset == "UTF-8" || codeset == "utf8";
+}
+
+bool write_to_console(std::FILE *, std::string_view) { return false; }
+
+bool output_and_error_are_one_file() {
+  struct stat output {};
+  struct stat error {};
+  return fstat(STDOUT_FILENO, &output) == 0 && fstat(STDERR_FILENO, &error) == 0 &&
+         output.st_dev == error.st_dev && output.st_ino == error.st_ino;
+}
+
+} // namespace platform
