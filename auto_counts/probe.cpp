@@ -1,6 +1,6 @@
 #include "auto_counts/probe.h"
 
-#include "driver/clock.h"
+#include "pass/clock.h"
 #include "workload/outer_iteration.h"
 #include "workload/subnormal_limit.h"
 
@@ -12,11 +12,11 @@ namespace {
 constexpr std::int32_t largest_probe_inner = workload::largest_inner_count_without_subnormals / 2;
 
 double seconds_for(std::int32_t inner, std::uint32_t outer) {
-  const double start = driver::wall_seconds();
+  const double start = pass::wall_seconds();
   for (std::uint32_t i = 0; i < outer; ++i) {
     workload::run_outer_iteration(inner);
   }
-  return driver::wall_seconds() - start;
+  return pass::wall_seconds() - start;
 }
 
 } // namespace
@@ -32,11 +32,11 @@ double seconds_per_unit(double budget_seconds) {
   // too: the total over several outer iterations.
   std::uint32_t outer = 0;
   double elapsed = 0;
-  const double start = driver::wall_seconds();
+  const double start = pass::wall_seconds();
   while (outer < 3 || elapsed < budget_seconds / 2) {
     workload::run_outer_iteration(inner);
     ++outer;
-    elapsed = driver::wall_seconds() - start;
+    elapsed = pass::wall_seconds() - start;
   }
   return elapsed / (static_cast<double>(outer) * inner);
 }

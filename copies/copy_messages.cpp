@@ -29,7 +29,7 @@ template <std::size_t size> std::string text_in(const char (&field)[size]) {
 
 CopyMessage ready_message(int pass) { return message_of(CopyMessage::ready, pass); }
 
-CopyMessage timed_message(int pass, const driver::PassTiming &timing) {
+CopyMessage timed_message(int pass, const pass::PassTiming &timing) {
   CopyMessage message = message_of(CopyMessage::pass_timed, pass);
   message.start = timing.start;
   message.end = timing.end;
@@ -41,7 +41,7 @@ CopyMessage timed_message(int pass, const driver::PassTiming &timing) {
   return message;
 }
 
-driver::PassTiming timing_in(const CopyMessage &message) {
+pass::PassTiming timing_in(const CopyMessage &message) {
   return {.elapsed = message.end - message.start,
           .processor = message.processor,
           .groups = {.outer_per_group = message.outer_per_group,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/timed_pass.h"
+#include "pass/timed_pass.h"
 #include "self_check/state_check.h"
 
 #include <cstdint>
@@ -35,8 +35,8 @@ static_assert(std::is_trivially_copyable_v<CopyMessage>);
 static_assert(sizeof(CopyMessage) <= 512, "a pipe delivers at least 512 bytes in one piece");
 
 CopyMessage ready_message(int pass);
-CopyMessage timed_message(int pass, const driver::PassTiming &timing);
-driver::PassTiming timing_in(const CopyMessage &message);
+CopyMessage timed_message(int pass, const pass::PassTiming &timing);
+pass::PassTiming timing_in(const CopyMessage &message);
 CopyMessage checked_message(const std::optional<self_check::Mismatch> &mismatch);
 std::optional<self_check::Mismatch> mismatch_in(const CopyMessage &message);
 

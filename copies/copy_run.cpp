@@ -1,9 +1,11 @@
 #include "copies/copy_run.h"
 
-#include "driver/clock.h"
+#include "pass/clock.h"
+#include "pass/figures.h"
+#include "pass/timed_pass.h"
 #include "platform/interrupts.h"
 #include "driver/formatted.h"
-#include "driver/report.h"
+#include "pass/figures.h"
 #include "workload/outer_iteration.h"
 
 #include <cstdlib>
@@ -28,10 +30,10 @@ void send_or_end(const platform::CopyLink &link, const CopyMessage &message) {
 // processor of its own.
 void warm_up() {
   constexpr double warm_up_seconds = 0.02;
-  const double start = driver::wall_seconds();
+  const double start = pass::wall_seconds();
   do {
     workload::run_outer_iteration(100);
-  } while (driver::wall_seconds() - start < warm_up_seconds);
+  } while (pass::wall_seconds() - start < warm_up_seconds);
 }
 
 bool is_expected(const CopyMessage &message, CopyMessage::Kind kind, int pass) {
@@ -51,9 +53,9 @@ void run_as_copy(const platform::CopyLink &link) {
     if (!platform::wait_at_gate(link, pass)) {
       end_copy(1);
     }
-    send_or_end(link, timed_message(pass, driver::time_outer_iterations(link.outer, inner)));
+    send_or_end(link, timed_message(pass, pass::time_outer_iterations(link.outer, inner)));
     if (pass == 1) {
-      inner = driver::doubled_count(inner);
+      inner = pass::doubled_count(inner);
     }
   }
   send_or_end(link, checked_message(self_check::check_state_after_pass_2(link.outer, inner, link.number)));
@@ -75,13 +77,13 @@ bool CopyRun::start() {
   return true;
 }
 
-std::optional<std::vector<driver::PassTiming>> CopyRun::run_pass(int pass) {
+std::optional<std::vector<pass::PassTiming>> CopyRun::run_pass(int pass) {
   std::vector<CopyMessage> messages(count_);
   if (!receive(messages, CopyMessage::ready, pass, "before") ||
       (platform::open_gate(processes_, pass), !receive(messages, CopyMessage::pass_timed, pass, "during"))) {
     return std::nullopt;
   }
-  std::vector<driver::PassTiming> timings;
+  std::vector<pass::PassTiming> timings;
   for (const CopyMessage &message : messages) {
     timings.push_back(timing_in(message));
   }

@@ -2,7 +2,7 @@
 
 #include "copies/copy_messages.h"
 #include "platform/processes.h"
-#include "driver/timed_pass.h"
+#include "pass/timed_pass.h"
 #include "self_check/state_check.h"
 
 #include <cstdint>
@@ -34,7 +34,7 @@ public:
 
   // Every copy's timing of the pass, in copy order; nothing when a copy
   // ended before it sent it, in which case the others have been stopped.
-  std::optional<std::vector<driver::PassTiming>> run_pass(int pass);
+  std::optional<std::vector<pass::PassTiming>> run_pass(int pass);
 
   // Every copy's check of the state its passes left, once they have ended.
   std::optional<std::vector<std::optional<self_check::Mismatch>>> checks();

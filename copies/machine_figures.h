@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/timed_pass.h"
+#include "pass/timed_pass.h"
 
 #include <vector>
 
@@ -17,6 +17,6 @@ struct MachineFigures {
 };
 
 // Each copy's own timing of the pass, and the work units each copy did.
-MachineFigures machine_figures(const std::vector<driver::PassTiming> &copies, double work_units_per_copy);
+MachineFigures machine_figures(const std::vector<pass::PassTiming> &copies, double work_units_per_copy);
 
 } // namespace copies

@@ -19,9 +19,11 @@
 #include "driver/context_line.h"
 #include "driver/count_reader.h"
 #include "driver/exit_status.h"
-#include "driver/pass_outcome.h"
+#include "pass/figures.h"
+#include "pass/pass_outcome.h"
+#include "pass/steady_figures.h"
+#include "pass/timed_pass.h"
 #include "driver/report.h"
-#include "driver/timed_pass.h"
 #include "driver/warnings.h"
 #include "record/record_file.h"
 #include "record/run_record.h"
@@ -37,9 +39,9 @@
 
 namespace {
 
-using driver::PassFigures;
-using driver::PassOutcome;
-using driver::PassTiming;
+using pass::PassFigures;
+using pass::PassOutcome;
+using pass::PassTiming;
 using driver::RuleStyle;
 using driver::RunOptions;
 
@@ -93,10 +95,10 @@ std::optional<record::Counts> read_counts(const RunOptions &options) {
 
 // The pass timed here, in this process.
 void time_here(PassOutcome &pass) {
-  pass.timing = driver::time_outer_iterations(pass.outer, pass.inner);
+  pass.timing = pass::time_outer_iterations(pass.outer, pass.inner);
   pass.figures = {pass.timing.elapsed,
-                  driver::pass_rate(driver::work_units(pass.inner, pass.outer), pass.timing.elapsed)};
-  pass.steady = driver::steady_figures(pass.timing.groups, pass.inner);
+                  pass::pass_rate(pass::work_units(pass.inner, pass.outer), pass.timing.elapsed)};
+  pass.steady = pass::steady_figures(pass.timing.groups, pass.inner);
   driver::write_output(driver::pass_results(pass.figures));
 }
 
@@ -110,14 +112,14 @@ bool time_in_copies(PassOutcome &pass, copies::CopyRun &copy_run) {
     return false;
   }
   const copies::MachineFigures machine =
-      copies::machine_figures(*timings, driver::work_units(pass.inner, pass.outer));
+      copies::machine_figures(*timings, pass::work_units(pass.inner, pass.outer));
   pass.timing = {.elapsed = machine.elapsed,
                  .processor = std::numeric_limits<double>::quiet_NaN(),
                  .start = machine.earliest_start,
                  .end = machine.earliest_start + machine.elapsed};
   pass.figures = {machine.elapsed, machine.rate};
   for (const PassTiming &timing : *timings) {
-    pass.copies.push_back({timing, driver::steady_figures(timing.groups, pass.inner)});
+    pass.copies.push_back({timing, pass::steady_figures(timing.groups, pass.inner)});
   }
   driver::write_output(driver::pass_results(pass.figures) +
                        driver::copies_line(static_cast<unsigned>(timings->size()), machine.fastest_copy,
@@ -269,7 +271,7 @@ int run(const RunOptions &options) {
   if (!first) {
     return driver::run_failed;
   }
-  const auto second = run_pass(2, outer, driver::doubled_count(run.counts->inner), style, in_copies);
+  const auto second = run_pass(2, outer, pass::doubled_count(run.counts->inner), style, in_copies);
   if (!second) {
     return driver::run_failed;
   }

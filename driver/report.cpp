@@ -9,16 +9,6 @@ constexpr int rule_length = 51;
 
 } // namespace
 
-double work_units(std::int32_t inner, std::int32_t outer) {
-  return static_cast<double>(static_cast<std::uint32_t>(inner) * static_cast<std::uint32_t>(outer));
-}
-
-double pass_rate(double units, double elapsed) { return units * 100.0 / elapsed; }
-
-std::int32_t doubled_count(std::int32_t count) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(count) * 2U);
-}
-
 std::string pass_header(int pass, std::int32_t outer, std::int32_t inner) {
   return formatted("\n\n Pass #%3d: %5d outer loop(s),%5d inner loop(s)", pass, outer, inner);
 }
@@ -32,19 +22,13 @@ std::string rule_line(RuleStyle style) {
   return line;
 }
 
-std::string pass_results(const PassFigures &figures) {
+std::string pass_results(const pass::PassFigures &figures) {
   return formatted("\nElapsed time =%8.2lf seconds\nWhetstones   =%8.2lf double-precision megaWhets/second",
-                   figures.elapsed, figures.rate * megawhets_per_rate_unit);
+                   figures.elapsed, pass::megawhets_per_second(figures.rate));
 }
 
-Comparison compare_passes(const PassFigures &first, const PassFigures &second) {
-  return {.time_error = second.elapsed - 2.0 * first.elapsed,
-          .rate_error = (first.rate - second.rate) * megawhets_per_rate_unit,
-          .percent_error = (first.rate - second.rate) / second.rate * 100.0};
-}
-
-std::string comparison_block(const PassFigures &first, const PassFigures &second) {
-  const Comparison comparison = compare_passes(first, second);
+std::string comparison_block(const pass::PassFigures &first, const pass::PassFigures &second) {
+  const pass::Comparison comparison = pass::compare_passes(first, second);
   return formatted(
       "\n\n Time error  =%8.2lf seconds\n Whet error  =%8.2lf megawhets/sec\n %%    error  =%8.2lf "
       "%% whet error\n\n\a",
@@ -56,11 +40,8 @@ std::string copies_line(unsigned copies, double fastest_seconds, double slowest_
                    slowest_seconds);
 }
 
-// A total that is not a number compares false and so gives no advice.
-bool advice_needed(double total_seconds) { return total_seconds < 10.0; }
-
 std::string advice(double total_seconds) {
-  if (!advice_needed(total_seconds)) {
+  if (!pass::advice_needed(total_seconds)) {
     return {};
   }
   return formatted("\nTIME(%1.0lf) is less than 10 seconds -- suggest larger inner loop", total_seconds);

@@ -1,7 +1,7 @@
 #include "driver/warnings.h"
 
 #include "driver/formatted.h"
-#include "driver/report.h"
+#include "pass/figures.h"
 #include "workload/subnormal_limit.h"
 
 namespace driver {
@@ -25,7 +25,7 @@ std::string subject(int pass, unsigned copy) {
 
 } // namespace
 
-std::string interference_warning(int pass, const PassTiming &timing, double processor_clock_step,
+std::string interference_warning(int pass, const pass::PassTiming &timing, double processor_clock_step,
                                  unsigned copy) {
   // Comparisons with a reading that is not a number are false: no warning.
   const bool judged = timing.elapsed > 0 && processor_clock_step <= timing.elapsed * coarsest_judged_step;
@@ -40,23 +40,23 @@ std::string interference_warning(int pass, const PassTiming &timing, double proc
       subject(pass, copy).c_str(), share * 100.0, timing.elapsed);
 }
 
-bool speed_changed(double whole_rate, const SteadyFigures &steady) {
+bool speed_changed(double whole_rate, const pass::SteadyFigures &steady) {
   // Comparisons with a figure that is not a number are false: no warning.
   return steady.groups >= fewest_judged_groups &&
          whole_rate < steady.fastest_rate * (1.0 - largest_steady_shortfall);
 }
 
-std::string steadiness_warning(int pass, double whole_rate, const SteadyFigures &steady, unsigned copy) {
+std::string steadiness_warning(int pass, double whole_rate, const pass::SteadyFigures &steady, unsigned copy) {
   if (!speed_changed(whole_rate, steady)) {
     return {};
   }
-  const double fastest = steady.fastest_rate * megawhets_per_rate_unit;
+  const double fastest = steady.fastest_rate * pass::megawhets_per_rate_unit;
   return formatted("megawhets: warning: %s ran %.1f %% below its fastest group of outer iterations "
                    "(%.2f against %.2f megaWhets/second): the machine's speed changed during the pass (other "
                    "virtual machines on the same host, frequency changes or throttling); %.2f is the steadier "
                    "figure; run again, or compare steadier figures\n",
                    subject(pass, copy).c_str(), (1.0 - whole_rate / steady.fastest_rate) * 100.0,
-                   whole_rate * megawhets_per_rate_unit,
+                   whole_rate * pass::megawhets_per_rate_unit,
                    fastest, fastest);
 }
 
@@ -74,7 +74,7 @@ const char *warning_kind_name(WarningKind kind) {
   return "";
 }
 
-std::vector<RunWarning> pass_warnings(const PassOutcome &first, const PassOutcome &second,
+std::vector<RunWarning> pass_warnings(const pass::PassOutcome &first, const pass::PassOutcome &second,
                                       double processor_clock_step) {
   std::vector<RunWarning> warnings;
   const auto add = [&warnings](WarningKind kind, int pass, std::string text, unsigned copy) {
@@ -82,25 +82,25 @@ std::vector<RunWarning> pass_warnings(const PassOutcome &first, const PassOutcom
       warnings.push_back({kind, pass, std::move(text), copy});
     }
   };
-  const auto judge = [&](const PassOutcome &pass, const PassTiming &timing, double rate,
-                         const SteadyFigures &steady, unsigned copy) {
+  const auto judge = [&](const pass::PassOutcome &pass, const pass::PassTiming &timing, double rate,
+                         const pass::SteadyFigures &steady, unsigned copy) {
     std::string interference = interference_warning(pass.number, timing, processor_clock_step, copy);
     if (interference.empty()) {
       add(WarningKind::steadiness, pass.number, steadiness_warning(pass.number, rate, steady, copy), copy);
     }
     add(WarningKind::interference, pass.number, std::move(interference), copy);
   };
-  for (const PassOutcome *pass : {&first, &second}) {
+  for (const pass::PassOutcome *pass : {&first, &second}) {
     if (pass->copies.empty()) {
       judge(*pass, pass->timing, pass->figures.rate, pass->steady, 0);
     }
-    const double units = work_units(pass->inner, pass->outer);
+    const double units = pass::work_units(pass->inner, pass->outer);
     for (unsigned copy = 1; copy <= pass->copies.size(); ++copy) {
-      const CopyOutcome &outcome = pass->copies[copy - 1];
-      judge(*pass, outcome.timing, pass_rate(units, outcome.timing.elapsed), outcome.steady, copy);
+      const pass::CopyOutcome &outcome = pass->copies[copy - 1];
+      judge(*pass, outcome.timing, pass::pass_rate(units, outcome.timing.elapsed), outcome.steady, copy);
     }
   }
-  for (const PassOutcome *pass : {&first, &second}) {
+  for (const pass::PassOutcome *pass : {&first, &second}) {
     add(WarningKind::subnormal, pass->number, subnormal_warning(pass->number, pass->inner), 0);
   }
   return warnings;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "driver/pass_outcome.h"
-#include "driver/steady_figures.h"
-#include "driver/timed_pass.h"
+#include "pass/pass_outcome.h"
+#include "pass/steady_figures.h"
+#include "pass/timed_pass.h"
 
 #include <cstdint>
 #include <string>
@@ -22,7 +22,7 @@ constexpr double least_undisturbed_share = 0.95;
 constexpr double coarsest_judged_step = 0.01;
 
 // A copy's pass (copy 1 and up) is named as such; 0 names the run's own.
-std::string interference_warning(int pass, const PassTiming &timing, double processor_clock_step,
+std::string interference_warning(int pass, const pass::PassTiming &timing, double processor_clock_step,
                                  unsigned copy = 0);
 
 // Fewer groups than this say too little about how the speed moved.
@@ -36,10 +36,10 @@ constexpr double largest_steady_shortfall = 0.05;
 // Whether a pass's whole rate fell further below its fastest group's than a
 // steady machine allows. Never for a pass with too few groups, nor on a
 // figure that is not a number.
-bool speed_changed(double whole_rate, const SteadyFigures &steady);
+bool speed_changed(double whole_rate, const pass::SteadyFigures &steady);
 
 // Empty unless speed_changed.
-std::string steadiness_warning(int pass, double whole_rate, const SteadyFigures &steady, unsigned copy = 0);
+std::string steadiness_warning(int pass, double whole_rate, const pass::SteadyFigures &steady, unsigned copy = 0);
 
 // Decided on the count alone, so a pass that runs no outer iteration warns too.
 std::string subnormal_warning(int pass, std::int32_t inner);
@@ -63,7 +63,7 @@ struct RunWarning {
 // disturbed each pass (each copy's, for a pass run in copies), then each
 // pass's count. A pass that lost processor time to other programs also ran
 // unsteadily; the interference warning says why, so it stands alone.
-std::vector<RunWarning> pass_warnings(const PassOutcome &first, const PassOutcome &second,
+std::vector<RunWarning> pass_warnings(const pass::PassOutcome &first, const pass::PassOutcome &second,
                                       double processor_clock_step);
 
 } // namespace driver

@@ -1,12 +1,12 @@
 #include "record/run_record.h"
 
-#include "driver/report.h"
+#include "pass/figures.h"
 #include "record/json_writer.h"
 
 namespace record {
 namespace {
 
-using driver::PassOutcome;
+using pass::PassOutcome;
 
 // Text that ends a line on standard error is one value here.
 std::string_view without_line_break(std::string_view text) {
@@ -48,8 +48,8 @@ void write_counts(JsonWriter &json, const std::optional<Counts> &counts) {
   json.end_object();
 }
 
-void write_groups(JsonWriter &json, const driver::PassTiming &timing, const driver::SteadyFigures &steady) {
-  const double megawhets = driver::megawhets_per_rate_unit;
+void write_groups(JsonWriter &json, const pass::PassTiming &timing, const pass::SteadyFigures &steady) {
+  const double megawhets = pass::megawhets_per_rate_unit;
   json.key("groups")
       .begin_object()
       .key("outer_per_group")
@@ -68,14 +68,14 @@ void write_groups(JsonWriter &json, const driver::PassTiming &timing, const driv
 void write_copies(JsonWriter &json, const PassOutcome &pass) {
   const double earliest = pass.timing.start;
   double latest = earliest;
-  for (const driver::CopyOutcome &copy : pass.copies) {
+  for (const pass::CopyOutcome &copy : pass.copies) {
     latest = copy.timing.start > latest ? copy.timing.start : latest;
   }
   json.key("start_spread_seconds");
   pass.copies.empty() ? json.null() : json.number(latest - earliest);
   json.key("copies").begin_array();
   for (std::size_t copy = 0; copy < pass.copies.size(); ++copy) {
-    const driver::PassTiming &timing = pass.copies[copy].timing;
+    const pass::PassTiming &timing = pass.copies[copy].timing;
     json.begin_object()
         .key("copy")
         .integer(static_cast<std::int64_t>(copy + 1))
@@ -94,7 +94,7 @@ void write_copies(JsonWriter &json, const PassOutcome &pass) {
 }
 
 void write_pass(JsonWriter &json, const PassOutcome &pass) {
-  const double megawhets = driver::megawhets_per_rate_unit;
+  const double megawhets = pass::megawhets_per_rate_unit;
   json.begin_object()
       .key("pass")
       .integer(pass.number)
@@ -103,7 +103,7 @@ void write_pass(JsonWriter &json, const PassOutcome &pass) {
       .key("outer")
       .integer(pass.outer)
       .key("work_units")
-      .number(driver::work_units(pass.inner, pass.outer))
+      .number(pass::work_units(pass.inner, pass.outer))
       .key("elapsed_seconds")
       .number(pass.figures.elapsed)
       .key("rate")
@@ -129,7 +129,7 @@ void write_passes_and_comparison(JsonWriter &json, const std::vector<PassOutcome
     json.null();
     return;
   }
-  const driver::Comparison comparison = driver::compare_passes(passes[0].figures, passes[1].figures);
+  const pass::Comparison comparison = pass::compare_passes(passes[0].figures, passes[1].figures);
   json.begin_object()
       .key("time_error_seconds")
       .number(comparison.time_error)
@@ -138,7 +138,7 @@ void write_passes_and_comparison(JsonWriter &json, const std::vector<PassOutcome
       .key("percent_error")
       .number(comparison.percent_error)
       .key("advice_given")
-      .boolean(driver::advice_needed(passes[0].figures.elapsed + passes[1].figures.elapsed))
+      .boolean(pass::advice_needed(passes[0].figures.elapsed + passes[1].figures.elapsed))
       .end_object();
 }
 

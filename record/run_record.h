@@ -2,7 +2,7 @@
 
 #include "platform/build.h"
 #include "platform/machine.h"
-#include "driver/pass_outcome.h"
+#include "pass/pass_outcome.h"
 #include "driver/warnings.h"
 #include "self_check/state_check.h"
 
@@ -37,7 +37,7 @@ struct RunRecord {
   std::string started_at{};                  // UTC, RFC 3339
   std::optional<Counts> counts{};            // none when the self-check failed before they were read
   std::optional<Copies> copies{};            // set for a run in copies
-  std::vector<driver::PassOutcome> passes{}; // both, or none
+  std::vector<pass::PassOutcome> passes{}; // both, or none
   std::optional<self_check::Mismatch> mismatch{};
   std::vector<driver::RunWarning> warnings{};
   int exit_status = 0;

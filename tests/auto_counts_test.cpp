@@ -2,7 +2,7 @@
 // a current server core.
 
 #include "auto_counts/count_choice.h"
-#include "driver/iteration_groups.h"
+#include "pass/iteration_groups.h"
 #include "workload/subnormal_limit.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +40,7 @@ TEST_P(AutoCounts, FillTheTimeWithinBoundsAndRoundCounts) {
   EXPECT_TRUE(round.count(counts.inner)) << counts.inner;
   // Pass 1 has the larger groups; 20 of them need 20000 units in all.
   const std::uint32_t groups = static_cast<std::uint32_t>(counts.outer) /
-                               driver::outer_iterations_per_group(counts.inner);
+                               pass::outer_iterations_per_group(counts.inner);
   if (units >= 20000) {
     EXPECT_GE(groups, 20U);
   }

@@ -1,4 +1,4 @@
-#include "driver/clock.h"
+#include "pass/clock.h"
 
 #include <gtest/gtest.h>
 
@@ -10,18 +10,18 @@ namespace {
 // Checks the unit and direction of the clock, not any speed: a reading
 // across a pause of 50 ms must show at least 0.05 seconds.
 TEST(WallSeconds, CountsTrueSecondsForward) {
-  const double start = driver::wall_seconds();
+  const double start = pass::wall_seconds();
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  const double end = driver::wall_seconds();
+  const double end = pass::wall_seconds();
   EXPECT_GE(end - start, 0.05);
   EXPECT_LT(end - start, 30.0);
 }
 
 TEST(WallSeconds, NeverGoesBackAndResolvesBelowAMillisecond) {
-  double previous = driver::wall_seconds();
+  double previous = pass::wall_seconds();
   double smallest_step = 1.0;
   for (int i = 0; i < 100000; ++i) {
-    const double now = driver::wall_seconds();
+    const double now = pass::wall_seconds();
     ASSERT_GE(now, previous);
     if (now > previous && now - previous < smallest_step) {
       smallest_step = now - previous;

@@ -36,8 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LimitsCase{"nothing known", {0, {}, "", ""}, 1}));
 
 TEST(MachineFigures, SpanEveryCopyAndCountEveryCopysWork) {
-  driver::PassTiming first{.elapsed = 2.0, .start = 100.0, .end = 102.0};
-  driver::PassTiming second{.elapsed = 2.5, .start = 100.25, .end = 102.75};
+  pass::PassTiming first{.elapsed = 2.0, .start = 100.0, .end = 102.0};
+  pass::PassTiming second{.elapsed = 2.5, .start = 100.25, .end = 102.75};
   const copies::MachineFigures machine = copies::machine_figures({first, second}, 1000.0);
   EXPECT_EQ(machine.elapsed, 2.75);
   EXPECT_EQ(machine.rate, 2 * 1000.0 * 100.0 / 2.75);

@@ -9,6 +9,7 @@
 namespace {
 
 using namespace driver;
+using namespace pass;
 
 TEST(Report, PassHeaderPadsEachField) {
   EXPECT_EQ(pass_header(1, 5, 10), "\n\n Pass #  1:     5 outer loop(s),   10 inner loop(s)");

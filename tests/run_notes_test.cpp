@@ -20,6 +20,7 @@ namespace {
 
 using namespace driver;
 using namespace platform;
+using namespace pass;
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 

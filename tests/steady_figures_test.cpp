@@ -1,8 +1,8 @@
 // The outer iterations timed in groups, and the verdict on a pass whose
 // speed changed while it ran.
 
-#include "driver/iteration_groups.h"
-#include "driver/steady_figures.h"
+#include "pass/iteration_groups.h"
+#include "pass/steady_figures.h"
 #include "driver/warnings.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 namespace {
 
 using namespace driver;
+using namespace pass;
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 

@@ -1,6 +1,6 @@
-#include "driver/iteration_groups.h"
+#include "pass/iteration_groups.h"
 
-namespace driver {
+namespace pass {
 
 std::uint32_t outer_iterations_per_group(std::int32_t inner) {
   const auto work = static_cast<std::uint32_t>(inner);
@@ -10,4 +10,4 @@ std::uint32_t outer_iterations_per_group(std::int32_t inner) {
   return work >= least_group_work ? 1 : (least_group_work + work - 1) / work;
 }
 
-} // namespace driver
+} // namespace pass

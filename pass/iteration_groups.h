@@ -7,7 +7,7 @@
 // the machine's speed part-way through shows as groups that ran slower than
 // the fastest one. Only what the verdict needs is kept, in fixed memory,
 // however many groups a pass runs.
-namespace driver {
+namespace pass {
 
 // The least work, in units of the inner count, that one group holds: about
 // 7-10 ms on a current server core, so that a clock reading between groups
@@ -34,4 +34,4 @@ struct IterationGroups {
   }
 };
 
-} // namespace driver
+} // namespace pass

@@ -1,10 +1,10 @@
-#include "driver/timed_pass.h"
+#include "pass/timed_pass.h"
 
-#include "driver/clock.h"
+#include "pass/clock.h"
 #include "platform/processor_time.h"
 #include "workload/outer_iteration.h"
 
-namespace driver {
+namespace pass {
 
 PassTiming time_outer_iterations(std::int32_t outer, std::int32_t inner) {
   const auto iterations = static_cast<std::uint32_t>(outer);
@@ -31,4 +31,4 @@ PassTiming time_outer_iterations(std::int32_t outer, std::int32_t inner) {
           .end = end};
 }
 
-} // namespace driver
+} // namespace pass

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "driver/iteration_groups.h"
+#include "pass/iteration_groups.h"
 
 #include <cstdint>
 #include <limits>
 
-namespace driver {
+namespace pass {
 
 // What a pass's groups of outer iterations say about how steady the machine
 // was, in the report's units: work units × 100 per second.
@@ -18,4 +18,4 @@ struct SteadyFigures {
 // Not a number for the rates of a pass without a full group.
 SteadyFigures steady_figures(const IterationGroups &groups, std::int32_t inner);
 
-} // namespace driver
+} // namespace pass

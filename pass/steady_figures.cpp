@@ -1,6 +1,8 @@
-#include "driver/steady_figures.h"
+#include "pass/steady_figures.h"
 
-namespace driver {
+#include "pass/figures.h"
+
+namespace pass {
 
 SteadyFigures steady_figures(const IterationGroups &groups, std::int32_t inner) {
   if (groups.full == 0) {
@@ -10,8 +12,8 @@ SteadyFigures steady_figures(const IterationGroups &groups, std::int32_t inner) 
   // least_group_work units.
   const double units = static_cast<double>(groups.outer_per_group) * static_cast<std::uint32_t>(inner);
   return {.groups = groups.full,
-          .fastest_rate = units * 100.0 / groups.fastest,
-          .slowest_rate = units * 100.0 / groups.slowest};
+          .fastest_rate = pass_rate(units, groups.fastest),
+          .slowest_rate = pass_rate(units, groups.slowest)};
 }
 
-} // namespace driver
+} // namespace pass

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "driver/iteration_groups.h"
+#include "pass/iteration_groups.h"
 
 #include <cstdint>
 
-namespace driver {
+namespace pass {
 
 struct PassTiming {
   double elapsed = 0;   // wall-clock seconds: the figure the report gives
@@ -20,4 +20,4 @@ struct PassTiming {
 // processor clock is read just outside them.
 PassTiming time_outer_iterations(std::int32_t outer, std::int32_t inner);
 
-} // namespace driver
+} // namespace pass

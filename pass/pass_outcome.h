@@ -1,13 +1,13 @@
 #pragma once
 
-#include "driver/report.h"
-#include "driver/steady_figures.h"
-#include "driver/timed_pass.h"
+#include "pass/figures.h"
+#include "pass/steady_figures.h"
+#include "pass/timed_pass.h"
 
 #include <cstdint>
 #include <vector>
 
-namespace driver {
+namespace pass {
 
 // What one copy of the run measured of a pass, by its own clocks.
 struct CopyOutcome {
@@ -28,4 +28,4 @@ struct PassOutcome {
   std::vector<CopyOutcome> copies{};
 };
 
-} // namespace driver
+} // namespace pass
