@@ -1,7 +1,7 @@
 #include "driver/arguments.h"
 
 #include "platform/build.h"
-#include "driver/formatted.h"
+#include "report/formatted.h"
 
 #include <cstdlib>
 
@@ -140,7 +140,7 @@ std::string usage() {
 std::string version_text() { return platform::program_version() + "\n" + platform::build_description() + "\n"; }
 
 std::string bad_argument_message(const CommandLine &command_line) {
-  const std::string argument = "'" + printable(command_line.bad_argument) + "'";
+  const std::string argument = "'" + report::printable(command_line.bad_argument) + "'";
   std::string what;
   switch (command_line.problem) {
   case ArgumentProblem::unknown_option:

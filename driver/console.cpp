@@ -36,11 +36,11 @@ bool flushed(std::FILE *stream, const char *what) {
 
 void send_report_to_standard_error() { report_stream = stderr; }
 
-RuleStyle rule_style_for_report() {
+report::RuleStyle rule_style_for_report() {
   if (platform::is_terminal(report_stream) && platform::character_locale_is_utf8()) {
-    return RuleStyle::utf8;
+    return report::RuleStyle::utf8;
   }
-  return RuleStyle::code_page_437;
+  return report::RuleStyle::code_page_437;
 }
 
 bool leaves_line_ended(bool ended_before, std::string_view written) {
@@ -53,9 +53,9 @@ void write_output(std::string_view text) {
   output_line_ended = leaves_line_ended(output_line_ended, text);
 }
 
-void write_rule_line(RuleStyle style) {
-  const std::string line = rule_line(style);
-  if (style == RuleStyle::utf8 && platform::write_to_console(report_stream, line)) {
+void write_rule_line(report::RuleStyle style) {
+  const std::string line = report::rule_line(style);
+  if (style == report::RuleStyle::utf8 && platform::write_to_console(report_stream, line)) {
     return;
   }
   write_output(line);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/report.h"
+#include "report/report.h"
 
 #include <string_view>
 
@@ -15,13 +15,13 @@ void send_report_to_standard_error();
 // How the rule line should be written for wherever the report goes: UTF-8
 // for a terminal that shows it (see character_locale_is_utf8), raw bytes
 // otherwise (files and pipes get exactly the bytes, whatever the locale).
-RuleStyle rule_style_for_report();
+report::RuleStyle rule_style_for_report();
 
 void write_output(std::string_view text);
 
 // The rule line in the given style. A Windows console is handed characters,
 // so it shows the double line whatever its code page.
-void write_rule_line(RuleStyle style);
+void write_rule_line(report::RuleStyle style);
 
 // Pushes everything written so far out of the buffer. False if any of the
 // report could not be written, now or earlier; the message for that case has

@@ -16,15 +16,15 @@
 #include "platform/processes.h"
 #include "platform/processor_time.h"
 #include "driver/console.h"
-#include "driver/context_line.h"
+#include "report/context_line.h"
+#include "report/report.h"
+#include "report/warnings.h"
 #include "driver/count_reader.h"
 #include "driver/exit_status.h"
 #include "pass/figures.h"
 #include "pass/pass_outcome.h"
 #include "pass/steady_figures.h"
 #include "pass/timed_pass.h"
-#include "driver/report.h"
-#include "driver/warnings.h"
 #include "record/record_file.h"
 #include "record/run_record.h"
 #include "record/timestamp.h"
@@ -42,7 +42,7 @@ namespace {
 using pass::PassFigures;
 using pass::PassOutcome;
 using pass::PassTiming;
-using driver::RuleStyle;
+using report::RuleStyle;
 using driver::RunOptions;
 
 const char inner_prompt[] = "Number of inner loops (suggest more than 3): ";
@@ -99,7 +99,7 @@ void time_here(PassOutcome &pass) {
   pass.figures = {pass.timing.elapsed,
                   pass::pass_rate(pass::work_units(pass.inner, pass.outer), pass.timing.elapsed)};
   pass.steady = pass::steady_figures(pass.timing.groups, pass.inner);
-  driver::write_output(driver::pass_results(pass.figures));
+  driver::write_output(report::pass_results(pass.figures));
 }
 
 // The pass timed in every copy at once: the machine's figures span from the
@@ -121,8 +121,8 @@ bool time_in_copies(PassOutcome &pass, copies::CopyRun &copy_run) {
   for (const PassTiming &timing : *timings) {
     pass.copies.push_back({timing, pass::steady_figures(timing.groups, pass.inner)});
   }
-  driver::write_output(driver::pass_results(pass.figures) +
-                       driver::copies_line(static_cast<unsigned>(timings->size()), machine.fastest_copy,
+  driver::write_output(report::pass_results(pass.figures) +
+                       report::copies_line(static_cast<unsigned>(timings->size()), machine.fastest_copy,
                                            machine.slowest_copy));
   return true;
 }
@@ -131,7 +131,7 @@ bool time_in_copies(PassOutcome &pass, copies::CopyRun &copy_run) {
 // sees which pass is running and no output falls inside the timed interval.
 std::optional<PassOutcome> run_pass(int number, std::int32_t outer, std::int32_t inner, RuleStyle style,
                                     copies::CopyRun *copy_run) {
-  driver::write_output(driver::pass_header(number, outer, inner));
+  driver::write_output(report::pass_header(number, outer, inner));
   driver::write_rule_line(style);
   if (!driver::flush_output()) {
     return std::nullopt;
@@ -146,7 +146,7 @@ std::optional<PassOutcome> run_pass(int number, std::int32_t outer, std::int32_t
 }
 
 std::string context_line(const record::RunRecord &run) {
-  return driver::context_line(platform::program_version(), platform::build_description(), run.machine,
+  return report::context_line(platform::program_version(), platform::build_description(), run.machine,
                               run.copies ? run.copies->count : 0, run.copies ? run.copies->usable_processors : 0);
 }
 
@@ -155,11 +155,11 @@ std::string context_line(const record::RunRecord &run) {
 record::Copies copies_asked_for(const RunOptions &options, record::RunRecord &run) {
   const unsigned usable = copies::usable_processors(platform::this_process_processor_limits());
   const record::Copies asked{options.copies_per_processor ? usable : options.copies, usable};
-  const std::string sharing = driver::sharing_warning(asked.count, asked.usable_processors);
+  const std::string sharing = report::sharing_warning(asked.count, asked.usable_processors);
   if (!sharing.empty()) {
     driver::end_output_line_on_terminal();
     driver::write_error(sharing);
-    run.warnings.push_back({driver::WarningKind::sharing, 0, sharing});
+    run.warnings.push_back({report::WarningKind::sharing, 0, sharing});
   }
   return asked;
 }
@@ -275,8 +275,8 @@ int run(const RunOptions &options) {
   if (!second) {
     return driver::run_failed;
   }
-  driver::write_output(driver::comparison_block(first->figures, second->figures));
-  driver::write_output(driver::advice(first->figures.elapsed + second->figures.elapsed));
+  driver::write_output(report::comparison_block(first->figures, second->figures));
+  driver::write_output(report::advice(first->figures.elapsed + second->figures.elapsed));
   if (!driver::flush_output()) {
     return driver::run_failed;
   }
@@ -286,9 +286,9 @@ int run(const RunOptions &options) {
   if (!check_state_after_passes(run, in_copies, *second)) {
     return driver::run_failed;
   }
-  const auto pass_warnings = driver::pass_warnings(*first, *second, platform::processor_clock_step());
+  const auto pass_warnings = report::pass_warnings(*first, *second, platform::processor_clock_step());
   std::string text = context_line(run);
-  for (const driver::RunWarning &warning : pass_warnings) {
+  for (const report::RunWarning &warning : pass_warnings) {
     text += warning.text;
   }
   run.warnings.insert(run.warnings.end(), pass_warnings.begin(), pass_warnings.end());

@@ -1,6 +1,6 @@
 #include "record/record_file.h"
 
-#include "driver/formatted.h"
+#include "report/formatted.h"
 #include "platform/files.h"
 #include "platform/interrupts.h"
 
@@ -86,7 +86,7 @@ bool RecordFile::commit(std::string_view text) {
 }
 
 void RecordFile::fail(const std::string &reason) {
-  failure_ = "megawhets: cannot write the run record to '" + driver::printable(path_) + "': " + reason + "\n";
+  failure_ = "megawhets: cannot write the run record to '" + report::printable(path_) + "': " + reason + "\n";
 }
 
 void RecordFile::abandon() {

@@ -159,12 +159,12 @@ void write_self_check(JsonWriter &json, const std::optional<self_check::Mismatch
   json.end_object();
 }
 
-void write_warnings(JsonWriter &json, const std::vector<driver::RunWarning> &warnings) {
+void write_warnings(JsonWriter &json, const std::vector<report::RunWarning> &warnings) {
   json.key("warnings").begin_array();
-  for (const driver::RunWarning &warning : warnings) {
+  for (const report::RunWarning &warning : warnings) {
     json.begin_object()
         .key("kind")
-        .string(driver::warning_kind_name(warning.kind))
+        .string(report::warning_kind_name(warning.kind))
         .key("pass");
     warning.pass == 0 ? json.null() : json.integer(warning.pass);
     json.key("copy");

@@ -3,7 +3,7 @@
 #include "platform/build.h"
 #include "platform/machine.h"
 #include "pass/pass_outcome.h"
-#include "driver/warnings.h"
+#include "report/warnings.h"
 #include "self_check/state_check.h"
 
 #include <cstdint>
@@ -39,7 +39,7 @@ struct RunRecord {
   std::optional<Copies> copies{};            // set for a run in copies
   std::vector<pass::PassOutcome> passes{}; // both, or none
   std::optional<self_check::Mismatch> mismatch{};
-  std::vector<driver::RunWarning> warnings{};
+  std::vector<report::RunWarning> warnings{};
   int exit_status = 0;
 };
 

@@ -1,4 +1,4 @@
-#include "driver/report.h"
+#include "report/report.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 
 namespace {
 
-using namespace driver;
 using namespace pass;
+using namespace report;
 
 TEST(Report, PassHeaderPadsEachField) {
   EXPECT_EQ(pass_header(1, 5, 10), "\n\n Pass #  1:     5 outer loop(s),   10 inner loop(s)");

@@ -3,11 +3,11 @@
 
 #include "driver/arguments.h"
 #include "driver/console.h"
-#include "driver/context_line.h"
+#include "report/context_line.h"
+#include "report/warnings.h"
 #include "platform/cpuinfo.h"
 #include "platform/machine.h"
 #include "driver/exit_status.h"
-#include "driver/warnings.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +21,7 @@ namespace {
 using namespace driver;
 using namespace platform;
 using namespace pass;
+using namespace report;
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 

@@ -3,7 +3,7 @@
 
 #include "pass/iteration_groups.h"
 #include "pass/steady_figures.h"
-#include "driver/warnings.h"
+#include "report/warnings.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 
 namespace {
 
-using namespace driver;
 using namespace pass;
+using namespace report;
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 

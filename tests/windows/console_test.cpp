@@ -56,7 +56,7 @@ TEST(WindowsConsole, OnlyAConsoleIsATerminal) {
   for (const HANDLE handle : {pipe_write.value, nul.value}) {
     bool terminal = true;
     bool written = true;
-    driver::RuleStyle style = driver::RuleStyle::utf8;
+    report::RuleStyle style = report::RuleStyle::utf8;
     {
       const StandardOutputTo redirected(handle);
       terminal = platform::is_terminal(stdout);
@@ -65,7 +65,7 @@ TEST(WindowsConsole, OnlyAConsoleIsATerminal) {
     }
     EXPECT_FALSE(terminal);
     EXPECT_FALSE(written);
-    EXPECT_EQ(style, driver::RuleStyle::code_page_437);
+    EXPECT_EQ(style, report::RuleStyle::code_page_437);
   }
 }
 
@@ -85,7 +85,7 @@ TEST(WindowsConsole, TakesTheRuleAsCharactersWhateverItsCodePage) {
     GTEST_SKIP() << "this Wine has no console to write to (it runs without a display)";
   }
   bool terminal = false;
-  driver::RuleStyle style = driver::RuleStyle::code_page_437;
+  report::RuleStyle style = report::RuleStyle::code_page_437;
   {
     // GoogleTest reports on standard output, so nothing is checked in here.
     const StandardOutputTo redirected(screen.value);
@@ -95,7 +95,7 @@ TEST(WindowsConsole, TakesTheRuleAsCharactersWhateverItsCodePage) {
     driver::write_rule_line(style);
   }
   EXPECT_TRUE(terminal);
-  EXPECT_EQ(style, driver::RuleStyle::utf8);
+  EXPECT_EQ(style, report::RuleStyle::utf8);
   // The rule starts on a new line, under what was written before it.
   wchar_t first_line[4] = {};
   wchar_t rule[52] = {};

@@ -10,7 +10,7 @@
 
 // Warnings about a pass whose figures are not what they seem, decided from
 // what the run measured. Each is one line for standard error, or empty.
-namespace driver {
+namespace report {
 
 // A quiet machine gives a pass 99.8 % or more of the processor; below this
 // share other work has taken a part of the time the figures count.
@@ -66,4 +66,4 @@ struct RunWarning {
 std::vector<RunWarning> pass_warnings(const pass::PassOutcome &first, const pass::PassOutcome &second,
                                       double processor_clock_step);
 
-} // namespace driver
+} // namespace report

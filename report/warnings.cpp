@@ -1,10 +1,10 @@
-#include "driver/warnings.h"
+#include "report/warnings.h"
 
-#include "driver/formatted.h"
+#include "report/formatted.h"
 #include "pass/figures.h"
 #include "workload/subnormal_limit.h"
 
-namespace driver {
+namespace report {
 namespace {
 
 constexpr std::uint32_t limit = workload::largest_inner_count_without_subnormals;
@@ -127,4 +127,4 @@ std::string subnormal_warning(int pass, std::int32_t inner) {
          std::to_string(limit / 2) + " and raise the outer count instead\n";
 }
 
-} // namespace driver
+} // namespace report

@@ -7,7 +7,7 @@
 
 // The report's text, formatted apart from any pass so that every byte of it
 // can be checked without timing anything.
-namespace driver {
+namespace report {
 
 // The rule under each pass header: 0xCD bytes, which code page 437 consoles
 // show as a double line, or the same line as UTF-8 for terminals that use it.
@@ -23,4 +23,4 @@ std::string copies_line(unsigned copies, double fastest_seconds, double slowest_
 // Empty when no advice is needed.
 std::string advice(double total_seconds);
 
-} // namespace driver
+} // namespace report

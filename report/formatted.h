@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace driver {
+namespace report {
 
 // printf into a string of exactly the length the text needs.
 #if defined(__GNUC__)
@@ -17,4 +17,4 @@ formatted(const char *format, ...);
 // settings when a message shows it.
 std::string printable(std::string_view text);
 
-} // namespace driver
+} // namespace report

@@ -1,6 +1,6 @@
-#include "driver/context_line.h"
+#include "report/context_line.h"
 
-namespace driver {
+namespace report {
 namespace {
 
 std::string machine_description(const platform::Machine &machine) {
@@ -35,4 +35,4 @@ std::string context_line(std::string_view version, std::string_view build, const
   return line + "\n";
 }
 
-} // namespace driver
+} // namespace report

@@ -1,8 +1,8 @@
-#include "driver/report.h"
+#include "report/report.h"
 
-#include "driver/formatted.h"
+#include "report/formatted.h"
 
-namespace driver {
+namespace report {
 namespace {
 
 constexpr int rule_length = 51;
@@ -47,4 +47,4 @@ std::string advice(double total_seconds) {
   return formatted("\nTIME(%1.0lf) is less than 10 seconds -- suggest larger inner loop", total_seconds);
 }
 
-} // namespace driver
+} // namespace report

@@ -1,9 +1,9 @@
-#include "driver/formatted.h"
+#include "report/formatted.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-namespace driver {
+namespace report {
 
 std::string formatted(const char *format, ...) {
   std::va_list args;
@@ -33,4 +33,4 @@ std::string printable(std::string_view text) {
   return shown;
 }
 
-} // namespace driver
+} // namespace report

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace driver {
+namespace report {
 
 // The line, for standard error, that says what produced a run's figures:
 // "megawhets 1.0.0: g++ 12.2.0, -O2 -ffp-contract=off, x86-64; AMD EPYC, 2
@@ -14,4 +14,4 @@ namespace driver {
 std::string context_line(std::string_view version, std::string_view build, const platform::Machine &machine,
                          unsigned copies = 0, unsigned usable_processors = 0);
 
-} // namespace driver
+} // namespace report
