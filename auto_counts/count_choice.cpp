@@ -27,7 +27,7 @@ double largest_round_count(double limit) {
 
 } // namespace
 
-Counts choose_counts(double seconds_per_unit, double seconds) {
+pass::Counts choose_counts(double seconds_per_unit, double seconds) {
   // A measurement that is not a positive number is taken as the fastest
   // machine imaginable, which gives the largest counts rather than none.
   const double smallest_unit = std::numeric_limits<double>::min();
@@ -37,7 +37,7 @@ Counts choose_counts(double seconds_per_unit, double seconds) {
   const double inner = largest_round_count(std::min(units / least_groups_per_pass, largest_inner));
   const double outer = std::clamp(std::round(units / inner), 1.0,
                                   static_cast<double>(std::numeric_limits<std::int32_t>::max()));
-  return {static_cast<std::int32_t>(inner), static_cast<std::int32_t>(outer)};
+  return {static_cast<std::int32_t>(inner), static_cast<std::int32_t>(outer), seconds};
 }
 
 } // namespace auto_counts

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pass/counts.h"
+
 #include <cstdint>
 
 // Counts chosen for the user from how fast this machine runs the workload,
@@ -16,11 +18,6 @@ constexpr double aimed_share_of_seconds = 1.14;
 // machine is fast enough, so that its steadiness can be judged.
 constexpr std::uint32_t least_groups_per_pass = 20;
 
-struct Counts {
-  std::int32_t inner;
-  std::int32_t outer;
-};
-
 // From the seconds one unit of work takes (one inner count in one outer
 // iteration) and the seconds both passes should take: the largest round inner
 // count (1, 2 or 5 times a power of ten) that leaves each pass 20 outer
@@ -28,6 +25,6 @@ struct Counts {
 // that brings both passes to the aimed time. A slow machine thus gets a
 // smaller inner count, never fewer than 20 outer iterations while the inner
 // count is above 1.
-Counts choose_counts(double seconds_per_unit, double seconds);
+pass::Counts choose_counts(double seconds_per_unit, double seconds);
 
 } // namespace auto_counts

@@ -26,6 +26,7 @@
 #include "pass/steady_figures.h"
 #include "pass/timed_pass.h"
 #include "record/record_file.h"
+#include "record/json_record.h"
 #include "record/run_record.h"
 #include "record/timestamp.h"
 #include "self_check/state_check.h"
@@ -70,15 +71,15 @@ std::optional<std::int32_t> ask_count(const char *prompt, const char *count_name
 
 // A probe measures the machine and the counts follow from it; the dialogue
 // shows each as if it had been typed.
-record::Counts choose_counts(double seconds) {
+pass::Counts choose_counts(double seconds) {
   const auto chosen =
       auto_counts::choose_counts(auto_counts::seconds_per_unit(seconds * probe_share), seconds);
   driver::write_output(std::string(inner_prompt) + std::to_string(chosen.inner) + "\n" + outer_prompt +
                        std::to_string(chosen.outer) + "\n");
-  return {chosen.inner, chosen.outer, seconds};
+  return chosen;
 }
 
-std::optional<record::Counts> read_counts(const RunOptions &options) {
+std::optional<pass::Counts> read_counts(const RunOptions &options) {
   if (options.auto_seconds) {
     return choose_counts(*options.auto_seconds);
   }
@@ -90,7 +91,7 @@ std::optional<record::Counts> read_counts(const RunOptions &options) {
   if (!outer) {
     return std::nullopt;
   }
-  return record::Counts{*inner, *outer, std::nullopt};
+  return pass::Counts{*inner, *outer, std::nullopt};
 }
 
 // The pass timed here, in this process.

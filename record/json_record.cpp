@@ -1,4 +1,4 @@
-#include "record/run_record.h"
+#include "record/json_record.h"
 
 #include "pass/figures.h"
 #include "record/json_writer.h"
@@ -36,7 +36,7 @@ void write_machine(JsonWriter &json, const platform::Machine &machine, const pla
   json.key("os_name").string(system.name).key("os_release").string(system.release).end_object();
 }
 
-void write_counts(JsonWriter &json, const std::optional<Counts> &counts) {
+void write_counts(JsonWriter &json, const std::optional<pass::Counts> &counts) {
   json.key("counts");
   if (!counts) {
     json.null();
