@@ -48,19 +48,6 @@ TEST(Report, ExactDoublingShowsNoError) {
                                              "megawhets/sec\n %    error  =    0.00 % whet error\n\n\a");
 }
 
-TEST(Report, WorkUnitsWrapAndAreUnsigned) {
-  EXPECT_EQ(work_units(10, 5), 50.0);
-  EXPECT_EQ(work_units(-1, 1), 4294967295.0);
-  EXPECT_EQ(work_units(65536, 65536), 0.0);
-  EXPECT_EQ(work_units(-2, -3), 6.0);
-}
-
-TEST(Report, UnguardedDivisionsGiveInfinityAndNotANumber) {
-  EXPECT_TRUE(std::isinf(pass_rate(50.0, 0.0)));
-  EXPECT_TRUE(std::isnan(pass_rate(0.0, 0.0)));
-  EXPECT_EQ(pass_rate(0.0, 1.0), 0.0);
-}
-
 struct AdviceCase {
   double total;
   const char *expected;

@@ -5,7 +5,7 @@
 # megawhets_add_program_tests(PROGRAM path EXPECTED_COMPILER "name version"
 #                             [EMULATOR words...] [WINDOWS_PROGRAM]
 #                             [PROPERTIES test properties...])
-include(${CMAKE_CURRENT_LIST_DIR}/string_literals.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../string_literals.cmake)
 
 # Records are checked against their schema by Python's jsonschema, which
 # Debian installs for its own python3, and the self-check's values against a
@@ -30,7 +30,7 @@ function(megawhets_add_program_tests)
     target_compile_definitions(megawhets_program_tests PRIVATE MEGAWHETS_WINDOWS_PROGRAM)
   endif()
   megawhets_string_literals(record_check_literals ${MEGAWHETS_PYTHON} ${here}/record_check.py
-                            ${here}/../record/run-record.schema.json)
+                            ${here}/../../record/run-record.schema.json)
   target_compile_definitions(megawhets_program_tests PRIVATE MEGAWHETS_RECORD_CHECK=${record_check_literals})
   target_link_libraries(megawhets_program_tests PRIVATE GTest::gtest_main util)
   gtest_discover_tests(megawhets_program_tests NO_PRETTY_VALUES TEST_FILTER "-TimedProgram.*"
