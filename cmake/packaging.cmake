@@ -3,8 +3,9 @@
 # MEGAWHETS_PACKAGE chooses the layout:
 #   (empty)  cmake --install: bin/megawhets and share/man/man1/megawhets.1
 #   deb      a Debian package of the program as it is measured
-#   archive  a .tar.gz of one statically linked program, its manual page and
-#            a README, to copy onto any Linux machine of the architecture
+#   archive  a .tar.gz of one statically linked program, its manual page, a
+#            README and the LICENSE, to copy onto any Linux machine of the
+#            architecture
 # packaging/CMakeLists.txt makes both for every architecture.
 set(MEGAWHETS_PACKAGE "" CACHE STRING "What cpack makes: deb, archive, or nothing")
 set(MEGAWHETS_MAINTAINER "megawhets maintainers <megawhets@example.org>"
@@ -56,7 +57,17 @@ if(MEGAWHETS_PACKAGE STREQUAL "deb")
     install(FILES ${compressed} DESTINATION ${destination})
   endforeach()
   add_custom_target(megawhets_compressed_docs ALL DEPENDS ${compressed_files})
-  install(FILES packaging/debian/copyright DESTINATION ${doc_dir})
+  # The copyright file states the licence in Debian's machine-readable
+  # form, with the terms taken from LICENSE so that the two cannot differ.
+  file(READ LICENSE license)
+  string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" copyright_line "${license}")
+  set(MEGAWHETS_COPYRIGHT ${CMAKE_MATCH_1})
+  string(REGEX REPLACE "^.*Copyright[^\n]*\n\n" "" terms "${license}")
+  string(STRIP "${terms}" terms)
+  string(REPLACE "\n\n" "\n.\n" terms "${terms}")
+  string(REPLACE "\n" "\n " MEGAWHETS_LICENSE_TERMS " ${terms}")
+  configure_file(packaging/debian/copyright.in ${PROJECT_BINARY_DIR}/deb/copyright @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/deb/copyright DESTINATION ${doc_dir})
   # A schema of what the program writes, for the tools that read it, goes
   # to share/megawhets, from whichever folder of the sources holds it.
   file(GLOB schemas CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/*/*.schema.json)
@@ -94,7 +105,7 @@ elseif(MEGAWHETS_PACKAGE STREQUAL "archive")
   target_link_options(megawhets PRIVATE -static)
   configure_file(packaging/archive/README.in README @ONLY)
   megawhets_install_stripped(.)
-  install(FILES man/megawhets.1 ${PROJECT_BINARY_DIR}/README DESTINATION .)
+  install(FILES LICENSE man/megawhets.1 ${PROJECT_BINARY_DIR}/README DESTINATION .)
   set(CPACK_GENERATOR TGZ)
   set(CPACK_PACKAGE_FILE_NAME megawhets-${PROJECT_VERSION}-linux-${MEGAWHETS_DEB_ARCH})
 else()

@@ -1,5 +1,5 @@
 # Unpacks a release archive and checks that it holds the program, its manual
-# page and a README in one folder, and that the program runs with no library
+# page, a README and the LICENSE in one folder, and that the program runs with no library
 # of the target's at all: on another architecture it runs under qemu-user
 # without -L, which finds no dynamic loader, so only a static program starts.
 # Run with -DARCHIVE=... -DSCRATCH=... [-DEMULATOR=qemu-<arch>]
@@ -17,7 +17,7 @@ if(NOT result EQUAL 0)
 endif()
 file(GLOB_RECURSE packed RELATIVE "${SCRATCH}" "${SCRATCH}/*")
 list(SORT packed)
-set(expected "${folder}/README;${folder}/megawhets;${folder}/megawhets.1")
+set(expected "${folder}/LICENSE;${folder}/README;${folder}/megawhets;${folder}/megawhets.1")
 if(NOT packed STREQUAL expected)
   message(FATAL_ERROR "${name} holds [${packed}], not [${expected}]")
 endif()

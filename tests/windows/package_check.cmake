@@ -1,5 +1,6 @@
 # Makes the zip as cpack would for a release, unpacks it, and checks that it
-# holds the README and a megawhets.exe that imports nothing but Windows' own
+# holds the README, the LICENSE and a megawhets.exe that imports nothing but
+# Windows' own
 # DLLs, so that it runs on a Windows machine with nothing else installed.
 # Run with -DBUILD_DIR=... -DSCRATCH=... -DPACKAGE=megawhets-<version>-win64
 
@@ -20,8 +21,8 @@ endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf "${PACKAGE}.zip" WORKING_DIRECTORY "${SCRATCH}")
 file(GLOB_RECURSE packed RELATIVE "${SCRATCH}/${PACKAGE}" "${SCRATCH}/${PACKAGE}/*")
 list(SORT packed)
-if(NOT packed STREQUAL "README.txt;megawhets.exe")
-  message(FATAL_ERROR "${PACKAGE}.zip holds [${packed}], not [README.txt;megawhets.exe] in ${PACKAGE}/")
+if(NOT packed STREQUAL "LICENSE.txt;README.txt;megawhets.exe")
+  message(FATAL_ERROR "${PACKAGE}.zip holds [${packed}], not [LICENSE.txt;README.txt;megawhets.exe] in ${PACKAGE}/")
 endif()
 
 execute_process(COMMAND ${WINDOWS_OBJDUMP} -p "${SCRATCH}/${PACKAGE}/megawhets.exe" OUTPUT_VARIABLE headers)
