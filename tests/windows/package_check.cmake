@@ -1,7 +1,7 @@
 # Makes the zip as cpack would for a release, unpacks it, and checks that it
 # holds the README, the LICENSE and a megawhets.exe that imports nothing but
-# Windows' own
-# DLLs, so that it runs on a Windows machine with nothing else installed.
+# Windows' own DLLs, so that it runs on a Windows machine with nothing else
+# installed.
 # Run with -DBUILD_DIR=... -DSCRATCH=... -DPACKAGE=megawhets-<version>-win64
 
 cmake_minimum_required(VERSION 3.25)
