@@ -8,8 +8,6 @@
 #            architecture
 # packaging/CMakeLists.txt makes both for every architecture.
 set(MEGAWHETS_PACKAGE "" CACHE STRING "What cpack makes: deb, archive, or nothing")
-set(MEGAWHETS_MAINTAINER "megawhets maintainers <megawhets@example.org>"
-    CACHE STRING "Who the Debian package names as its maintainer")
 
 if(MEGAWHETS_PACKAGE STREQUAL "")
   include(GNUInstallDirs)

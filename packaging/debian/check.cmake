@@ -3,7 +3,9 @@
 # the program (on the build machine's architecture, the same versions too);
 # and the program it unpacks to runs, on another architecture under
 # qemu-user with the target's C library.
-# Run with -DPACKAGE=....deb -DTRIPLET=... -DSCRATCH=... [-DEMULATOR=qemu-<arch>]
+# It names the maintainer the release build was given.
+# Run with -DPACKAGE=....deb -DTRIPLET=... -DSCRATCH=... -DMAINTAINER=...
+# [-DEMULATOR=qemu-<arch>]
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/../run_check.cmake)
 
@@ -32,13 +34,16 @@ execute_process(COMMAND ${DPKG_DEB} -x "${PACKAGE}" "${SCRATCH}" RESULT_VARIABLE
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "dpkg-deb cannot unpack ${PACKAGE}")
 endif()
-execute_process(COMMAND ${DPKG_DEB} --field "${PACKAGE}" Architecture Depends Section
+execute_process(COMMAND ${DPKG_DEB} --field "${PACKAGE}" Architecture Depends Section Maintainer
                 OUTPUT_VARIABLE fields)
 message(STATUS "${fields}")
 string(REGEX MATCH "Architecture: ([^\n]*)" _ "${fields}")
 set(architecture "${CMAKE_MATCH_1}")
 string(REGEX MATCH "Depends: ([^\n]*)" _ "${fields}")
 set(depends "${CMAKE_MATCH_1}")
+if(NOT fields MATCHES "Maintainer: ([^\n]*)" OR NOT CMAKE_MATCH_1 STREQUAL MAINTAINER)
+  message(FATAL_ERROR "${PACKAGE} names '${CMAKE_MATCH_1}' as its maintainer, not '${MAINTAINER}'")
+endif()
 if(NOT fields MATCHES "Section: utils\n")
   message(FATAL_ERROR "${PACKAGE} is not in the utils section")
 endif()
