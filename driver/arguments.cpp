@@ -1,7 +1,10 @@
 #include "driver/arguments.h"
 
+#include "driver/suggestion.h"
 #include "platform/build.h"
 #include "report/formatted.h"
+
+#include <array>
 
 #include <cstdlib>
 
@@ -40,6 +43,9 @@ std::optional<unsigned> copies_in(std::string_view text) {
   return count;
 }
 
+constexpr std::array<std::string_view, 6> known_options = {"--json",   "--auto", "--strict",
+                                                          "--copies", "--help", "--version"};
+
 bool starts_with(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
 
 // An option's value, given as "--name=value" or as the next argument.
@@ -52,7 +58,7 @@ std::optional<OptionValue> option_value(std::string_view name, int argc, const c
   const std::string_view argument = argv[i];
   if (argument == name) {
     const std::string value = i + 1 < argc ? argv[++i] : "";
-    return OptionValue{value, std::string(name) + " " + value};
+    return OptionValue{value, value.empty() ? std::string(name) : std::string(name) + " " + value};
   }
   if (starts_with(argument, std::string(name) + "=")) {
     return OptionValue{std::string(argument.substr(name.size() + 1)), std::string(argument)};
@@ -60,8 +66,24 @@ std::optional<OptionValue> option_value(std::string_view name, int argc, const c
   return std::nullopt;
 }
 
-CommandLine refused(ArgumentProblem problem, const std::string &argument) {
-  return {.request = Request::bad_argument, .problem = problem, .bad_argument = argument};
+CommandLine refused(ArgumentProblem problem, const std::string &argument, std::string suggestion = {}) {
+  return {.request = Request::bad_argument, .problem = problem, .bad_argument = argument,
+          .suggestion = std::move(suggestion)};
+}
+
+// GNU's rule: an optional value is attached with =, so "--auto 5" is --auto
+// and then a stray 5, which the user most likely meant as --auto=5.
+CommandLine stray_argument(int i, const char *const *argv) {
+  const std::string argument = argv[i];
+  if (i > 1 && std::string_view(argv[i - 1]) == "--auto") {
+    return refused(ArgumentProblem::detached_value, argument, "--auto=" + argument);
+  }
+  return refused(ArgumentProblem::unexpected_argument, argument);
+}
+
+CommandLine unknown_option(std::string_view argument) {
+  const auto meant = closest_option(argument, known_options);
+  return refused(ArgumentProblem::unknown_option, std::string(argument), meant ? std::string(*meant) : "");
 }
 
 } // namespace
@@ -96,9 +118,9 @@ CommandLine read_command_line(int argc, const char *const *argv) {
       line.options.copies_per_processor = copies->value == "all";
       line.options.copies = count.value_or(0);
     } else if (starts_with(argument, "-") && argument != "-") {
-      return refused(ArgumentProblem::unknown_option, std::string(argument));
+      return unknown_option(argument);
     } else {
-      return refused(ArgumentProblem::unexpected_argument, std::string(argument));
+      return stray_argument(i, argv);
     }
   }
   return line;
@@ -130,9 +152,10 @@ std::string usage() {
          "  --version         show the version and the build, and exit\n"
          "\n"
          "Exit status: 0 when the run completed and its arithmetic checked out; 1 when\n"
-         "a count could not be read, the report or record could not be written, or the\n"
-         "run was interrupted; 2 for bad usage; 3 when this build's arithmetic is not\n"
-         "the workload's; 4 with --strict, when the run gave a warning.\n"
+         "a count could not be read, the report or record could not be written, a copy\n"
+         "failed, or the run was interrupted; 2 for bad usage; 3 when this build's\n"
+         "arithmetic is not the workload's; 4 with --strict, when the run gave a\n"
+         "warning.\n"
          "\n"
          "See megawhets(1).\n";
 }
@@ -144,7 +167,13 @@ std::string bad_argument_message(const CommandLine &command_line) {
   std::string what;
   switch (command_line.problem) {
   case ArgumentProblem::unknown_option:
-    what = "unknown option " + argument + ": the counts are asked for at the prompts or read from a pipe";
+    what = command_line.suggestion.empty()
+               ? "unknown option " + argument + ": the counts are asked for at the prompts or read from a pipe"
+               : "unknown option " + argument + " (did you mean " + command_line.suggestion + "?)";
+    break;
+  case ArgumentProblem::detached_value:
+    what = "unexpected argument " + argument + ": an option's optional value is attached with = (did you mean " +
+           report::printable(command_line.suggestion) + "?)";
     break;
   case ArgumentProblem::unexpected_argument:
     what = "unexpected argument " + argument + ": the counts are asked for at the prompts or read from a pipe";

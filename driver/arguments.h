@@ -11,7 +11,15 @@ namespace driver {
 
 enum class Request { run, help, version, bad_argument };
 
-enum class ArgumentProblem { none, unknown_option, unexpected_argument, missing_file, bad_seconds, bad_copies };
+enum class ArgumentProblem {
+  none,
+  unknown_option,
+  unexpected_argument,
+  detached_value, // an optional value given as the next argument, not attached with =
+  missing_file,
+  bad_seconds,
+  bad_copies
+};
 
 // How long --auto aims for both passes together to take, unless told.
 constexpr double default_auto_seconds = 15.0;
@@ -33,6 +41,7 @@ struct CommandLine {
   RunOptions options{};
   ArgumentProblem problem = ArgumentProblem::none;
   std::string bad_argument{}; // the argument the problem is with
+  std::string suggestion{};   // what was likely meant, if anything
 };
 
 // Arguments are taken in order, as with getopt: "--help --bogus" shows the

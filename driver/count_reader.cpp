@@ -1,5 +1,7 @@
 #include "driver/count_reader.h"
 
+#include "report/formatted.h"
+
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -46,12 +48,13 @@ CountReading read_digits(std::FILE *input) {
     return {0, CountProblem::end_of_input};
   }
   const bool negative = c == '-';
-  if (c == '-' || c == '+') {
+  const char sign = c == '-' || c == '+' ? static_cast<char>(c) : 0;
+  if (sign != 0) {
     c = std::getc(input);
   }
   if (!is_digit(c)) {
     put_back(c, input);
-    return {0, CountProblem::not_an_integer};
+    return {.value = 0, .problem = CountProblem::not_an_integer, .sign = sign};
   }
   // Every digit is consumed even once the value is known to be too large;
   // the magnitude stops growing there so that it cannot overflow.
@@ -77,11 +80,33 @@ CountReading read_count(std::FILE *input) {
   return read_error_if_any(input, read_digits(input));
 }
 
-std::string count_problem_message(std::string_view count_name, const CountReading &reading) {
+std::string text_instead_of_count(std::FILE *input, const CountReading &reading) {
+  // Enough to recognise what was typed, short enough for one line.
+  constexpr std::size_t most_shown = 16;
+  std::string text(reading.sign != 0 ? 1 : 0, reading.sign);
+  for (int c = std::getc(input); c != EOF && !is_white_space(c); c = std::getc(input)) {
+    if (text.size() == most_shown) {
+      return text + "...";
+    }
+    text += static_cast<char>(c);
+  }
+  return text;
+}
+
+std::string count_problem_message(std::string_view count_name, const CountReading &reading, std::string_view found,
+                                  std::optional<EarlierCount> earlier) {
   const std::string name(count_name);
   switch (reading.problem) {
-  case CountProblem::not_an_integer:
-    return "megawhets: the " + name + " is not a decimal integer; expected digits with an optional sign\n";
+  case CountProblem::not_an_integer: {
+    std::string what = "megawhets: the " + name + " is not a decimal integer";
+    if (!found.empty()) {
+      what += ": it starts with '" + report::printable(found) + "'";
+    }
+    if (earlier) {
+      what += ", after the " + std::string(earlier->name) + " was read as " + std::to_string(earlier->value);
+    }
+    return what + "; expected digits with an optional sign\n";
+  }
   case CountProblem::end_of_input:
     return "megawhets: input ended before the " + name + " was given; expected a decimal integer\n";
   case CountProblem::out_of_range:

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,7 @@ struct CountReading {
   std::int32_t value;
   CountProblem problem;
   int error_number = 0; // the system's reason, for a read error
+  char sign = 0;        // a sign taken without digits after it, for a count that is not an integer
 };
 
 // Reads one count the way "%d" does: white space (line breaks included) is
@@ -21,7 +23,23 @@ struct CountReading {
 // the 32-bit signed range is refused rather than left undefined.
 CountReading read_count(std::FILE *input);
 
-// One line for standard error, naming the count that could not be read.
-std::string count_problem_message(std::string_view count_name, const CountReading &reading);
+// What stood where a count should have: the sign the reading took, then
+// what follows in `input` up to the next white space, at most a few bytes.
+// It reads on, so it is for a run that ends there.
+std::string text_instead_of_count(std::FILE *input, const CountReading &reading);
+
+// A count read before the one that failed, which a message names: "1e3"
+// reads as an inner count of 1 followed by an outer count of "e3", and the
+// user must see why the count they typed second is blamed.
+struct EarlierCount {
+  std::string_view name;
+  std::int32_t value;
+};
+
+// One line for standard error, naming the count that could not be read, and
+// for one that is not an integer, what was found there instead and the count
+// read before it.
+std::string count_problem_message(std::string_view count_name, const CountReading &reading,
+                                  std::string_view found = {}, std::optional<EarlierCount> earlier = {});
 
 } // namespace driver

@@ -21,15 +21,18 @@ constexpr double probe_share = 0.1;
 
 // Writes the prompt and waits for the count; on failure the reason is on
 // standard error and the run must end.
-std::optional<std::int32_t> ask_count(const char *prompt, const char *count_name) {
+std::optional<std::int32_t> ask_count(const char *prompt, const char *count_name,
+                                      std::optional<EarlierCount> earlier = {}) {
   write_output(prompt);
   if (!flush_output()) {
     return std::nullopt;
   }
   const CountReading reading = read_count(stdin);
   if (reading.problem != CountProblem::none) {
+    const std::string found =
+        reading.problem == CountProblem::not_an_integer ? text_instead_of_count(stdin, reading) : "";
     end_output_line_on_terminal();
-    write_error(count_problem_message(count_name, reading));
+    write_error(count_problem_message(count_name, reading, found, earlier));
     return std::nullopt;
   }
   return reading.value;
@@ -55,7 +58,7 @@ std::optional<pass::Counts> read_counts(const RunOptions &options) {
   if (!inner) {
     return std::nullopt;
   }
-  const auto outer = ask_count(outer_prompt, "outer loop count");
+  const auto outer = ask_count(outer_prompt, "outer loop count", EarlierCount{"inner loop count", *inner});
   if (!outer) {
     return std::nullopt;
   }

@@ -62,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{{"--auto=-5"}, bad, bad_seconds, "--auto=-5"},
         CommandLineCase{{"--auto=5."}, bad, bad_seconds, "--auto=5."},
         CommandLineCase{{"--auto="}, bad, bad_seconds, "--auto="},
-        CommandLineCase{{"--auto", "30"}, bad, ArgumentProblem::unexpected_argument, "30"}));
+        CommandLineCase{{"--auto", "30"}, bad, ArgumentProblem::detached_value, "30"},
+        CommandLineCase{{"--strict", "30"}, bad, ArgumentProblem::unexpected_argument, "30"}));
 
 TEST(Arguments, AreShownWithoutTheirControlBytes) {
   CommandLine line{.request = Request::bad_argument,
