@@ -18,6 +18,14 @@ bool output_line_ended = true;
 
 bool report_shares_error_stream() { return report_stream == stderr || platform::output_and_error_are_one_file(); }
 
+// Text on a terminal that follows an unfinished line of the report lands on
+// that line, whichever way the report reached the terminal: directly, or
+// through a pipe to tee or a pager. Only a report kept in a regular file is
+// sure not to be shown there.
+bool report_may_share_the_terminal() {
+  return platform::is_terminal(stderr) && !platform::is_regular_file(report_stream);
+}
+
 // False, with the reason on standard error, if anything written to the
 // stream so far failed to arrive.
 bool flushed(std::FILE *stream, const char *what) {
@@ -79,7 +87,7 @@ void write_error(std::string_view text) {
   // Whatever the report still holds goes first, so that on a shared file the
   // two streams keep the order in which they were written.
   std::fflush(report_stream);
-  if (!output_line_ended && report_shares_error_stream()) {
+  if (!output_line_ended && (report_shares_error_stream() || report_may_share_the_terminal())) {
     std::fputc('\n', stderr);
     output_line_ended = true;
   }

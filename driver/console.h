@@ -42,8 +42,10 @@ void end_output_line_on_terminal();
 bool write_to_standard_output(std::string_view text, const char *what);
 
 // Writes to standard error, after what the report has written so far.
-// Where both reach the same file or pipe, the text starts on a line of its
-// own.
+// The text starts on a line of its own where it would otherwise land on the
+// report's unfinished line: where both reach the same file or pipe, and
+// where standard error is a terminal that may show the report too (unless
+// the report goes to a regular file).
 void write_error(std::string_view text);
 
 } // namespace driver

@@ -1,13 +1,38 @@
 #include "driver/record_destination.h"
 
 #include "driver/console.h"
+#include "platform/interrupts.h"
 #include "record/json_record.h"
+#include "report/formatted.h"
+
+#include <filesystem>
+#include <system_error>
 
 namespace driver {
+namespace {
+
+const char *const stage_names[] = {"before pass 1", "during pass 1", "during pass 2", "after pass 2"};
+
+} // namespace
 
 RecordDestination::RecordDestination(const std::string &path) : path_(path) {
-  if (!path.empty() && path != "-") {
-    file_.emplace(path);
+  if (path.empty() || path == "-") {
+    return;
+  }
+  std::error_code error;
+  const std::string name = "'" + report::printable(path) + "'";
+  const std::string held =
+      std::filesystem::exists(path, error) ? name + " keeps what it held before the run" : "no " + name + " was written";
+  for (std::size_t stage = 0; stage < interrupt_notes_.size(); ++stage) {
+    interrupt_notes_[stage] = "\nmegawhets: the run was interrupted " + std::string(stage_names[stage]) + "; " + held + "\n";
+  }
+  file_.emplace(path);
+  interrupts_name(RunStage::before_passes);
+}
+
+void RecordDestination::interrupts_name(RunStage stage) {
+  if (file_ && file_->ready()) {
+    platform::note_on_interrupt(interrupt_notes_[static_cast<std::size_t>(stage)].c_str());
   }
 }
 

@@ -3,10 +3,14 @@
 #include "record/record_file.h"
 #include "record/run_record.h"
 
+#include <array>
 #include <optional>
 #include <string>
 
 namespace driver {
+
+// Where a run stands, for what an interrupt says of it.
+enum class RunStage { before_passes, pass_1, pass_2, after_passes };
 
 // Where --json sent the record: a file, standard output, or nowhere.
 class RecordDestination {
@@ -22,9 +26,16 @@ public:
   // written; the file, if any, is then as it was before the run.
   bool deliver(const record::RunRecord &run);
 
+  // From now on an interrupt says, on a line of its own, where the run
+  // stood and what the record's file holds: what it held before, or
+  // nothing, as there was none yet.
+  void interrupts_name(RunStage stage);
+
 private:
   std::string path_;
   std::optional<record::RecordFile> file_;
+  // Made before anything can be interrupted: a signal handler only writes.
+  std::array<std::string, 4> interrupt_notes_{};
 };
 
 } // namespace driver

@@ -75,17 +75,20 @@ int conclude(record::RunRecord &run, RecordDestination &destination, ExitStatus 
 
 // Both passes, the comparison and the advice: the whole report. The passes
 // run here, or in every copy at once.
-bool run_passes(record::RunRecord &run, copies::CopyRun *in_copies) {
+bool run_passes(record::RunRecord &run, copies::CopyRun *in_copies, RecordDestination &destination) {
   const report::RuleStyle style = rule_style_for_report();
   const std::int32_t outer = run.counts->outer;
+  destination.interrupts_name(RunStage::pass_1);
   const auto first = run_pass(1, outer, run.counts->inner, style, in_copies);
   if (!first) {
     return false;
   }
+  destination.interrupts_name(RunStage::pass_2);
   const auto second = run_pass(2, outer, pass::doubled_count(run.counts->inner), style, in_copies);
   if (!second) {
     return false;
   }
+  destination.interrupts_name(RunStage::after_passes);
   write_output(report::comparison_block(first->figures, second->figures));
   write_output(report::advice(first->figures.elapsed + second->figures.elapsed));
   if (!flush_output()) {
@@ -145,7 +148,7 @@ int run(const RunOptions &options) {
     }
   }
   copies::CopyRun *in_copies = copy_run ? &*copy_run : nullptr;
-  if (!run_passes(run, in_copies) || !check_state_after_passes(run, in_copies, run.passes[1])) {
+  if (!run_passes(run, in_copies, destination) || !check_state_after_passes(run, in_copies, run.passes[1])) {
     return run_failed;
   }
   write_account(run);

@@ -6,9 +6,16 @@
 namespace platform {
 
 // Until forgotten, an interrupt or termination request (SIGINT, SIGTERM or
-// SIGHUP; Ctrl+C or Ctrl+Break on Windows) removes the file at `path` and
-// ends the process with status 1, so that it leaves nothing half done.
+// SIGHUP; Ctrl+C or Ctrl+Break on Windows) removes the file at `path`,
+// writes the note last given to note_on_interrupt to standard error, and
+// ends the process with status 1, so that it leaves nothing half done and
+// says so.
 void remove_on_interrupt(const std::string &path);
 void forget_removal_on_interrupt();
+
+// The text an interrupt writes from now on, or none for null. The handler
+// reads it where it stands, so it must stay unchanged until replaced or
+// forgotten.
+void note_on_interrupt(const char *text);
 
 } // namespace platform

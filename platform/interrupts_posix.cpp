@@ -1,6 +1,7 @@
 #include "platform/interrupts.h"
 
 #include <csignal>
+#include <cstddef>
 #include <unistd.h>
 
 namespace platform {
@@ -11,10 +12,26 @@ const int interrupting_signals[] = {SIGINT, SIGTERM, SIGHUP};
 // Read by the signal handler: set before the handlers are installed and
 // cleared only after they are gone.
 char *volatile path_to_remove = nullptr;
+const char *volatile note = nullptr;
 
+// Only what is safe in a signal handler: unlink, write and _exit.
 extern "C" void remove_and_exit(int) {
   if (path_to_remove != nullptr) {
     unlink(path_to_remove);
+  }
+  if (const char *text = note; text != nullptr) {
+    std::size_t length = 0;
+    while (text[length] != '\0') {
+      ++length;
+    }
+    while (length > 0) {
+      const ssize_t written = write(STDERR_FILENO, text, length);
+      if (written <= 0) {
+        break;
+      }
+      text += written;
+      length -= static_cast<std::size_t>(written);
+    }
   }
   _exit(1);
 }
@@ -47,6 +64,9 @@ void forget_removal_on_interrupt() {
     }
   }
   path_to_remove = nullptr;
+  note = nullptr;
 }
+
+void note_on_interrupt(const char *text) { note = text; }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/interrupts.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <windows.h>
 
 namespace platform {
@@ -8,10 +9,15 @@ namespace {
 
 // Read by the console's control handler, which runs on a thread of its own.
 const char *volatile path_to_remove = nullptr;
+const char *volatile note = nullptr;
 
 BOOL WINAPI remove_and_exit(DWORD) {
   if (path_to_remove != nullptr) {
     DeleteFileA(path_to_remove);
+  }
+  if (const char *text = note; text != nullptr) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
   }
   _exit(1);
 }
@@ -28,6 +34,9 @@ void remove_on_interrupt(const std::string &path) {
 void forget_removal_on_interrupt() {
   SetConsoleCtrlHandler(remove_and_exit, FALSE);
   path_to_remove = nullptr;
+  note = nullptr;
 }
+
+void note_on_interrupt(const char *text) { note = text; }
 
 } // namespace platform

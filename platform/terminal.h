@@ -24,6 +24,10 @@ bool character_locale_is_utf8();
 // systems, whose terminals take the bytes through the C stream).
 bool write_to_console(std::FILE *stream, std::string_view utf8_text);
 
+// Whether the stream leads to a regular file on disk (not a terminal, pipe
+// or device).
+bool is_regular_file(std::FILE *stream);
+
 // Whether standard output and standard error reach the same file, pipe or
 // terminal (as after 2>&1), so that what one writes lands among the other's.
 bool output_and_error_are_one_file();

@@ -20,6 +20,11 @@ bool character_locale_is_utf8() {
 
 bool write_to_console(std::FILE *, std::string_view) { return false; }
 
+bool is_regular_file(std::FILE *stream) {
+  struct stat status {};
+  return fstat(fileno(stream), &status) == 0 && S_ISREG(status.st_mode);
+}
+
 bool output_and_error_are_one_file() {
   struct stat output {};
   struct stat error {};

@@ -79,6 +79,11 @@ bool write_to_console(std::FILE *stream, std::string_view utf8_text) {
          written == text.size();
 }
 
+bool is_regular_file(std::FILE *stream) {
+  const HANDLE handle = handle_of(stream);
+  return handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK;
+}
+
 bool output_and_error_are_one_file() {
   const HANDLE output = handle_of(stdout);
   const HANDLE error = handle_of(stderr);

@@ -328,31 +328,49 @@ Outcome run_program(const Invocation &invocation) {
   return outcome;
 }
 
-TerminalOutcome run_on_terminal(const std::string &first_prompt, const std::string &input,
-                                const Environment &environment) {
+TerminalOutcome run_on_terminal(const TerminalSession &session) {
+  int out[2] = {-1, -1};
+  if (session.output_through_pipe && pipe(out) != 0) {
+    throw std::runtime_error("cannot make a pipe");
+  }
   int terminal = -1;
   const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
   if (child < 0) {
     throw std::runtime_error("cannot open a pseudo-terminal");
   }
   if (child == 0) {
-    exec_program(environment);
+    if (out[1] >= 0) {
+      dup2(out[1], STDOUT_FILENO);
+      close(out[0]);
+      close(out[1]);
+    }
+    exec_program(session.environment, session.arguments);
+  }
+  if (out[1] >= 0) {
+    close(out[1]);
   }
   TerminalOutcome outcome;
-  pollfd fd{terminal, POLLIN, 0};
-  IdleWatch watch(child);
-  while (outcome.before_input.find(first_prompt) == std::string::npos) {
-    watch.wait(&fd, 1);
-    if (!read_some(terminal, outcome.before_input)) {
-      break;
-    }
-  }
-  outcome.all = outcome.before_input;
-  write_all(terminal, input);
-  do {
-    watch.wait(&fd, 1);
-  } while (read_some(terminal, outcome.all));
+  bool typed = false;
+  bool acted = false;
+  const auto shown = [](const std::string &text, const std::string &piped, const std::string &wanted) {
+    return text.find(wanted) != std::string::npos || piped.find(wanted) != std::string::npos;
+  };
+  read_until_closed(child, terminal, outcome.all, out[0], outcome.out,
+                    [&](const std::string &all, const std::string &piped) {
+                      if (!typed && shown(all, piped, session.first_prompt)) {
+                        outcome.before_input = all + piped;
+                        write_all(terminal, session.input);
+                        typed = true;
+                      }
+                      if (typed && !acted && !session.once_shown.empty() && shown(all, piped, session.once_shown)) {
+                        write_all(terminal, session.then_typed);
+                        acted = true;
+                      }
+                    });
   close(terminal);
+  if (out[0] >= 0) {
+    close(out[0]);
+  }
   outcome.exit_status = wait_for_exit(child);
   return outcome;
 }

@@ -68,11 +68,28 @@ struct TerminalOutcome {
   int exit_status = -1;
   std::string before_input; // written before any input was sent
   std::string all;          // everything the terminal received
+  std::string out;          // what went through the pipe, when standard output was one
 };
 
-// Standard input, output and error are a pseudo-terminal. Waits until
-// `first_prompt` has appeared, and only then types `input`.
-TerminalOutcome run_on_terminal(const std::string &first_prompt, const std::string &input,
-                                const Environment &environment);
+// Standard input, output and error are a pseudo-terminal, or, as under
+// `megawhets | tee`, input and error are and output is a pipe. Waits until
+// `first_prompt` has appeared, and only then types `input`; once `once_shown`
+// has appeared, types `then_typed` (Ctrl+C is "\x03").
+struct TerminalSession {
+  std::string first_prompt;
+  std::string input;
+  Environment environment{};
+  std::vector<std::string> arguments{};
+  bool output_through_pipe = false;
+  std::string once_shown{};
+  std::string then_typed{};
+};
+
+TerminalOutcome run_on_terminal(const TerminalSession &session);
+
+inline TerminalOutcome run_on_terminal(const std::string &first_prompt, const std::string &input,
+                                       const Environment &environment) {
+  return run_on_terminal(TerminalSession{first_prompt, input, environment});
+}
 
 } // namespace program_runner
