@@ -2,6 +2,7 @@
 
 #include "report/formatted.h"
 #include "pass/figures.h"
+#include "pass/iteration_groups.h"
 #include "workload/subnormal_limit.h"
 
 namespace report {
@@ -66,6 +67,8 @@ const char *warning_kind_name(WarningKind kind) {
     return "interference";
   case WarningKind::steadiness:
     return "steadiness";
+  case WarningKind::short_pass:
+    return "short";
   case WarningKind::subnormal:
     return "subnormal";
   case WarningKind::sharing:
@@ -101,9 +104,29 @@ std::vector<RunWarning> pass_warnings(const pass::PassOutcome &first, const pass
     }
   }
   for (const pass::PassOutcome *pass : {&first, &second}) {
+    // Every copy runs the same counts, so each has the same groups.
+    const std::uint64_t groups = pass->copies.empty() ? pass->steady.groups : pass->copies.front().steady.groups;
+    add(WarningKind::short_pass, pass->number,
+        short_warning(pass->number, pass->figures.elapsed, groups, first.inner), 0);
     add(WarningKind::subnormal, pass->number, subnormal_warning(pass->number, pass->inner), 0);
   }
   return warnings;
+}
+
+std::string short_warning(int pass, double elapsed, std::uint64_t groups, std::int32_t typed_inner) {
+  if (groups >= fewest_judged_groups) {
+    return {};
+  }
+  const std::uint32_t per_group = pass::outer_iterations_per_group(typed_inner);
+  const std::string enough =
+      per_group == 0 ? "an inner count above 0"
+                     : "an outer count of at least " + std::to_string(fewest_judged_groups * per_group) +
+                           " with inner count " + std::to_string(typed_inner);
+  return formatted("megawhets: warning: pass %d took %.3g seconds in %llu group%s of outer iterations, too few "
+                   "(fewer than %llu) to tell whether the machine's speed held, so nothing vouches for its "
+                   "figures; give it more work: --auto, or %s\n",
+                   pass, elapsed, static_cast<unsigned long long>(groups), groups == 1 ? "" : "s",
+                   static_cast<unsigned long long>(fewest_judged_groups), enough.c_str());
 }
 
 std::string sharing_warning(unsigned copies, unsigned usable_processors) {

@@ -41,13 +41,19 @@ bool speed_changed(double whole_rate, const pass::SteadyFigures &steady);
 // Empty unless speed_changed.
 std::string steadiness_warning(int pass, double whole_rate, const pass::SteadyFigures &steady, unsigned copy = 0);
 
+// A pass of fewer than fewest_judged_groups groups cannot be judged for
+// steadiness, so nothing vouches that its figures held: it is named, with its
+// seconds and groups, and with the counts that would give it enough work
+// (`typed_inner` is the inner count the run was given, pass 1's).
+std::string short_warning(int pass, double elapsed, std::uint64_t groups, std::int32_t typed_inner);
+
 // Decided on the count alone, so a pass that runs no outer iteration warns too.
 std::string subnormal_warning(int pass, std::int32_t inner);
 
 // More copies than usable processors measure how the processors are shared.
 std::string sharing_warning(unsigned copies, unsigned usable_processors);
 
-enum class WarningKind { interference, steadiness, subnormal, sharing };
+enum class WarningKind { interference, steadiness, short_pass, subnormal, sharing };
 
 // The name a record of the run gives the kind.
 const char *warning_kind_name(WarningKind kind);
@@ -60,8 +66,8 @@ struct RunWarning {
 };
 
 // Every warning about the passes, in the order they are shown: what
-// disturbed each pass (each copy's, for a pass run in copies), then each
-// pass's count. A pass that lost processor time to other programs also ran
+// disturbed each pass (each copy's, for a pass run in copies), then whether
+// each pass had too little work to judge and too large an inner count. A pass that lost processor time to other programs also ran
 // unsteadily; the interference warning says why, so it stands alone.
 std::vector<RunWarning> pass_warnings(const pass::PassOutcome &first, const pass::PassOutcome &second,
                                       double processor_clock_step);

@@ -26,15 +26,18 @@ const std::string raw_rule = std::string(51, '\xCD');
 const std::string context_start = "megawhets 1.0.0: " MEGAWHETS_EXPECTED_COMPILER ", ";
 const std::string interference_start = "megawhets: warning: pass ";
 
-// A run with sensible counts says what produced it, and nothing more, unless
-// the machine was busy enough to disturb a pass.
+// A run says what produced it, and nothing more, unless the machine was busy
+// enough to disturb a pass or a pass had too little work to be judged.
 void expect_context_line_only(const std::string &err) {
   EXPECT_EQ(err.rfind(context_start, 0), 0U) << err;
   ASSERT_FALSE(err.empty());
   EXPECT_EQ(err.back(), '\n');
   for (auto line = err.find('\n') + 1; line < err.size(); line = err.find('\n', line) + 1) {
-    EXPECT_EQ(err.compare(line, interference_start.size(), interference_start), 0) << err;
-    EXPECT_NE(err.find("had the processor for only", line), std::string::npos) << err;
+    const std::string text = err.substr(line, err.find('\n', line) - line);
+    EXPECT_EQ(text.rfind(interference_start, 0), 0U) << err;
+    EXPECT_TRUE(text.find("had the processor for only") != std::string::npos ||
+                text.find("groups of outer iterations, too few") != std::string::npos)
+        << err;
   }
 }
 
@@ -141,16 +144,32 @@ TEST_P(BadInput, ExitsWithOneLineAndRunsNoPass) {
   EXPECT_EQ(run.out, c.prompts_written == 1 ? inner_prompt : inner_prompt + outer_prompt);
 }
 
-const char not_integer_inner[] =
-    "megawhets: the inner loop count is not a decimal integer; expected digits with an optional sign\n";
-const char not_integer_outer[] =
-    "megawhets: the outer loop count is not a decimal integer; expected digits with an optional sign\n";
+const char not_integer_inner[] = "megawhets: the inner loop count is not a decimal integer: it starts with "
+                                 "'ten'; expected digits with an optional sign\n";
 
+// What a count that is not an integer starts with is named, and for the
+// outer count, what the inner count was read as: "1e3" is an inner count of
+// 1 followed by an outer count of "e3".
 INSTANTIATE_TEST_SUITE_P(
     Classes, BadInput,
     ::testing::Values(
-        BadInputCase{"ten\n", not_integer_inner, 1}, BadInputCase{"+\n5\n", not_integer_inner, 1},
-        BadInputCase{"10 x\n", not_integer_outer, 2}, BadInputCase{"10.5 2\n", not_integer_outer, 2},
+        BadInputCase{"ten\n", not_integer_inner, 1},
+        BadInputCase{"+\n5\n",
+                     "megawhets: the inner loop count is not a decimal integer: it starts with '+'; expected "
+                     "digits with an optional sign\n",
+                     1},
+        BadInputCase{"10 x\n",
+                     "megawhets: the outer loop count is not a decimal integer: it starts with 'x', after the "
+                     "inner loop count was read as 10; expected digits with an optional sign\n",
+                     2},
+        BadInputCase{"1e3\n",
+                     "megawhets: the outer loop count is not a decimal integer: it starts with 'e3', after the "
+                     "inner loop count was read as 1; expected digits with an optional sign\n",
+                     2},
+        BadInputCase{"10.5 2\n",
+                     "megawhets: the outer loop count is not a decimal integer: it starts with '.5', after the "
+                     "inner loop count was read as 10; expected digits with an optional sign\n",
+                     2},
         BadInputCase{
             "", "megawhets: input ended before the inner loop count was given; expected a decimal integer\n",
             1},
@@ -304,6 +323,9 @@ TEST(Record, AnInterruptedRunLeavesTheOlderFileAndNothingElse) {
   EXPECT_EQ(file_text(path), "an older record\n");
   const auto entries = std::distance(std::filesystem::directory_iterator(directory), {});
   EXPECT_EQ(entries, 1);
+  const std::string note = "\nmegawhets: the run was interrupted during pass 1; '" + path +
+                           "' keeps what it held before the run\n";
+  EXPECT_EQ(run.err.substr(run.err.size() - std::min(run.err.size(), note.size())), note) << run.err;
 }
 
 TEST(Program, WarnsOfAChangeOfSpeedExactlyWhenItsFiguresShowOne) {
@@ -331,11 +353,14 @@ TEST_P(ExitStatus, TellsAutomationWhetherToTrustTheRun) {
   EXPECT_EQ(run.exit_status, GetParam().exit_status) << run.err;
 }
 
-// Pass 2 of "200000 0" warns of subnormal values whatever the machine does.
+// Pass 2 of "200000 0" warns of subnormal values whatever the machine does,
+// and the passes of "1 1" are too short to judge: --strict vouches for
+// neither.
 INSTANTIATE_TEST_SUITE_P(Runs, ExitStatus,
                          ::testing::Values(StatusCase{{"--strict"}, "200000 0\n", 4},
                                            StatusCase{{}, "200000 0\n", 0},
-                                           StatusCase{{"--strict"}, "1 0\n", 0}));
+                                           StatusCase{{"--strict", "--json", "-"}, "1 1\n", 4},
+                                           StatusCase{{"--json", "-"}, "1 1\n", 0}));
 
 struct AutoRun {
   double seconds = 0;     // both passes together
@@ -525,6 +550,7 @@ TEST_P(Arguments, AnswerWithoutPromptingOrRunningAPass) {
 const char bad_copies[] = "' needs a number of copies from 1 to 1024, or all; see 'megawhets --help'\n";
 const char see_help[] =
     "': the counts are asked for at the prompts or read from a pipe; see 'megawhets --help'\n";
+const std::string see = "; see 'megawhets --help'\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, Arguments,
@@ -535,7 +561,19 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentCase{{"--bogus"}, 2, "", std::string("megawhets: unknown option '--bogus") + see_help},
         ArgumentCase{{"--copies", "0"}, 2, "", std::string("megawhets: option '--copies 0") + bad_copies},
         ArgumentCase{{"--copies", "x"}, 2, "", std::string("megawhets: option '--copies x") + bad_copies},
-        ArgumentCase{{"--copies=1025"}, 2, "", std::string("megawhets: option '--copies=1025") + bad_copies}));
+        ArgumentCase{{"--copies=1025"}, 2, "", std::string("megawhets: option '--copies=1025") + bad_copies},
+        ArgumentCase{{"--copies"}, 2, "", std::string("megawhets: option '--copies") + bad_copies},
+        // A slip of a letter or two, or an option cut short, is answered with
+        // the option meant; GNU's rule for optional values is named.
+        ArgumentCase{{"--jsn", "run.json"}, 2, "", "megawhets: unknown option '--jsn' (did you mean --json?)" + see},
+        ArgumentCase{{"--copy=2"}, 2, "", "megawhets: unknown option '--copy=2' (did you mean --copies?)" + see},
+        ArgumentCase{{"--stric"}, 2, "", "megawhets: unknown option '--stric' (did you mean --strict?)" + see},
+        ArgumentCase{{"--auto", "5"},
+                     2,
+                     "",
+                     "megawhets: unexpected argument '5': an option's optional value is attached with = (did you "
+                     "mean --auto=5?)" +
+                         see}));
 
 struct TerminalCase {
   const char *locale;
@@ -576,6 +614,41 @@ TEST(OnTerminal, TheShellPromptAndTheContextLineStartOnLinesOfTheirOwn) {
   const auto run = program_runner::run_on_terminal(inner_prompt, "1 1\n", {{"LC_ALL=C"}, {}});
   EXPECT_NE(run.all.find("suggest larger inner loop\r\n" + context_start), std::string::npos) << run.all;
   EXPECT_EQ(run.all.substr(run.all.size() - 2), "\r\n");
+}
+
+TEST(OnTerminal, TextOnTheTerminalStartsOnALineOfItsOwnWhenTheReportGoesThroughAPipe) {
+  if (program_runner::windows_program) {
+    GTEST_SKIP() << "no pseudo-terminal for a Windows program";
+  }
+  // As under `megawhets | tee out.txt`: the pipe gets the report's own bytes,
+  // and the terminal, which tee shows the report on, starts the context line
+  // on a new line.
+  const auto run = program_runner::run_on_terminal(
+      {.first_prompt = inner_prompt, .input = "1 1\n", .environment = {{"LC_ALL=C"}, {}}, .output_through_pipe = true});
+  EXPECT_EQ(run.exit_status, 0);
+  const std::string advice_end = "suggest larger inner loop";
+  EXPECT_EQ(run.out.substr(run.out.size() - advice_end.size()), advice_end);
+  EXPECT_NE(run.all.find("1 1\r\n\r\n" + context_start), std::string::npos) << run.all;
+}
+
+TEST(OnTerminal, CtrlCDuringARecordedRunSaysWhereItStoodOnALineOfItsOwn) {
+  if (program_runner::windows_program) {
+    GTEST_SKIP() << "no pseudo-terminal for a Windows program";
+  }
+  const std::string directory = scratch_directory("ctrl_c");
+  const std::string path = directory + "run.json";
+  const auto run = program_runner::run_on_terminal({.first_prompt = inner_prompt,
+                                                    .input = "1000 100000\n",
+                                                    .environment = {{"LC_ALL=C"}, {}},
+                                                    .arguments = {"--json", path},
+                                                    .once_shown = "Pass #  1:",
+                                                    .then_typed = "\x03"});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_TRUE(std::filesystem::is_empty(directory));
+  EXPECT_NE(run.all.find("\r\nmegawhets: the run was interrupted during pass 1; no '" + path + "' was written\r\n"),
+            std::string::npos)
+      << run.all;
 }
 
 TEST(OnTerminal, OnlyTheCharacterTypeLocaleCounts) {

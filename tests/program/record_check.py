@@ -2,7 +2,7 @@
 """Checks a run record against its schema, and against the report printed
 beside it, figure by figure, to the report's two decimals; and that each
 pass was warned of a change of the machine's speed exactly when its figures
-show one.
+show one, and of having too few groups to judge exactly when it had.
 
     record_check.py SCHEMA RECORD REPORT
 
@@ -44,6 +44,10 @@ LARGEST_STEADY_SHORTFALL = 0.05
 def check_steadiness_warnings(faults, record):
     warned = {(w["kind"], w["pass"], w["copy"]) for w in record["warnings"]}
     for recorded in record["passes"]:
+        groups = (recorded["copies"][0] if recorded["copies"] else recorded)["groups"]["count"]
+        if (groups < FEWEST_JUDGED_GROUPS) != (("short", recorded["pass"], None) in warned):
+            faults.append(f"pass {recorded['pass']} had {groups} groups, but was "
+                          f"{'not ' if groups < FEWEST_JUDGED_GROUPS else ''}warned that it was too short to judge")
         # A pass in copies is judged copy by copy, each on its own rate.
         judged = [(None, recorded, recorded["megawhets_per_second"])] if not recorded["copies"] else [
             (c["copy"], c, recorded["work_units"] * 100 / c["elapsed_seconds"] / 1024) for c in recorded["copies"]]
