@@ -1,7 +1,8 @@
 # How a Linux build installs, and the package cpack makes of it.
 #
 # MEGAWHETS_PACKAGE chooses the layout:
-#   (empty)  cmake --install: bin/megawhets and share/man/man1/megawhets.1
+#   (empty)  cmake --install: bin/megawhets, share/man/man1/megawhets.1 and
+#            the schemas in share/megawhets
 #   deb      a Debian package of the program as it is measured
 #   archive  a .tar.gz of one statically linked program, its manual page, a
 #            README and the LICENSE, to copy onto any Linux machine of the
@@ -9,10 +10,15 @@
 # packaging/CMakeLists.txt makes both for every architecture.
 set(MEGAWHETS_PACKAGE "" CACHE STRING "What cpack makes: deb, archive, or nothing")
 
+# A schema of what the program writes, for the tools that read it, goes to
+# share/megawhets, from whichever folder of the sources holds it.
+file(GLOB megawhets_schemas CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/*/*.schema.json)
+
 if(MEGAWHETS_PACKAGE STREQUAL "")
   include(GNUInstallDirs)
   install(TARGETS megawhets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES man/megawhets.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${megawhets_schemas} DESTINATION ${CMAKE_INSTALL_DATADIR}/megawhets)
   return()
 endif()
 
@@ -66,12 +72,7 @@ if(MEGAWHETS_PACKAGE STREQUAL "deb")
   string(REPLACE "\n" "\n " MEGAWHETS_LICENSE_TERMS " ${terms}")
   configure_file(packaging/debian/copyright.in ${PROJECT_BINARY_DIR}/deb/copyright @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/deb/copyright DESTINATION ${doc_dir})
-  # A schema of what the program writes, for the tools that read it, goes
-  # to share/megawhets, from whichever folder of the sources holds it.
-  file(GLOB schemas CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/*/*.schema.json)
-  if(schemas)
-    install(FILES ${schemas} DESTINATION share/megawhets)
-  endif()
+  install(FILES ${megawhets_schemas} DESTINATION share/megawhets)
 
   # The changelog's newest entry is this version, or the package would
   # describe another release.

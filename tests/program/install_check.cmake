@@ -1,5 +1,6 @@
 # Installs the build into a scratch prefix and checks that the tree holds the
-# program and its manual page, and that the page renders without warnings.
+# program, its manual page and the record's schema, and that the page renders
+# without warnings.
 # Run with -DBUILD_DIR=... -DPREFIX=...
 
 file(REMOVE_RECURSE "${PREFIX}")
@@ -16,6 +17,9 @@ if(NOT EXISTS "${program}" OR IS_DIRECTORY "${program}")
 endif()
 if(NOT EXISTS "${page}")
   message(FATAL_ERROR "the installed tree has no share/man/man1/megawhets.1")
+endif()
+if(NOT EXISTS "${PREFIX}/share/megawhets/run-record.schema.json")
+  message(FATAL_ERROR "the installed tree has no share/megawhets/run-record.schema.json")
 endif()
 
 find_program(GROFF groff REQUIRED)
