@@ -1,0 +1,66 @@
+#include "compare/fleet_judgement.h"
+
+#include "compare/median.h"
+#include "compare/open_probability.h"
+
+#include <limits>
+
+namespace compare {
+
+namespace {
+
+constexpr double normal_mad_per_deviation = 0.6745;
+
+double deficit(double rate, double stratum_median) {
+  if (!(stratum_median > 0.0)) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  return 1.0 - rate / stratum_median;
+}
+
+std::string reason_unjudged(std::size_t hosts, double stratum_median) {
+  if (hosts < least_hosts_to_judge) {
+    return "only " + std::to_string(hosts) + (hosts == 1 ? " host" : " hosts") + ", fewer than " +
+           std::to_string(least_hosts_to_judge);
+  }
+  if (!(stratum_median > 0.0)) {
+    return "the stratum's median rate is not positive";
+  }
+  return {};
+}
+
+FleetVerdict verdict(const HostJudgement &host, double slow_fraction) {
+  const bool below = !host.z || *host.z < -outlier_z;
+  const bool above = !host.z || *host.z > outlier_z;
+  if (below && host.deficit >= slow_fraction) {
+    return FleetVerdict::slow;
+  }
+  if (above && -host.deficit >= slow_fraction) {
+    return FleetVerdict::fast;
+  }
+  return FleetVerdict::ok;
+}
+
+} // namespace
+
+StratumJudgement judge_stratum(std::span<const double> host_rates, double slow_fraction) {
+  require_open_probability(slow_fraction, "slow fraction");
+  StratumJudgement stratum{.median = median(host_rates),
+                           .median_absolute_deviation = median_absolute_deviation(host_rates)};
+  stratum.unjudged_because = reason_unjudged(host_rates.size(), stratum.median);
+  const bool judged = stratum.unjudged_because.empty();
+  const double mad = stratum.median_absolute_deviation;
+  for (const double rate : host_rates) {
+    HostJudgement host{.deficit = deficit(rate, stratum.median)};
+    if (judged) {
+      if (mad > 0.0) {
+        host.z = normal_mad_per_deviation * (rate - stratum.median) / mad;
+      }
+      host.verdict = verdict(host, slow_fraction);
+    }
+    stratum.hosts.push_back(host);
+  }
+  return stratum;
+}
+
+} // namespace compare

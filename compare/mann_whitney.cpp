@@ -1,0 +1,52 @@
+#include "compare/mann_whitney.h"
+
+#include "compare/normal_distribution.h"
+#include "compare/pooled_ranks.h"
+#include "compare/u_distribution.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace compare {
+
+namespace {
+
+// Both tests measure the larger of U and n1 n2 - U, which is at least the
+// mean n1 n2 / 2, against its upper tail, and double that tail.
+double two_sided(double upper_tail) { return std::min(1.0, 2.0 * upper_tail); }
+
+double normal_approximation_p(double larger_u, double n1, double n2, double tie_term) {
+  const double n = n1 + n2;
+  // The variance of U with ties, zero when every value is equal: nothing
+  // then tells the samples apart.
+  const double variance = n1 * n2 / 12.0 * ((n + 1.0) - tie_term / (n * (n - 1.0)));
+  if (variance <= 0.0) {
+    return 1.0;
+  }
+  const double z = (larger_u - n1 * n2 / 2.0 - 0.5) / std::sqrt(variance);
+  return two_sided(normal_upper_tail(z));
+}
+
+} // namespace
+
+UTest mann_whitney(std::span<const double> first, std::span<const double> second) {
+  const PooledRanks ranks = pooled_ranks(first, second);
+  if (first.empty() || second.empty()) {
+    return {};
+  }
+  const double n1 = static_cast<double>(first.size());
+  const double n2 = static_cast<double>(second.size());
+  const double u = ranks.first_rank_sum - n1 * (n1 + 1.0) / 2.0;
+  const double larger_u = std::max(u, n1 * n2 - u);
+  if (ranks.tie_term == 0.0 && exact_u_distribution_within_reach(first.size(), second.size())) {
+    // Without ties every rank is a whole number, and so is U.
+    const double tail = u_upper_tail(static_cast<std::uint64_t>(larger_u), first.size(), second.size());
+    return {.u = u, .p_value = two_sided(tail), .method = UTestMethod::exact};
+  }
+  return {.u = u,
+          .p_value = normal_approximation_p(larger_u, n1, n2, ranks.tie_term),
+          .method = UTestMethod::normal_approximation};
+}
+
+} // namespace compare

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+
+namespace compare {
+
+// A group of fewer records is never judged. Three against three cannot
+// reach p < 0.05 exactly (at best 2 / C(6, 3) = 0.1), and though three
+// against a larger base can (2 / C(8, 3) = 0.036 against five), a verdict
+// on three runs turns on any one of them having been disturbed.
+inline constexpr std::size_t least_records_per_group = 4;
+
+// The answer for a difference too small to find, and for any larger need:
+// a thousand records per group find a shift of an eighth of a standard
+// deviation between normally spread rates, and no one runs more to chase
+// less.
+inline constexpr std::size_t most_records_needed = 1000;
+
+// The power at which records_needed plans.
+inline constexpr double planned_power = 0.8;
+
+// How many records per group a difference like the one seen would need for
+// the two-sided U test at level alpha (0 < alpha < 1, else
+// std::invalid_argument) to find it with probability planned_power, given
+// the estimated probability of superiority U / (n1 n2), between 0 and 1
+// (std::invalid_argument otherwise).
+//
+// Noether's formula (JASA 82, 1987, 645-647) for groups of equal size,
+//   n = (z(1 - alpha/2) + z(power))^2 / (6 (superiority - 1/2)^2),
+// rounded up. It needs no assumption about the rates' distribution, only the
+// effect measured in the test's own terms. Samples that do not overlap at
+// all (a superiority of 0 or 1) are the exception: the formula, an
+// approximation, asks 6 per group there at alpha 0.05, while two separate
+// groups of n reach p = 2 / C(2n, n) exactly, so the answer is the least n
+// at which that falls below alpha, 4 at 0.05.
+//
+// The answer is at least least_records_per_group and at most
+// most_records_needed, which stands for "that many or more".
+std::size_t records_needed(double superiority, double alpha);
+
+} // namespace compare

@@ -1,0 +1,185 @@
+#!/usr/bin/env python3
+"""Works out, with SciPy, the figures the statistics of `megawhets compare`
+must reproduce, and writes them as the C++ table that
+reference_table_test.cpp includes.
+
+    statistics_reference.py TABLE           writes the table
+    statistics_reference.py --check TABLE   exits 1 unless TABLE is what it would write
+
+Made with SciPy 1.10.1. Every figure comes from SciPy or NumPy; only the
+rules that are the program's own choices are restated here: which U test a
+pair of samples gets, and the records-needed rule (compare/records_needed.h).
+"""
+import math
+import random
+import sys
+
+import numpy
+from scipy import stats
+
+EXACT_TABLE_ENTRIES = 2**16
+EXACT_ORDERINGS = 2**64
+ALPHA = 0.05
+POWER = 0.8
+LEAST_RECORDS = 4
+MOST_RECORDS = 1000
+
+
+def rates(seed, count, low, high, decimals):
+    """Steady rates in megaWhets/second, rounded as a record's might be."""
+    generator = random.Random(seed)
+    return [round(generator.uniform(low, high), decimals) for _ in range(count)]
+
+
+def median_interval(values, confidence):
+    """The ranks (from 1) and coverage of the narrowest interval between
+    order statistics whose coverage reaches the confidence, or None."""
+    n = len(values)
+    tail = (1 - confidence) / 2
+    outside = [j for j in range(n) if stats.binom.cdf(j, n, 0.5) <= tail]
+    if not outside:
+        return None
+    low_rank = max(outside) + 1
+    coverage = 1 - 2 * stats.binom.cdf(low_rank - 1, n, 0.5)
+    return low_rank, n + 1 - low_rank, float(coverage)
+
+
+def u_test_method(first, second):
+    """The program's choice (compare/u_distribution.h)."""
+    n1, n2 = len(first), len(second)
+    ties = len(set(first + second)) < n1 + n2
+    within_reach = n1 * n2 + 1 <= EXACT_TABLE_ENTRIES and math.comb(n1 + n2, n1) < EXACT_ORDERINGS
+    return "exact" if within_reach and not ties else "asymptotic"
+
+
+def records_needed(superiority, alpha):
+    """Noether's formula, or the least separate groups that reach alpha."""
+    if superiority in (0.0, 1.0):
+        n = next(n for n in range(1, MOST_RECORDS + 1) if 2 / math.comb(2 * n, n) < alpha)
+        return min(max(n, LEAST_RECORDS), MOST_RECORDS)
+    z_sum = stats.norm.ppf(1 - alpha / 2) + stats.norm.ppf(POWER)
+    if 6 * (superiority - 0.5) ** 2 * MOST_RECORDS <= z_sum**2:
+        return MOST_RECORDS
+    exact = z_sum**2 / (6 * (superiority - 0.5) ** 2)
+    if abs(exact - round(exact)) < 1e-6:
+        sys.exit(f"records needed {exact} lies too near a whole number to be a fair case")
+    return min(max(math.ceil(exact), LEAST_RECORDS), MOST_RECORDS)
+
+
+SAMPLES = [
+    ("one value", [5021.5], 0.95),
+    ("two values", [5021.5, 4980.25], 0.95),
+    ("five values, too few for 95 %", rates(1, 5, 4900, 5100, 2), 0.95),
+    ("six values, the fewest for 95 %", rates(2, 6, 4900, 5100, 2), 0.95),
+    ("seven values with ties", [5000.0, 5002.0, 5000.0, 4998.5, 5002.0, 5010.0, 4990.0], 0.95),
+    ("ten values", rates(3, 10, 4900, 5100, 2), 0.95),
+    ("twenty-five values", rates(4, 25, 4000, 6000, 3), 0.95),
+    ("twenty-five values at 99 %", rates(4, 25, 4000, 6000, 3), 0.99),
+    ("forty values at 90 %", rates(5, 40, 4950, 5050, 1), 0.90),
+    ("a hundred and one values", rates(6, 101, 3000, 9000, 2), 0.95),
+    ("eight identical values", [5000.0] * 8, 0.95),
+]
+
+U_TESTS = [
+    ("one against one", [2.0], [1.0]),
+    ("three against four", [5010.0, 4990.0, 5030.0], [4980.0, 5000.0, 4970.0, 4960.0]),
+    ("four against four apart", [5101.0, 5102.0, 5103.0, 5104.0], [5001.0, 5002.0, 5003.0, 5004.0]),
+    ("five against five overlapping", rates(10, 5, 4900, 5100, 2), rates(11, 5, 4950, 5150, 2)),
+    ("eight against eight shifted", rates(12, 8, 4900, 5100, 2), rates(13, 8, 5000, 5200, 2)),
+    ("interleaved, no difference", [1.0, 4.0, 5.0, 8.0, 9.0, 12.0, 13.0, 16.0, 17.0, 20.0],
+     [2.0, 3.0, 6.0, 7.0, 10.0, 11.0, 14.0, 15.0, 18.0, 19.0]),
+    ("twelve against fifteen", rates(14, 12, 4900, 5100, 3), rates(15, 15, 4920, 5120, 3)),
+    ("thirty-three against thirty-four, the largest exact pair", rates(16, 33, 4900, 5100, 4),
+     rates(17, 34, 4930, 5130, 4)),
+    ("thirty-four against thirty-four, just beyond", rates(18, 34, 4900, 5100, 4),
+     rates(19, 34, 4930, 5130, 4)),
+    ("three against three hundred", rates(20, 3, 5050, 5150, 4), rates(21, 300, 4900, 5100, 4)),
+    ("sixty against eighty", rates(22, 60, 4900, 5100, 4), rates(23, 80, 4910, 5110, 4)),
+    ("one tie between the samples", [1.0, 2.0, 3.0, 4.0, 5.0], [5.0, 6.0, 7.0, 8.0, 9.0]),
+    ("six against seven with ties", [10.0, 11.0, 11.0, 12.0, 13.0, 13.0],
+     [12.0, 13.0, 14.0, 14.0, 15.0, 16.0, 17.0]),
+    ("twenty against twenty-five with ties", rates(24, 20, 4990, 5010, 0), rates(25, 25, 4995, 5015, 0)),
+    ("two hundred against a hundred and fifty with ties", rates(26, 200, 4990, 5010, 0),
+     rates(27, 150, 4991, 5011, 0)),
+    ("each constant, the two different", [1.0] * 4, [2.0] * 4),
+    ("all identical", [3.0] * 4, [3.0] * 4),
+]
+
+# Past 1074 values 2^-n is below the smallest double; at 0.9375 and 0.78125
+# the coverage of the chosen ranks equals the confidence exactly.
+INTERVAL_SIZES = [(n, 0.95) for n in (6, 7, 8, 9, 10, 11, 12, 20, 50, 100, 500, 1000, 1074, 1075, 1100, 5000,
+                                      10000)]
+INTERVAL_SIZES += [(5, 0.9), (5, 0.9375), (6, 0.78125), (6, 0.99), (8, 0.99), (200, 0.99), (200, 0.5), (3, 0.5),
+                   (2, 0.5)]
+
+
+def number(value):
+    return repr(float(value))
+
+
+def numbers(values):
+    return "{" + ", ".join(number(value) for value in values) + "}"
+
+
+def sample_rows():
+    for name, values, confidence in SAMPLES:
+        interval = median_interval(values, confidence)
+        mad = stats.median_abs_deviation(values, scale=1.0)
+        if interval is None:
+            figures = "false, 0, 0, 0.0, 0.0, 0.0"
+        else:
+            low_rank, high_rank, coverage = interval
+            ordered = sorted(values)
+            figures = (f"true, {low_rank}, {high_rank}, {number(ordered[low_rank - 1])}, "
+                       f"{number(ordered[high_rank - 1])}, {number(coverage)}")
+        yield (f'{{"{name}", {numbers(values)}, {number(numpy.median(values))}, {number(mad)}, '
+               f"{number(confidence)}, {figures}}}")
+
+
+def u_test_rows():
+    for name, first, second in U_TESTS:
+        method = u_test_method(first, second)
+        result = stats.mannwhitneyu(first, second, alternative="two-sided", method=method,
+                                    use_continuity=True)
+        superiority = result.statistic / (len(first) * len(second))
+        yield (f'{{"{name}", {numbers(first)}, {numbers(second)}, {number(result.statistic)}, '
+               f'{number(result.pvalue)}, {"true" if method == "exact" else "false"}, '
+               f"{records_needed(superiority, ALPHA)}}}")
+
+
+def interval_rank_rows():
+    for n, confidence in INTERVAL_SIZES:
+        interval = median_interval(list(range(n)), confidence)
+        if interval is None:
+            yield f"{{{n}, {number(confidence)}, false, 0, 0.0}}"
+        else:
+            yield f"{{{n}, {number(confidence)}, true, {interval[0]}, {number(interval[2])}}}"
+
+
+def table():
+    def block(kind, name, rows):
+        return f"const {kind} {name}[] = {{\n" + "".join(f"    {row},\n" for row in rows) + "};\n"
+
+    return ("// Written by statistics_reference.py from SciPy's figures; change the script, not this file.\n"
+            "// clang-format off\n"
+            + block("SampleReference", "sample_references", sample_rows())
+            + block("UTestReference", "u_test_references", u_test_rows())
+            + block("IntervalRankReference", "interval_rank_references", interval_rank_rows())
+            + "// clang-format on\n")
+
+
+def main(arguments):
+    if len(arguments) == 2 and arguments[0] == "--check":
+        with open(arguments[1], encoding="utf-8") as committed:
+            if committed.read() != table():
+                sys.exit(f"{arguments[1]} differs from what statistics_reference.py writes: "
+                         "rerun the script to write it anew")
+        return
+    if len(arguments) != 1:
+        sys.exit(__doc__)
+    with open(arguments[0], "w", encoding="utf-8") as written:
+        written.write(table())
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
