@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace record {
+
+// A run as its record tells it, read back: what a comparison of runs needs
+// to group it, to weigh it, and to say why it might not be trusted.
+struct RecordedRun {
+  std::string program_version{};
+  std::optional<std::string> label{};
+  std::string host_name{}; // empty in a record written before host names were kept
+  std::string processor_model{}; // empty where the system did not say
+  unsigned processors = 0;        // 0 where the system did not say
+  std::string compiler{};
+  std::string compiler_version{};
+  std::string flags{};
+  std::string architecture{};
+  std::string started_at{};
+  unsigned copies = 0; // 0 for a run in one process
+  // Pass 2's rate as the report printed it, in megaWhets/second: the
+  // machine's, for a run in copies.
+  double rate = 0.0;
+  // Pass 2's fastest group of outer iterations, in megaWhets/second; for a
+  // run in copies, the sum of every copy's fastest group.
+  double steady = 0.0;
+  // The lowest share of the processor any pass (any copy's pass) had; not a
+  // number where the record gives none.
+  double lowest_processor_share = std::numeric_limits<double>::quiet_NaN();
+  std::vector<std::string> warning_kinds{}; // as the record names them: "interference", "short", ...
+  bool self_check_passed = true;
+  int exit_status = 0;
+};
+
+} // namespace record
