@@ -1,6 +1,7 @@
 """What the Python tests that drive whole programs (under Slurm, over ssh)
 share: skipping with a reason, waiting on a condition, checking records."""
 import json
+import signal
 import time
 
 import jsonschema
@@ -13,9 +14,16 @@ class Skip(Exception):
     """This machine cannot run the test; the message says why."""
 
 
+def _stopped(signal_number, _frame):
+    raise SystemExit(f"stopped by signal {signal_number}")
+
+
 def run_case(case):
     """Runs one test case and turns its outcome into the exit status ctest
-    reads: 0 passed, SKIPPED with the reason printed, 1 failed."""
+    reads: 0 passed, SKIPPED with the reason printed, 1 failed. A test that
+    is stopped (ctest's timeout, a Ctrl-C) still runs its clean-up."""
+    for stopping in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(stopping, _stopped)
     try:
         case()
     except Skip as reason:

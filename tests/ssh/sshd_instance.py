@@ -1,12 +1,12 @@
 """An sshd of the test's own on 127.0.0.1: its own host key, authorized key
 and configuration, on a port that was free, and nothing of the system's
 ssh set-up read or changed."""
+import ctypes
 import os
 import shutil
 import signal
 import socket
 import subprocess
-from pathlib import Path
 
 from script_test_support import Skip, wait_until
 
@@ -33,6 +33,13 @@ def accepts(port):
 def make_key(path):
     subprocess.run(["ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-C", path.name, "-f", str(path)], check=True)
     return path.with_suffix(".pub").read_text().split()[:2]
+
+
+def _die_with_the_test():
+    """Runs in the child before sshd starts: however the test ends, even by
+    SIGKILL, the kernel then stops its sshd."""
+    PR_SET_PDEATHSIG = 1
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
 def _launch_command(config):
@@ -76,7 +83,7 @@ PrintMotd no
         self.log = self.folder / "sshd.log"
         with open(self.log, "w") as log:
             self.process = subprocess.Popen(_launch_command(config), stdin=subprocess.DEVNULL, stdout=log,
-                                            stderr=subprocess.STDOUT, start_new_session=True)
+                                            stderr=subprocess.STDOUT, preexec_fn=_die_with_the_test)
         try:
             wait_until(lambda: accepts(self.port) or self.process.poll() is not None, START_SECONDS,
                        f"sshd {name} to listen on port {self.port}")
