@@ -1,0 +1,49 @@
+#include "compare_output/number_text.h"
+
+#include "report/formatted.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace compare_output {
+
+std::string exact_number(double value) {
+  std::array<char, 32> text{};
+  const auto written = std::to_chars(text.data(), text.data() + text.size(), value);
+  return std::string(text.data(), written.ptr);
+}
+
+std::string rate_text(double megawhets_per_second) { return report::formatted("%.1f", megawhets_per_second); }
+
+std::string percent_text(double percent) {
+  const std::string magnitude = report::formatted("%.1f", std::fabs(percent));
+  // A change that rounds to 0.0 has no direction worth a sign.
+  if (magnitude == "0.0") {
+    return "0.0 %";
+  }
+  return (percent < 0.0 ? "\u2212" : "+") + magnitude + " %";
+}
+
+std::string probability_text(double probability) { return report::formatted("%.2g", probability); }
+
+std::string tick_text(double value, double step) {
+  if (step >= 1.0 && value >= 0.0) {
+    return count_text(static_cast<std::size_t>(std::llround(value)));
+  }
+  return report::formatted("%.2f", value);
+}
+
+std::string count_text(std::size_t count) {
+  const std::string digits = std::to_string(count);
+  std::string grouped;
+  for (std::size_t at = 0; at < digits.size(); ++at) {
+    if (at > 0 && (digits.size() - at) % 3 == 0) {
+      grouped += ',';
+    }
+    grouped += digits[at];
+  }
+  return grouped;
+}
+
+} // namespace compare_output
