@@ -1,0 +1,231 @@
+#include "compare_output/html_page.h"
+
+#include "compare_output/fleet_chart.h"
+#include "compare_output/group_chart.h"
+#include "compare_output/html_tables.h"
+#include "compare_output/html_text.h"
+#include "compare_output/number_text.h"
+#include "compare_output/page_style.h"
+#include "compare_output/standing.h"
+#include "compare_output/svg_mark.h"
+#include "report/formatted.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+namespace compare_output {
+namespace {
+
+using compare::Comparison;
+using compare::FleetVerdict;
+
+// Nothing but the page's own stylesheet: no script, no font, no image, no
+// frame, no form, from anywhere. Styles are allowed inline because the
+// charts' marks take their colours from the one <style> element; every
+// text from a record is escaped, so no record can add a rule of its own.
+constexpr std::string_view content_security_policy =
+    "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'";
+
+// With more rows than this, a table starts folded, so that the charts and
+// the verdicts stay near the top of the page.
+constexpr std::size_t most_rows_unfolded = 100;
+
+std::string_view key_name(compare::Key key) {
+  switch (key) {
+  case compare::Key::label:
+    return "label";
+  case compare::Key::host:
+    return "host";
+  case compare::Key::processor:
+    return "processor";
+  case compare::Key::build:
+    return "build";
+  case compare::Key::copies:
+    break;
+  }
+  return "copies";
+}
+
+std::size_t record_count(const Comparison &comparison) {
+  std::size_t records = 0;
+  for (const compare::GroupResult &group : comparison.groups) {
+    records += group.records.size();
+  }
+  return records;
+}
+
+std::string plural(std::size_t count, std::string_view one, std::string_view many) {
+  return count_text(count) + " " + std::string(count == 1 ? one : many);
+}
+
+std::string page_title(const Comparison &comparison) {
+  if (comparison.settings.fleet) {
+    return "megawhets compare: a fleet of " + plural(comparison.hosts.size(), "host", "hosts");
+  }
+  return "megawhets compare: " + plural(comparison.groups.size(), "group", "groups") + ", " +
+         plural(record_count(comparison), "record", "records");
+}
+
+std::string grouping_words(const Comparison &comparison) {
+  const compare::Settings &settings = comparison.settings;
+  std::string words;
+  if (!settings.keys.empty()) {
+    words = "Records are grouped by ";
+    for (std::size_t k = 0; k < settings.keys.size(); ++k) {
+      words += std::string(k == 0 ? "" : ", ") + std::string(key_name(settings.keys[k]));
+    }
+    words += ". ";
+  }
+  const auto base = std::find_if(comparison.groups.begin(), comparison.groups.end(),
+                                 [](const compare::GroupResult &group) { return group.base; });
+  if (base != comparison.groups.end()) {
+    words += "The base is " + (base->name.empty() ? std::string("all records") : base->name) +
+             "; each other group is judged against it by a two-sided Mann\u2013Whitney U test at \u03b1 = " +
+             report::formatted("%g", settings.alpha) + ".";
+  }
+  if (settings.fleet) {
+    words += " Each host is judged against its stratum, the hosts with the same processor, build and copies: slow "
+             "when its steady rate is " +
+             report::formatted("%g", settings.slow_percent) +
+             " % or more below the stratum\u2019s median M and it stands apart from its stratum.";
+  }
+  return words;
+}
+
+std::string page_header(const Comparison &comparison) {
+  return "<header>\n<h1>" + html_text(page_title(comparison)) + "</h1>\n<p class=\"summary\">" +
+         html_text(grouping_words(comparison)) + "</p>\n</header>\n";
+}
+
+std::string verdict_chips(const Comparison &comparison) {
+  std::string chips = "<p class=\"verdicts\">" +
+                      html_text(plural(comparison.hosts.size(), "host", "hosts") + ":") + " ";
+  for (const FleetVerdict verdict : {FleetVerdict::ok, FleetVerdict::slow, FleetVerdict::fast, FleetVerdict::unjudged}) {
+    const auto count = static_cast<std::size_t>(
+        std::count_if(comparison.hosts.begin(), comparison.hosts.end(),
+                      [&](const compare::HostResult &host) { return host.verdict == verdict; }));
+    const Standing standing = host_standing(verdict);
+    chips += "<span class=\"chip " + std::string(standing.css_class) + "\">" + count_text(count) + " " +
+             standing.words + "</span> ";
+  }
+  return chips + "</p>\n";
+}
+
+// The slow hosts, each name its own element, as the text output's last line
+// lists them.
+std::string slow_host_list(const Comparison &comparison, std::string_view css_class) {
+  std::string list = "<p class=\"" + std::string(css_class) + "\">Slow hosts: ";
+  if (comparison.slow_hosts.empty()) {
+    return list + "none.</p>\n";
+  }
+  for (std::size_t k = 0; k < comparison.slow_hosts.size(); ++k) {
+    list += std::string(k == 0 ? "" : ", ") + "<span class=\"name slow-text\"" +
+            data_attribute("data-name", comparison.slow_hosts[k]) + ">" + html_text(comparison.slow_hosts[k]) +
+            "</span>";
+  }
+  return list + "</p>\n";
+}
+
+std::string fleet_section(const Comparison &comparison) {
+  return "<section id=\"fleet\">\n<h2>The fleet, host by host</h2>\n" + verdict_chips(comparison) +
+         slow_host_list(comparison, "slow-list") + fleet_chart_legend(comparison.settings) + fleet_chart(comparison) +
+         "</section>\n";
+}
+
+std::string groups_section(const Comparison &comparison) {
+  std::string section = "<section id=\"groups\">\n<h2>Groups</h2>\n";
+  const std::string chart = group_chart(comparison);
+  if (!chart.empty()) {
+    return section + group_chart_legend() + chart + "</section>\n";
+  }
+  if (comparison.groups.empty()) {
+    return section + "<p>No record could be compared.</p>\n</section>\n";
+  }
+  section += "<p class=\"chart-left-out\">The " + count_text(comparison.groups.size()) +
+             " groups are too many for a chart to be read at a glance: the table below holds every one";
+  section += comparison.settings.fleet ? ", and the strip charts above show each host against its peers.</p>\n"
+                                       : ".</p>\n";
+  return section + "</section>\n";
+}
+
+std::vector<std::string_view> group_row_classes(const Comparison &comparison, const Table &table) {
+  std::vector<std::string_view> classes;
+  if (table.rows.size() == comparison.groups.size()) {
+    for (const compare::GroupResult &group : comparison.groups) {
+      classes.push_back(group_standing(group).css_class);
+    }
+  }
+  return classes;
+}
+
+std::vector<std::string_view> host_row_classes(const Comparison &comparison, const Table &table) {
+  std::vector<std::string_view> classes;
+  if (table.rows.size() == comparison.hosts.size()) {
+    for (const compare::HostResult &host : comparison.hosts) {
+      classes.push_back(host_standing(host.verdict).css_class);
+    }
+  }
+  return classes;
+}
+
+std::string folded_when_long(std::string_view summary, std::size_t rows, const std::string &table) {
+  return std::string(rows > most_rows_unfolded ? "<details>" : "<details open>") + "<summary>" +
+         html_text(summary) + "</summary>\n" + table + "</details>\n";
+}
+
+std::string tables_section(const Comparison &comparison, const Tables &tables) {
+  std::string section = "<section id=\"tables\">\n<h2>Tables</h2>\n";
+  section += folded_when_long("Groups: " + count_text(tables.groups.rows.size()), tables.groups.rows.size(),
+                              html_table(tables.groups, group_row_classes(comparison, tables.groups)));
+  if (!tables.hosts.rows.empty()) {
+    section += folded_when_long("Hosts: " + count_text(tables.hosts.rows.size()), tables.hosts.rows.size(),
+                                html_table(tables.hosts, host_row_classes(comparison, tables.hosts)));
+  }
+  if (!tables.notes.empty()) {
+    section += html_list(tables.notes, "notes");
+  }
+  if (!tables.legend.empty()) {
+    section += "<h3>How to read the tables</h3>\n" + html_list(tables.legend, "notes");
+  }
+  return section + "</section>\n";
+}
+
+std::string excluded_section(const Comparison &comparison, const Tables &tables) {
+  if (tables.excluded.empty() && comparison.duplicates == 0) {
+    return {};
+  }
+  std::string section = "<section id=\"excluded\">\n<h2>Records left out</h2>\n";
+  if (!tables.excluded.empty()) {
+    section += html_list(tables.excluded, "excluded");
+  }
+  if (comparison.duplicates > 0) {
+    section += "<p class=\"excluded\">" +
+               html_text(plural(comparison.duplicates, "record was", "records were") +
+                         " the same as another, and counted once.") +
+               "</p>\n";
+  }
+  return section + "</section>\n";
+}
+
+} // namespace
+
+std::string html_page(const Comparison &comparison, const Tables &tables) {
+  std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+                     "<meta http-equiv=\"Content-Security-Policy\" content=\"" +
+                     std::string(content_security_policy) +
+                     "\">\n<meta name=\"referrer\" content=\"no-referrer\">\n"
+                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+                     html_text(page_title(comparison)) + "</title>\n<style>" + std::string(page_style()) +
+                     "</style>\n</head>\n<body>\n" + page_header(comparison);
+  if (comparison.settings.fleet) {
+    page += fleet_section(comparison);
+  }
+  page += groups_section(comparison) + tables_section(comparison, tables) + excluded_section(comparison, tables);
+  if (comparison.settings.fleet) {
+    page += slow_host_list(comparison, "closing");
+  }
+  return page + "</body>\n</html>\n";
+}
+
+} // namespace compare_output
