@@ -269,7 +269,7 @@ std::string axis_drawing(const Axis &axis, const Scale &scale, double grid_botto
   for (const double tick : axis.ticks) {
     const std::string x = pixels(scale.at(tick));
     drawing += "<line x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" + pixels(strip_top) + "\" y2=\"" + pixels(grid_bottom) +
-               "\"/><text class=\"small\" x=\"" + x + "\" y=\"" + pixels(axis_top + 12) +
+               "\"" + data_attribute("data-tick", exact_number(tick)) + "/><text class=\"small\" x=\"" + x + "\" y=\"" + pixels(axis_top + 12) +
                "\" text-anchor=\"middle\">" + tick_text(tick, step) + "</text>\n";
   }
   drawing += "<text class=\"small\" x=\"" + pixels((plot_left + plot_right) / 2) + "\" y=\"" + pixels(axis_top + 28) +

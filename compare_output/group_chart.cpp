@@ -187,15 +187,18 @@ std::string base_line(const GroupResult &base, const Scale &zoom, const Layout &
          "\" text-anchor=\"middle\">base " + rate_text(base.steady.median) + "</text>\n";
 }
 
-std::string axis_drawing(const Axis &axis, const Scale &scale, double left, std::string_view title,
-                         double rows_bottom) {
+// A panel's axis: its title above it, and a grid line and a label for each
+// tick, each line with its figure in data-tick.
+std::string axis_drawing(const Axis &axis, const Scale &scale, double left, std::string_view panel,
+                         std::string_view title, double rows_bottom) {
   const double step = axis.ticks.size() > 1 ? axis.ticks[1] - axis.ticks[0] : 1.0;
-  std::string drawing = "<g class=\"axis\">\n<text class=\"small\" x=\"" + pixels(left) + "\" y=\"" +
-                        pixels(panel_title_baseline) + "\">" + std::string(title) + "</text>\n";
+  std::string drawing = "<g class=\"axis\" data-axis=\"" + std::string(panel) + "\">\n<text class=\"small\" x=\"" +
+                        pixels(left) + "\" y=\"" + pixels(panel_title_baseline) + "\">" + std::string(title) +
+                        "</text>\n";
   for (const double tick : axis.ticks) {
     const std::string x = pixels(scale.at(tick));
     drawing += "<line x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" + pixels(top_room) + "\" y2=\"" +
-               pixels(rows_bottom + 4) + "\"/><text class=\"small\" x=\"" + x + "\" y=\"" +
+               pixels(rows_bottom + 4) + "\"" + data_attribute("data-tick", exact_number(tick)) + "/><text class=\"small\" x=\"" + x + "\" y=\"" +
                pixels(rows_bottom + 18) + "\" text-anchor=\"middle\">" + tick_text(tick, step) + "</text>\n";
   }
   return drawing + "</g>\n";
@@ -223,10 +226,10 @@ std::string group_chart(const compare::Comparison &comparison) {
                       "\" height=\"" + pixels(height) +
                       "\" role=\"img\" aria-label=\"The median steady rate of each group, with its records and "
                       "its interval\">\n";
-  chart += axis_drawing(layout.bars_axis, bars, layout.bars_left, "median, from zero",
+  chart += axis_drawing(layout.bars_axis, bars, layout.bars_left, "bars", "median, from zero",
                         layout.rows_bottom);
-  chart += axis_drawing(layout.zoom_axis, zoom, layout.zoom_left,
-                        "records, median and interval, zoomed", layout.rows_bottom);
+  chart += axis_drawing(layout.zoom_axis, zoom, layout.zoom_left, "zoom", "records, median and interval, zoomed",
+                        layout.rows_bottom);
   chart += axis_caption(layout);
   const auto base = std::find_if(groups.begin(), groups.end(), [](const GroupResult &group) { return group.base; });
   if (base != groups.end() && std::isfinite(base->steady.median)) {
