@@ -73,6 +73,8 @@ if(MEGAWHETS_PACKAGE STREQUAL "deb")
   configure_file(packaging/debian/copyright.in ${PROJECT_BINARY_DIR}/deb/copyright @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/deb/copyright DESTINATION ${doc_dir})
   install(FILES ${megawhets_schemas} DESTINATION share/megawhets)
+  # Ways to run megawhets on a fleet, for an administrator to copy and adapt.
+  install(FILES examples/fleet.sbatch examples/fleet-ssh.sh DESTINATION ${doc_dir}/examples)
 
   # The changelog's newest entry is this version, or the package would
   # describe another release.

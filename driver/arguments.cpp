@@ -1,5 +1,6 @@
 #include "driver/arguments.h"
 
+#include "driver/option_reading.h"
 #include "driver/suggestion.h"
 #include "platform/build.h"
 #include "report/formatted.h"
@@ -11,21 +12,9 @@
 namespace driver {
 namespace {
 
-// Plain decimal seconds, such as 15 or 2.5: no sign, exponent or hexadecimal,
-// which strtod would also take.
 std::optional<double> seconds_in(std::string_view text) {
-  const auto point = text.find('.');
-  const std::string_view whole = text.substr(0, point);
-  const std::string_view fraction = point == std::string_view::npos ? "" : text.substr(point + 1);
-  const auto all_digits = [](std::string_view part) {
-    return part.find_first_not_of("0123456789") == std::string_view::npos;
-  };
-  if (whole.empty() || !all_digits(whole) || !all_digits(fraction) ||
-      (point != std::string_view::npos && fraction.empty())) {
-    return std::nullopt;
-  }
-  const double seconds = std::strtod(std::string(text).c_str(), nullptr);
-  if (!(seconds >= fewest_auto_seconds && seconds <= most_auto_seconds)) {
+  const auto seconds = plain_decimal(text);
+  if (!seconds || !(*seconds >= fewest_auto_seconds && *seconds <= most_auto_seconds)) {
     return std::nullopt;
   }
   return seconds;
@@ -45,26 +34,6 @@ std::optional<unsigned> copies_in(std::string_view text) {
 
 constexpr std::array<std::string_view, 6> known_options = {"--json",   "--auto", "--strict",
                                                           "--copies", "--help", "--version"};
-
-bool starts_with(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
-
-// An option's value, given as "--name=value" or as the next argument.
-struct OptionValue {
-  std::string value;
-  std::string as_given; // "--name=value" or "--name value", for a message
-};
-
-std::optional<OptionValue> option_value(std::string_view name, int argc, const char *const *argv, int &i) {
-  const std::string_view argument = argv[i];
-  if (argument == name) {
-    const std::string value = i + 1 < argc ? argv[++i] : "";
-    return OptionValue{value, value.empty() ? std::string(name) : std::string(name) + " " + value};
-  }
-  if (starts_with(argument, std::string(name) + "=")) {
-    return OptionValue{std::string(argument.substr(name.size() + 1)), std::string(argument)};
-  }
-  return std::nullopt;
-}
 
 CommandLine refused(ArgumentProblem problem, const std::string &argument, std::string suggestion = {}) {
   return {.request = Request::bad_argument, .problem = problem, .bad_argument = argument,

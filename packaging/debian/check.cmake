@@ -22,7 +22,7 @@ endif()
 
 execute_process(COMMAND ${DPKG_DEB} --contents "${PACKAGE}" OUTPUT_VARIABLE contents)
 foreach(path usr/bin/megawhets usr/share/man/man1/megawhets.1.gz usr/share/doc/megawhets/copyright
-             usr/share/doc/megawhets/changelog.gz)
+             usr/share/doc/megawhets/changelog.gz usr/share/doc/megawhets/examples/fleet.sbatch)
   if(NOT contents MATCHES " \\./${path}\n")
     message(FATAL_ERROR "${PACKAGE} has no /${path}:\n${contents}")
   endif()

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "compare/comparison.h"
+
+#include <string>
+
+namespace compare_output {
+
+// The figures as RFC 4180 CSV, for a spreadsheet or a script: a header
+// line, then a line per group or, for a fleet, per host, with plain numbers
+// (empty where there is none) rather than the table's words and units. Text
+// from records is quoted as it is, never cut.
+std::string csv_output(const compare::Comparison &comparison);
+
+} // namespace compare_output

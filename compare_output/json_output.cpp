@@ -1,0 +1,104 @@
+#include "compare_output/json_output.h"
+
+#include "compare/keys.h"
+#include "compare_output/verdicts.h"
+
+#include <nlohmann/json.hpp>
+
+namespace compare_output {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr int schema_version = 1;
+
+template <class T> Json optional(const std::optional<T> &value) { return value ? Json(*value) : Json(nullptr); }
+
+Json settings_json(const compare::Settings &settings) {
+  Json keys = Json::array();
+  for (const compare::Key key : settings.keys) {
+    keys.push_back(std::string(compare::key_name(key)));
+  }
+  return {{"keys", keys},
+          {"alpha", settings.alpha},
+          {"threshold_percent", settings.threshold_percent},
+          {"slow_percent", settings.slow_percent},
+          {"fleet", settings.fleet}};
+}
+
+Json group_json(const compare::GroupResult &group) {
+  Json points = Json::array();
+  for (const compare::RecordPoint &point : group.records) {
+    points.push_back({{"source", point.source},
+                      {"steady", point.steady},
+                      {"rate", point.rate},
+                      {"sustain", point.sustain},
+                      {"warned", point.warned}});
+  }
+  const compare::Spread &steady = group.steady;
+  return {{"name", group.name},
+          {"base", group.base},
+          {"records", group.records.size()},
+          {"steady",
+           {{"median", steady.median},
+            {"low", steady.low},
+            {"high", steady.high},
+            {"low_high_is_range", steady.low_high_is_range},
+            {"min", steady.min},
+            {"max", steady.max}}},
+          {"rate", {{"median", group.rate_median}}},
+          {"sustain", {{"median", group.sustain_median}}},
+          {"warned", group.warned},
+          {"change_percent", optional(group.change_percent)},
+          {"p_value", optional(group.p_value)},
+          {"enough_records", group.enough_records},
+          {"significant", group.significant},
+          {"verdict", group_verdict(group)},
+          {"records_needed", optional(group.records_needed)},
+          {"points", points}};
+}
+
+Json host_json(const compare::HostResult &host) {
+  return {{"host", host.host},
+          {"stratum", host.stratum},
+          {"records", host.records},
+          {"steady", host.steady},
+          {"stratum_median", host.stratum_median},
+          {"deficit_percent", optional(host.deficit_percent)},
+          {"modified_z", optional(host.modified_z)},
+          {"verdict", host_verdict(host.verdict)},
+          {"unjudged_because", host.unjudged_because.empty() ? Json(nullptr) : Json(host.unjudged_because)},
+          {"lowest_processor_share", host.lowest_processor_share},
+          {"sustain", host.sustain},
+          {"warnings", host.warnings}};
+}
+
+} // namespace
+
+std::string json_output(const compare::Comparison &comparison) {
+  Json groups = Json::array();
+  for (const compare::GroupResult &group : comparison.groups) {
+    groups.push_back(group_json(group));
+  }
+  Json hosts = nullptr;
+  if (comparison.settings.fleet) {
+    hosts = Json::array();
+    for (const compare::HostResult &host : comparison.hosts) {
+      hosts.push_back(host_json(host));
+    }
+  }
+  Json excluded = Json::array();
+  for (const compare::ExcludedRecord &record : comparison.excluded) {
+    excluded.push_back({{"source", record.source}, {"reason", record.reason}});
+  }
+  const Json document = {{"schema_version", schema_version},
+                         {"settings", settings_json(comparison.settings)},
+                         {"groups", groups},
+                         {"hosts", hosts},
+                         {"excluded", excluded},
+                         {"duplicates", comparison.duplicates},
+                         {"slow_hosts", comparison.slow_hosts}};
+  return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+} // namespace compare_output

@@ -1,0 +1,147 @@
+#include "compare_output/tables.h"
+
+#include "compare/records_needed.h"
+#include "compare_output/verdicts.h"
+#include "report/formatted.h"
+
+#include <cmath>
+#include <map>
+
+namespace compare_output {
+namespace {
+
+using compare::GroupResult;
+using compare::HostResult;
+using report::formatted;
+
+std::string figure(double value) { return std::isfinite(value) ? formatted("%.2f", value) : "-"; }
+
+std::string interval(const compare::Spread &spread) {
+  return figure(spread.low) + " .. " + figure(spread.high) + (spread.low_high_is_range ? " (range)" : "");
+}
+
+std::string percent_change(std::optional<double> change) {
+  return change ? formatted("%+.2f %%", *change) : "-";
+}
+
+std::string p_value(std::optional<double> p) {
+  if (!p) {
+    return "-";
+  }
+  return *p < 0.001 ? "<0.001" : formatted("%.3f", *p);
+}
+
+std::vector<std::string> group_row(const GroupResult &group) {
+  return {group.name,
+          std::to_string(group.records.size()),
+          figure(group.steady.median),
+          interval(group.steady),
+          figure(group.rate_median),
+          formatted("%.3f", group.sustain_median),
+          std::to_string(group.warned),
+          group.base ? "" : percent_change(group.change_percent),
+          group.base ? "" : p_value(group.p_value),
+          group_verdict(group)};
+}
+
+std::string records_needed_text(std::size_t needed) {
+  return needed >= compare::most_records_needed ? std::to_string(needed) + " or more" : std::to_string(needed);
+}
+
+// What a group's figures cannot say on their own: too few records to judge,
+// or how many a difference of the size seen would need to be found.
+void add_group_notes(const std::vector<GroupResult> &groups, std::vector<std::string> &notes) {
+  const std::size_t base = groups.empty() ? 0 : groups.front().records.size();
+  for (const GroupResult &group : groups) {
+    if (group.base || !group.records_needed) {
+      continue;
+    }
+    const std::string sizes = std::to_string(group.records.size()) + " records against the base's " +
+                              std::to_string(base);
+    const std::string need = "a difference of " + percent_change(group.change_percent) + " would need about " +
+                             records_needed_text(*group.records_needed) + " records in each to be found";
+    notes.push_back(group.name + ": " + (group.enough_records ? "no significant change with " : "too few to judge: ") +
+                    sizes + "; " + need + ".");
+  }
+}
+
+std::string against_median(const HostResult &host) {
+  return host.deficit_percent ? formatted("%+.1f %%", -*host.deficit_percent) : "-";
+}
+
+std::string share(double value) { return std::isfinite(value) ? formatted("%.1f %%", value * 100.0) : "-"; }
+
+// Strata are long ("AMD EPYC 7763, 64 processors; g++ 12.2.0, -O2 ...; one
+// process"), so the hosts' table names them S1, S2, ... and the notes say
+// what each is.
+Table hosts_table(const std::vector<HostResult> &hosts, std::vector<std::string> &notes) {
+  Table table{.header = {"host", "stratum", "records", "steady", "vs median", "z", "verdict", "lowest share",
+                         "sustain", "warnings"},
+              .numeric = {false, false, true, true, true, true, false, true, true, true}};
+  std::map<std::string, std::string> labels;
+  for (const HostResult &host : hosts) {
+    auto [at, added] = labels.emplace(host.stratum, "S" + std::to_string(labels.size() + 1));
+    if (added) {
+      std::size_t count = 0;
+      for (const HostResult &other : hosts) {
+        count += other.stratum == host.stratum ? 1 : 0;
+      }
+      notes.push_back(at->second + ": " + host.stratum + "; " + std::to_string(count) +
+                      (count == 1 ? " host" : " hosts") + ", median " + figure(host.stratum_median) +
+                      (host.unjudged_because.empty() ? "" : "; unjudged: " + host.unjudged_because));
+    }
+    table.rows.push_back({host.host, at->second, std::to_string(host.records), figure(host.steady),
+                          against_median(host), host.modified_z ? formatted("%+.1f", *host.modified_z) : "-",
+                          host_verdict(host.verdict), share(host.lowest_processor_share),
+                          formatted("%.3f", host.sustain), std::to_string(host.warnings)});
+  }
+  return table;
+}
+
+std::vector<std::string> legend(const compare::Comparison &comparison) {
+  const compare::Settings &settings = comparison.settings;
+  std::vector<std::string> lines = {
+      "steady: pass 2's fastest group of outer iterations in megaWhets/second (for a run in copies, the sum of "
+      "the copies'), the median of the group's records; rate: pass 2's rate as the report printed it",
+      "95 % interval: for the median steady figure, from order statistics; (range) where fewer than 6 records "
+      "give none",
+      "sustain: rate / steady, below 1 when the machine slowed during a run; warned: records that carried a "
+      "warning",
+      formatted("change: the median steady figure against the base's; p: two-sided Mann-Whitney U test; ~: no "
+                "significant change at %g; n<4: fewer than 4 records on a side, never judged",
+                settings.alpha)};
+  if (settings.fleet) {
+    lines.push_back(formatted(
+        "vs median: a host's median steady figure against its stratum's (hosts with the same processor, build "
+        "and copies); z: modified z-score 0.6745 (x - median) / MAD; slow: z below -3.5 and at least %g %% "
+        "below the median (fast: the mirror; with a MAD of 0, the %g %% alone); unjudged: fewer than 5 hosts",
+        settings.slow_percent, settings.slow_percent));
+  }
+  return lines;
+}
+
+} // namespace
+
+Tables comparison_tables(const compare::Comparison &comparison) {
+  Tables tables;
+  tables.groups = {.header = {"group", "records", "steady", "95 % interval", "rate", "sustain", "warned", "change",
+                              "p", "verdict"},
+                   .numeric = {false, true, true, true, true, true, true, true, true, false}};
+  for (const GroupResult &group : comparison.groups) {
+    tables.groups.rows.push_back(group_row(group));
+  }
+  add_group_notes(comparison.groups, tables.notes);
+  if (comparison.settings.fleet) {
+    tables.hosts = hosts_table(comparison.hosts, tables.notes);
+    for (const std::string &host : comparison.slow_hosts) {
+      tables.slow_hosts += (tables.slow_hosts.empty() ? "" : ",") + host;
+    }
+  }
+  tables.legend = legend(comparison);
+  for (const compare::ExcludedRecord &record : comparison.excluded) {
+    tables.excluded.push_back(record.source + ": " + record.reason);
+  }
+  return tables;
+}
+
+} // namespace compare_output

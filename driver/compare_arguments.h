@@ -1,0 +1,34 @@
+#pragma once
+
+#include "compare/comparison.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line of `megawhets compare`.
+namespace driver {
+
+enum class CompareFormat { table, markdown, csv, json };
+
+struct CompareOptions {
+  compare::Settings settings{};
+  std::string base{};           // the group the others are judged against; empty for the first
+  CompareFormat format = CompareFormat::table;
+  std::string html_path{};      // empty for no page
+  bool strict = false;
+  std::vector<std::string> records{}; // RECORD arguments: files, directories, or - for standard input
+};
+
+struct CompareCommandLine {
+  bool help = false;
+  CompareOptions options{};
+  std::string problem{}; // one line for standard error, when the command line is refused
+};
+
+// The arguments after "compare", taken in order as the run's are.
+CompareCommandLine read_compare_command_line(int argc, const char *const *argv);
+
+std::string compare_usage();
+
+} // namespace driver
