@@ -14,18 +14,15 @@ std::string exact_number(double value) {
   return std::string(text.data(), written.ptr);
 }
 
-std::string rate_text(double megawhets_per_second) { return report::formatted("%.1f", megawhets_per_second); }
+// The same forms as the tables' cells, so that a figure on a chart reads as
+// it does in the table below it.
+std::string rate_text(double megawhets_per_second) { return report::formatted("%.2f", megawhets_per_second); }
 
-std::string percent_text(double percent) {
-  const std::string magnitude = report::formatted("%.1f", std::fabs(percent));
-  // A change that rounds to 0.0 has no direction worth a sign.
-  if (magnitude == "0.0") {
-    return "0.0 %";
-  }
-  return (percent < 0.0 ? "\u2212" : "+") + magnitude + " %";
+std::string percent_text(double percent) { return report::formatted("%+.2f %%", percent); }
+
+std::string probability_text(double probability) {
+  return probability < 0.001 ? "<0.001" : report::formatted("%.3f", probability);
 }
-
-std::string probability_text(double probability) { return report::formatted("%.2g", probability); }
 
 std::string tick_text(double value, double step) {
   if (step >= 1.0 && value >= 0.0) {

@@ -11,13 +11,13 @@ namespace compare_output {
 // a test, or a reader's tool, gets the very figure the mark was drawn at.
 std::string exact_number(double value);
 
-// A rate in megaWhets/second to one decimal, as a reader compares them.
+// A rate in megaWhets/second, "13105.42", as the tables give it.
 std::string rate_text(double megawhets_per_second);
 
-// A signed change in percent, "+3.2 %" or "−4.1 %" (with a true minus sign).
+// A signed change in percent, "+3.25 %" or "-4.10 %".
 std::string percent_text(double percent);
 
-// A probability to two significant digits, "0.0031".
+// A test's p-value, "0.012", or "<0.001".
 std::string probability_text(double probability);
 
 // An axis's tick: whole figures with thousands separated, finer steps to
