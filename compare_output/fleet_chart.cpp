@@ -321,9 +321,24 @@ std::string stratum_chart(const Stratum &stratum, const compare::Settings &setti
 
 } // namespace
 
+// The strata a reader should see first come first: those with hosts apart
+// from their peers, then the rest, then those too small to judge, of which
+// nothing is said; each in the comparison's order. The tables keep it.
+std::vector<Stratum> in_reading_order(std::vector<Stratum> strata) {
+  const auto rank = [](const Stratum &stratum) {
+    if (!judged(stratum)) {
+      return 2;
+    }
+    return count_of(stratum, FleetVerdict::slow) + count_of(stratum, FleetVerdict::fast) > 0 ? 0 : 1;
+  };
+  std::stable_sort(strata.begin(), strata.end(),
+                   [&](const Stratum &a, const Stratum &b) { return rank(a) < rank(b); });
+  return strata;
+}
+
 std::string fleet_chart(const compare::Comparison &comparison) {
   std::string chart;
-  for (const Stratum &stratum : strata_of(comparison.hosts)) {
+  for (const Stratum &stratum : in_reading_order(strata_of(comparison.hosts))) {
     chart += "<section class=\"stratum\">\n" + stratum_heading(stratum) + stratum_chart(stratum, comparison.settings) +
              "</section>\n";
   }

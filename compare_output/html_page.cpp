@@ -70,8 +70,14 @@ std::string page_title(const Comparison &comparison) {
 std::string grouping_words(const Comparison &comparison) {
   const compare::Settings &settings = comparison.settings;
   std::string words;
+  if (settings.fleet) {
+    words = "Each host is judged against its stratum, the hosts with the same processor, build and copies: slow "
+            "when its steady rate is " +
+            report::formatted("%g", settings.slow_percent) +
+            " % or more below the stratum\u2019s median M and it stands apart from its stratum. ";
+  }
   if (!settings.keys.empty()) {
-    words = "Records are grouped by ";
+    words += "Records are grouped by ";
     for (std::size_t k = 0; k < settings.keys.size(); ++k) {
       words += std::string(k == 0 ? "" : ", ") + std::string(key_name(settings.keys[k]));
     }
@@ -83,12 +89,6 @@ std::string grouping_words(const Comparison &comparison) {
     words += "The base is " + (base->name.empty() ? std::string("all records") : base->name) +
              "; each other group is judged against it by a two-sided Mann\u2013Whitney U test at \u03b1 = " +
              report::formatted("%g", settings.alpha) + ".";
-  }
-  if (settings.fleet) {
-    words += " Each host is judged against its stratum, the hosts with the same processor, build and copies: slow "
-             "when its steady rate is " +
-             report::formatted("%g", settings.slow_percent) +
-             " % or more below the stratum\u2019s median M and it stands apart from its stratum.";
   }
   return words;
 }
