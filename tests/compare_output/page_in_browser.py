@@ -149,14 +149,15 @@ def readable(text):
 # --- what the JSON output says ---------------------------------------------
 
 def expectations(comparison):
-    """What the page must show, from `--format json`: the one place that
-    knows that output's field names."""
+    """What the page must show, from `--format json`
+    (compare_output/comparison.schema.json): the one place that knows that
+    output's field names."""
     groups = [{"name": group["name"], "base": group["base"], "median": group["steady"]["median"],
                "low": group["steady"]["low"], "high": group["steady"]["high"],
-               "records": sorted((record["steady"], record["source"]) for record in group["records"])}
+               "records": sorted((point["steady"], point["source"]) for point in group["points"])}
               for group in comparison["groups"]]
     hosts = {host["host"]: {"value": host["steady"], "stratum": host["stratum"], "verdict": host["verdict"],
-                            "median": host["stratum_median"]} for host in comparison["hosts"]}
+                            "median": host["stratum_median"]} for host in comparison["hosts"] or []}
     return {"fleet": comparison["settings"]["fleet"], "slow_percent": comparison["settings"]["slow_percent"],
             "groups": groups, "hosts": hosts, "slow_hosts": comparison["slow_hosts"],
             "excluded": len(comparison["excluded"])}
@@ -496,7 +497,7 @@ def run_browser_test(args):
     records = experiment_records(work)
     comparison = json.loads(compare("--format", "json", records))
     compare("--html", work / "experiment.html", records)
-    say(f"experiment: {sum(len(g['records']) for g in comparison['groups'])} records in "
+    say(f"experiment: {sum(g['records'] for g in comparison['groups'])} records in "
         f"{len(comparison['groups'])} groups")
     seconds = check_page("experiment", work / "experiment.html", comparison, work)
     say(f"experiment: checked in chromium in {seconds:.1f} s")
@@ -524,7 +525,7 @@ def write_documentation_screenshot(args):
     records, _ = fleet_records(work, hosts=240, slow=4, fast=1, name="documentation-fleet", hostile=False)
     page = work / "documentation-fleet.html"
     Compare(args.program, args.subcommand)("--fleet", "--html", page, records)
-    chromium.screenshot(page, args.screenshot_to, (1000, 1120))
+    chromium.screenshot(page, args.screenshot_to, (1000, 1060))
     say(f"wrote {args.screenshot_to}")
 
 
