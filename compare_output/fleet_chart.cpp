@@ -51,11 +51,14 @@ std::vector<Stratum> strata_of(const std::vector<HostResult> &hosts) {
 }
 
 std::size_t count_of(const Stratum &stratum, FleetVerdict verdict) {
-  return static_cast<std::size_t>(std::count_if(stratum.hosts.begin(), stratum.hosts.end(),
-                                                [&](const HostResult *host) { return host->verdict == verdict; }));
+  return static_cast<std::size_t>(
+      std::count_if(stratum.hosts.begin(), stratum.hosts.end(),
+                    [&](const HostResult *host) { return host->verdict == verdict; }));
 }
 
-bool judged(const Stratum &stratum) { return count_of(stratum, FleetVerdict::unjudged) < stratum.hosts.size(); }
+bool judged(const Stratum &stratum) {
+  return count_of(stratum, FleetVerdict::unjudged) < stratum.hosts.size();
+}
 
 double stratum_median(const Stratum &stratum) { return stratum.hosts.front()->stratum_median; }
 
@@ -149,14 +152,16 @@ std::vector<Dot> dots_of(const Stratum &stratum, const Scale &scale) {
   for (std::size_t k = 0; k < stratum.hosts.size(); ++k) {
     const HostResult &host = *stratum.hosts[k];
     const double across = std::fmod(static_cast<double>(k) * golden_fraction, 1.0);
-    dots.push_back({scale.at(host.steady), strip_top + 6.0 + across * (height - 12.0), dot_radius(host.verdict)});
+    dots.push_back(
+        {scale.at(host.steady), strip_top + 6.0 + across * (height - 12.0), dot_radius(host.verdict)});
   }
   return dots;
 }
 
 std::string host_mark(const HostResult &host, const Dot &dot) {
   return svg_mark("circle", "host " + std::string(host_standing(host.verdict).css_class),
-                  "cx=\"" + pixels(dot.x) + "\" cy=\"" + pixels(dot.y) + "\" r=\"" + pixels(dot.radius) + "\"",
+                  "cx=\"" + pixels(dot.x) + "\" cy=\"" + pixels(dot.y) + "\" r=\"" + pixels(dot.radius) +
+                      "\"",
                   {.kind = "host",
                    .name = host.host,
                    .value = exact_number(host.steady),
@@ -185,16 +190,19 @@ std::string band_mark(const Stratum &stratum, const compare::Settings &settings,
   const double threshold = slow_threshold(stratum_median(stratum), settings);
   const double left = scale.at(axis.low);
   const std::string percent = report::formatted("%g", settings.slow_percent);
-  return svg_mark("rect", "slow-band",
-                  "x=\"" + pixels(left) + "\" y=\"" + pixels(strip_top) + "\" width=\"" +
-                      pixels(std::max(scale.at(threshold) - left, 0.0)) + "\" height=\"" +
-                      pixels(strip_height(stratum)) + "\"",
-                  {.kind = "slow-band",
-                   .name = stratum.name,
-                   .value = exact_number(threshold),
-                   .title = std::string(stratum.name) + ": the slow band, at or below " + rate_text(threshold) + " megaWhets/second, " + percent +
-                            " % or more below the stratum's median; a host in it is slow when it also stands apart "
-                            "from its stratum (a modified z-score below \u22123.5)"}) +
+  return svg_mark(
+             "rect", "slow-band",
+             "x=\"" + pixels(left) + "\" y=\"" + pixels(strip_top) + "\" width=\"" +
+                 pixels(std::max(scale.at(threshold) - left, 0.0)) + "\" height=\"" +
+                 pixels(strip_height(stratum)) + "\"",
+             {.kind = "slow-band",
+              .name = stratum.name,
+              .value = exact_number(threshold),
+              .title =
+                  std::string(stratum.name) + ": the slow band, at or below " + rate_text(threshold) +
+                  " megaWhets/second, " + percent +
+                  " % or more below the stratum's median; a host in it is slow when it also stands apart "
+                  "from its stratum (a modified z-score below \u22123.5)"}) +
          "<text class=\"slow small\" x=\"" + pixels(left + 3) + "\" y=\"" + pixels(band_label_baseline) +
          "\">slow band: at or below " + rate_text(threshold) + " (" + percent + " % under M)</text>\n";
 }
@@ -206,13 +214,13 @@ std::string median_mark(const Stratum &stratum, const Scale &scale, double strip
   const double label_width = static_cast<double>(label.size()) * label_character_width;
   const bool room_right = x + 4 + label_width <= plot_right;
   return svg_mark("line", "stratum-median",
-                  "x1=\"" + pixels(x) + "\" x2=\"" + pixels(x) + "\" y1=\"" + pixels(median_label_baseline + 3) +
-                      "\" y2=\"" + pixels(strip_bottom) + "\"",
+                  "x1=\"" + pixels(x) + "\" x2=\"" + pixels(x) + "\" y1=\"" +
+                      pixels(median_label_baseline + 3) + "\" y2=\"" + pixels(strip_bottom) + "\"",
                   {.kind = "stratum-median",
                    .name = stratum.name,
                    .value = exact_number(median),
-                   .title = std::string(stratum.name) + ": M, the stratum\u2019s median, " + rate_text(median) +
-                            " megaWhets/second"}) +
+                   .title = std::string(stratum.name) + ": M, the stratum\u2019s median, " +
+                            rate_text(median) + " megaWhets/second"}) +
          "<text class=\"small\" x=\"" + pixels(room_right ? x + 4 : x - 4) + "\" y=\"" +
          pixels(median_label_baseline) + "\"" + (room_right ? "" : " text-anchor=\"end\"") + ">" + label +
          "</text>\n";
@@ -236,7 +244,8 @@ Labels host_labels(const Stratum &stratum, const std::vector<Dot> &dots, double 
     const std::string_view word = host_standing(named[k]->verdict).words;
     const double width =
         static_cast<double>(character_count(named[k]->host) + 1 + word.size()) * label_character_width;
-    const double start = std::clamp(dots[dot_of.back()].x - 3.0, plot_left, std::max(plot_left, plot_right - width));
+    const double start =
+        std::clamp(dots[dot_of.back()].x - 3.0, plot_left, std::max(plot_left, plot_right - width));
     spans.push_back({start, start + width});
   }
   const std::vector<std::size_t> lanes = label_lanes(spans, label_gap);
@@ -246,8 +255,9 @@ Labels host_labels(const Stratum &stratum, const std::vector<Dot> &dots, double 
     const Dot &dot = dots[dot_of[k]];
     const Standing standing = host_standing(host.verdict);
     const double baseline = strip_bottom + 8.0 + (static_cast<double>(lanes[k]) + 1.0) * lane_height - 4.0;
-    labels.drawing += "<line class=\"leader\" x1=\"" + pixels(dot.x) + "\" x2=\"" + pixels(dot.x) + "\" y1=\"" +
-                      pixels(dot.y + dot.radius) + "\" y2=\"" + pixels(baseline - 10.0) + "\"/>\n";
+    labels.drawing += "<line class=\"leader\" x1=\"" + pixels(dot.x) + "\" x2=\"" + pixels(dot.x) +
+                      "\" y1=\"" + pixels(dot.y + dot.radius) + "\" y2=\"" + pixels(baseline - 10.0) +
+                      "\"/>\n";
     labels.drawing += "<text class=\"host-label small " + std::string(standing.css_class) + "\" x=\"" +
                       pixels(spans[k].start) + "\" y=\"" + pixels(baseline) + "\"" +
                       data_attribute("data-name", host.host) + ">" + html_text(host.host) + " " +
@@ -256,8 +266,8 @@ Labels host_labels(const Stratum &stratum, const std::vector<Dot> &dots, double 
   }
   if (named.size() > shown) {
     labels.bottom += lane_height;
-    labels.drawing += "<text class=\"small\" x=\"" + pixels(plot_left) + "\" y=\"" + pixels(labels.bottom - 4.0) +
-                      "\">and " + count_text(named.size() - shown) +
+    labels.drawing += "<text class=\"small\" x=\"" + pixels(plot_left) + "\" y=\"" +
+                      pixels(labels.bottom - 4.0) + "\">and " + count_text(named.size() - shown) +
                       " more hosts, in the list of slow hosts and the table below</text>\n";
   }
   return labels;
@@ -268,12 +278,13 @@ std::string axis_drawing(const Axis &axis, const Scale &scale, double grid_botto
   std::string drawing = "<g class=\"axis\">\n";
   for (const double tick : axis.ticks) {
     const std::string x = pixels(scale.at(tick));
-    drawing += "<line x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" + pixels(strip_top) + "\" y2=\"" + pixels(grid_bottom) +
-               "\"" + data_attribute("data-tick", exact_number(tick)) + "/><text class=\"small\" x=\"" + x + "\" y=\"" + pixels(axis_top + 12) +
+    drawing += "<line x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" + pixels(strip_top) + "\" y2=\"" +
+               pixels(grid_bottom) + "\"" + data_attribute("data-tick", exact_number(tick)) +
+               "/><text class=\"small\" x=\"" + x + "\" y=\"" + pixels(axis_top + 12) +
                "\" text-anchor=\"middle\">" + tick_text(tick, step) + "</text>\n";
   }
-  drawing += "<text class=\"small\" x=\"" + pixels((plot_left + plot_right) / 2) + "\" y=\"" + pixels(axis_top + 28) +
-             "\" text-anchor=\"middle\">steady rate, megaWhets/second</text>\n</g>\n";
+  drawing += "<text class=\"small\" x=\"" + pixels((plot_left + plot_right) / 2) + "\" y=\"" +
+             pixels(axis_top + 28) + "\" text-anchor=\"middle\">steady rate, megaWhets/second</text>\n</g>\n";
   return drawing;
 }
 
@@ -288,8 +299,8 @@ std::string stratum_heading(const Stratum &stratum) {
   } else {
     summary += " \u00b7 unjudged: " + stratum.hosts.front()->unjudged_because;
   }
-  return "<h3 class=\"name\">" + html_text(stratum.name) + "</h3>\n<p class=\"summary\">" + html_text(summary) +
-         "</p>\n";
+  return "<h3 class=\"name\">" + html_text(stratum.name) + "</h3>\n<p class=\"summary\">" +
+         html_text(summary) + "</p>\n";
 }
 
 std::string stratum_chart(const Stratum &stratum, const compare::Settings &settings) {
@@ -339,28 +350,30 @@ std::vector<Stratum> in_reading_order(std::vector<Stratum> strata) {
 std::string fleet_chart(const compare::Comparison &comparison) {
   std::string chart;
   for (const Stratum &stratum : in_reading_order(strata_of(comparison.hosts))) {
-    chart += "<section class=\"stratum\">\n" + stratum_heading(stratum) + stratum_chart(stratum, comparison.settings) +
-             "</section>\n";
+    chart += "<section class=\"stratum\">\n" + stratum_heading(stratum) +
+             stratum_chart(stratum, comparison.settings) + "</section>\n";
   }
   return chart;
 }
 
 std::string fleet_chart_legend(const compare::Settings &settings) {
   const auto swatch = [](std::string_view shape) {
-    return "<svg width=\"16\" height=\"12\" viewBox=\"0 0 16 12\" aria-hidden=\"true\">" + std::string(shape) +
-           "</svg>";
+    return "<svg width=\"16\" height=\"12\" viewBox=\"0 0 16 12\" aria-hidden=\"true\">" +
+           std::string(shape) + "</svg>";
   };
   const std::string percent = report::formatted("%g", settings.slow_percent);
   return "<ul class=\"legend\">\n<li>" + swatch("<circle class=\"host ok\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") +
          "ok</li>\n<li>" + swatch("<circle class=\"host slow\" cx=\"8\" cy=\"6\" r=\"4.5\"/>") +
-         "slow: " + percent + " % or more below M and apart from the stratum (modified z-score below \u22123.5)</li>\n<li>" +
-         swatch("<circle class=\"host fast\" cx=\"8\" cy=\"6\" r=\"4.5\"/>") + "fast: the same, above M</li>\n<li>" +
+         "slow: " + percent +
+         " % or more below M and apart from the stratum (modified z-score below \u22123.5)</li>\n<li>" +
+         swatch("<circle class=\"host fast\" cx=\"8\" cy=\"6\" r=\"4.5\"/>") +
+         "fast: the same, above M</li>\n<li>" +
          swatch("<circle class=\"host unjudged\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") +
          "unjudged: too few hosts in the stratum</li>\n<li>" +
          swatch("<line class=\"stratum-median\" x1=\"8\" x2=\"8\" y1=\"0\" y2=\"12\"/>") +
          "M: the stratum\u2019s median</li>\n<li>" +
-         swatch("<rect class=\"slow-band\" x=\"0\" y=\"0\" width=\"16\" height=\"12\"/>") + "the slow band: " +
-         percent + " % or more below M</li>\n</ul>\n";
+         swatch("<rect class=\"slow-band\" x=\"0\" y=\"0\" width=\"16\" height=\"12\"/>") +
+         "the slow band: " + percent + " % or more below M</li>\n</ul>\n";
 }
 
 } // namespace compare_output

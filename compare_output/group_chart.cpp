@@ -95,8 +95,9 @@ std::string interval_words(const compare::Spread &spread) {
 std::string bar_title(const GroupResult &group) {
   const std::size_t records = group.records.size();
   std::string title = group_name(group) + ": median steady rate " + rate_text(group.steady.median) +
-                      " megaWhets/second of " + count_text(records) + (records == 1 ? " record" : " records") +
-                      "; " + interval_words(group.steady) + "; " + group_standing(group).words;
+                      " megaWhets/second of " + count_text(records) +
+                      (records == 1 ? " record" : " records") + "; " + interval_words(group.steady) + "; " +
+                      group_standing(group).words;
   if (group.p_value && std::isfinite(*group.p_value)) {
     title += " (p = " + probability_text(*group.p_value) + ")";
   }
@@ -106,8 +107,9 @@ std::string bar_title(const GroupResult &group) {
 std::string bar_mark(const GroupResult &group, const Scale &scale, double middle) {
   const double zero = scale.at(0.0);
   const double end = scale.at(group.steady.median);
-  const std::string geometry = "x=\"" + pixels(zero) + "\" y=\"" + pixels(middle - bar_height / 2) + "\" width=\"" +
-                               pixels(std::max(end - zero, 0.0)) + "\" height=\"" + pixels(bar_height) + "\"";
+  const std::string geometry = "x=\"" + pixels(zero) + "\" y=\"" + pixels(middle - bar_height / 2) +
+                               "\" width=\"" + pixels(std::max(end - zero, 0.0)) + "\" height=\"" +
+                               pixels(bar_height) + "\"";
   return svg_mark("rect", "bar " + std::string(group_standing(group).css_class), geometry,
                   {.kind = "bar",
                    .name = group.name,
@@ -121,7 +123,9 @@ std::string median_mark(const GroupResult &group, const Scale &scale, double mid
   const std::string geometry = "x=\"" + pixels(scale.at(group.steady.median) - 1.5) + "\" y=\"" +
                                pixels(middle - 10.0) + "\" width=\"3\" height=\"20\"";
   return svg_mark("rect", "median " + std::string(group_standing(group).css_class), geometry,
-                  {.kind = "median", .name = group.name, .value = exact_number(group.steady.median),
+                  {.kind = "median",
+                   .name = group.name,
+                   .value = exact_number(group.steady.median),
                    .title = bar_title(group)});
 }
 
@@ -130,8 +134,8 @@ std::string interval_mark(const GroupResult &group, const Scale &scale, double m
   const std::string low = pixels(scale.at(group.steady.low));
   const std::string high = pixels(scale.at(group.steady.high));
   const std::string cap_top = pixels(middle - 5), cap_bottom = pixels(middle + 5);
-  const std::string path = "d=\"M" + low + " " + pixels(middle) + "H" + high + "M" + low + " " + cap_top + "V" +
-                           cap_bottom + "M" + high + " " + cap_top + "V" + cap_bottom + "\"";
+  const std::string path = "d=\"M" + low + " " + pixels(middle) + "H" + high + "M" + low + " " + cap_top +
+                           "V" + cap_bottom + "M" + high + " " + cap_top + "V" + cap_bottom + "\"";
   return svg_mark("path", group.steady.low_high_is_range ? "interval range" : "interval", path,
                   {.kind = "interval",
                    .name = group.name,
@@ -150,8 +154,9 @@ std::string record_marks(const GroupResult &group, const Scale &scale, double mi
       continue;
     }
     const double offset = (std::fmod(static_cast<double>(k) * golden_fraction, 1.0) - 0.5) * 12.0;
-    const std::string geometry = "cx=\"" + pixels(scale.at(record.steady)) + "\" cy=\"" + pixels(middle + offset) +
-                                 "\" r=\"" + pixels(record.warned ? 3.2 : 3.0) + "\"";
+    const std::string geometry = "cx=\"" + pixels(scale.at(record.steady)) + "\" cy=\"" +
+                                 pixels(middle + offset) + "\" r=\"" + pixels(record.warned ? 3.2 : 3.0) +
+                                 "\"";
     marks += svg_mark("circle", record.warned ? "record warned" : "record", geometry,
                       {.kind = "record",
                        .name = group.name,
@@ -167,10 +172,11 @@ std::string record_marks(const GroupResult &group, const Scale &scale, double mi
 std::string row_words(const GroupResult &group, const Layout &layout, double middle) {
   const Standing standing = group_standing(group);
   const std::string baseline = pixels(middle + 4);
-  return "<text class=\"name" + std::string(group.base ? " base" : "") + "\" x=\"" + pixels(layout.names_right) +
-         "\" y=\"" + baseline + "\" text-anchor=\"end\">" + shortened_html_text(group_name(group), longest_name_shown) +
-         "</text>\n<text class=\"" + std::string(standing.css_class) + "\" x=\"" + pixels(layout.zoom_right + 12) +
-         "\" y=\"" + baseline + "\">" + html_text(standing.words) + "</text>\n";
+  return "<text class=\"name" + std::string(group.base ? " base" : "") + "\" x=\"" +
+         pixels(layout.names_right) + "\" y=\"" + baseline + "\" text-anchor=\"end\">" +
+         shortened_html_text(group_name(group), longest_name_shown) + "</text>\n<text class=\"" +
+         std::string(standing.css_class) + "\" x=\"" + pixels(layout.zoom_right + 12) + "\" y=\"" + baseline +
+         "\">" + html_text(standing.words) + "</text>\n";
 }
 
 std::string base_line(const GroupResult &base, const Scale &zoom, const Layout &layout) {
@@ -192,14 +198,15 @@ std::string base_line(const GroupResult &base, const Scale &zoom, const Layout &
 std::string axis_drawing(const Axis &axis, const Scale &scale, double left, std::string_view panel,
                          std::string_view title, double rows_bottom) {
   const double step = axis.ticks.size() > 1 ? axis.ticks[1] - axis.ticks[0] : 1.0;
-  std::string drawing = "<g class=\"axis\" data-axis=\"" + std::string(panel) + "\">\n<text class=\"small\" x=\"" +
-                        pixels(left) + "\" y=\"" + pixels(panel_title_baseline) + "\">" + std::string(title) +
-                        "</text>\n";
+  std::string drawing = "<g class=\"axis\" data-axis=\"" + std::string(panel) +
+                        "\">\n<text class=\"small\" x=\"" + pixels(left) + "\" y=\"" +
+                        pixels(panel_title_baseline) + "\">" + std::string(title) + "</text>\n";
   for (const double tick : axis.ticks) {
     const std::string x = pixels(scale.at(tick));
     drawing += "<line x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" + pixels(top_room) + "\" y2=\"" +
-               pixels(rows_bottom + 4) + "\"" + data_attribute("data-tick", exact_number(tick)) + "/><text class=\"small\" x=\"" + x + "\" y=\"" +
-               pixels(rows_bottom + 18) + "\" text-anchor=\"middle\">" + tick_text(tick, step) + "</text>\n";
+               pixels(rows_bottom + 4) + "\"" + data_attribute("data-tick", exact_number(tick)) +
+               "/><text class=\"small\" x=\"" + x + "\" y=\"" + pixels(rows_bottom + 18) +
+               "\" text-anchor=\"middle\">" + tick_text(tick, step) + "</text>\n";
   }
   return drawing + "</g>\n";
 }
@@ -221,17 +228,19 @@ std::string group_chart(const compare::Comparison &comparison) {
   const Scale bars(layout.bars_axis, layout.bars_left, layout.bars_right);
   const Scale zoom(layout.zoom_axis, layout.zoom_left, layout.zoom_right);
   const double height = layout.rows_bottom + axis_room;
-  std::string chart = "<svg class=\"chart groups\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
-                      pixels(chart_width) + " " + pixels(height) + "\" width=\"" + pixels(chart_width) +
-                      "\" height=\"" + pixels(height) +
-                      "\" role=\"img\" aria-label=\"The median steady rate of each group, with its records and "
-                      "its interval\">\n";
-  chart += axis_drawing(layout.bars_axis, bars, layout.bars_left, "bars", "median, from zero",
-                        layout.rows_bottom);
-  chart += axis_drawing(layout.zoom_axis, zoom, layout.zoom_left, "zoom", "records, median and interval, zoomed",
-                        layout.rows_bottom);
+  std::string chart =
+      "<svg class=\"chart groups\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
+      pixels(chart_width) + " " + pixels(height) + "\" width=\"" + pixels(chart_width) + "\" height=\"" +
+      pixels(height) +
+      "\" role=\"img\" aria-label=\"The median steady rate of each group, with its records and "
+      "its interval\">\n";
+  chart +=
+      axis_drawing(layout.bars_axis, bars, layout.bars_left, "bars", "median, from zero", layout.rows_bottom);
+  chart += axis_drawing(layout.zoom_axis, zoom, layout.zoom_left, "zoom",
+                        "records, median and interval, zoomed", layout.rows_bottom);
   chart += axis_caption(layout);
-  const auto base = std::find_if(groups.begin(), groups.end(), [](const GroupResult &group) { return group.base; });
+  const auto base =
+      std::find_if(groups.begin(), groups.end(), [](const GroupResult &group) { return group.base; });
   if (base != groups.end() && std::isfinite(base->steady.median)) {
     chart += base_line(*base, zoom, layout);
   }
@@ -252,10 +261,11 @@ std::string group_chart(const compare::Comparison &comparison) {
 
 std::string group_chart_legend() {
   const auto swatch = [](std::string_view shape) {
-    return "<svg width=\"16\" height=\"12\" viewBox=\"0 0 16 12\" aria-hidden=\"true\">" + std::string(shape) +
-           "</svg>";
+    return "<svg width=\"16\" height=\"12\" viewBox=\"0 0 16 12\" aria-hidden=\"true\">" +
+           std::string(shape) + "</svg>";
   };
-  return "<ul class=\"legend\">\n<li>" + swatch("<rect class=\"bar base\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
+  return "<ul class=\"legend\">\n<li>" +
+         swatch("<rect class=\"bar base\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
          "base: the group the others are measured against</li>\n<li>" +
          swatch("<rect class=\"bar faster\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
          "faster than the base</li>\n<li>" +
@@ -267,7 +277,8 @@ std::string group_chart_legend() {
          swatch("<circle class=\"record warned\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") +
          "a record with a warning</li>\n<li>" +
          swatch("<path class=\"interval\" d=\"M1 6H15M1 2V10M15 2V10\"/>") +
-         "95 % interval of the median (dashed: the range, with too few records for an interval)</li>\n</ul>\n";
+         "95 % interval of the median (dashed: the range, with too few records for an "
+         "interval)</li>\n</ul>\n";
 }
 
 } // namespace compare_output

@@ -71,10 +71,11 @@ std::string grouping_words(const Comparison &comparison) {
   const compare::Settings &settings = comparison.settings;
   std::string words;
   if (settings.fleet) {
-    words = "Each host is judged against its stratum, the hosts with the same processor, build and copies: slow "
-            "when its steady rate is " +
-            report::formatted("%g", settings.slow_percent) +
-            " % or more below the stratum\u2019s median M and it stands apart from its stratum. ";
+    words =
+        "Each host is judged against its stratum, the hosts with the same processor, build and copies: slow "
+        "when its steady rate is " +
+        report::formatted("%g", settings.slow_percent) +
+        " % or more below the stratum\u2019s median M and it stands apart from its stratum. ";
   }
   if (!settings.keys.empty()) {
     words += "Records are grouped by ";
@@ -99,9 +100,10 @@ std::string page_header(const Comparison &comparison) {
 }
 
 std::string verdict_chips(const Comparison &comparison) {
-  std::string chips = "<p class=\"verdicts\">" +
-                      html_text(plural(comparison.hosts.size(), "host", "hosts") + ":") + " ";
-  for (const FleetVerdict verdict : {FleetVerdict::ok, FleetVerdict::slow, FleetVerdict::fast, FleetVerdict::unjudged}) {
+  std::string chips =
+      "<p class=\"verdicts\">" + html_text(plural(comparison.hosts.size(), "host", "hosts") + ":") + " ";
+  for (const FleetVerdict verdict :
+       {FleetVerdict::ok, FleetVerdict::slow, FleetVerdict::fast, FleetVerdict::unjudged}) {
     const auto count = static_cast<std::size_t>(
         std::count_if(comparison.hosts.begin(), comparison.hosts.end(),
                       [&](const compare::HostResult &host) { return host.verdict == verdict; }));
@@ -121,16 +123,16 @@ std::string slow_host_list(const Comparison &comparison, std::string_view css_cl
   }
   for (std::size_t k = 0; k < comparison.slow_hosts.size(); ++k) {
     list += std::string(k == 0 ? "" : ", ") + "<span class=\"name slow-text\"" +
-            data_attribute("data-name", comparison.slow_hosts[k]) + ">" + html_text(comparison.slow_hosts[k]) +
-            "</span>";
+            data_attribute("data-name", comparison.slow_hosts[k]) + ">" +
+            html_text(comparison.slow_hosts[k]) + "</span>";
   }
   return list + "</p>\n";
 }
 
 std::string fleet_section(const Comparison &comparison) {
   return "<section id=\"fleet\">\n<h2>The fleet, host by host</h2>\n" + verdict_chips(comparison) +
-         slow_host_list(comparison, "slow-list") + fleet_chart_legend(comparison.settings) + fleet_chart(comparison) +
-         "</section>\n";
+         slow_host_list(comparison, "slow-list") + fleet_chart_legend(comparison.settings) +
+         fleet_chart(comparison) + "</section>\n";
 }
 
 std::string groups_section(const Comparison &comparison) {
@@ -144,8 +146,9 @@ std::string groups_section(const Comparison &comparison) {
   }
   section += "<p class=\"chart-left-out\">The " + count_text(comparison.groups.size()) +
              " groups are too many for a chart to be read at a glance: the table below holds every one";
-  section += comparison.settings.fleet ? ", and the strip charts above show each host against its peers.</p>\n"
-                                       : ".</p>\n";
+  section += comparison.settings.fleet
+                 ? ", and the strip charts above show each host against its peers.</p>\n"
+                 : ".</p>\n";
   return section + "</section>\n";
 }
 
@@ -221,7 +224,8 @@ std::string html_page(const Comparison &comparison, const Tables &tables) {
   if (comparison.settings.fleet) {
     page += fleet_section(comparison);
   }
-  page += groups_section(comparison) + tables_section(comparison, tables) + excluded_section(comparison, tables);
+  page +=
+      groups_section(comparison) + tables_section(comparison, tables) + excluded_section(comparison, tables);
   if (comparison.settings.fleet) {
     page += slow_host_list(comparison, "closing");
   }

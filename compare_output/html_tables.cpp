@@ -11,7 +11,8 @@ bool numeric(const Table &table, std::size_t column) {
 
 std::string cell(std::string_view tag, const Table &table, std::size_t column, std::string_view text) {
   const std::string name(tag);
-  return "<" + name + (numeric(table, column) ? " class=\"num\"" : "") + ">" + html_text(text) + "</" + name + ">";
+  return "<" + name + (numeric(table, column) ? " class=\"num\"" : "") + ">" + html_text(text) + "</" + name +
+         ">";
 }
 
 } // namespace

@@ -12,8 +12,9 @@
 namespace compare_output {
 
 struct Standing {
-  std::string_view css_class{}; // "base", "faster", "slower", "unclear", "few"; "ok", "slow", "fast", "unjudged"
-  std::string words{};          // "base", "+3.25 % faster", "-0.40 % ~", "+1.00 % n<4"
+  std::string_view
+      css_class{};     // "base", "faster", "slower", "unclear", "few"; "ok", "slow", "fast", "unjudged"
+  std::string words{}; // "base", "+3.25 % faster", "-0.40 % ~", "+1.00 % n<4"
 };
 
 // A group against the base, its change in percent before the verdict.

@@ -13,7 +13,8 @@ std::string pixels(double value) { return report::formatted("%.2f", value); }
 
 std::string svg_mark(std::string_view shape, std::string_view css_class, std::string_view geometry,
                      const MarkFacts &facts) {
-  std::string mark = "<" + std::string(shape) + " class=\"" + std::string(css_class) + "\" " + std::string(geometry);
+  std::string mark =
+      "<" + std::string(shape) + " class=\"" + std::string(css_class) + "\" " + std::string(geometry);
   mark += data_attribute("data-kind", facts.kind) + data_attribute("data-name", facts.name) +
           data_attribute("data-value", facts.value) + facts.attributes;
   mark += "><title>" + html_text(facts.title) + "</title></" + std::string(shape) + ">\n";

@@ -9,11 +9,11 @@
 namespace compare_output {
 
 struct MarkFacts {
-  std::string_view kind{};     // data-kind: "bar", "record", "interval", "host", ...
-  std::string_view name{};     // data-name: the group, host or stratum, as the records give it
-  std::string value{};         // data-value: the figure drawn, as exact_number writes it
-  std::string title{};         // what a reader sees on hovering, as plain text
-  std::string attributes{};    // any further attributes, already written by data_attribute
+  std::string_view kind{};  // data-kind: "bar", "record", "interval", "host", ...
+  std::string_view name{};  // data-name: the group, host or stratum, as the records give it
+  std::string value{};      // data-value: the figure drawn, as exact_number writes it
+  std::string title{};      // what a reader sees on hovering, as plain text
+  std::string attributes{}; // any further attributes, already written by data_attribute
 };
 
 // ` name="value"`, the value escaped.

@@ -39,16 +39,15 @@ TEST_P(RoundAxis, HoldsTheFiguresBetweenRoundEnds) {
 
 const double not_a_number = std::numeric_limits<double>::quiet_NaN();
 
-INSTANTIATE_TEST_SUITE_P(
-    Axes, RoundAxis,
-    ::testing::Values(AxisCase{"rates from zero", 0.0, 13105.4, 0.0, 15000.0},
-                      AxisCase{"a stratum's rates", 12344.7, 13391.2, 12250.0, 13500.0},
-                      // One figure, or none that is finite, still gives an
-                      // axis with a length to divide by.
-                      AxisCase{"one rate", 9000.0, 9000.0, 8400.0, 9600.0},
-                      AxisCase{"zero alone", 0.0, 0.0, -1.0, 1.0},
-                      AxisCase{"no finite rate", not_a_number, 5.0, 0.0, 1.0},
-                      AxisCase{"ends given the wrong way round", 10.0, 0.0, 0.0, 10.0}));
+INSTANTIATE_TEST_SUITE_P(Axes, RoundAxis,
+                         ::testing::Values(AxisCase{"rates from zero", 0.0, 13105.4, 0.0, 15000.0},
+                                           AxisCase{"a stratum's rates", 12344.7, 13391.2, 12250.0, 13500.0},
+                                           // One figure, or none that is finite, still gives an
+                                           // axis with a length to divide by.
+                                           AxisCase{"one rate", 9000.0, 9000.0, 8400.0, 9600.0},
+                                           AxisCase{"zero alone", 0.0, 0.0, -1.0, 1.0},
+                                           AxisCase{"no finite rate", not_a_number, 5.0, 0.0, 1.0},
+                                           AxisCase{"ends given the wrong way round", 10.0, 0.0, 0.0, 10.0}));
 
 TEST(LabelLanes, GivesOverlappingNamesTheirOwnLanesAndNoMoreLanesThanNeeded) {
   // Three names overlap around 45 px; the fourth is clear of them all.

@@ -21,8 +21,14 @@ Comparison hostile_fleet() {
   comparison.settings.fleet = true;
   comparison.settings.keys = {Key::label, Key::host};
   GroupResult group{.name = hostile, .base = true};
-  group.records.push_back({.source = hostile, .steady = 1000.0, .rate = 990.0, .sustain = 0.99, .warned = true});
-  group.steady = {.median = 1000.0, .low = 1000.0, .high = 1000.0, .low_high_is_range = true, .min = 1000.0, .max = 1000.0};
+  group.records.push_back(
+      {.source = hostile, .steady = 1000.0, .rate = 990.0, .sustain = 0.99, .warned = true});
+  group.steady = {.median = 1000.0,
+                  .low = 1000.0,
+                  .high = 1000.0,
+                  .low_high_is_range = true,
+                  .min = 1000.0,
+                  .max = 1000.0};
   comparison.groups.push_back(group);
   for (int host = 0; host < 6; ++host) {
     comparison.hosts.push_back({.host = hostile + std::to_string(host),
@@ -87,19 +93,17 @@ TEST_P(Page, IsWholeAndHoldsNoMarkupOrBytesFromRecords) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, Page,
-                         ::testing::Values(PageCase{"markup in every text from records",
-                                                    hostile_fleet(),
-                                                    hostile_tables(),
-                                                    {"<script", "<b "},
-                                                    "&lt;/title&gt;&lt;script&gt;alert(1)&lt;/script&gt;&lt;b x=&#39;1&#39; "
-                                                    "y=&quot;2&quot;&gt;&amp;amp;\xEF\xBF\xBD\xE2\x90\x81"},
-                                         PageCase{"figures that are not numbers",
-                                                  figures_not_numbers(),
-                                                  {},
-                                                  {"nan", "inf"},
-                                                  "megawhets compare"},
-                                         PageCase{"nothing compared", Comparison{}, {}, {"<svg class"},
-                                                  "No record could be compared."}));
+INSTANTIATE_TEST_SUITE_P(
+    Pages, Page,
+    ::testing::Values(
+        PageCase{"markup in every text from records",
+                 hostile_fleet(),
+                 hostile_tables(),
+                 {"<script", "<b "},
+                 "&lt;/title&gt;&lt;script&gt;alert(1)&lt;/script&gt;&lt;b x=&#39;1&#39; "
+                 "y=&quot;2&quot;&gt;&amp;amp;\xEF\xBF\xBD\xE2\x90\x81"},
+        PageCase{
+            "figures that are not numbers", figures_not_numbers(), {}, {"nan", "inf"}, "megawhets compare"},
+        PageCase{"nothing compared", Comparison{}, {}, {"<svg class"}, "No record could be compared."}));
 
 } // namespace

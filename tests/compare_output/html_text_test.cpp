@@ -30,18 +30,23 @@ TEST_P(RecordText, IsEscapedAndValidUtf8) { EXPECT_EQ(html_text(GetParam().bytes
 // sequence, one for each byte that can start none.
 INSTANTIATE_TEST_SUITE_P(
     Texts, RecordText,
-    ::testing::Values(TextCase{"markup and quotes", "a&b<c>\"d'e", "a&amp;b&lt;c&gt;&quot;d&#39;e"},
-                      TextCase{"UTF-8 kept", "caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80"},
-                      TextCase{"controls shown as pictures", std::string("\x01\t\n\x7F", 4) + std::string(1, '\0'),
-                               "\xE2\x90\x81\xE2\x90\x89\xE2\x90\x8A\xE2\x90\xA1\xE2\x90\x80"},
-                      TextCase{"a byte that starts nothing", "a\xFF" "b", "a" + replacement + "b"},
-                      TextCase{"a sequence cut short", "\xE2\x82", replacement},
-                      TextCase{"a sequence broken by a letter", "\xE2\x82x", replacement + "x"},
-                      TextCase{"an overlong form", "\xC0\xAF", replacement + replacement},
-                      TextCase{"a surrogate", "\xED\xA0\x80", replacement + replacement + replacement},
-                      TextCase{"above U+10FFFF", "\xF4\x90\x80\x80", replacement + replacement + replacement + replacement},
-                      TextCase{"a stray continuation after a whole one", "\xF0\x9F\x98\x80\x80",
-                               "\xF0\x9F\x98\x80" + replacement}));
+    ::testing::Values(
+        TextCase{"markup and quotes", "a&b<c>\"d'e", "a&amp;b&lt;c&gt;&quot;d&#39;e"},
+        TextCase{"UTF-8 kept", "caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80",
+                 "caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80"},
+        TextCase{"controls shown as pictures", std::string("\x01\t\n\x7F", 4) + std::string(1, '\0'),
+                 "\xE2\x90\x81\xE2\x90\x89\xE2\x90\x8A\xE2\x90\xA1\xE2\x90\x80"},
+        TextCase{"a byte that starts nothing",
+                 "a\xFF"
+                 "b",
+                 "a" + replacement + "b"},
+        TextCase{"a sequence cut short", "\xE2\x82", replacement},
+        TextCase{"a sequence broken by a letter", "\xE2\x82x", replacement + "x"},
+        TextCase{"an overlong form", "\xC0\xAF", replacement + replacement},
+        TextCase{"a surrogate", "\xED\xA0\x80", replacement + replacement + replacement},
+        TextCase{"above U+10FFFF", "\xF4\x90\x80\x80", replacement + replacement + replacement + replacement},
+        TextCase{"a stray continuation after a whole one", "\xF0\x9F\x98\x80\x80",
+                 "\xF0\x9F\x98\x80" + replacement}));
 
 TEST(ShortenedText, CutsWholeCharactersBeforeEscapingAndMarksTheCut) {
   EXPECT_EQ(shortened_html_text("abcd", 4), "abcd");

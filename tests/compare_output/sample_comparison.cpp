@@ -59,21 +59,22 @@ record::RecordedRun recorded_run(const json &record) {
   const json &machine = record.at("machine");
   const json &build = record.at("build");
   const json &second = record.at("passes").at(1);
-  record::RecordedRun run{.program_version = record.at("program").at("version").get<std::string>(),
-                          .host_name = text_or_empty(machine.value("host_name", json())),
-                          .processor_model = text_or_empty(machine.at("processor_model")),
-                          .processors = machine.at("processors").is_number() ? machine.at("processors").get<unsigned>() : 0,
-                          .compiler = build.at("compiler").get<std::string>(),
-                          .compiler_version = build.at("compiler_version").get<std::string>(),
-                          .flags = build.at("flags").get<std::string>(),
-                          .architecture = build.at("architecture").get<std::string>(),
-                          .started_at = record.at("started_at").get<std::string>(),
-                          .copies = record.at("copies").is_null() ? 0 : record.at("copies").at("count").get<unsigned>(),
-                          .rate = second.at("megawhets_per_second").get<double>(),
-                          .steady = steady_of(second),
-                          .lowest_processor_share = lowest_share(record.at("passes")),
-                          .self_check_passed = record.at("self_check").at("passed").get<bool>(),
-                          .exit_status = record.at("exit_status").get<int>()};
+  record::RecordedRun run{
+      .program_version = record.at("program").at("version").get<std::string>(),
+      .host_name = text_or_empty(machine.value("host_name", json())),
+      .processor_model = text_or_empty(machine.at("processor_model")),
+      .processors = machine.at("processors").is_number() ? machine.at("processors").get<unsigned>() : 0,
+      .compiler = build.at("compiler").get<std::string>(),
+      .compiler_version = build.at("compiler_version").get<std::string>(),
+      .flags = build.at("flags").get<std::string>(),
+      .architecture = build.at("architecture").get<std::string>(),
+      .started_at = record.at("started_at").get<std::string>(),
+      .copies = record.at("copies").is_null() ? 0 : record.at("copies").at("count").get<unsigned>(),
+      .rate = second.at("megawhets_per_second").get<double>(),
+      .steady = steady_of(second),
+      .lowest_processor_share = lowest_share(record.at("passes")),
+      .self_check_passed = record.at("self_check").at("passed").get<bool>(),
+      .exit_status = record.at("exit_status").get<int>()};
   if (record.value("label", json()).is_string()) {
     run.label = record.at("label").get<std::string>();
   }
