@@ -194,21 +194,13 @@ std::string tables_section(const Comparison &comparison, const Tables &tables) {
   return section + "</section>\n";
 }
 
-std::string excluded_section(const Comparison &comparison, const Tables &tables) {
-  if (tables.excluded.empty() && comparison.duplicates == 0) {
+// Records left out, and copies of runs counted once, as the tables list them.
+std::string excluded_section(const Tables &tables) {
+  if (tables.excluded.empty()) {
     return {};
   }
-  std::string section = "<section id=\"excluded\">\n<h2>Records left out</h2>\n";
-  if (!tables.excluded.empty()) {
-    section += html_list(tables.excluded, "excluded");
-  }
-  if (comparison.duplicates > 0) {
-    section += "<p class=\"excluded\">" +
-               html_text(plural(comparison.duplicates, "record was", "records were") +
-                         " the same as another, and counted once.") +
-               "</p>\n";
-  }
-  return section + "</section>\n";
+  return "<section id=\"excluded\">\n<h2>Records left out</h2>\n" + html_list(tables.excluded, "excluded") +
+         "</section>\n";
 }
 
 } // namespace
@@ -224,8 +216,7 @@ std::string html_page(const Comparison &comparison, const Tables &tables) {
   if (comparison.settings.fleet) {
     page += fleet_section(comparison);
   }
-  page +=
-      groups_section(comparison) + tables_section(comparison, tables) + excluded_section(comparison, tables);
+  page += groups_section(comparison) + tables_section(comparison, tables) + excluded_section(tables);
   if (comparison.settings.fleet) {
     page += slow_host_list(comparison, "closing");
   }

@@ -160,7 +160,7 @@ def expectations(comparison):
                             "median": host["stratum_median"]} for host in comparison["hosts"] or []}
     return {"fleet": comparison["settings"]["fleet"], "slow_percent": comparison["settings"]["slow_percent"],
             "groups": groups, "hosts": hosts, "slow_hosts": comparison["slow_hosts"],
-            "excluded": len(comparison["excluded"])}
+            "excluded": [record["source"] for record in comparison["excluded"]]}
 
 
 def same(figure, text, what):
@@ -262,8 +262,11 @@ def check_tables(root, expected):
     rows = [len([row for row in table.walk() if row.tag == "tr"]) - 1 for table in tables]
     wanted = [len(expected["groups"])] + ([len(expected["hosts"])] if expected["fleet"] else [])
     assert rows == wanted, f"the tables have {rows} rows, the comparison {wanted}"
-    excluded = [e for e in root.walk() if e.tag == "ul" and "excluded" in e.attrs.get("class", "").split()]
-    assert len([li for ul in excluded for li in ul.children]) == expected["excluded"], "excluded records are missing"
+    lists = [e for e in root.walk() if e.tag == "ul" and "excluded" in e.attrs.get("class", "").split()]
+    listed = [item.text() for excluded in lists for item in excluded.children]
+    wanted = [readable(source) for source in expected["excluded"]]
+    assert len(listed) == len(wanted) and all(item.startswith(source + ":") for item, source in zip(listed, wanted)), \
+        f"the page lists {listed} as left out, the JSON output {wanted}"
 
 
 def straight_scale(points, what):
@@ -394,7 +397,8 @@ class Compare:
 
 def experiment_records(work):
     """One host under five labels; the last, with three runs, in a file whose
-    name is not UTF-8."""
+    name is not UTF-8, beside a copy of one of them and a run whose
+    self-check failed."""
     records = work / "experiment"
     shutil.rmtree(records, ignore_errors=True)
     labels = [("baseline", 0.0), ("gcc-13 -O3", 6.0), ("C-states off", -0.3), (HOSTILE_LABEL, -4.0)]
@@ -403,7 +407,12 @@ def experiment_records(work):
     synthetic_records.write_records(made, records, one_file=True)
     few, _ = synthetic_records.make_records(synthetic_records.Plan(hosts=["bench-01"], labels=[("few runs", 2.0)],
                                                                    runs=3, noise=1.0, seed=4))
-    text = "".join(json.dumps(record, indent=2, ensure_ascii=False) + "\n" for _, record in few)
+    # The last run given twice, as when a file is named twice, and a run whose
+    # self-check failed: both are left out, and the page lists them.
+    failed = dict(few[0][1], counts=None, passes=[], comparison=None, warnings=[], exit_status=3,
+                  self_check={"passed": False, "mismatch": {"value": "E1[1]", "got": "-0.1", "expected": "1"}})
+    text = "".join(json.dumps(record, indent=2, ensure_ascii=False) + "\n"
+                   for record in [record for _, record in few] + [few[-1][1], failed])
     with open(os.path.join(os.fsencode(records), HOSTILE_FILE), "wb") as f:
         f.write(text.encode("utf-8"))
     return records
@@ -498,7 +507,8 @@ def run_browser_test(args):
     comparison = json.loads(compare("--format", "json", records))
     compare("--html", work / "experiment.html", records)
     say(f"experiment: {sum(g['records'] for g in comparison['groups'])} records in "
-        f"{len(comparison['groups'])} groups")
+        f"{len(comparison['groups'])} groups, {len(comparison['excluded'])} left out")
+    assert len(comparison["excluded"]) == 2, f"the failed and the repeated run are not both left out: {comparison['excluded']}"
     seconds = check_page("experiment", work / "experiment.html", comparison, work)
     say(f"experiment: checked in chromium in {seconds:.1f} s")
 

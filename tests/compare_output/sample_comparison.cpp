@@ -58,7 +58,9 @@ double lowest_share(const json &passes) {
 record::RecordedRun recorded_run(const json &record) {
   const json &machine = record.at("machine");
   const json &build = record.at("build");
-  const json &second = record.at("passes").at(1);
+  // A run whose self-check failed has no passes: the comparison leaves it out.
+  const json &passes = record.at("passes");
+  const double none = std::numeric_limits<double>::quiet_NaN();
   record::RecordedRun run{
       .program_version = record.at("program").at("version").get<std::string>(),
       .host_name = text_or_empty(machine.value("host_name", json())),
@@ -70,9 +72,9 @@ record::RecordedRun recorded_run(const json &record) {
       .architecture = build.at("architecture").get<std::string>(),
       .started_at = record.at("started_at").get<std::string>(),
       .copies = record.at("copies").is_null() ? 0 : record.at("copies").at("count").get<unsigned>(),
-      .rate = second.at("megawhets_per_second").get<double>(),
-      .steady = steady_of(second),
-      .lowest_processor_share = lowest_share(record.at("passes")),
+      .rate = passes.size() == 2 ? passes[1].at("megawhets_per_second").get<double>() : none,
+      .steady = passes.size() == 2 ? steady_of(passes[1]) : none,
+      .lowest_processor_share = lowest_share(passes),
       .self_check_passed = record.at("self_check").at("passed").get<bool>(),
       .exit_status = record.at("exit_status").get<int>()};
   if (record.value("label", json()).is_string()) {
