@@ -30,6 +30,9 @@ constexpr double label_character_width = 6.8; // of 11 px text, erring wide
 constexpr double label_gap = 10.0;
 constexpr double golden_fraction = 0.6180339887498949;
 
+// The modified z-score below which a host stands apart, with a true minus.
+std::string minus_outlier_z() { return "\u2212" + report::formatted("%g", compare::outlier_z); }
+
 struct Stratum {
   std::string_view name{};
   std::vector<const HostResult *> hosts{};
@@ -202,7 +205,8 @@ std::string band_mark(const Stratum &stratum, const compare::Settings &settings,
                   std::string(stratum.name) + ": the slow band, at or below " + rate_text(threshold) +
                   " megaWhets/second, " + percent +
                   " % or more below the stratum's median; a host in it is slow when it also stands apart "
-                  "from its stratum (a modified z-score below \u22123.5)"}) +
+                  "from its stratum (a modified z-score below " +
+                  minus_outlier_z() + ")"}) +
          "<text class=\"slow small\" x=\"" + pixels(left + 3) + "\" y=\"" + pixels(band_label_baseline) +
          "\">slow band: at or below " + rate_text(threshold) + " (" + percent + " % under M)</text>\n";
 }
@@ -357,22 +361,18 @@ std::string fleet_chart(const compare::Comparison &comparison) {
 }
 
 std::string fleet_chart_legend(const compare::Settings &settings) {
-  const auto swatch = [](std::string_view shape) {
-    return "<svg width=\"16\" height=\"12\" viewBox=\"0 0 16 12\" aria-hidden=\"true\">" +
-           std::string(shape) + "</svg>";
-  };
   const std::string percent = report::formatted("%g", settings.slow_percent);
-  return "<ul class=\"legend\">\n<li>" + swatch("<circle class=\"host ok\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") +
-         "ok</li>\n<li>" + swatch("<circle class=\"host slow\" cx=\"8\" cy=\"6\" r=\"4.5\"/>") +
-         "slow: " + percent +
-         " % or more below M and apart from the stratum (modified z-score below \u22123.5)</li>\n<li>" +
-         swatch("<circle class=\"host fast\" cx=\"8\" cy=\"6\" r=\"4.5\"/>") +
+  return "<ul class=\"legend\">\n<li>" +
+         legend_swatch("<circle class=\"host ok\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") + "ok</li>\n<li>" +
+         legend_swatch("<circle class=\"host slow\" cx=\"8\" cy=\"6\" r=\"4.5\"/>") + "slow: " + percent +
+         " % or more below M and apart from the stratum (modified z-score below " + minus_outlier_z() +
+         ")</li>\n<li>" + legend_swatch("<circle class=\"host fast\" cx=\"8\" cy=\"6\" r=\"4.5\"/>") +
          "fast: the same, above M</li>\n<li>" +
-         swatch("<circle class=\"host unjudged\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") +
+         legend_swatch("<circle class=\"host unjudged\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") +
          "unjudged: too few hosts in the stratum</li>\n<li>" +
-         swatch("<line class=\"stratum-median\" x1=\"8\" x2=\"8\" y1=\"0\" y2=\"12\"/>") +
+         legend_swatch("<line class=\"stratum-median\" x1=\"8\" x2=\"8\" y1=\"0\" y2=\"12\"/>") +
          "M: the stratum\u2019s median</li>\n<li>" +
-         swatch("<rect class=\"slow-band\" x=\"0\" y=\"0\" width=\"16\" height=\"12\"/>") +
+         legend_swatch("<rect class=\"slow-band\" x=\"0\" y=\"0\" width=\"16\" height=\"12\"/>") +
          "the slow band: " + percent + " % or more below M</li>\n</ul>\n";
 }
 

@@ -260,23 +260,19 @@ std::string group_chart(const compare::Comparison &comparison) {
 }
 
 std::string group_chart_legend() {
-  const auto swatch = [](std::string_view shape) {
-    return "<svg width=\"16\" height=\"12\" viewBox=\"0 0 16 12\" aria-hidden=\"true\">" +
-           std::string(shape) + "</svg>";
-  };
   return "<ul class=\"legend\">\n<li>" +
-         swatch("<rect class=\"bar base\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
+         legend_swatch("<rect class=\"bar base\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
          "base: the group the others are measured against</li>\n<li>" +
-         swatch("<rect class=\"bar faster\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
+         legend_swatch("<rect class=\"bar faster\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
          "faster than the base</li>\n<li>" +
-         swatch("<rect class=\"bar slower\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
+         legend_swatch("<rect class=\"bar slower\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
          "slower than the base</li>\n<li>" +
-         swatch("<rect class=\"bar unclear\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
+         legend_swatch("<rect class=\"bar unclear\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
          "~ no significant change; n&lt;4 too few records to judge</li>\n<li>" +
-         swatch("<circle class=\"record\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") + "a record</li>\n<li>" +
-         swatch("<circle class=\"record warned\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") +
+         legend_swatch("<circle class=\"record\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") + "a record</li>\n<li>" +
+         legend_swatch("<circle class=\"record warned\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") +
          "a record with a warning</li>\n<li>" +
-         swatch("<path class=\"interval\" d=\"M1 6H15M1 2V10M15 2V10\"/>") +
+         legend_swatch("<path class=\"interval\" d=\"M1 6H15M1 2V10M15 2V10\"/>") +
          "95 % interval of the median (dashed: the range, with too few records for an "
          "interval)</li>\n</ul>\n";
 }

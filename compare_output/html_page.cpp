@@ -1,5 +1,6 @@
 #include "compare_output/html_page.h"
 
+#include "compare/keys.h"
 #include "compare_output/fleet_chart.h"
 #include "compare_output/group_chart.h"
 #include "compare_output/html_tables.h"
@@ -30,22 +31,6 @@ constexpr std::string_view content_security_policy =
 // With more rows than this, a table starts folded, so that the charts and
 // the verdicts stay near the top of the page.
 constexpr std::size_t most_rows_unfolded = 100;
-
-std::string_view key_name(compare::Key key) {
-  switch (key) {
-  case compare::Key::label:
-    return "label";
-  case compare::Key::host:
-    return "host";
-  case compare::Key::processor:
-    return "processor";
-  case compare::Key::build:
-    return "build";
-  case compare::Key::copies:
-    break;
-  }
-  return "copies";
-}
 
 std::size_t record_count(const Comparison &comparison) {
   std::size_t records = 0;
@@ -80,7 +65,7 @@ std::string grouping_words(const Comparison &comparison) {
   if (!settings.keys.empty()) {
     words += "Records are grouped by ";
     for (std::size_t k = 0; k < settings.keys.size(); ++k) {
-      words += std::string(k == 0 ? "" : ", ") + std::string(key_name(settings.keys[k]));
+      words += std::string(k == 0 ? "" : ", ") + std::string(compare::key_name(settings.keys[k]));
     }
     words += ". ";
   }

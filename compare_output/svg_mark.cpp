@@ -21,4 +21,9 @@ std::string svg_mark(std::string_view shape, std::string_view css_class, std::st
   return mark;
 }
 
+std::string legend_swatch(std::string_view shape) {
+  return "<svg width=\"16\" height=\"12\" viewBox=\"0 0 16 12\" aria-hidden=\"true\">" + std::string(shape) +
+         "</svg>";
+}
+
 } // namespace compare_output

@@ -26,4 +26,8 @@ std::string pixels(double value);
 std::string svg_mark(std::string_view shape, std::string_view css_class, std::string_view geometry,
                      const MarkFacts &facts);
 
+// A legend's small picture of a mark, drawn with the mark's own classes so
+// that it takes the same colours: shape is SVG in a 16 by 12 box.
+std::string legend_swatch(std::string_view shape);
+
 } // namespace compare_output
