@@ -28,6 +28,7 @@ constexpr double strip_top = 34.0;
 constexpr double lane_height = 15.0;
 constexpr double label_character_width = 6.8; // of 11 px text, erring wide
 constexpr double label_gap = 10.0;
+constexpr std::size_t longest_name_shown = 40; // on a label; its dot's title holds it whole
 constexpr double golden_fraction = 0.6180339887498949;
 
 // The modified z-score below which a host stands apart, with a true minus.
@@ -247,7 +248,8 @@ Labels host_labels(const Stratum &stratum, const std::vector<Dot> &dots, double 
     dot_of.push_back(static_cast<std::size_t>(at - stratum.hosts.begin()));
     const std::string_view word = host_standing(named[k]->verdict).words;
     const double width =
-        static_cast<double>(character_count(named[k]->host) + 1 + word.size()) * label_character_width;
+        static_cast<double>(std::min(character_count(named[k]->host), longest_name_shown) + 1 + word.size()) *
+        label_character_width;
     const double start =
         std::clamp(dots[dot_of.back()].x - 3.0, plot_left, std::max(plot_left, plot_right - width));
     spans.push_back({start, start + width});
@@ -264,8 +266,9 @@ Labels host_labels(const Stratum &stratum, const std::vector<Dot> &dots, double 
                       "\"/>\n";
     labels.drawing += "<text class=\"host-label small " + std::string(standing.css_class) + "\" x=\"" +
                       pixels(spans[k].start) + "\" y=\"" + pixels(baseline) + "\"" +
-                      data_attribute("data-name", host.host) + ">" + html_text(host.host) + " " +
-                      std::string(standing.words) + "</text>\n";
+                      data_attribute("data-name", host.host) + ">" +
+                      shortened_html_text(host.host, longest_name_shown) + " " + std::string(standing.words) +
+                      "</text>\n";
     labels.bottom = std::max(labels.bottom, baseline + 4.0);
   }
   if (named.size() > shown) {

@@ -430,6 +430,14 @@ def fleet_records(work, hosts=2500, slow=24, fast=3, name="fleet", hostile=True)
                   ("Intel(R) Xeon(R) Platinum 8380 CPU @ 2.30GHz", 17200.0)]
     made, truth = synthetic_records.make_records(synthetic_records.Plan(
         hosts=names, processors=processors, slow=slow, fast=fast, warned=0.03, copies=2, seed=11))
+    if hostile:
+        # A slow host's name too long for its label, and markup in it.
+        renamed = truth["slow_hosts"][0]
+        long_name = "slow-" + "\u00e4<b>" * 30
+        for host, record in made:
+            if host == renamed:
+                record["machine"]["host_name"] = long_name
+        made = [(long_name if host == renamed else host, record) for host, record in made]
     small, _ = synthetic_records.make_records(synthetic_records.Plan(
         hosts=[f"arm-{k}" for k in range(1, 4)], processors=[("Ampere Altra Q80-30", 9000.0)], copies=2, seed=12))
     synthetic_records.write_records(made + small, records)
