@@ -41,7 +41,7 @@ bool is_replaceable(const std::string &path, std::string &reason) {
 
 } // namespace
 
-RecordFile::RecordFile(std::string path) : path_(std::move(path)) {
+RecordFile::RecordFile(std::string path, std::string what) : path_(std::move(path)), what_(std::move(what)) {
   std::string reason;
   const std::string target = target_of(path_, reason);
   if (target.empty() || !is_replaceable(target, reason)) {
@@ -86,7 +86,7 @@ bool RecordFile::commit(std::string_view text) {
 }
 
 void RecordFile::fail(const std::string &reason) {
-  failure_ = "megawhets: cannot write the run record to '" + report::printable(path_) + "': " + reason + "\n";
+  failure_ = "megawhets: cannot write " + what_ + " to '" + report::printable(path_) + "': " + reason + "\n";
 }
 
 void RecordFile::abandon() {

@@ -14,7 +14,8 @@ namespace record {
 // or an early end removes that file and leaves the name as it was.
 class RecordFile {
 public:
-  explicit RecordFile(std::string path);
+  // `what` names the file's contents in a message: "the run record", say.
+  explicit RecordFile(std::string path, std::string what = "the run record");
   ~RecordFile();
   RecordFile(const RecordFile &) = delete;
   RecordFile &operator=(const RecordFile &) = delete;
@@ -34,6 +35,7 @@ private:
   void abandon();
 
   std::string path_;
+  std::string what_;
   std::string temporary_path_;
   std::FILE *stream_ = nullptr;
   std::string failure_;
