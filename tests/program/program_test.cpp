@@ -14,6 +14,7 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -281,10 +282,17 @@ TEST(Record, AgreesWithItsSchemaAndTheReport) {
   const std::string path = directory + "run.json";
   // Four groups a pass: too few to judge steadiness, so no warning depends
   // on the machine's speed.
-  const auto run = program_runner::run_program({.input = "1000 4\n", .arguments = {"--json", path}});
+  const auto run = program_runner::run_program(
+      {.input = "1000 4\n", .arguments = {"--json", path, "--label", "BIOS C-states off"}});
   EXPECT_EQ(run.exit_status, 0);
   expect_context_line_only(run.err);
   EXPECT_TRUE(record_agrees_with_report(path, run.out, directory));
+  // The host is named as its system names it, which Wine takes from Linux.
+  char host[256] = {};
+  ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+  const std::string record = file_text(path);
+  EXPECT_NE(record.find("\n  \"label\": \"BIOS C-states off\",\n"), std::string::npos) << record;
+  EXPECT_NE(record.find("\n    \"host_name\": \"" + std::string(host) + "\",\n"), std::string::npos) << record;
 }
 
 TEST(Record, TakesStandardOutputAndSendsTheRestToStandardError) {
