@@ -8,7 +8,7 @@
 namespace record {
 namespace {
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
 
 // A record is six levels deep; far deeper text is no record, and would cost
 // memory for nothing.
@@ -289,7 +289,7 @@ std::optional<JsonText> JsonSequence::next() {
   const std::size_t start = at_;
   ValueBuilder builder;
   if (Json::sax_parse(text_.data() + start, text_.data() + text_.size(), &builder,
-                      nlohmann::json::input_format_t::json, false)) {
+                      Json::input_format_t::json, false)) {
     at_ = value_end(text_, start);
     return JsonText{.value = std::move(builder.value())};
   }

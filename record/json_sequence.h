@@ -15,7 +15,7 @@ namespace record {
 
 // One JSON text of the sequence: its value, or where and why it is not JSON.
 struct JsonText {
-  std::optional<nlohmann::json> value{};
+  std::optional<nlohmann::ordered_json> value{};
   std::string problem{}; // one line, when there is no value
 };
 

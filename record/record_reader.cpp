@@ -13,7 +13,7 @@
 namespace record {
 namespace {
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
 
 // What ends the reading of a record: the first value that makes it no
 // record, or the figure that leaves it out of a comparison.
