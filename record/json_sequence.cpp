@@ -282,6 +282,13 @@ void JsonSequence::skip_to_text() {
 }
 
 std::optional<JsonText> JsonSequence::next() {
+  // Windows PowerShell 5 writes what `>` redirects as UTF-16, which no
+  // byte of JSON's can be read from.
+  if (at_ == 0 && (text_.starts_with("\xFF\xFE") || text_.starts_with("\xFE\xFF"))) {
+    at_ = text_.size();
+    return JsonText{.problem = "text in UTF-16, as Windows PowerShell's > writes it: a record is UTF-8, as "
+                               "--json FILE writes it"};
+  }
   skip_to_text();
   if (at_ == text_.size()) {
     return std::nullopt;

@@ -308,6 +308,9 @@ INSTANTIATE_TEST_SUITE_P(
                      unreadable, "is larger than the 64 MiB a file of records may have (67108865 bytes)"},
         BadInputCase{"not_json", file_holding("megawhets 1.0.0: g++ 12.2.0\n"), not_a_record,
                      "not JSON at line 1, column 1: invalid literal"},
+        BadInputCase{"utf16", file_holding(std::string("\xFF\xFE{\0\n\0", 6)), not_a_record,
+                     "text in UTF-16, as Windows PowerShell's > writes it: a record is UTF-8, as --json FILE "
+                     "writes it"},
         BadInputCase{"cut_short", file_holding(sample_text().substr(0, sample_text().find("\"machine\""))),
                      not_a_record, "cut short: the text ends inside the record, at line 14"},
         BadInputCase{"array", file_holding("[1, 2]\n"), not_a_record, "$: an array where an object belongs"},
