@@ -3,6 +3,7 @@
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
 #include "platform/build.h"
+#include "record/label.h"
 #include "report/formatted.h"
 
 #include <array>
@@ -32,8 +33,8 @@ std::optional<unsigned> copies_in(std::string_view text) {
   return count;
 }
 
-constexpr std::array<std::string_view, 6> known_options = {"--json",   "--auto", "--strict",
-                                                          "--copies", "--help", "--version"};
+constexpr std::array<std::string_view, 7> known_options = {"--json",   "--label", "--auto",   "--strict",
+                                                           "--copies", "--help",  "--version"};
 
 CommandLine refused(ArgumentProblem problem, const std::string &argument, std::string suggestion = {}) {
   return {.request = Request::bad_argument, .problem = problem, .bad_argument = argument,
@@ -79,6 +80,11 @@ CommandLine read_command_line(int argc, const char *const *argv) {
         return refused(ArgumentProblem::missing_file, "--json");
       }
       line.options.record_path = file->value;
+    } else if (const auto label = option_value("--label", argc, argv, i)) {
+      if (!record::label_problem(label->value).empty()) {
+        return refused(ArgumentProblem::bad_label, label->value);
+      }
+      line.options.label = label->value;
     } else if (const auto copies = option_value("--copies", argc, argv, i)) {
       const auto count = copies_in(copies->value);
       if (copies->value != "all" && !count) {
@@ -96,7 +102,8 @@ CommandLine read_command_line(int argc, const char *const *argv) {
 }
 
 std::string usage() {
-  return "Usage: megawhets [--json FILE] [--auto[=SECONDS]] [--strict] [--copies N|all]\n"
+  return "Usage: megawhets [--json FILE] [--label TEXT] [--auto[=SECONDS]] [--strict]\n"
+         "                 [--copies N|all]\n"
          "       megawhets --help | --version\n"
          "Measure how fast this machine does double-precision floating-point work.\n"
          "\n"
@@ -111,6 +118,8 @@ std::string usage() {
          "  --json FILE       also write a JSON record of the run to FILE, replacing it\n"
          "                    only once the run is complete; with -, write the record to\n"
          "                    standard output and everything else to standard error\n"
+         "  --label TEXT      name in the record what was changed for this run, such as\n"
+         "                    'gcc-13 -O3': 1 to 200 bytes of text on one line\n"
          "  --auto[=SECONDS]  read no counts: choose them so that both passes together\n"
          "                    take SECONDS to 1.3 x SECONDS (default 15)\n"
          "  --strict          exit with status 4 when the run gave any warning\n"
@@ -155,6 +164,11 @@ std::string bad_argument_message(const CommandLine &command_line) {
     break;
   case ArgumentProblem::bad_copies:
     what = "option " + argument + " needs a number of copies from 1 to 1024, or all";
+    break;
+  case ArgumentProblem::bad_label:
+    what = "option '--label' needs 1 to " + std::to_string(record::longest_label) +
+           " bytes of UTF-8 text without control characters, but the label " +
+           record::label_problem(command_line.bad_argument);
     break;
   case ArgumentProblem::none:
     break;

@@ -18,7 +18,8 @@ enum class ArgumentProblem {
   detached_value, // an optional value given as the next argument, not attached with =
   missing_file,
   bad_seconds,
-  bad_copies
+  bad_copies,
+  bad_label
 };
 
 // How long --auto aims for both passes together to take, unless told.
@@ -34,6 +35,7 @@ struct RunOptions {
   bool strict = false;
   unsigned copies = 0;              // 0 for a run in this process alone
   bool copies_per_processor = false; // --copies all: one per usable processor
+  std::optional<std::string> label{}; // for the record: what the user changed for this run
 };
 
 struct CommandLine {

@@ -117,7 +117,8 @@ void write_account(record::RunRecord &run) {
 } // namespace
 
 int run(const RunOptions &options) {
-  record::RunRecord run{.build = platform::this_build(),
+  record::RunRecord run{.label = options.label,
+                        .build = platform::this_build(),
                         .machine = platform::this_machine(),
                         .operating_system = platform::this_operating_system(),
                         .started_at = record::rfc3339_utc(std::chrono::system_clock::now()),

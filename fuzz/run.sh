@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
-# Fuzzes the count reader for a bounded time, starting from the committed seed
-# corpus, and fails if the fuzzer finds an input that breaks the reader.
-#   FUZZ_SECONDS   how long to fuzz (default 30)
+# Fuzzes the count reader and the record reader for a bounded time, each
+# starting from its committed seed corpus, and fails if a fuzzer finds an
+# input that breaks its reader.
+#   FUZZ_SECONDS   how long to fuzz in all, shared evenly between the targets
+#                  (default 30)
+#   FUZZ_TARGETS   which readers to fuzz (default "count_reader record_reader")
 #   further arguments are passed to libFuzzer, e.g. -jobs=2 or -max_len=64
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-30}
+read -r -a targets <<<"${FUZZ_TARGETS:-count_reader record_reader}"
 build_dir=build/fuzz
-fuzzer=$build_dir/count_reader_fuzzer
 artifacts=$build_dir/artifacts
-log=$build_dir/fuzz.log
+share=$((seconds / ${#targets[@]}))
+if [ "$share" -lt 1 ]; then
+  share=1
+fi
 
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
   cmake --preset fuzz
 fi
-cmake --build --preset fuzz --target count_reader_fuzzer
+cmake --build --preset fuzz --target "${targets[@]/%/_fuzzer}"
 
 # libFuzzer adds what it discovers to the first corpus directory only, so a
 # scratch directory goes first and the committed seeds are just read.
@@ -23,14 +29,19 @@ work_corpus=$(mktemp -d)
 trap 'rm -rf "$work_corpus"' EXIT
 mkdir -p "$artifacts"
 
-echo "fuzzing the count reader for ${seconds} s (full output: $log)"
-status=0
-"$fuzzer" -max_total_time="$seconds" -print_final_stats=1 -dict=fuzz/count_reader.dict \
-  -artifact_prefix="$artifacts/" "$@" "$work_corpus" fuzz/corpus >"$log" 2>&1 || status=$?
-
-if [ "$status" -ne 0 ]; then
-  tail -n 40 "$log"
-  echo "the fuzzer failed (exit status $status); reproduce with: $fuzzer $artifacts/<crash file>" >&2
-  exit "$status"
-fi
-grep -E '^(Done [0-9]+ runs|stat::number_of_executed_units|stat::average_exec_per_sec|#[0-9]+ +DONE)' "$log"
+for target in "${targets[@]}"; do
+  fuzzer=$build_dir/${target}_fuzzer
+  log=$build_dir/${target}.log
+  echo "fuzzing the ${target/_/ } for ${share} s (full output: $log)"
+  mkdir -p "$work_corpus/$target"
+  status=0
+  "$fuzzer" -max_total_time="$share" -print_final_stats=1 -dict="fuzz/$target.dict" \
+    -artifact_prefix="$artifacts/$target-" "$@" "$work_corpus/$target" "fuzz/${target}_corpus" >"$log" 2>&1 ||
+    status=$?
+  if [ "$status" -ne 0 ]; then
+    tail -n 40 "$log"
+    echo "the fuzzer failed (exit status $status); reproduce with: $fuzzer $artifacts/$target-<crash file>" >&2
+    exit "$status"
+  fi
+  grep -E '^(Done [0-9]+ runs|stat::number_of_executed_units|stat::average_exec_per_sec|#[0-9]+ +DONE)' "$log"
+done

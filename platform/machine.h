@@ -10,9 +10,14 @@ namespace platform {
 struct Machine {
   std::string processor_model; // empty when the system does not say
   unsigned processors = 0;     // 0 when the system does not say
+  std::string host_name{};     // empty when the system does not say
 };
 
 Machine this_machine();
+
+// The machine's name on its network as its system gives it, in UTF-8: what
+// tells one host of a fleet from another in their records.
+std::string this_host_name();
 
 struct OperatingSystem {
   std::string name;    // for example "Linux" or "Windows"

@@ -2,6 +2,7 @@
 
 #include "platform/cpuinfo.h"
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,7 +28,18 @@ unsigned online_processors() {
 
 Machine this_machine() {
   return {.processor_model = processor_model_in_cpuinfo(whole_file("/proc/cpuinfo")),
-          .processors = online_processors()};
+          .processors = online_processors(),
+          .host_name = this_host_name()};
+}
+
+std::string this_host_name() {
+  // POSIX leaves the name unterminated when it is cut short, so the last
+  // byte is kept for the terminator.
+  char name[HOST_NAME_MAX + 1] = {};
+  if (gethostname(name, sizeof name - 1) != 0) {
+    return {};
+  }
+  return name;
 }
 
 OperatingSystem this_operating_system() {

@@ -20,7 +20,22 @@ std::string registry_processor_model() {
 
 Machine this_machine() {
   const DWORD processors = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
-  return {.processor_model = registry_processor_model(), .processors = static_cast<unsigned>(processors)};
+  return {.processor_model = registry_processor_model(),
+          .processors = static_cast<unsigned>(processors),
+          .host_name = this_host_name()};
+}
+
+// The DNS host name, as on Linux, rather than the NetBIOS name, which
+// Windows cuts to 15 characters and writes in capitals.
+std::string this_host_name() {
+  DWORD size = 0;
+  GetComputerNameExW(ComputerNameDnsHostname, nullptr, &size);
+  std::wstring name(size, L'\0');
+  if (size == 0 || GetComputerNameExW(ComputerNameDnsHostname, name.data(), &size) == 0) {
+    return {};
+  }
+  name.resize(size);
+  return utf8(name);
 }
 
 // GetVersionEx reports what a program's manifest claims to support, not the

@@ -1,206 +1,155 @@
 #include "record/json_record.h"
 
 #include "pass/figures.h"
-#include "record/json_writer.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
 
 namespace record {
 namespace {
 
+// Keys keep the order they are written in, so that a record reads as the
+// report does.
+using Json = nlohmann::ordered_json;
 using pass::PassOutcome;
+
+// JSON holds no infinity and no NaN: a figure that is not finite, as a pass
+// too short for the clock gives, is null.
+Json figure(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
+
+Json text_or_null(const std::string &text) { return text.empty() ? Json(nullptr) : Json(text); }
 
 // Text that ends a line on standard error is one value here.
 std::string_view without_line_break(std::string_view text) {
   return !text.empty() && text.back() == '\n' ? text.substr(0, text.size() - 1) : text;
 }
 
-void write_program_and_build(JsonWriter &json, const platform::Build &build) {
-  json.key("program").begin_object().key("name").string("megawhets").key("version").string(build.version).end_object();
-  json.key("build")
-      .begin_object()
-      .key("compiler")
-      .string(build.compiler)
-      .key("compiler_version")
-      .string(build.compiler_version)
-      .key("flags")
-      .string(build.code_flags)
-      .key("architecture")
-      .string(build.architecture)
-      .end_object();
+Json build_object(const platform::Build &build) {
+  return {{"compiler", build.compiler},
+          {"compiler_version", build.compiler_version},
+          {"flags", build.code_flags},
+          {"architecture", build.architecture}};
 }
 
-void write_machine(JsonWriter &json, const platform::Machine &machine, const platform::OperatingSystem &system) {
-  json.key("machine").begin_object().key("processor_model");
-  machine.processor_model.empty() ? json.null() : json.string(machine.processor_model);
-  json.key("processors");
-  machine.processors == 0 ? json.null() : json.integer(machine.processors);
-  json.key("os_name").string(system.name).key("os_release").string(system.release).end_object();
+Json machine_object(const platform::Machine &machine, const platform::OperatingSystem &system) {
+  return {{"host_name", text_or_null(machine.host_name)},
+          {"processor_model", text_or_null(machine.processor_model)},
+          {"processors", machine.processors == 0 ? Json(nullptr) : Json(machine.processors)},
+          {"os_name", system.name},
+          {"os_release", system.release}};
 }
 
-void write_counts(JsonWriter &json, const std::optional<pass::Counts> &counts) {
-  json.key("counts");
+Json counts_object(const std::optional<pass::Counts> &counts) {
   if (!counts) {
-    json.null();
-    return;
+    return nullptr;
   }
-  json.begin_object().key("inner").integer(counts->inner).key("outer").integer(counts->outer);
-  json.key("chosen_by").string(counts->auto_seconds ? "auto" : "typed").key("auto_seconds");
-  counts->auto_seconds ? json.number(*counts->auto_seconds) : json.null();
-  json.end_object();
+  return {{"inner", counts->inner},
+          {"outer", counts->outer},
+          {"chosen_by", counts->auto_seconds ? "auto" : "typed"},
+          {"auto_seconds", counts->auto_seconds ? figure(*counts->auto_seconds) : Json(nullptr)}};
 }
 
-void write_groups(JsonWriter &json, const pass::PassTiming &timing, const pass::SteadyFigures &steady) {
-  const double megawhets = pass::megawhets_per_rate_unit;
-  json.key("groups")
-      .begin_object()
-      .key("outer_per_group")
-      .integer(timing.groups.outer_per_group)
-      .key("count")
-      .integer(static_cast<std::int64_t>(steady.groups))
-      .key("fastest_megawhets_per_second")
-      .number(steady.fastest_rate * megawhets)
-      .key("slowest_megawhets_per_second")
-      .number(steady.slowest_rate * megawhets)
-      .end_object();
+Json groups_object(const pass::PassTiming &timing, const pass::SteadyFigures &steady) {
+  return {{"outer_per_group", timing.groups.outer_per_group},
+          {"count", steady.groups},
+          {"fastest_megawhets_per_second", figure(pass::megawhets_per_second(steady.fastest_rate))},
+          {"slowest_megawhets_per_second", figure(pass::megawhets_per_second(steady.slowest_rate))}};
 }
 
 // Each copy's own figures, its start measured from the earliest copy's,
 // which is where the machine's figures for the pass start.
-void write_copies(JsonWriter &json, const PassOutcome &pass) {
+void add_copies(Json &object, const PassOutcome &pass) {
   const double earliest = pass.timing.start;
   double latest = earliest;
   for (const pass::CopyOutcome &copy : pass.copies) {
     latest = copy.timing.start > latest ? copy.timing.start : latest;
   }
-  json.key("start_spread_seconds");
-  pass.copies.empty() ? json.null() : json.number(latest - earliest);
-  json.key("copies").begin_array();
+  object["start_spread_seconds"] = pass.copies.empty() ? Json(nullptr) : figure(latest - earliest);
+  Json copies = Json::array();
   for (std::size_t copy = 0; copy < pass.copies.size(); ++copy) {
     const pass::PassTiming &timing = pass.copies[copy].timing;
-    json.begin_object()
-        .key("copy")
-        .integer(static_cast<std::int64_t>(copy + 1))
-        .key("start_offset_seconds")
-        .number(timing.start - earliest)
-        .key("elapsed_seconds")
-        .number(timing.elapsed)
-        .key("processor_seconds")
-        .number(timing.processor)
-        .key("processor_share")
-        .number(timing.processor / timing.elapsed);
-    write_groups(json, timing, pass.copies[copy].steady);
-    json.end_object();
+    copies.push_back({{"copy", copy + 1},
+                      {"start_offset_seconds", figure(timing.start - earliest)},
+                      {"elapsed_seconds", figure(timing.elapsed)},
+                      {"processor_seconds", figure(timing.processor)},
+                      {"processor_share", figure(timing.processor / timing.elapsed)},
+                      {"groups", groups_object(timing, pass.copies[copy].steady)}});
   }
-  json.end_array();
+  object["copies"] = std::move(copies);
 }
 
-void write_pass(JsonWriter &json, const PassOutcome &pass) {
-  const double megawhets = pass::megawhets_per_rate_unit;
-  json.begin_object()
-      .key("pass")
-      .integer(pass.number)
-      .key("inner")
-      .integer(pass.inner)
-      .key("outer")
-      .integer(pass.outer)
-      .key("work_units")
-      .number(pass::work_units(pass.inner, pass.outer))
-      .key("elapsed_seconds")
-      .number(pass.figures.elapsed)
-      .key("rate")
-      .number(pass.figures.rate)
-      .key("megawhets_per_second")
-      .number(pass.figures.rate * megawhets)
-      .key("processor_seconds")
-      .number(pass.timing.processor)
-      .key("processor_share")
-      .number(pass.timing.processor / pass.timing.elapsed);
-  write_groups(json, pass.timing, pass.steady);
-  write_copies(json, pass);
-  json.end_object();
+Json pass_object(const PassOutcome &pass) {
+  Json object = {{"pass", pass.number},
+                 {"inner", pass.inner},
+                 {"outer", pass.outer},
+                 {"work_units", figure(pass::work_units(pass.inner, pass.outer))},
+                 {"elapsed_seconds", figure(pass.figures.elapsed)},
+                 {"rate", figure(pass.figures.rate)},
+                 {"megawhets_per_second", figure(pass::megawhets_per_second(pass.figures.rate))},
+                 {"processor_seconds", figure(pass.timing.processor)},
+                 {"processor_share", figure(pass.timing.processor / pass.timing.elapsed)},
+                 {"groups", groups_object(pass.timing, pass.steady)}};
+  add_copies(object, pass);
+  return object;
 }
 
-void write_passes_and_comparison(JsonWriter &json, const std::vector<PassOutcome> &passes) {
-  json.key("passes").begin_array();
-  for (const PassOutcome &pass : passes) {
-    write_pass(json, pass);
-  }
-  json.end_array().key("comparison");
+Json comparison_object(const std::vector<PassOutcome> &passes) {
   if (passes.size() != 2) {
-    json.null();
-    return;
+    return nullptr;
   }
   const pass::Comparison comparison = pass::compare_passes(passes[0].figures, passes[1].figures);
-  json.begin_object()
-      .key("time_error_seconds")
-      .number(comparison.time_error)
-      .key("rate_error_megawhets_per_second")
-      .number(comparison.rate_error)
-      .key("percent_error")
-      .number(comparison.percent_error)
-      .key("advice_given")
-      .boolean(pass::advice_needed(passes[0].figures.elapsed + passes[1].figures.elapsed))
-      .end_object();
+  return {{"time_error_seconds", figure(comparison.time_error)},
+          {"rate_error_megawhets_per_second", figure(comparison.rate_error)},
+          {"percent_error", figure(comparison.percent_error)},
+          {"advice_given", pass::advice_needed(passes[0].figures.elapsed + passes[1].figures.elapsed)}};
 }
 
-void write_self_check(JsonWriter &json, const std::optional<self_check::Mismatch> &mismatch) {
-  json.key("self_check").begin_object().key("passed").boolean(!mismatch).key("mismatch");
-  if (mismatch) {
-    json.begin_object()
-        .key("value")
-        .string(mismatch->value)
-        .key("got")
-        .string(mismatch->got)
-        .key("expected")
-        .string(mismatch->expected)
-        .end_object();
-  } else {
-    json.null();
-  }
-  json.end_object();
+Json self_check_object(const std::optional<self_check::Mismatch> &mismatch) {
+  return {{"passed", !mismatch},
+          {"mismatch",
+           mismatch
+               ? Json{{"value", mismatch->value}, {"got", mismatch->got}, {"expected", mismatch->expected}}
+               : Json(nullptr)}};
 }
 
-void write_warnings(JsonWriter &json, const std::vector<report::RunWarning> &warnings) {
-  json.key("warnings").begin_array();
+Json warnings_array(const std::vector<report::RunWarning> &warnings) {
+  Json array = Json::array();
   for (const report::RunWarning &warning : warnings) {
-    json.begin_object()
-        .key("kind")
-        .string(report::warning_kind_name(warning.kind))
-        .key("pass");
-    warning.pass == 0 ? json.null() : json.integer(warning.pass);
-    json.key("copy");
-    warning.copy == 0 ? json.null() : json.integer(warning.copy);
-    json.key("text")
-        .string(without_line_break(warning.text))
-        .end_object();
+    array.push_back({{"kind", report::warning_kind_name(warning.kind)},
+                     {"pass", warning.pass == 0 ? Json(nullptr) : Json(warning.pass)},
+                     {"copy", warning.copy == 0 ? Json(nullptr) : Json(warning.copy)},
+                     {"text", without_line_break(warning.text)}});
   }
-  json.end_array();
+  return array;
 }
 
 } // namespace
 
 std::string record_json(const RunRecord &run) {
-  JsonWriter json;
-  json.begin_object().key("schema_version").integer(schema_version);
-  write_program_and_build(json, run.build);
-  write_machine(json, run.machine, run.operating_system);
-  json.key("started_at").string(run.started_at);
-  write_counts(json, run.counts);
-  json.key("copies");
-  if (run.copies) {
-    json.begin_object()
-        .key("count")
-        .integer(run.copies->count)
-        .key("usable_processors")
-        .integer(run.copies->usable_processors)
-        .end_object();
-  } else {
-    json.null();
+  Json passes = Json::array();
+  for (const PassOutcome &pass : run.passes) {
+    passes.push_back(pass_object(pass));
   }
-  write_passes_and_comparison(json, run.passes);
-  write_self_check(json, run.mismatch);
-  write_warnings(json, run.warnings);
-  json.key("exit_status").integer(run.exit_status).end_object();
-  return json.text();
+  const Json record = {{"schema_version", schema_version},
+                       {"program", {{"name", "megawhets"}, {"version", run.build.version}}},
+                       {"label", run.label ? Json(*run.label) : Json(nullptr)},
+                       {"build", build_object(run.build)},
+                       {"machine", machine_object(run.machine, run.operating_system)},
+                       {"started_at", run.started_at},
+                       {"counts", counts_object(run.counts)},
+                       {"copies", run.copies ? Json{{"count", run.copies->count},
+                                                    {"usable_processors", run.copies->usable_processors}}
+                                             : Json(nullptr)},
+                       {"passes", std::move(passes)},
+                       {"comparison", comparison_object(run.passes)},
+                       {"self_check", self_check_object(run.mismatch)},
+                       {"warnings", warnings_array(run.warnings)},
+                       {"exit_status", run.exit_status}};
+  // Text that is not valid UTF-8 (a processor name in a legacy code page,
+  // say) has each bad sequence replaced, so the record is always valid JSON;
+  // all other text is kept as it is, UTF-8 included.
+  return record.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 } // namespace record

@@ -22,6 +22,7 @@ struct Copies {
 };
 
 struct RunRecord {
+  std::optional<std::string> label{}; // what the user changed for this run, from --label
   platform::Build build{};
   platform::Machine machine{};
   platform::OperatingSystem operating_system{};

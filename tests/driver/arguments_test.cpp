@@ -34,11 +34,18 @@ TEST_P(Arguments, AreTakenInOrder) {
     EXPECT_EQ(line.options.record_path, GetParam().options.record_path);
     EXPECT_EQ(line.options.auto_seconds, GetParam().options.auto_seconds);
     EXPECT_EQ(line.options.strict, GetParam().options.strict);
+    EXPECT_EQ(line.options.label, GetParam().options.label);
   }
 }
 
 constexpr auto bad = Request::bad_argument;
 constexpr auto bad_seconds = ArgumentProblem::bad_seconds;
+constexpr auto bad_label = ArgumentProblem::bad_label;
+
+RunOptions labelled(const char *label) { return {.label = label}; }
+
+const std::string longest_label = std::string(198, 'x') + "\xC3\xA9"; // 200 bytes
+const std::string too_long_label = "x" + longest_label;
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, Arguments,
@@ -63,7 +70,18 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{{"--auto=5."}, bad, bad_seconds, "--auto=5."},
         CommandLineCase{{"--auto="}, bad, bad_seconds, "--auto="},
         CommandLineCase{{"--auto", "30"}, bad, ArgumentProblem::detached_value, "30"},
-        CommandLineCase{{"--strict", "30"}, bad, ArgumentProblem::unexpected_argument, "30"}));
+        CommandLineCase{{"--strict", "30"}, bad, ArgumentProblem::unexpected_argument, "30"},
+        // A label is 1 to 200 bytes of UTF-8 text on one line; C1 controls
+        // (U+0080 to U+009F) are control characters too.
+        CommandLineCase{{"--label", "C-states off"}, Request::run, {}, "", labelled("C-states off")},
+        CommandLineCase{{"--label=gcc \xE2\x80\x94 -O3"}, Request::run, {}, "", labelled("gcc \xE2\x80\x94 -O3")},
+        CommandLineCase{{"--label", longest_label.c_str()}, Request::run, {}, "", labelled(longest_label.c_str())},
+        CommandLineCase{{"--label", too_long_label.c_str()}, bad, bad_label, too_long_label.c_str()},
+        CommandLineCase{{"--label"}, bad, bad_label, ""},
+        CommandLineCase{{"--label="}, bad, bad_label, ""},
+        CommandLineCase{{"--label", "a\tb"}, bad, bad_label, "a\tb"},
+        CommandLineCase{{"--label", "a\xC2\x85"}, bad, bad_label, "a\xC2\x85"},
+        CommandLineCase{{"--label", "Intel\xAE"}, bad, bad_label, "Intel\xAE"}));
 
 TEST(Arguments, AreShownWithoutTheirControlBytes) {
   CommandLine line{.request = Request::bad_argument,
@@ -76,6 +94,21 @@ TEST(Arguments, AreShownWithoutTheirControlBytes) {
   line.bad_argument = "--auto=x";
   EXPECT_EQ(bad_argument_message(line), "megawhets: option '--auto=x' needs a number of seconds from 1 to 86400, "
                                         "such as --auto=30; see 'megawhets --help'\n");
+}
+
+TEST(Arguments, ALabelIsRefusedSayingWhatIsWrongWithIt) {
+  const auto message = [](const char *label) {
+    return bad_argument_message(
+        {.request = Request::bad_argument, .problem = ArgumentProblem::bad_label, .bad_argument = label});
+  };
+  const std::string start =
+      "megawhets: option '--label' needs 1 to 200 bytes of UTF-8 text without control characters, but the label ";
+  const std::string end = "; see 'megawhets --help'\n";
+  EXPECT_EQ(message(""), start + "is empty" + end);
+  EXPECT_EQ(message(too_long_label.c_str()), start + "is 201 bytes long, more than 200" + end);
+  EXPECT_EQ(message("ab\n"), start + "holds a control character, U+000A, at byte 3" + end);
+  EXPECT_EQ(message("a\xC2\x85"), start + "holds a control character, U+0085, at byte 2" + end);
+  EXPECT_EQ(message("\xE2\x84x"), start + "is not valid UTF-8 at byte 1" + end);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -281,10 +282,17 @@ TEST(Record, AgreesWithItsSchemaAndTheReport) {
   const std::string path = directory + "run.json";
   // Four groups a pass: too few to judge steadiness, so no warning depends
   // on the machine's speed.
-  const auto run = program_runner::run_program({.input = "1000 4\n", .arguments = {"--json", path}});
+  const auto run = program_runner::run_program(
+      {.input = "1000 4\n", .arguments = {"--json", path, "--label", "BIOS C-states off"}});
   EXPECT_EQ(run.exit_status, 0);
   expect_context_line_only(run.err);
   EXPECT_TRUE(record_agrees_with_report(path, run.out, directory));
+  // The host is named as its system names it, which Wine takes from Linux.
+  char host[256] = {};
+  ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+  const std::string record = file_text(path);
+  EXPECT_NE(record.find("\n  \"label\": \"BIOS C-states off\",\n"), std::string::npos) << record;
+  EXPECT_NE(record.find("\n    \"host_name\": \"" + std::string(host) + "\",\n"), std::string::npos) << record;
 }
 
 TEST(Record, TakesStandardOutputAndSendsTheRestToStandardError) {
@@ -555,7 +563,7 @@ const std::string see = "; see 'megawhets --help'\n";
 INSTANTIATE_TEST_SUITE_P(
     Lines, Arguments,
     ::testing::Values(
-        ArgumentCase{{"--help"}, 0, "Usage: megawhets [--json FILE] [--auto[=SECONDS]] [--strict] [--copies N|all]\n", ""},
+        ArgumentCase{{"--help"}, 0, "Usage: megawhets [--json FILE] [--label TEXT] [--auto[=SECONDS]] [--strict]\n", ""},
         ArgumentCase{{"--version"}, 0, "megawhets 1.0.0\n" MEGAWHETS_EXPECTED_COMPILER ", ", ""},
         ArgumentCase{{"20000", "10"}, 2, "", std::string("megawhets: unexpected argument '20000") + see_help},
         ArgumentCase{{"--bogus"}, 2, "", std::string("megawhets: unknown option '--bogus") + see_help},
@@ -568,6 +576,13 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentCase{{"--jsn", "run.json"}, 2, "", "megawhets: unknown option '--jsn' (did you mean --json?)" + see},
         ArgumentCase{{"--copy=2"}, 2, "", "megawhets: unknown option '--copy=2' (did you mean --copies?)" + see},
         ArgumentCase{{"--stric"}, 2, "", "megawhets: unknown option '--stric' (did you mean --strict?)" + see},
+        ArgumentCase{{"--lable=x"}, 2, "", "megawhets: unknown option '--lable=x' (did you mean --label?)" + see},
+        ArgumentCase{{"--label", std::string(201, 'x')},
+                     2,
+                     "",
+                     "megawhets: option '--label' needs 1 to 200 bytes of UTF-8 text without control characters, "
+                     "but the label is 201 bytes long, more than 200" +
+                         see},
         ArgumentCase{{"--auto", "5"},
                      2,
                      "",

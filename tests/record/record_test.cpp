@@ -1,75 +1,396 @@
-// The run record's JSON: text escaped whatever bytes it holds, numbers that
-// read back as the same doubles, and null for what JSON cannot hold.
+// The run record's JSON, written and read back: text escaped whatever bytes
+// it holds, numbers that read back as the same doubles, null for what JSON
+// cannot hold, and every way a file of records can fail to be one.
 
-#include "record/json_writer.h"
+#include "pass/figures.h"
+#include "record/json_record.h"
+#include "record/record_reader.h"
+#include "record/record_sources.h"
 #include "record/timestamp.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
 using namespace record;
+namespace fs = std::filesystem;
+
+pass::PassOutcome sample_pass(int number, std::int32_t inner, double elapsed) {
+  pass::PassOutcome pass{.number = number, .outer = 25, .inner = inner};
+  pass.timing = {
+      .elapsed = elapsed,
+      .processor = elapsed * 0.999,
+      .groups = {.outer_per_group = 1, .full = 25, .fastest = elapsed / 26.5, .slowest = elapsed / 24}};
+  pass.figures = {elapsed, pass::pass_rate(pass::work_units(inner, 25), elapsed)};
+  pass.steady = pass::steady_figures(pass.timing.groups, inner);
+  return pass;
+}
+
+// A run in one process as the program records it.
+RunRecord sample_run() {
+  return {.label = "gcc-13 -O3",
+          .build = {"1.0.0", "g++", "12.2.0", "-O2 -ffp-contract=off", "x86-64"},
+          .machine = {"AMD EPYC 7763 64-Core Processor", 2, "alpha"},
+          .operating_system = {"Linux", "6.1.0"},
+          .started_at = "2026-12-08T17:00:45Z",
+          .counts = pass::Counts{20000, 25},
+          .passes = {sample_pass(1, 20000, 3.71), sample_pass(2, 40000, 7.38)},
+          .warnings = {{report::WarningKind::short_pass, 1, "megawhets: warning: pass 1 took ...\n"}}};
+}
+
+// The one run the text holds.
+RecordedRun read_back(const std::string &text) {
+  const auto records = read_records(text, "run.json");
+  EXPECT_EQ(records.size(), 1U);
+  EXPECT_EQ(records.at(0).source, "run.json, record 1");
+  EXPECT_EQ(records.at(0).message, "");
+  return records.at(0).run.value_or(RecordedRun{});
+}
+
+TEST(Record, ReadsBackWhatWasWritten) {
+  const RunRecord written = sample_run();
+  const RecordedRun run = read_back(record_json(written));
+  EXPECT_EQ(run.program_version, "1.0.0");
+  EXPECT_EQ(run.label, "gcc-13 -O3");
+  EXPECT_EQ(run.host_name, "alpha");
+  EXPECT_EQ(run.processor_model, "AMD EPYC 7763 64-Core Processor");
+  EXPECT_EQ(run.processors, 2U);
+  EXPECT_EQ(run.compiler + " " + run.compiler_version + " " + run.flags + " " + run.architecture,
+            "g++ 12.2.0 -O2 -ffp-contract=off x86-64");
+  EXPECT_EQ(run.started_at, "2026-12-08T17:00:45Z");
+  EXPECT_EQ(run.copies, 0U);
+  EXPECT_EQ(run.rate, pass::megawhets_per_second(written.passes[1].figures.rate));
+  EXPECT_EQ(run.steady, pass::megawhets_per_second(written.passes[1].steady.fastest_rate));
+  EXPECT_DOUBLE_EQ(run.lowest_processor_share, 0.999);
+  EXPECT_EQ(run.warning_kinds, std::vector<std::string>{"short"});
+  EXPECT_TRUE(run.self_check_passed);
+}
+
+TEST(Record, ARunInCopiesIsReadAsTheMachines) {
+  RunRecord written = sample_run();
+  written.copies = Copies{2, 2};
+  for (pass::PassOutcome &pass : written.passes) {
+    pass.timing.processor = std::numeric_limits<double>::quiet_NaN();
+    for (double share : {0.99, 0.75}) {
+      pass::PassOutcome copy = sample_pass(pass.number, pass.inner, pass.timing.elapsed * share);
+      copy.timing.processor = copy.timing.elapsed * share;
+      pass.copies.push_back({copy.timing, copy.steady});
+    }
+  }
+  const RecordedRun run = read_back(record_json(written));
+  EXPECT_EQ(run.copies, 2U);
+  const auto &copies = written.passes[1].copies;
+  EXPECT_EQ(run.steady, pass::megawhets_per_second(copies[0].steady.fastest_rate) +
+                            pass::megawhets_per_second(copies[1].steady.fastest_rate));
+  EXPECT_DOUBLE_EQ(run.lowest_processor_share, 0.75);
+}
 
 struct TextCase {
   const char *name;
   std::string text;
-  const char *json;
+  std::string json;      // as the record writes it
+  std::string read_back; // as a reader gets it
 };
 
-class JsonText : public ::testing::TestWithParam<TextCase> {};
+class RecordText : public ::testing::TestWithParam<TextCase> {};
 
-TEST_P(JsonText, IsAlwaysValidJson) { EXPECT_EQ(json_string(GetParam().text), GetParam().json) << GetParam().name; }
+TEST_P(RecordText, IsAlwaysValidJsonAndReadsBack) {
+  RunRecord written = sample_run();
+  written.machine.processor_model = GetParam().text;
+  const std::string text = record_json(written);
+  EXPECT_NE(text.find("\"processor_model\": " + GetParam().json + ",\n"), std::string::npos) << text;
+  EXPECT_EQ(read_back(text).processor_model, GetParam().read_back);
+}
+
+// Each ill-formed sequence becomes U+FFFD, written as UTF-8.
+const std::string replacement = "\xEF\xBF\xBD";
 
 INSTANTIATE_TEST_SUITE_P(
-    ProcessorNames, JsonText,
+    ProcessorNames, RecordText,
     ::testing::Values(
-        TextCase{"plain", "AMD EPYC 7763 64-Core Processor", "\"AMD EPYC 7763 64-Core Processor\""},
-        TextCase{"quotes and backslashes", "a \"b\" \\c", "\"a \\\"b\\\" \\\\c\""},
-        TextCase{"control bytes", std::string("tab\there\nnul\0bell\a", 18), "\"tab\\there\\nnul\\u0000bell\\u0007\""},
-        TextCase{"UTF-8 kept", "Intel\xC2\xAE Core\xE2\x84\xA2 \xF0\x9F\x98\x80", "\"Intel\xC2\xAE Core\xE2\x84\xA2 \xF0\x9F\x98\x80\""},
-        TextCase{"a legacy code page's byte", "Intel\xAE", "\"Intel\\ufffd\""},
-        TextCase{"a sequence cut short", "x\xE2\x84", "\"x\\ufffd\\ufffd\""},
-        TextCase{"an overlong form", "\xC0\x80", "\"\\ufffd\\ufffd\""},
-        TextCase{"a surrogate", "\xED\xA0\x80", "\"\\ufffd\\ufffd\\ufffd\""},
-        TextCase{"beyond U+10FFFF", "\xF4\x90\x80\x80", "\"\\ufffd\\ufffd\\ufffd\\ufffd\""}));
+        TextCase{"plain", "AMD EPYC", "\"AMD EPYC\"", "AMD EPYC"},
+        TextCase{"quotes and backslashes", "a \"b\" \\c", "\"a \\\"b\\\" \\\\c\"", "a \"b\" \\c"},
+        TextCase{"control bytes", std::string("tab\there\nnul\0bell\a\b\f\x1f\x7f", 22),
+                 "\"tab\\there\\nnul\\u0000bell\\u0007\\b\\f\\u001f\x7f\"",
+                 std::string("tab\there\nnul\0bell\a\b\f\x1f\x7f", 22)},
+        TextCase{"UTF-8 kept", "Intel\xC2\xAE Core\xE2\x84\xA2 \xF0\x9F\x98\x80",
+                 "\"Intel\xC2\xAE Core\xE2\x84\xA2 \xF0\x9F\x98\x80\"",
+                 "Intel\xC2\xAE Core\xE2\x84\xA2 \xF0\x9F\x98\x80"},
+        TextCase{"a legacy code page's byte", "Intel\xAE", "\"Intel" + replacement + "\"",
+                 "Intel" + replacement},
+        TextCase{"a sequence cut short", "x\xE2\x84", "\"x" + replacement + "\"", "x" + replacement},
+        TextCase{"a sequence cut short before a character", "\xE2\x84x", "\"" + replacement + "x\"",
+                 replacement + "x"},
+        TextCase{"an overlong form", "\xC0\x80", "\"" + replacement + replacement + "\"",
+                 replacement + replacement},
+        TextCase{"a surrogate", "\xED\xA0\x80", "\"" + replacement + replacement + replacement + "\"",
+                 replacement + replacement + replacement},
+        TextCase{"beyond U+10FFFF", "\xF4\x90\x80\x80",
+                 "\"" + replacement + replacement + replacement + replacement + "\"",
+                 replacement + replacement + replacement + replacement}));
 
 struct NumberCase {
   double value;
   const char *json;
 };
 
-class JsonNumber : public ::testing::TestWithParam<NumberCase> {};
+class RecordNumber : public ::testing::TestWithParam<NumberCase> {};
 
-TEST_P(JsonNumber, ReadsBackAsTheSameDouble) {
-  const std::string text = number_text(GetParam().value);
-  EXPECT_EQ(text, GetParam().json);
+// Each pass's processor share is its processor seconds over elapsed seconds
+// of 1, so the value itself, which a reader gets back bit for bit.
+TEST_P(RecordNumber, ReadsBackAsTheSameDouble) {
+  RunRecord written = sample_run();
+  for (pass::PassOutcome &pass : written.passes) {
+    pass.timing.elapsed = 1.0;
+    pass.timing.processor = GetParam().value;
+  }
+  const std::string text = record_json(written);
+  EXPECT_NE(text.find(std::string("\"processor_share\": ") + GetParam().json + ",\n"), std::string::npos)
+      << text;
+  const double share = read_back(text).lowest_processor_share;
   if (std::isfinite(GetParam().value)) {
-    EXPECT_EQ(std::strtod(text.c_str(), nullptr), GetParam().value);
+    EXPECT_EQ(share, GetParam().value);
+    EXPECT_EQ(std::signbit(share), std::signbit(GetParam().value));
+  } else {
+    EXPECT_TRUE(std::isnan(share));
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, JsonNumber,
-    ::testing::Values(NumberCase{0.1, "0.1"}, NumberCase{12345678.901234567, "12345678.901234567"},
-                      NumberCase{0.999937500625, "0.999937500625"}, NumberCase{1e300, "1e+300"},
-                      NumberCase{5e-324, "5e-324"}, NumberCase{-0.0, "-0"}, NumberCase{200000, "200000"}, NumberCase{1e-7, "0.0000001"},
-                      NumberCase{1e21, "1e+21"},
-                      NumberCase{std::numeric_limits<double>::infinity(), "null"},
-                      NumberCase{-std::numeric_limits<double>::infinity(), "null"},
-                      NumberCase{std::numeric_limits<double>::quiet_NaN(), "null"}));
+INSTANTIATE_TEST_SUITE_P(Values, RecordNumber,
+                         ::testing::Values(NumberCase{0.1, "0.1"},
+                                           NumberCase{12345678.901234567, "12345678.901234567"},
+                                           NumberCase{0.999937500625, "0.999937500625"},
+                                           NumberCase{1e300, "1e+300"}, NumberCase{5e-324, "5e-324"},
+                                           NumberCase{-0.0, "-0.0"}, NumberCase{200000, "200000.0"},
+                                           NumberCase{1e-7, "1e-07"}, NumberCase{1e21, "1e+21"},
+                                           NumberCase{std::numeric_limits<double>::infinity(), "null"},
+                                           NumberCase{-std::numeric_limits<double>::infinity(), "null"},
+                                           NumberCase{std::numeric_limits<double>::quiet_NaN(), "null"}));
 
-TEST(JsonWriter, IndentsAndSeparatesEachLevel) {
-  JsonWriter json;
-  json.begin_object().key("a").integer(-3).key("b").begin_array().number(0.5).null().boolean(true).end_array();
-  json.key("c").begin_object().end_object().key("d").begin_array().end_array().key("e").string("x").end_object();
-  EXPECT_EQ(json.text(), "{\n  \"a\": -3,\n  \"b\": [\n    0.5,\n    null,\n    true\n  ],\n  \"c\": {},\n"
-                         "  \"d\": [],\n  \"e\": \"x\"\n}\n");
+TEST(Record, IsIndentedTwoSpacesALevelInTheOrderItIsWritten) {
+  const RunRecord failed{.build = {"1.0.0", "g++", "12.2.0", "-O2", "x86-64"},
+                         .operating_system = {"Linux", "6.1.0"},
+                         .started_at = "2026-12-08T17:00:45Z",
+                         .mismatch = self_check::Mismatch{"X1", "0.5", "-0.5"},
+                         .exit_status = 3};
+  EXPECT_EQ(record_json(failed), R"({
+  "schema_version": 1,
+  "program": {
+    "name": "megawhets",
+    "version": "1.0.0"
+  },
+  "label": null,
+  "build": {
+    "compiler": "g++",
+    "compiler_version": "12.2.0",
+    "flags": "-O2",
+    "architecture": "x86-64"
+  },
+  "machine": {
+    "host_name": null,
+    "processor_model": null,
+    "processors": null,
+    "os_name": "Linux",
+    "os_release": "6.1.0"
+  },
+  "started_at": "2026-12-08T17:00:45Z",
+  "counts": null,
+  "copies": null,
+  "passes": [],
+  "comparison": null,
+  "self_check": {
+    "passed": false,
+    "mismatch": {
+      "value": "X1",
+      "got": "0.5",
+      "expected": "-0.5"
+    }
+  },
+  "warnings": [],
+  "exit_status": 3
+}
+)");
+}
+
+// ---- What is not a record, and what a comparison cannot use ----
+
+using Json = nlohmann::ordered_json;
+using Maker = std::function<void(const fs::path &argument)>;
+
+std::string sample_text() { return record_json(sample_run()); }
+
+void write_file(const fs::path &path, const std::string &text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+Maker file_holding(const std::string &text) {
+  return [text](const fs::path &path) { write_file(path, text); };
+}
+
+// The sample record with the value at a JSON pointer replaced, or removed
+// when the replacement is empty.
+Maker record_with(const char *pointer, const char *replacement) {
+  return [=](const fs::path &path) {
+    Json record = Json::parse(sample_text());
+    const Json::json_pointer at(pointer);
+    if (*replacement == '\0') {
+      record[at.parent_pointer()].erase(std::stoul(at.back()));
+    } else {
+      record[at] = Json::parse(replacement);
+    }
+    write_file(path, record.dump(2));
+  };
+}
+
+std::string with_label(const std::string &label) {
+  std::string text = sample_text();
+  return text.replace(text.find("gcc-13 -O3"), 10, label);
+}
+
+struct BadInputCase {
+  const char *name;
+  Maker make; // the RECORD argument
+  ProblemKind problem;
+  std::string message;
+};
+
+class BadInput : public ::testing::TestWithParam<BadInputCase> {};
+
+// A problem with the whole argument is named by the argument, any other by
+// the record.
+TEST_P(BadInput, IsNamedOnOneLineWithItsKind) {
+  const fs::path path =
+      fs::path(::testing::TempDir()) / ("megawhets-bad-input-" + std::string(GetParam().name));
+  fs::remove_all(path);
+  GetParam().make(path);
+  const auto read = read_sources({path.string()});
+  fs::remove_all(path);
+  ASSERT_EQ(read.size(), 1U);
+  EXPECT_FALSE(read[0].run);
+  EXPECT_EQ(read[0].problem, GetParam().problem);
+  EXPECT_EQ(read[0].message, GetParam().message);
+  EXPECT_EQ(read[0].source,
+            path.string() + (GetParam().problem == ProblemKind::unreadable ? "" : ", record 1"));
+}
+
+constexpr auto unreadable = ProblemKind::unreadable;
+constexpr auto not_a_record = ProblemKind::not_a_record;
+constexpr auto not_comparable = ProblemKind::not_comparable;
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, BadInput,
+    ::testing::Values(
+        BadInputCase{"absent", [](const fs::path &) {}, unreadable, "does not exist"},
+        BadInputCase{"empty", file_holding(""), unreadable, "is empty"},
+        BadInputCase{"blank", file_holding("\n \r\n"), unreadable, "holds nothing but white space"},
+        BadInputCase{"directory",
+                     [](const fs::path &path) {
+                       fs::create_directory(path);
+                       write_file(path / "notes.txt", sample_text());
+                     },
+                     unreadable, "holds no *.json file, so no records"},
+        BadInputCase{"huge",
+                     [](const fs::path &path) {
+                       write_file(path, "");
+                       fs::resize_file(path, largest_record_file + 1);
+                     },
+                     unreadable, "is larger than the 64 MiB a file of records may have (67108865 bytes)"},
+        BadInputCase{"not_json", file_holding("megawhets 1.0.0: g++ 12.2.0\n"), not_a_record,
+                     "not JSON at line 1, column 1: invalid literal"},
+        BadInputCase{"utf16", file_holding(std::string("\xFF\xFE{\0\n\0", 6)), not_a_record,
+                     "text in UTF-16, as Windows PowerShell's > writes it: a record is UTF-8, as --json FILE "
+                     "writes it"},
+        BadInputCase{"cut_short", file_holding(sample_text().substr(0, sample_text().find("\"machine\""))),
+                     not_a_record, "cut short: the text ends inside the record, at line 14"},
+        BadInputCase{"array", file_holding("[1, 2]\n"), not_a_record, "$: an array where an object belongs"},
+        BadInputCase{"number", file_holding("42\n"), not_a_record, "$: 42 where an object belongs"},
+        BadInputCase{"string_for_a_number", record_with("/passes/1/megawhets_per_second", "\"fast\""),
+                     not_a_record, "$.passes[1].megawhets_per_second: a string where a number belongs"},
+        BadInputCase{"missing_pass", record_with("/passes/1", ""), not_a_record,
+                     "$.passes: 1 pass where 2 belong"},
+        BadInputCase{"negative_rate", record_with("/passes/1/megawhets_per_second", "-5"), not_a_record,
+                     "$.passes[1].megawhets_per_second: -5 where a rate above 0 belongs"},
+        BadInputCase{"zero_steady_rate", record_with("/passes/1/groups/fastest_megawhets_per_second", "0"),
+                     not_a_record,
+                     "$.passes[1].groups.fastest_megawhets_per_second: 0 where a rate above 0 belongs"},
+        BadInputCase{"absurd_rate", record_with("/passes/1/megawhets_per_second", "1e308"), not_a_record,
+                     "$.passes[1].megawhets_per_second: 1e+308 where a rate of at most 1e+12 belongs"},
+        BadInputCase{"another_version", record_with("/schema_version", "2"), not_a_record,
+                     "$.schema_version: 2, but this megawhets reads records of version 1"},
+        BadInputCase{"another_program", record_with("/program/name", "\"stopwatch\""), not_a_record,
+                     "$.program.name: \"stopwatch\", not megawhets"},
+        BadInputCase{"label_not_utf8", file_holding(with_label("gcc-13 \xFF")), not_a_record,
+                     "$.label: text that is not valid UTF-8, at line 7, column 20"},
+        BadInputCase{"label_with_a_bell", file_holding(with_label("gcc\\u0007")), not_a_record,
+                     "$.label: the label holds a control character, U+0007, at byte 4"},
+        BadInputCase{"null_rate", record_with("/passes/1/megawhets_per_second", "null"), not_comparable,
+                     "$.passes[1].megawhets_per_second: null, as a pass too short for the clock leaves it"},
+        BadInputCase{
+            "null_steady_rate", record_with("/passes/1/groups/fastest_megawhets_per_second", "null"),
+            not_comparable,
+            "$.passes[1].groups.fastest_megawhets_per_second: null, as a pass without a full group of "
+            "outer iterations leaves it"},
+        BadInputCase{"self_check_failed_first",
+                     [](const fs::path &path) {
+                       write_file(path, record_json({.mismatch = self_check::Mismatch{"X1", "0.5", "-0.5"}}));
+                     },
+                     not_comparable, "$.passes: none, as the self-check failed before them"}),
+    [](const ::testing::TestParamInfo<BadInputCase> &info) { return std::string(info.param.name); });
+
+// As when a run's record was cut off in the middle of a line, and the next
+// appended after it; and a line of a report among the records.
+TEST(Records, OneBrokenRecordDoesNotHideTheRest) {
+  const std::string record = sample_text();
+  const std::string cut = record.substr(0, record.find("\"passes\"") + 4);
+  const auto read = read_records(record + cut + record + "Elapsed time = 3.71\n" + record, "runs.json");
+  const auto lines = [](const std::string &text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  };
+  const std::vector<std::pair<ProblemKind, std::string>> expected = {
+      {ProblemKind::none, ""},
+      {not_a_record, "cut short at line " + std::to_string(lines(record + cut) + 1) +
+                         ": another record starts there before this one ends"},
+      {ProblemKind::none, ""},
+      {not_a_record, "not JSON at line " + std::to_string(lines(record + cut + record) + 1) +
+                         ", column 1: invalid literal"},
+      {ProblemKind::none, ""}};
+  ASSERT_EQ(read.size(), expected.size());
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    EXPECT_EQ(read[i].source, "runs.json, record " + std::to_string(i + 1));
+    EXPECT_EQ(std::make_pair(read[i].problem, read[i].message), expected[i]);
+    EXPECT_EQ(read[i].run.has_value(), read[i].problem == ProblemKind::none);
+  }
+}
+
+TEST(Records, ADirectoryGivesItsJsonFilesInNameOrder) {
+  const fs::path directory = fs::path(::testing::TempDir()) / "megawhets-records";
+  fs::remove_all(directory);
+  fs::create_directories(directory / "older.json");
+  const std::string label = "\"label\": \"gcc-13 -O3\"";
+  for (const char *name : {"beta", "alpha"}) {
+    std::string text = sample_text();
+    write_file(directory / (std::string(name) + ".json"),
+               text.replace(text.find(label), label.size(), "\"label\": \"" + std::string(name) + "\""));
+  }
+  write_file(directory / "notes.txt", "not a record\n");
+  const auto read = read_sources({directory.string(), (directory / "alpha.json").string()});
+  fs::remove_all(directory);
+  ASSERT_EQ(read.size(), 3U);
+  EXPECT_EQ(read[0].source, (directory / "alpha.json").string() + ", record 1");
+  EXPECT_EQ(read[1].source, (directory / "beta.json").string() + ", record 1");
+  EXPECT_EQ(read[2].source, (directory / "alpha.json").string() + ", record 1");
+  EXPECT_EQ(read[1].run.value_or(RecordedRun{}).label, "beta");
 }
 
 TEST(Timestamp, IsUtcInRfc3339) {
