@@ -130,8 +130,11 @@ Tables comparison_tables(const compare::Comparison &comparison) {
   for (const GroupResult &group : comparison.groups) {
     tables.groups.rows.push_back(group_row(group));
   }
-  add_group_notes(comparison.groups, tables.notes);
-  if (comparison.settings.fleet) {
+  // A fleet's groups are its hosts, which their strata judge: notes on each
+  // host against the first would only bury the verdicts.
+  if (!comparison.settings.fleet) {
+    add_group_notes(comparison.groups, tables.notes);
+  } else {
     tables.hosts = hosts_table(comparison.hosts, tables.notes);
     for (const std::string &host : comparison.slow_hosts) {
       tables.slow_hosts += (tables.slow_hosts.empty() ? "" : ",") + host;

@@ -3,16 +3,20 @@
 // each took, the rate achieved, and how far the second pass departs from
 // twice the first. What produced the figures, and anything that disturbed
 // them, goes to standard error once the report is complete. Options add a
-// record of the run, counts chosen by a probe, and a strict verdict.
+// record of the run, counts chosen by a probe, and a strict verdict; the
+// compare command puts the records of many runs side by side.
 
 #include "copies/copy_run.h"
 #include "driver/arguments.h"
+#include "driver/compare_arguments.h"
+#include "driver/compare_command.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
 #include "driver/run.h"
 #include "platform/processes.h"
 
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -21,12 +25,27 @@ int show(const std::string &text) {
   return driver::flush_output() ? driver::completed : driver::run_failed;
 }
 
+int compare_records(int argc, const char *const *argv) {
+  const driver::CompareCommandLine command_line = driver::read_compare_command_line(argc, argv);
+  if (command_line.help) {
+    return show(driver::compare_usage());
+  }
+  if (!command_line.problem.empty()) {
+    driver::write_error("megawhets: " + command_line.problem + "; see 'megawhets compare --help'\n");
+    return driver::bad_usage;
+  }
+  return driver::compare_command(command_line.options);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
   // A copy started as a program of its own (on Windows) never returns.
   if (const auto link = platform::copy_link_in_arguments(argc, argv)) {
     copies::run_as_copy(*link);
+  }
+  if (argc > 1 && std::string_view(argv[1]) == "compare") {
+    return compare_records(argc - 1, argv + 1);
   }
   const driver::CommandLine command_line = driver::read_command_line(argc, argv);
   switch (command_line.request) {

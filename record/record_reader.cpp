@@ -141,13 +141,15 @@ double figure(const Field &field) {
 }
 
 // A rate in megaWhets/second, or not a number where the record gives null.
+// A pass with no work (an inner or outer count of 0) has a rate of 0: a run
+// the program made, though not one to compare.
 double rate(const Field &field) {
   const double value = figure(field);
   if (std::isnan(value)) {
     return value;
   }
-  if (!(value > 0.0)) {
-    throw mismatch(field, "a rate above 0");
+  if (value < 0.0) {
+    throw mismatch(field, "a rate of at least 0");
   }
   if (value > most_believable_rate) {
     throw mismatch(field, report::formatted("a rate of at most %g", most_believable_rate));
@@ -282,11 +284,15 @@ private:
     run.rate = pass_rate;
     if (std::isnan(pass_rate)) {
       unfit(rate_field, "null, as a pass too short for the clock leaves it");
+    } else if (pass_rate == 0.0) {
+      unfit(rate_field, "0, as a pass with no work (an inner or outer count of 0) leaves it");
     }
     const Field &steady_field = run.copies == 0 ? fastest : null_copy ? *null_copy : copies;
     run.steady = run.copies == 0 ? fastest_rate : copies_fastest;
     if (std::isnan(run.steady)) {
       unfit(steady_field, "null, as a pass without a full group of outer iterations leaves it");
+    } else if (run.steady == 0.0) {
+      unfit(steady_field, "0, as a pass with no work (an inner or outer count of 0) leaves it");
     } else if (run.steady > most_believable_rate) {
       throw not_a_record(
           copies, report::formatted("fastest groups that add up to %g where a rate of at most %g belongs",

@@ -21,15 +21,15 @@ struct TextCase {
 
 void PrintTo(const TextCase &text, std::ostream *out) { *out << text.name; }
 
-class RecordText : public ::testing::TestWithParam<TextCase> {};
+class PageText : public ::testing::TestWithParam<TextCase> {};
 
-TEST_P(RecordText, IsEscapedAndValidUtf8) { EXPECT_EQ(html_text(GetParam().bytes), GetParam().shown); }
+TEST_P(PageText, IsEscapedAndValidUtf8) { EXPECT_EQ(html_text(GetParam().bytes), GetParam().shown); }
 
 // Bytes that are not UTF-8 give as many U+FFFD as a browser (and Python's
 // decode with errors="replace") gives: one for the longest start of a valid
 // sequence, one for each byte that can start none.
 INSTANTIATE_TEST_SUITE_P(
-    Texts, RecordText,
+    Texts, PageText,
     ::testing::Values(
         TextCase{"markup and quotes", "a&b<c>\"d'e", "a&amp;b&lt;c&gt;&quot;d&#39;e"},
         TextCase{"UTF-8 kept", "caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80",
