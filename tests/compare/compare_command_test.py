@@ -1,0 +1,112 @@
+"""`megawhets compare` from the command line: its JSON against its schema,
+the verdicts on records made with known differences, the slow hosts of a
+fleet as its last line, and an exit status for every kind of ending.
+
+    compare_command_test.py --program MEGAWHETS --schema comparison.schema.json --work DIR
+"""
+import argparse
+import csv
+import io
+import json
+import pathlib
+import shutil
+import subprocess
+import sys
+
+import jsonschema
+
+HERE = pathlib.Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+import synthetic_records  # noqa: E402
+
+
+def make(directory, *options):
+    synthetic_records.main([*options, str(directory)])
+    return str(directory)
+
+
+class Compare:
+    def __init__(self, program):
+        self.program = program
+        self.faults = []
+
+    def run(self, *arguments, stdin=None):
+        done = subprocess.run([self.program, "compare", *arguments], input=stdin, capture_output=True,
+                              text=True, check=False)
+        return done.returncode, done.stdout, done.stderr
+
+    def expect(self, what, holds, detail=""):
+        print(("ok    " if holds else "FAULT ") + what)
+        if not holds:
+            self.faults.append(f"{what}: {detail}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--schema", required=True)
+    parser.add_argument("--work", required=True)
+    args = parser.parse_args()
+    work = pathlib.Path(args.work)
+    shutil.rmtree(work, ignore_errors=True)
+    work.mkdir(parents=True)
+    schema = json.loads(pathlib.Path(args.schema).read_text())
+    compare = Compare(args.program)
+
+    # A developer's experiment: one change 5 % faster, one that changes
+    # nothing, six runs of each, appended to one file.
+    lab = make(work / "lab", "--host-names", "alpha", "--labels", "before:0,after:+5,again:0", "--runs", "6",
+               "--warned", "0", "--one-file")
+    status, out, err = compare.run("--format", "json", lab)
+    document = json.loads(out)
+    jsonschema.Draft202012Validator(schema).validate(document)
+    verdicts = {group["name"]: group["verdict"] for group in document["groups"]}
+    compare.expect("the experiment's JSON follows its schema, and each group has the verdict its records were "
+                   "made with", status == 0 and verdicts == {"before": "base", "after": "faster", "again": "~"},
+                   f"{status} {verdicts} {err}")
+    status, _, _ = compare.run("--strict", lab)
+    compare.expect("--strict fails a significant change of 2 % or more", status == 4, status)
+    status, _, _ = compare.run("--strict", "--threshold=10", lab)
+    compare.expect("--strict passes a significant change below --threshold", status == 0, status)
+    status, out, _ = compare.run("--base", "after", "--format", "csv", lab)
+    rows = list(csv.DictReader(io.StringIO(out)))
+    compare.expect("--base names the group the others are judged against; CSV has a row per group",
+                   status == 0 and [row["verdict"] for row in rows] == ["base", "slower", "slower"], rows)
+
+    # An administrator's fleet: 60 hosts of two models, two of them slow.
+    truth_path = work / "truth.json"
+    fleet = make(work / "fleet", "--hosts", "60", "--slow", "2", "--truth", str(truth_path), "--processors",
+                 "Model A:13000,Model B:15500")
+    truth = json.loads(truth_path.read_text())
+    made_slow = sorted(host for host, made in truth["hosts"].items() if made["slowdown_percent"] > 0)
+    status, out, _ = compare.run("--fleet", fleet)
+    compare.expect("the fleet's last line names exactly the hosts made slow",
+                   status == 0 and out.splitlines()[-1] == ",".join(made_slow), f"{out.splitlines()[-1]} {made_slow}")
+    status, _, _ = compare.run("--fleet", "--strict", fleet)
+    compare.expect("--strict fails a fleet with a slow host", status == 4, status)
+    with open(pathlib.Path(fleet) / sorted(pathlib.Path(fleet).iterdir())[0], encoding="utf-8") as one:
+        status, out, _ = compare.run("--fleet", "-", stdin=one.read())
+    compare.expect("- reads records from standard input", status == 0 and "Slow hosts" in out, status)
+
+    # Endings: what cannot be read is named and fails the comparison, which
+    # still covers the rest; bad usage is refused before anything is read.
+    status, out, err = compare.run(lab, str(work / "missing.json"))
+    compare.expect("a RECORD that does not exist is named, and the rest compared, with status 1",
+                   status == 1 and "missing.json: does not exist" in err and "after" in out, f"{status} {err}")
+    for arguments, message in ((["--alpha=1.5", lab], "needs a level between 0 and 1"),
+                               (["--base", "nowhere", lab], "names no group; the groups are 'before', 'after'"),
+                               (["--fleat", lab], "did you mean --fleet?"),
+                               ([], "compare needs at least one RECORD")):
+        status, _, err = compare.run(*arguments)
+        compare.expect(f"bad usage {arguments[:1]}: status 2 and the reason", status == 2 and message in err,
+                       f"{status} {err}")
+    status, _, err = compare.run("--html", str(work / "no-such-directory" / "page.html"), lab)
+    compare.expect("a page that cannot be written fails with status 1, saying so",
+                   status == 1 and "cannot write the page to" in err, f"{status} {err}")
+
+    print("\n".join(compare.faults) or "every case holds")
+    return 1 if compare.faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
