@@ -2,18 +2,23 @@
 // 3 of them slow, and one record from each of 10,000 hosts, 1 of them slow;
 // each read from the text a fleet's files would hold, compared with --fleet,
 // and written as the table and as JSON. After the timings: the peak memory
-// of the whole process (the generated records included), and whether each
-// verdict named exactly the hosts that were made slow.
+// of the whole process (the generated records included), whether each
+// verdict named exactly the hosts that were made slow, and how close the
+// statistics come to SciPy's figures for the same samples.
 
 #include "bench/fleet_records.h"
 #include "compare/compare_runs.h"
+#include "compare/mann_whitney.h"
+#include "compare/median_interval.h"
 #include "compare_output/json_output.h"
 #include "compare_output/tables.h"
 #include "compare_output/text_output.h"
 #include "record/record_reader.h"
+#include "tests/compare/statistics_reference.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <iostream>
 #include <sys/resource.h>
 #include <vector>
@@ -57,6 +62,27 @@ double peak_memory_megabytes() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
+// The largest relative difference from SciPy over the reference table's
+// p-values, and over its intervals' bounds and coverages.
+void print_agreement_with_scipy() {
+  using namespace statistics_reference;
+  double p_values = 0.0;
+  for (const UTestReference &reference : u_test_references) {
+    p_values = std::max(p_values, relative_difference(compare::mann_whitney(reference.first, reference.second).p_value,
+                                                      reference.p_value));
+  }
+  double intervals = 0.0;
+  for (const SampleReference &reference : sample_references) {
+    if (const auto interval = compare::median_interval(reference.values, reference.confidence)) {
+      intervals = std::max({intervals, relative_difference(interval->low, reference.low),
+                            relative_difference(interval->high, reference.high),
+                            relative_difference(interval->coverage, reference.coverage)});
+    }
+  }
+  std::cout << "against SciPy: p-values within " << p_values << " relative over " << std::size(u_test_references)
+            << " tests, intervals within " << intervals << " over " << std::size(sample_references) << " samples\n";
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -87,5 +113,6 @@ int main(int argc, char **argv) {
               << (found ? "found exactly" : "NOT found exactly") << "\n";
   }
   std::cout << "peak memory of the whole process: " << peak_memory_megabytes() << " MB\n";
+  print_agreement_with_scipy();
   return all_found ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include "compare/median.h"
 #include "compare/median_interval.h"
 #include "compare/records_needed.h"
+#include "statistics_reference.h"
 
 #include <gtest/gtest.h>
 
@@ -14,43 +15,8 @@
 #include <ostream>
 #include <vector>
 
-namespace {
-
-using namespace compare;
-
-struct SampleReference {
-  const char *name;
-  std::vector<double> values;
-  double median;
-  double median_absolute_deviation;
-  double confidence;
-  bool has_interval;
-  std::size_t low_rank;
-  std::size_t high_rank;
-  double low;
-  double high;
-  double coverage;
-};
-
-struct UTestReference {
-  const char *name;
-  std::vector<double> first;
-  std::vector<double> second;
-  double u;
-  double p_value;
-  bool exact;
-  std::size_t records_needed;
-};
-
-struct IntervalRankReference {
-  std::size_t n;
-  double confidence;
-  bool has_interval;
-  std::size_t low_rank;
-  double coverage;
-};
-
-#include "statistics_reference.inc"
+// GoogleTest names each case by these, found beside the types.
+namespace statistics_reference {
 
 void PrintTo(const SampleReference &reference, std::ostream *out) { *out << reference.name; }
 void PrintTo(const UTestReference &reference, std::ostream *out) { *out << reference.name; }
@@ -58,14 +24,16 @@ void PrintTo(const IntervalRankReference &reference, std::ostream *out) {
   *out << reference.n << " values at " << reference.confidence;
 }
 
+} // namespace statistics_reference
+
+namespace {
+
+using namespace compare;
+using namespace statistics_reference;
+
 // SciPy's own figures carry rounding of their own: 1e-9 of the figure allows
 // for that and for no real fault.
 constexpr double tolerance = 1e-9;
-
-double relative_difference(double actual, double expected) {
-  const double scale = std::max(std::fabs(actual), std::fabs(expected));
-  return scale == 0.0 ? 0.0 : std::fabs(actual - expected) / scale;
-}
 
 #define EXPECT_CLOSE(actual, expected) EXPECT_LE(relative_difference(actual, expected), tolerance) << (actual)
 

@@ -1,0 +1,54 @@
+#pragma once
+
+// SciPy's figures for the comparison's statistics, as statistics_reference.py
+// writes them: for the test that holds the statistics to them, and the
+// benchmark that says how close they come.
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+namespace statistics_reference {
+
+struct SampleReference {
+  const char *name;
+  std::vector<double> values;
+  double median;
+  double median_absolute_deviation;
+  double confidence;
+  bool has_interval;
+  std::size_t low_rank;
+  std::size_t high_rank;
+  double low;
+  double high;
+  double coverage;
+};
+
+struct UTestReference {
+  const char *name;
+  std::vector<double> first;
+  std::vector<double> second;
+  double u;
+  double p_value;
+  bool exact;
+  std::size_t records_needed;
+};
+
+struct IntervalRankReference {
+  std::size_t n;
+  double confidence;
+  bool has_interval;
+  std::size_t low_rank;
+  double coverage;
+};
+
+
+#include "statistics_reference.inc"
+
+inline double relative_difference(double actual, double expected) {
+  const double scale = std::max(std::fabs(actual), std::fabs(expected));
+  return scale == 0.0 ? 0.0 : std::fabs(actual - expected) / scale;
+}
+
+} // namespace statistics_reference
