@@ -100,24 +100,28 @@ Table hosts_table(const std::vector<HostResult> &hosts, std::vector<std::string>
 
 std::vector<std::string> legend(const compare::Comparison &comparison) {
   const compare::Settings &settings = comparison.settings;
-  std::vector<std::string> lines = {
-      "steady: pass 2's fastest group of outer iterations in megaWhets/second (for a run in copies, the sum of "
-      "the copies'), the median of the group's records; rate: pass 2's rate as the report printed it",
-      "95 % interval: for the median steady figure, from order statistics; (range) where fewer than 6 records "
-      "give none",
-      "sustain: rate / steady, below 1 when the machine slowed during a run; warned: records that carried a "
-      "warning",
-      formatted("change: the median steady figure against the base's; p: two-sided Mann-Whitney U test; ~: no "
-                "significant change at %g; n<4: fewer than 4 records on a side, never judged",
-                settings.alpha)};
+  const std::string steady = "steady: pass 2's fastest group of outer iterations in megaWhets/second (for a run in "
+                             "copies, the sum of the copies'), the median of the records; rate: pass 2's rate as "
+                             "the report printed it";
   if (settings.fleet) {
-    lines.push_back(formatted(
-        "vs median: a host's median steady figure against its stratum's (hosts with the same processor, build "
-        "and copies); z: modified z-score 0.6745 (x - median) / MAD; slow: z below -3.5 and at least %g %% "
-        "below the median (fast: the mirror; with a MAD of 0, the %g %% alone); unjudged: fewer than 5 hosts",
-        settings.slow_percent, settings.slow_percent));
+    return {steady,
+            formatted("vs median: a host's steady figure against its stratum's median (the hosts with the same "
+                      "processor, build and copies); z: modified z-score 0.6745 (x - median) / MAD; slow: z below "
+                      "-3.5 and at least %g %% below the median (fast: the mirror; with a MAD of 0, the %g %% "
+                      "alone); unjudged: fewer than 5 hosts in the stratum",
+                      settings.slow_percent, settings.slow_percent),
+            "lowest share: the least of the processor any of the host's passes had; sustain: rate / steady, below "
+            "1 when the machine slowed during a run; warnings: those its records carried, which often say why a "
+            "host is slow"};
   }
-  return lines;
+  return {steady,
+          "95 % interval: for the median steady figure, from order statistics; (range) where fewer than 6 records "
+          "give none",
+          "sustain: rate / steady, below 1 when the machine slowed during a run; warned: records that carried a "
+          "warning",
+          formatted("change: the median steady figure against the base's; p: two-sided Mann-Whitney U test; ~: no "
+                    "significant change at %g; n<4: fewer than 4 records on a side, never judged",
+                    settings.alpha)};
 }
 
 } // namespace

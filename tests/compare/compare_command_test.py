@@ -88,6 +88,13 @@ def main():
         status, out, _ = compare.run("--fleet", "-", stdin=one.read())
     compare.expect("- reads records from standard input", status == 0 and "Slow hosts" in out, status)
 
+    # The documentation's fleet, made as it says, prints what it shows.
+    documented = (HERE.parent.parent / "docs" / "comparing.md").read_text()
+    shown = documented.split("checked by tests/compare/compare_command_test.py -->\n```\n", 1)[1].split("```", 1)[0]
+    status, out, _ = compare.run("--fleet", make(work / "documented", "--hosts", "12", "--slow", "1", "--runs", "3"))
+    compare.expect("the documented fleet's comparison prints what docs/comparing.md shows", out == shown,
+                   "\n" + out)
+
     # Endings: what cannot be read is named and fails the comparison, which
     # still covers the rest; bad usage is refused before anything is read.
     status, out, err = compare.run(lab, str(work / "missing.json"))
