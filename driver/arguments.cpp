@@ -104,6 +104,7 @@ CommandLine read_command_line(int argc, const char *const *argv) {
 std::string usage() {
   return "Usage: megawhets [--json FILE] [--label TEXT] [--auto[=SECONDS]] [--strict]\n"
          "                 [--copies N|all]\n"
+         "       megawhets compare [OPTIONS] RECORD...   (see 'megawhets compare --help')\n"
          "       megawhets --help | --version\n"
          "Measure how fast this machine does double-precision floating-point work.\n"
          "\n"
