@@ -3,6 +3,7 @@
 #include "platform/terminal.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -87,11 +88,21 @@ void write_error(std::string_view text) {
   // Whatever the report still holds goes first, so that on a shared file the
   // two streams keep the order in which they were written.
   std::fflush(report_stream);
-  if (!output_line_ended && (report_shares_error_stream() || report_may_share_the_terminal())) {
-    std::fputc('\n', stderr);
-    output_line_ended = true;
+  std::string written;
+  if (!output_line_ended && report_shares_error_stream()) {
+    written = "\n";
+  } else if (!output_line_ended && report_may_share_the_terminal()) {
+    // The report reaches the terminal through another program (tee, a
+    // pager), which may not have shown its last line yet: the text waits
+    // for it, so that it follows that line rather than cutting into it.
+    platform::wait_for_reader(report_stream, std::chrono::milliseconds(500));
+    written = "\n";
   }
-  std::fwrite(text.data(), 1, text.size(), stderr);
+  output_line_ended = output_line_ended || !written.empty();
+  // One write, so that nothing else the terminal shows lands between the
+  // line break and the text.
+  written += text;
+  std::fwrite(written.data(), 1, written.size(), stderr);
 }
 
 } // namespace driver

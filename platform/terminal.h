@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <string_view>
 
@@ -27,6 +28,11 @@ bool write_to_console(std::FILE *stream, std::string_view utf8_text);
 // Whether the stream leads to a regular file on disk (not a terminal, pipe
 // or device).
 bool is_regular_file(std::FILE *stream);
+
+// Waits until whatever reads the stream's pipe has read all it holds, and
+// a moment more for it to show what it read, but no longer than `longest`;
+// returns at once where the stream is not a pipe or the system cannot tell.
+void wait_for_reader(std::FILE *stream, std::chrono::milliseconds longest);
 
 // Whether standard output and standard error reach the same file, pipe or
 // terminal (as after 2>&1), so that what one writes lands among the other's.

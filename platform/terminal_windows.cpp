@@ -84,6 +84,9 @@ bool is_regular_file(std::FILE *stream) {
   return handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK;
 }
 
+// An anonymous pipe's writer cannot see how much its reader has yet to read.
+void wait_for_reader(std::FILE *, std::chrono::milliseconds) {}
+
 bool output_and_error_are_one_file() {
   const HANDLE output = handle_of(stdout);
   const HANDLE error = handle_of(stderr);
