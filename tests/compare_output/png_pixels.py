@@ -25,9 +25,9 @@ def _paeth(left, above, above_left):
 
 
 def _unfilter_row(kind, row, previous, step):
-    """One row of bytes with its filter undone (the PNG specification, 9.2):
-    Sub and Up in NumPy, Average and Paeth byte by byte, which chromium uses
-    on few rows."""
+    """One row of bytes with its PNG filter undone (None, Sub, Up, Average or
+    Paeth, as the row's first byte says): Sub and Up in NumPy, Average and
+    Paeth byte by byte, which chromium uses on few rows."""
     if kind == 0:
         return row
     if kind == 2:
