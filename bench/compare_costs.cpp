@@ -8,13 +8,13 @@
 
 #include "bench/fleet_records.h"
 #include "compare/compare_runs.h"
-#include "compare/mann_whitney.h"
-#include "compare/median_interval.h"
+#include "statistics/mann_whitney.h"
+#include "statistics/median_interval.h"
 #include "compare_output/json_output.h"
 #include "compare_output/tables.h"
 #include "compare_output/text_output.h"
 #include "record/record_reader.h"
-#include "tests/compare/statistics_reference.h"
+#include "tests/statistics/statistics_reference.h"
 
 #include <benchmark/benchmark.h>
 
@@ -68,12 +68,12 @@ void print_agreement_with_scipy() {
   using namespace statistics_reference;
   double p_values = 0.0;
   for (const UTestReference &reference : u_test_references) {
-    p_values = std::max(p_values, relative_difference(compare::mann_whitney(reference.first, reference.second).p_value,
+    p_values = std::max(p_values, relative_difference(statistics::mann_whitney(reference.first, reference.second).p_value,
                                                       reference.p_value));
   }
   double intervals = 0.0;
   for (const SampleReference &reference : sample_references) {
-    if (const auto interval = compare::median_interval(reference.values, reference.confidence)) {
+    if (const auto interval = statistics::median_interval(reference.values, reference.confidence)) {
       intervals = std::max({intervals, relative_difference(interval->low, reference.low),
                             relative_difference(interval->high, reference.high),
                             relative_difference(interval->coverage, reference.coverage)});

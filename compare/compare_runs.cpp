@@ -2,8 +2,8 @@
 
 #include "compare/group_comparison.h"
 #include "compare/keys.h"
-#include "compare/median.h"
-#include "compare/median_interval.h"
+#include "statistics/median.h"
+#include "statistics/median_interval.h"
 
 #include <algorithm>
 #include <cmath>
@@ -93,9 +93,9 @@ double sustain(const record::RecordedRun &run) { return run.rate / run.steady; }
 
 Spread spread(const std::vector<double> &figures) {
   const auto [min, max] = std::minmax_element(figures.begin(), figures.end());
-  Spread spread{.median = median(figures), .low = *min, .high = *max, .low_high_is_range = true, .min = *min,
+  Spread spread{.median = statistics::median(figures), .low = *min, .high = *max, .low_high_is_range = true, .min = *min,
                 .max = *max};
-  if (const auto interval = median_interval(figures)) {
+  if (const auto interval = statistics::median_interval(figures)) {
     spread.low = interval->low;
     spread.high = interval->high;
     spread.low_high_is_range = false;
@@ -117,8 +117,8 @@ GroupResult summary(const std::string &name, const Group &group) {
     result.warned += warned ? 1 : 0;
   }
   result.steady = spread(steady_figures(group));
-  result.rate_median = median(rates);
-  result.sustain_median = median(sustains);
+  result.rate_median = statistics::median(rates);
+  result.sustain_median = statistics::median(sustains);
   return result;
 }
 
@@ -127,7 +127,7 @@ void judge_against(GroupResult &result, const Group &group, const Group &base, d
   if (std::isfinite(comparison.change_percent)) {
     result.change_percent = comparison.change_percent;
   }
-  if (comparison.test.method != UTestMethod::none) {
+  if (comparison.test.method != statistics::UTestMethod::none) {
     result.p_value = comparison.test.p_value;
   }
   result.enough_records = comparison.enough_records;
@@ -169,9 +169,9 @@ HostResult host_result(const std::string &host, const std::string &stratum, cons
   return {.host = host,
           .stratum = stratum,
           .records = records.size(),
-          .steady = median(steady_figures(records)),
+          .steady = statistics::median(steady_figures(records)),
           .lowest_processor_share = lowest_share(records),
-          .sustain = median(sustains),
+          .sustain = statistics::median(sustains),
           .warnings = warnings};
 }
 

@@ -1,7 +1,7 @@
 #include "compare/fleet_judgement.h"
 
-#include "compare/median.h"
-#include "compare/open_probability.h"
+#include "statistics/median.h"
+#include "statistics/open_probability.h"
 
 #include <limits>
 
@@ -44,9 +44,9 @@ FleetVerdict verdict(const HostJudgement &host, double slow_fraction) {
 } // namespace
 
 StratumJudgement judge_stratum(std::span<const double> host_rates, double slow_fraction) {
-  require_open_probability(slow_fraction, "slow fraction");
-  StratumJudgement stratum{.median = median(host_rates),
-                           .median_absolute_deviation = median_absolute_deviation(host_rates)};
+  statistics::require_open_probability(slow_fraction, "slow fraction");
+  StratumJudgement stratum{.median = statistics::median(host_rates),
+                           .median_absolute_deviation = statistics::median_absolute_deviation(host_rates)};
   stratum.unjudged_because = reason_unjudged(host_rates.size(), stratum.median);
   const bool judged = stratum.unjudged_because.empty();
   const double mad = stratum.median_absolute_deviation;

@@ -1,8 +1,8 @@
 #include "compare/group_comparison.h"
 
-#include "compare/median.h"
-#include "compare/open_probability.h"
-#include "compare/records_needed.h"
+#include "statistics/median.h"
+#include "statistics/open_probability.h"
+#include "statistics/records_needed.h"
 
 #include <limits>
 
@@ -20,16 +20,16 @@ double change_percent(double base_median, double group_median) {
 } // namespace
 
 GroupComparison compare_with_base(std::span<const double> base, std::span<const double> group, double alpha) {
-  require_open_probability(alpha, "significance level");
+  statistics::require_open_probability(alpha, "significance level");
   GroupComparison comparison;
-  comparison.change_percent = change_percent(median(base), median(group));
-  comparison.test = mann_whitney(group, base);
+  comparison.change_percent = change_percent(statistics::median(base), statistics::median(group));
+  comparison.test = statistics::mann_whitney(group, base);
   comparison.enough_records =
-      base.size() >= least_records_per_group && group.size() >= least_records_per_group;
+      base.size() >= statistics::least_records_per_group && group.size() >= statistics::least_records_per_group;
   comparison.significant = comparison.enough_records && comparison.test.p_value < alpha;
   if (!comparison.significant && !base.empty() && !group.empty()) {
     const double pairs = static_cast<double>(base.size()) * static_cast<double>(group.size());
-    comparison.records_needed = records_needed(comparison.test.u / pairs, alpha);
+    comparison.records_needed = statistics::records_needed(comparison.test.u / pairs, alpha);
   }
   return comparison;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compare/mann_whitney.h"
+#include "statistics/mann_whitney.h"
 
 #include <cstddef>
 #include <optional>
@@ -14,7 +14,7 @@ struct GroupComparison {
   // is faster. Not a number when a group is empty or the base's median is
   // not positive.
   double change_percent = 0.0;
-  UTest test{}; // the group first, so that test.u counts the pairs the group wins
+  statistics::UTest test{}; // the group first, so that test.u counts the pairs the group wins
   // Both groups hold at least least_records_per_group records; below that
   // the output says n<4 instead of judging.
   bool enough_records = false;

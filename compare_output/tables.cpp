@@ -1,6 +1,6 @@
 #include "compare_output/tables.h"
 
-#include "compare/records_needed.h"
+#include "statistics/records_needed.h"
 #include "compare_output/verdicts.h"
 #include "report/formatted.h"
 
@@ -45,7 +45,7 @@ std::vector<std::string> group_row(const GroupResult &group) {
 }
 
 std::string records_needed_text(std::size_t needed) {
-  return needed >= compare::most_records_needed ? std::to_string(needed) + " or more" : std::to_string(needed);
+  return needed >= statistics::most_records_needed ? std::to_string(needed) + " or more" : std::to_string(needed);
 }
 
 // What a group's figures cannot say on their own: too few records to judge,

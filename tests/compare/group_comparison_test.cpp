@@ -2,9 +2,9 @@
 // what the test does with samples that leave it nothing to rank.
 
 #include "compare/group_comparison.h"
-#include "compare/mann_whitney.h"
-#include "compare/median_interval.h"
-#include "compare/records_needed.h"
+#include "statistics/mann_whitney.h"
+#include "statistics/median_interval.h"
+#include "statistics/records_needed.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
                        {5000, 5000, 5000, 5000},
                        0.0,
                        false,
-                       most_records_needed}));
+                       statistics::most_records_needed}));
 
 TEST(Comparison, OfAnEmptyGroupHasNoFigures) {
   const std::vector<double> base{100, 101, 102, 103};
@@ -86,8 +86,8 @@ TEST(Comparison, RefusesProbabilitiesOutsideZeroToOne) {
   EXPECT_THROW(compare_with_base(base, base, 0.0), std::invalid_argument);
   EXPECT_THROW(compare_with_base(base, base, std::numeric_limits<double>::quiet_NaN()),
                std::invalid_argument);
-  EXPECT_THROW((void)median_interval(base, 1.0), std::invalid_argument);
-  EXPECT_THROW((void)records_needed(1.5, 0.05), std::invalid_argument);
+  EXPECT_THROW((void)statistics::median_interval(base, 1.0), std::invalid_argument);
+  EXPECT_THROW((void)statistics::records_needed(1.5, 0.05), std::invalid_argument);
 }
 
 TEST(UTest, OfAnEmptySampleFindsNothing) {
@@ -95,8 +95,8 @@ TEST(UTest, OfAnEmptySampleFindsNothing) {
   for (const auto &[first, second] :
        {std::pair{std::vector<double>{}, some}, std::pair{some, std::vector<double>{}},
         std::pair{std::vector<double>{}, std::vector<double>{}}}) {
-    const UTest test = mann_whitney(first, second);
-    EXPECT_EQ(test.method, UTestMethod::none);
+    const statistics::UTest test = statistics::mann_whitney(first, second);
+    EXPECT_EQ(test.method, statistics::UTestMethod::none);
     EXPECT_EQ(test.p_value, 1.0);
     EXPECT_EQ(test.u, 0.0);
   }
@@ -105,14 +105,14 @@ TEST(UTest, OfAnEmptySampleFindsNothing) {
 TEST(UTest, RefusesARateThatIsNotANumber) {
   const std::vector<double> some{1.0, 2.0};
   const std::vector<double> broken{1.0, std::numeric_limits<double>::quiet_NaN()};
-  EXPECT_THROW(mann_whitney(some, broken), std::invalid_argument);
+  EXPECT_THROW(statistics::mann_whitney(some, broken), std::invalid_argument);
   EXPECT_THROW(compare_with_base(broken, some), std::invalid_argument);
 }
 
 TEST(RecordsNeeded, ForSeparateGroupsIsTheExactLeast) {
-  EXPECT_EQ(records_needed(1.0, 0.05), 4U); // 2 / C(8, 4) = 0.029
-  EXPECT_EQ(records_needed(0.0, 0.01), 5U); // 2 / C(10, 5) = 0.0079; 0.029 is not enough
-  EXPECT_EQ(records_needed(1.0, 0.5), least_records_per_group);
+  EXPECT_EQ(statistics::records_needed(1.0, 0.05), 4U); // 2 / C(8, 4) = 0.029
+  EXPECT_EQ(statistics::records_needed(0.0, 0.01), 5U); // 2 / C(10, 5) = 0.0079; 0.029 is not enough
+  EXPECT_EQ(statistics::records_needed(1.0, 0.5), statistics::least_records_per_group);
 }
 
 } // namespace

@@ -1,11 +1,11 @@
-#include "compare/pooled_ranks.h"
+#include "statistics/pooled_ranks.h"
 
-#include "compare/sorted_values.h"
+#include "statistics/sorted_values.h"
 
 #include <algorithm>
 #include <vector>
 
-namespace compare {
+namespace statistics {
 
 namespace {
 
@@ -53,4 +53,4 @@ PooledRanks pooled_ranks(std::span<const double> first, std::span<const double> 
   return ranks;
 }
 
-} // namespace compare
+} // namespace statistics

@@ -3,7 +3,7 @@
 #include <span>
 #include <vector>
 
-namespace compare {
+namespace statistics {
 
 // A rate that is not a finite number has no place in an order, and sorting
 // one would break the order's rules, so every function here refuses it: it
@@ -15,4 +15,4 @@ void require_finite(std::span<const double> values);
 // The values in ascending order.
 std::vector<double> sorted_values(std::span<const double> values);
 
-} // namespace compare
+} // namespace statistics

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace compare {
+namespace statistics {
 
 // P(Z > z) for a standard normal Z.
 double normal_upper_tail(double z);
@@ -9,4 +9,4 @@ double normal_upper_tail(double z);
 // (std::invalid_argument otherwise).
 double normal_quantile(double probability);
 
-} // namespace compare
+} // namespace statistics

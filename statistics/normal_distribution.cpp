@@ -1,12 +1,12 @@
-#include "compare/normal_distribution.h"
+#include "statistics/normal_distribution.h"
 
-#include "compare/open_probability.h"
+#include "statistics/open_probability.h"
 
 #include <cmath>
 #include <numbers>
 #include <numeric>
 
-namespace compare {
+namespace statistics {
 
 double normal_upper_tail(double z) { return 0.5 * std::erfc(z / std::numbers::sqrt2); }
 
@@ -26,4 +26,4 @@ double normal_quantile(double probability) {
   }
 }
 
-} // namespace compare
+} // namespace statistics

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-namespace compare {
+namespace statistics {
 
 // A group of fewer records is never judged. Three against three cannot
 // reach p < 0.05 exactly (at best 2 / C(6, 3) = 0.1), and though three
@@ -38,4 +38,4 @@ inline constexpr double planned_power = 0.8;
 // most_records_needed, which stands for "that many or more".
 std::size_t records_needed(double superiority, double alpha);
 
-} // namespace compare
+} // namespace statistics

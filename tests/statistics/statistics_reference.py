@@ -8,7 +8,7 @@ reference_table_test.cpp includes.
 
 Made with SciPy 1.10.1. Every figure comes from SciPy or NumPy; only the
 rules that are the program's own choices are restated here: which U test a
-pair of samples gets, and the records-needed rule (compare/records_needed.h).
+pair of samples gets, and the records-needed rule (statistics/records_needed.h).
 """
 import math
 import random
@@ -45,7 +45,7 @@ def median_interval(values, confidence):
 
 
 def u_test_method(first, second):
-    """The program's choice (compare/u_distribution.h)."""
+    """The program's choice (statistics/u_distribution.h)."""
     n1, n2 = len(first), len(second)
     ties = len(set(first + second)) < n1 + n2
     within_reach = n1 * n2 + 1 <= EXACT_TABLE_ENTRIES and math.comb(n1 + n2, n1) < EXACT_ORDERINGS

@@ -1,10 +1,10 @@
-#include "compare/open_probability.h"
+#include "statistics/open_probability.h"
 
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 
-namespace compare {
+namespace statistics {
 
 void require_open_probability(double value, const char *what) {
   if (value > 0.0 && value < 1.0) {
@@ -16,4 +16,4 @@ void require_open_probability(double value, const char *what) {
                               " must lie strictly between 0 and 1, not " + shown);
 }
 
-} // namespace compare
+} // namespace statistics

@@ -2,7 +2,7 @@
 
 #include <span>
 
-namespace compare {
+namespace statistics {
 
 // The middle value, or the midpoint of the two middle values of an even
 // count; not a number when there are no values.
@@ -14,4 +14,4 @@ double median_of_sorted(std::span<const double> sorted);
 // modified z-score's 0.6745 expects the raw figure.
 double median_absolute_deviation(std::span<const double> values);
 
-} // namespace compare
+} // namespace statistics

@@ -1,14 +1,14 @@
-#include "compare/mann_whitney.h"
+#include "statistics/mann_whitney.h"
 
-#include "compare/normal_distribution.h"
-#include "compare/pooled_ranks.h"
-#include "compare/u_distribution.h"
+#include "statistics/normal_distribution.h"
+#include "statistics/pooled_ranks.h"
+#include "statistics/u_distribution.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-namespace compare {
+namespace statistics {
 
 namespace {
 
@@ -49,4 +49,4 @@ UTest mann_whitney(std::span<const double> first, std::span<const double> second
           .method = UTestMethod::normal_approximation};
 }
 
-} // namespace compare
+} // namespace statistics

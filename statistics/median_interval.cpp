@@ -1,12 +1,12 @@
-#include "compare/median_interval.h"
+#include "statistics/median_interval.h"
 
-#include "compare/open_probability.h"
-#include "compare/sorted_values.h"
+#include "statistics/open_probability.h"
+#include "statistics/sorted_values.h"
 
 #include <cmath>
 #include <vector>
 
-namespace compare {
+namespace statistics {
 
 namespace {
 
@@ -70,4 +70,4 @@ std::optional<MedianInterval> median_interval(std::span<const double> values, do
                         .coverage = 1.0 - 2.0 * outside};
 }
 
-} // namespace compare
+} // namespace statistics

@@ -2,7 +2,7 @@
 
 #include <span>
 
-namespace compare {
+namespace statistics {
 
 enum class UTestMethod {
   exact,                // no ties, and the exact distribution within reach (u_distribution.h)
@@ -23,4 +23,4 @@ struct UTest {
 
 UTest mann_whitney(std::span<const double> first, std::span<const double> second);
 
-} // namespace compare
+} // namespace statistics

@@ -1,4 +1,4 @@
-#include "compare/u_distribution.h"
+#include "statistics/u_distribution.h"
 
 #include <algorithm>
 #include <numeric>
@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace compare {
+namespace statistics {
 
 namespace {
 
@@ -76,4 +76,4 @@ double u_upper_tail(std::uint64_t u, std::size_t n1, std::size_t n2) {
   return static_cast<double>(at_or_above) / static_cast<double>(*orderings(n1, n2));
 }
 
-} // namespace compare
+} // namespace statistics

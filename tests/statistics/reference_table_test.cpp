@@ -1,10 +1,10 @@
 // The statistics against SciPy's figures for the same samples, written into
 // statistics_reference.inc by statistics_reference.py.
 
-#include "compare/mann_whitney.h"
-#include "compare/median.h"
-#include "compare/median_interval.h"
-#include "compare/records_needed.h"
+#include "statistics/mann_whitney.h"
+#include "statistics/median.h"
+#include "statistics/median_interval.h"
+#include "statistics/records_needed.h"
 #include "statistics_reference.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +28,7 @@ void PrintTo(const IntervalRankReference &reference, std::ostream *out) {
 
 namespace {
 
-using namespace compare;
+using namespace statistics;
 using namespace statistics_reference;
 
 // SciPy's own figures carry rounding of their own: 1e-9 of the figure allows
@@ -41,9 +41,9 @@ class OneSample : public ::testing::TestWithParam<SampleReference> {};
 
 TEST_P(OneSample, MedianSpreadAndIntervalAgreeWithSciPy) {
   const SampleReference &reference = GetParam();
-  EXPECT_CLOSE(median(reference.values), reference.median);
-  EXPECT_CLOSE(median_absolute_deviation(reference.values), reference.median_absolute_deviation);
-  const auto interval = median_interval(reference.values, reference.confidence);
+  EXPECT_CLOSE(statistics::median(reference.values), reference.median);
+  EXPECT_CLOSE(statistics::median_absolute_deviation(reference.values), reference.median_absolute_deviation);
+  const auto interval = statistics::median_interval(reference.values, reference.confidence);
   ASSERT_EQ(interval.has_value(), reference.has_interval);
   if (interval) {
     EXPECT_EQ(interval->low_rank, reference.low_rank);
@@ -63,7 +63,7 @@ TEST_P(IntervalRanks, AgreeWithSciPysBinomial) {
   // Descending, so that the ranks must come from sorting: the k-th smallest is k.
   std::vector<double> values(reference.n);
   std::ranges::generate(values, [next = static_cast<double>(reference.n)]() mutable { return next--; });
-  const auto interval = median_interval(values, reference.confidence);
+  const auto interval = statistics::median_interval(values, reference.confidence);
   ASSERT_EQ(interval.has_value(), reference.has_interval);
   if (interval) {
     EXPECT_EQ(interval->low_rank, reference.low_rank);
@@ -79,12 +79,12 @@ class TwoSamples : public ::testing::TestWithParam<UTestReference> {};
 
 TEST_P(TwoSamples, UTestAgreesWithSciPy) {
   const UTestReference &reference = GetParam();
-  const UTest test = mann_whitney(reference.first, reference.second);
+  const statistics::UTest test = statistics::mann_whitney(reference.first, reference.second);
   EXPECT_CLOSE(test.u, reference.u);
   EXPECT_CLOSE(test.p_value, reference.p_value);
-  EXPECT_EQ(test.method, reference.exact ? UTestMethod::exact : UTestMethod::normal_approximation);
+  EXPECT_EQ(test.method, reference.exact ? statistics::UTestMethod::exact : statistics::UTestMethod::normal_approximation);
   const double pairs = static_cast<double>(reference.first.size() * reference.second.size());
-  EXPECT_EQ(records_needed(test.u / pairs, 0.05), reference.records_needed);
+  EXPECT_EQ(statistics::records_needed(test.u / pairs, 0.05), reference.records_needed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Reference, TwoSamples, ::testing::ValuesIn(u_test_references));

@@ -1,13 +1,13 @@
-#include "compare/records_needed.h"
+#include "statistics/records_needed.h"
 
-#include "compare/normal_distribution.h"
-#include "compare/open_probability.h"
+#include "statistics/normal_distribution.h"
+#include "statistics/open_probability.h"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
-namespace compare {
+namespace statistics {
 
 namespace {
 
@@ -52,4 +52,4 @@ std::size_t records_needed(double superiority, double alpha) {
   return noether_records(superiority, alpha);
 }
 
-} // namespace compare
+} // namespace statistics

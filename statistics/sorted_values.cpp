@@ -1,10 +1,10 @@
-#include "compare/sorted_values.h"
+#include "statistics/sorted_values.h"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
-namespace compare {
+namespace statistics {
 
 void require_finite(std::span<const double> values) {
   if (!std::ranges::all_of(values, [](double value) { return std::isfinite(value); })) {
@@ -19,4 +19,4 @@ std::vector<double> sorted_values(std::span<const double> values) {
   return sorted;
 }
 
-} // namespace compare
+} // namespace statistics

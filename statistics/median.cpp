@@ -1,13 +1,13 @@
-#include "compare/median.h"
+#include "statistics/median.h"
 
-#include "compare/sorted_values.h"
+#include "statistics/sorted_values.h"
 
 #include <cmath>
 #include <limits>
 #include <numeric>
 #include <vector>
 
-namespace compare {
+namespace statistics {
 
 double median_of_sorted(std::span<const double> sorted) {
   if (sorted.empty()) {
@@ -34,4 +34,4 @@ double median_absolute_deviation(std::span<const double> values) {
   return median(deviations);
 }
 
-} // namespace compare
+} // namespace statistics

@@ -4,7 +4,7 @@
 #include <optional>
 #include <span>
 
-namespace compare {
+namespace statistics {
 
 // A confidence interval for the median that assumes nothing of the rates'
 // distribution but that it is continuous: between the k-th smallest and the
@@ -24,4 +24,4 @@ struct MedianInterval {
 // the caller then shows the range itself, without a confidence.
 std::optional<MedianInterval> median_interval(std::span<const double> values, double confidence = 0.95);
 
-} // namespace compare
+} // namespace statistics

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace compare {
+namespace statistics {
 
 // The exact distribution of the Mann-Whitney U statistic when two samples of
 // n1 and n2 values, none equal, come from one continuous distribution: each
@@ -24,4 +24,4 @@ bool exact_u_distribution_within_reach(std::size_t n1, std::size_t n2);
 // std::invalid_argument).
 double u_upper_tail(std::uint64_t u, std::size_t n1, std::size_t n2);
 
-} // namespace compare
+} // namespace statistics

@@ -2,7 +2,7 @@
 
 #include <span>
 
-namespace compare {
+namespace statistics {
 
 // The two samples ranked together from 1, equal values each taking the mean
 // of the ranks they share.
@@ -15,4 +15,4 @@ struct PooledRanks {
 
 PooledRanks pooled_ranks(std::span<const double> first, std::span<const double> second);
 
-} // namespace compare
+} // namespace statistics
