@@ -19,7 +19,9 @@ enum class ArgumentProblem {
   missing_file,
   bad_seconds,
   bad_copies,
-  bad_label
+  bad_label,
+  missing_history,
+  no_history_store // --db in a build without the history store
 };
 
 // How long --auto aims for both passes together to take, unless told.
@@ -36,6 +38,7 @@ struct RunOptions {
   unsigned copies = 0;              // 0 for a run in this process alone
   bool copies_per_processor = false; // --copies all: one per usable processor
   std::optional<std::string> label{}; // for the record: what the user changed for this run
+  std::string history_path{};         // --db: the history the record is also stored in; empty for none
 };
 
 struct CommandLine {
