@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/series.h"
 #include "record/recorded_run.h"
 
 #include <cstdint>
@@ -35,23 +36,6 @@ struct Filter {
   std::optional<std::string> label{};
   std::string since{}; // runs started at or after this RFC 3339 time; empty for no bound
   std::string until{}; // runs started before this RFC 3339 time; empty for no bound
-};
-
-// One host's runs with one processor, build, copies and label. `identity`
-// holds those keys only, so that the comparison's names and strata apply.
-struct Series {
-  std::int64_t id = 0;
-  record::RecordedRun identity{};
-  std::int64_t runs = 0; // every run stored, whatever the filter's times
-};
-
-// A point of a trend.
-struct StoredRun {
-  std::string started_at{};
-  double steady = 0.0;
-  double rate = 0.0;
-  std::string warnings{}; // the warnings' kinds, comma-separated; empty for none
-  bool self_check_passed = true;
 };
 
 class Store {

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "record/recorded_run.h"
+
+#include <cstdint>
+#include <string>
+
+// What a trend is made of, as the store gives it.
+namespace history {
+
+// One host's runs with one processor, build, copies and label. `identity`
+// holds those keys only, so that the comparison's names and strata apply.
+struct Series {
+  std::int64_t id = 0;
+  record::RecordedRun identity{};
+  std::int64_t runs = 0; // every run stored, whatever a filter's times
+};
+
+// A point of a trend.
+struct StoredRun {
+  std::string started_at{};
+  double steady = 0.0;
+  double rate = 0.0;
+  std::string warnings{}; // the warnings' kinds, comma-separated; empty for none
+  bool self_check_passed = true;
+};
+
+} // namespace history
