@@ -4,6 +4,7 @@
 #include "history/change_text.h"
 #include "history/run_time.h"
 #include "report/formatted.h"
+#include "statistics/median.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,10 +33,25 @@ std::map<std::string, std::string> stratum_labels(const HistoryView &view, std::
   for (const SeriesView &series : view.series) {
     const auto [at, added] = labels.emplace(series.stratum, "S" + std::to_string(labels.size() + 1));
     if (added) {
-      const auto count = std::count_if(view.series.begin(), view.series.end(),
-                                       [&](const SeriesView &other) { return other.stratum == series.stratum; });
-      notes.push_back(at->second + ": " + series.stratum + "; " + std::to_string(count) + " series" +
-                      (series.unjudged_because.empty() ? "" : "; unjudged: " + series.unjudged_because));
+      std::size_t count = 0;
+      std::size_t slow = 0;
+      std::size_t fast = 0;
+      std::vector<double> levels;
+      for (const SeriesView &other : view.series) {
+        if (other.stratum == series.stratum) {
+          ++count;
+          slow += other.verdict == compare::FleetVerdict::slow ? 1 : 0;
+          fast += other.verdict == compare::FleetVerdict::fast ? 1 : 0;
+          if (std::isfinite(other.level)) {
+            levels.push_back(other.level);
+          }
+        }
+      }
+      notes.push_back(at->second + ": " + series.stratum + "; " + std::to_string(count) + " series, median level " +
+                      figure(statistics::median(levels)) +
+                      (series.unjudged_because.empty()
+                           ? "; " + std::to_string(slow) + " slow, " + std::to_string(fast) + " fast"
+                           : "; unjudged: " + series.unjudged_because));
     }
   }
   return labels;
@@ -51,10 +67,20 @@ Table series_table(const HistoryView &view) {
   return table;
 }
 
+bool changed_recently(const SeriesView &series) {
+  return std::any_of(series.changes.begin(), series.changes.end(), [](const ChangeLine &change) { return change.recent; });
+}
+
+// A fleet at a glance: only the series that stand apart or changed
+// recently, whatever the fleet's size.
 Table fleet_table(const HistoryView &view, const std::map<std::string, std::string> &labels) {
   Table table{.header = {"series", "stratum", "runs", "last", "level", "vs median", "z", "verdict", "latest change"},
               .numeric = {false, false, true, false, true, true, true, false, false}};
   for (const SeriesView &series : view.series) {
+    if (series.verdict != compare::FleetVerdict::slow && series.verdict != compare::FleetVerdict::fast &&
+        !changed_recently(series)) {
+      continue;
+    }
     table.rows.push_back({series.name, labels.at(series.stratum), std::to_string(series.runs), date_of(series.last),
                           figure(series.level),
                           series.deficit_percent ? formatted("%+.1f %%", -*series.deficit_percent) : "-",
@@ -233,10 +259,11 @@ HistoryTables history_tables(const HistoryView &view) {
 }
 
 std::string history_text(const HistoryTables &tables, bool fleet, bool colour) {
-  std::string text = aligned(tables.series, colour);
+  std::string text = fleet && tables.series.rows.empty() ? "No series is slow or fast, or changed recently.\n"
+                                                          : aligned(tables.series, colour);
   text += section(fleet ? "Recent changes of single hosts:" : "Changes:", tables.changes);
   text += section("Changes of a whole stratum:", tables.stratum_changes);
-  text += section("Notes:", tables.notes);
+  text += section(fleet ? "Strata and notes:" : "Notes:", tables.notes);
   text += section("Legend:", tables.legend);
   if (fleet) {
     text += "\nChanged recently or slow, comma-separated:\n" + report::printable(tables.flagged) + "\n";
@@ -252,13 +279,18 @@ std::string history_markdown(const HistoryTables &tables, bool fleet) {
     }
     return line + "\n";
   };
-  std::string text = row(tables.series.header) + "|";
-  for (const bool numeric : tables.series.numeric) {
-    text += numeric ? "---:|" : "---|";
-  }
-  text += "\n";
-  for (const auto &cells : tables.series.rows) {
-    text += row(cells);
+  std::string text;
+  if (fleet && tables.series.rows.empty()) {
+    text = "No series is slow or fast, or changed recently.\n";
+  } else {
+    text = row(tables.series.header) + "|";
+    for (const bool numeric : tables.series.numeric) {
+      text += numeric ? "---:|" : "---|";
+    }
+    text += "\n";
+    for (const auto &cells : tables.series.rows) {
+      text += row(cells);
+    }
   }
   text += markdown_list(fleet ? "Recent changes of single hosts" : "Changes", tables.changes);
   text += markdown_list("Changes of a whole stratum", tables.stratum_changes);
