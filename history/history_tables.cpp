@@ -107,7 +107,7 @@ std::vector<std::string> legend(const HistoryView &view) {
         "median (fast: the mirror); unjudged: fewer than 5 series in the stratum",
         settings.slow_percent));
     lines.push_back(formatted("recent: within %ld days of the newest run, %s; a stratum's change: one that at least "
-                              "half of its hosts, and at least %zu, made within %ld days of one another",
+                              "half of its hosts, and at least %zu, made within %ld days of one another, or as far apart as their runs",
                               settings.recent_days, date_of(view.newest).c_str(), fewest_series_in_stratum_change,
                               stratum_change_days));
   }

@@ -164,9 +164,23 @@ void judge_latest_levels(HistoryView &view, const std::map<std::string, std::vec
 
 struct DatedChange {
   long day;
+  long reach; // how far in days another change may be and still be the same one
   std::size_t series;
   std::size_t change;
 };
+
+// A change found at a run happened between the run before and that run:
+// for a host that runs monthly, a month either way is the same time.
+long reach_of(const SeriesView &series) {
+  const auto first = day_number(series.first);
+  const auto last = day_number(series.last);
+  long spacing = 0;
+  if (first && last && series.runs > 1) {
+    const long runs_between = static_cast<long>(series.runs) - 1;
+    spacing = (*last - *first + runs_between - 1) / runs_between;
+  }
+  return std::max(stratum_change_days, spacing);
+}
 
 // Changes of one direction, in day order, that follow one another by at
 // most stratum_change_days: a change that many of the stratum's series made
@@ -180,14 +194,15 @@ void find_stratum_changes(HistoryView &view, const std::string &stratum, const s
       for (std::size_t c = 0; c < series.changes.size(); ++c) {
         const auto day = day_number(series.changes[c].started_at);
         if (day && (series.changes[c].percent < 0.0) == slower) {
-          dated.push_back({*day, s, c});
+          dated.push_back({*day, reach_of(series), s, c});
         }
       }
     }
     std::stable_sort(dated.begin(), dated.end(), [](const DatedChange &a, const DatedChange &b) { return a.day < b.day; });
     for (std::size_t start = 0; start < dated.size();) {
       std::size_t end = start + 1;
-      while (end < dated.size() && dated[end].day - dated[end - 1].day <= stratum_change_days) {
+      while (end < dated.size() &&
+             dated[end].day - dated[end - 1].day <= std::max(dated[end].reach, dated[end - 1].reach)) {
         ++end;
       }
       std::vector<std::size_t> series;

@@ -86,7 +86,8 @@ struct SeriesSource {
   std::function<std::vector<StoredRun>(const Series &)> runs;
 };
 
-// A series joins two stratum changes at most this many days apart.
+// Changes of a stratum's series at most this many days apart, or as far
+// apart as the series' runs, are one change (history_view.cpp).
 inline constexpr long stratum_change_days = 3;
 // A stratum's change is one that at least this many of its series made, and
 // at least half of them.

@@ -69,10 +69,15 @@ bool is_empty_database(Database &database) {
          database.integer_of("SELECT count(*) FROM sqlite_schema") == 0;
 }
 
+// Read in one transaction, so that a writer making the file a history at
+// that moment is seen either not to have begun or to be done.
 void check_origin(Database &database, const std::string &path) {
+  database.execute("BEGIN");
   const std::int64_t id = database.integer_of("PRAGMA application_id");
   const std::int64_t version = database.integer_of("PRAGMA user_version");
-  if (id != history_application_id && !is_empty_database(database)) {
+  const bool empty = is_empty_database(database);
+  database.execute("COMMIT");
+  if (id != history_application_id && !empty) {
     throw StoreError(quoted(path) + " is an SQLite database of another program, not a megawhets history");
   }
   if (version > schema_version()) {
@@ -95,7 +100,8 @@ void bring_up_to_date(Database &database) {
   database.execute("BEGIN IMMEDIATE");
   try {
     const std::int64_t version = database.integer_of("PRAGMA user_version");
-    if (version == 0 && !is_empty_database(database)) {
+    const std::int64_t id = database.integer_of("PRAGMA application_id");
+    if (version == 0 ? !is_empty_database(database) : id != history_application_id) {
       throw SqliteError(SQLITE_NOTADB, "not a megawhets history");
     }
     for (std::int64_t step = version; step < schema_version(); ++step) {
