@@ -4,6 +4,7 @@
 #include "driver/exit_status.h"
 #include "driver/history_records.h"
 #include "history/history_json.h"
+#include "history/history_page.h"
 #include "history/history_tables.h"
 #include "platform/terminal.h"
 #include "record/record_file.h"
@@ -93,6 +94,16 @@ int show_trends(const HistoryOptions &options) {
   const history::HistoryView view = history::history_view(source, options.settings);
   if (!write_to_standard_output(formatted_output(view, options.format), "the history")) {
     return run_failed;
+  }
+  // The page goes into a new file beside its name, which it takes only once
+  // it is whole, as the run's record does.
+  if (!options.html_path.empty()) {
+    record::RecordFile page(options.html_path, "the page");
+    if (!page.ready() ||
+        !page.commit(history::history_page(view, history::history_tables(view), source))) {
+      write_error(page.failure());
+      return run_failed;
+    }
   }
   return options.strict && history::strict_failure(view) ? warned_under_strict : completed;
 }

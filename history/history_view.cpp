@@ -247,6 +247,7 @@ HistoryView history_view(const SeriesSource &source, const ViewSettings &setting
       continue;
     }
     view.series.push_back(series_view(name_of(group.front().identity, naming), identity, runs, settings.trend));
+    view.series.back().parts = group;
     view.runs += runs.size();
     view.newest = std::max(view.newest, view.series.back().last);
     strata[view.series.back().stratum].push_back(view.series.size() - 1);
@@ -259,6 +260,11 @@ HistoryView history_view(const SeriesSource &source, const ViewSettings &setting
   }
   mark_recent(view);
   return view;
+}
+
+std::vector<StoredRun> runs_of(const SeriesSource &source, const SeriesView &series) {
+  record::RecordedRun identity;
+  return merged_runs(source, series.parts, identity);
 }
 
 bool strict_failure(const HistoryView &view) { return !flagged_series(view).empty(); }

@@ -43,6 +43,7 @@ struct ChangeLine {
 };
 
 struct SeriesView {
+  std::vector<Series> parts{}; // the store's series it is made of: one unless --by names fewer keys
   std::string name{};
   record::RecordedRun identity{}; // its keys, from its latest run
   std::string stratum{};          // processor, build and copies, as compare --fleet names them
@@ -96,6 +97,10 @@ inline constexpr std::size_t fewest_series_in_stratum_change = 3;
 // Reads one series at a time, so that memory is bounded by the longest
 // series and the count of series, never by the runs of all of them.
 HistoryView history_view(const SeriesSource &source, const ViewSettings &settings);
+
+// The series' runs in time order, read again from the source, as the view
+// read them; for drawing them, one series at a time.
+std::vector<StoredRun> runs_of(const SeriesSource &source, const SeriesView &series);
 
 // Whether --strict fails: a recent change, or with fleet a slow host.
 bool strict_failure(const HistoryView &view);

@@ -69,6 +69,14 @@ std::optional<long> day_number(std::string_view started_at) {
   return static_cast<long>(date->time_since_epoch().count());
 }
 
+std::optional<double> seconds_of(std::string_view started_at) {
+  const auto time = time_in(started_at);
+  if (!time) {
+    return std::nullopt;
+  }
+  return static_cast<double>(time->time_since_epoch().count());
+}
+
 std::string date_of(std::string_view started_at) {
   return date_in(started_at) ? std::string(started_at.substr(0, 10)) : std::string(started_at);
 }

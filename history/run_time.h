@@ -11,6 +11,10 @@ namespace history {
 // not begin with a date of the form 2026-03-03.
 std::optional<long> day_number(std::string_view started_at);
 
+// When a run started, in seconds from 1970-01-01 UTC; none where the text
+// is not a time as records write it.
+std::optional<double> seconds_of(std::string_view started_at);
+
 // The date a run started, "2026-03-03", or the text as it is where it holds
 // none.
 std::string date_of(std::string_view started_at);
