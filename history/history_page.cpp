@@ -157,7 +157,7 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
     if (!left_out[i]) {
       path += (path.empty() ? "M" : " L") + pixels(xs[i]) + " " + pixels(at);
     }
-    std::string title = "run " + std::to_string(i + 1) + " of " + std::to_string(runs.size()) + ", " +
+    std::string title = series.name + ": run " + std::to_string(i + 1) + " of " + std::to_string(runs.size()) + ", " +
                         run.started_at + ": " + compare_output::rate_text(run.steady) + " megaWhets/s";
     if (left_out[i]) {
       title += "; left out of the trend (" + (run.warnings.empty() ? "self-check failed" : run.warnings) + ")";
@@ -184,7 +184,7 @@ std::string level_marks(const SeriesView &series, const std::vector<double> &xs,
                       {.kind = "level",
                        .name = series.name,
                        .value = exact_number(segment.median),
-                       .title = "level " + compare_output::rate_text(segment.median) + " megaWhets/s, runs " +
+                       .title = series.name + ": level " + compare_output::rate_text(segment.median) + " megaWhets/s, runs " +
                                 std::to_string(segment.first + 1) + " to " + std::to_string(segment.last + 1),
                        .attributes = data_attribute("data-first-run", std::to_string(segment.first + 1)) +
                                      data_attribute("data-last-run", std::to_string(segment.last + 1))});
@@ -304,9 +304,12 @@ std::string band_panel(const std::string &stratum, const Band &band, const TimeS
                   {.kind = "band",
                    .name = stratum,
                    .value = std::to_string(band.series),
-                   .title = "the least and greatest steady figure of each day's runs of " + words}) +
+                   .title = stratum + ": the least and greatest steady figure of each day's runs of " + words}) +
          svg_mark("path", "band-mean", "d=\"" + mean + "\"",
-                  {.kind = "band-mean", .name = stratum, .value = std::to_string(band.series), .title = "their mean"}) +
+                  {.kind = "band-mean",
+                   .name = stratum,
+                   .value = std::to_string(band.series),
+                   .title = stratum + ": the mean steady figure of each day's runs of " + words}) +
          "</svg>\n</div>\n";
 }
 

@@ -25,23 +25,31 @@ std::string key_of(const record::RecordedRun &identity, const std::vector<Key> &
   return key;
 }
 
-// The keys whose values differ among the groups, the host always among
-// them when it makes the series, so that every name says whose runs it
-// follows.
+// The host, and the keys that tell apart the series of one host (or, where
+// the series are not made by host, the keys that differ among them), so
+// that every name says whose runs it follows, and no more.
 std::vector<Key> naming_keys(const std::vector<std::vector<Series>> &groups, const std::vector<Key> &keys) {
+  const bool by_host = std::find(keys.begin(), keys.end(), Key::host) != keys.end();
   std::vector<Key> naming;
+  if (by_host) {
+    naming.push_back(Key::host);
+  }
   for (const Key key : keys) {
-    bool differs = key == Key::host;
+    if (key == Key::host) {
+      continue;
+    }
+    std::map<std::string, std::string> value_by_host;
+    bool differs = false;
     for (const auto &group : groups) {
-      differs = differs || compare::key_value(group.front().identity, key) !=
-                               compare::key_value(groups.front().front().identity, key);
+      const record::RecordedRun &identity = group.front().identity;
+      const std::string host = by_host ? compare::key_value(identity, Key::host) : std::string();
+      const auto [at, added] = value_by_host.emplace(host, compare::key_value(identity, key));
+      differs = differs || (!added && at->second != compare::key_value(identity, key));
     }
     if (differs) {
       naming.push_back(key);
     }
   }
-  // Hosts first, as a change line begins with the host.
-  std::stable_partition(naming.begin(), naming.end(), [](Key key) { return key == Key::host; });
   return naming;
 }
 
