@@ -43,7 +43,7 @@ std::optional<std::string> whole_stream(std::FILE *stream, std::string &problem)
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // Where the object that starts at `start` ends, by its brackets and quotes;
-// the text's end when it does not.
+// npos when it does not.
 std::size_t object_end(std::string_view text, std::size_t start) {
   std::size_t depth = 0;
   bool in_string = false;
@@ -63,13 +63,23 @@ std::size_t object_end(std::string_view text, std::size_t start) {
       return i + 1;
     }
   }
-  return text.size();
+  return std::string_view::npos;
 }
 
+// The next line after `at` that starts with '{', where the reader, too,
+// looks for the next record after text that is none; the end without one.
+std::size_t next_object_line(std::string_view text, std::size_t at) {
+  const std::size_t found = text.find("\n{", at);
+  return found == std::string_view::npos ? text.size() : found + 1;
+}
+
+} // namespace
+
 // Each object of the text read alone, named as the reader names the records
-// of the whole; from the first text that is not an object on, the rest is
-// left to the reader, which says what is wrong with it.
-void take_records_in(std::string_view text, const std::string &source, const Take &take) {
+// of the whole, with its text; what is not an object, or not a whole one,
+// is read alone up to the next line that starts with '{', so that the reader
+// says what is wrong with it.
+void for_each_record_text_in(std::string_view text, const std::string &source, const Take &take) {
   std::size_t number = 0;
   std::size_t at = 0;
   for (;;) {
@@ -79,12 +89,21 @@ void take_records_in(std::string_view text, const std::string &source, const Tak
     if (at == text.size()) {
       break;
     }
-    const std::size_t end = text[at] == '{' ? object_end(text, at) : text.size();
+    std::size_t end = text[at] == '{' ? object_end(text, at) : std::string_view::npos;
+    const bool whole_object = end != std::string_view::npos;
+    if (!whole_object) {
+      end = next_object_line(text, at);
+    }
     const std::string_view one = text.substr(at, end - at);
-    std::vector<record::ReadRecord> read = record::read_records(one, source);
-    for (record::ReadRecord &record : read) {
+    for (record::ReadRecord &record : record::read_records(one, source)) {
       record.source = source + ", record " + std::to_string(++number);
-      take(read.size() == 1 ? std::string(one) + "\n" : std::string(), record);
+      if (record.run && !whole_object) {
+        // Never so: the reader finds no record in what is no object.
+        record.run.reset();
+        record.problem = record::ProblemKind::not_a_record;
+        record.message = "a record that cannot be told apart from the text around it";
+      }
+      take(record.run ? std::string(one) + "\n" : std::string(), record);
     }
     at = end;
   }
@@ -92,6 +111,8 @@ void take_records_in(std::string_view text, const std::string &source, const Tak
     unreadable(source, text.empty() ? "is empty" : "holds nothing but white space", take);
   }
 }
+
+namespace {
 
 void take_file(const fs::path &path, const std::string &source, const Take &take) {
   std::error_code error;
@@ -112,7 +133,7 @@ void take_file(const fs::path &path, const std::string &source, const Take &take
     unreadable(source, problem, take);
     return;
   }
-  take_records_in(*text, source, take);
+  for_each_record_text_in(*text, source, take);
 }
 
 void take_directory(const fs::path &directory, const std::string &source, const Take &take) {
@@ -142,7 +163,7 @@ void for_each_record_text(const std::vector<std::string> &arguments, const Take 
     if (argument == "-") {
       std::string problem;
       const auto text = whole_stream(stdin, problem);
-      text ? take_records_in(*text, "standard input", take) : unreadable("standard input", problem, take);
+      text ? for_each_record_text_in(*text, "standard input", take) : unreadable("standard input", problem, take);
       continue;
     }
     const std::string source = report::printable(argument);

@@ -16,4 +16,9 @@ namespace driver {
 void for_each_record_text(const std::vector<std::string> &arguments,
                           const std::function<void(std::string_view, const record::ReadRecord &)> &take);
 
+// The records of one text, as a file holding it gives them, named "SOURCE,
+// record N".
+void for_each_record_text_in(std::string_view text, const std::string &source,
+                             const std::function<void(std::string_view, const record::ReadRecord &)> &take);
+
 } // namespace driver

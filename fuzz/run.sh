@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# Fuzzes the count reader and the record reader for a bounded time, each
+# Fuzzes the count reader, the record reader and the history's import for a
+# bounded time, each
 # starting from its committed seed corpus, and fails if a fuzzer finds an
 # input that breaks its reader.
 #   FUZZ_SECONDS   how long to fuzz in all, shared evenly between the targets
 #                  (default 30)
-#   FUZZ_TARGETS   which readers to fuzz (default "count_reader record_reader")
+#   FUZZ_TARGETS   which readers to fuzz (default "count_reader record_reader
+#                  history_import")
 #   further arguments are passed to libFuzzer, e.g. -jobs=2 or -max_len=64
+# Every target runs within 2 GiB and 30 s an input, so that an input that
+# costs memory or time beyond its size is found rather than waited for.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-30}
-read -r -a targets <<<"${FUZZ_TARGETS:-count_reader record_reader}"
+read -r -a targets <<<"${FUZZ_TARGETS:-count_reader record_reader history_import}"
 build_dir=build/fuzz
 artifacts=$build_dir/artifacts
 share=$((seconds / ${#targets[@]}))
@@ -35,7 +39,7 @@ for target in "${targets[@]}"; do
   echo "fuzzing the ${target/_/ } for ${share} s (full output: $log)"
   mkdir -p "$work_corpus/$target"
   status=0
-  "$fuzzer" -max_total_time="$share" -print_final_stats=1 -dict="fuzz/$target.dict" \
+  "$fuzzer" -max_total_time="$share" -rss_limit_mb=2048 -timeout=30 -print_final_stats=1 -dict="fuzz/$target.dict" \
     -artifact_prefix="$artifacts/$target-" "$@" "$work_corpus/$target" "fuzz/${target}_corpus" >"$log" 2>&1 ||
     status=$?
   if [ "$status" -ne 0 ]; then

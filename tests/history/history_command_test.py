@@ -143,12 +143,14 @@ def everything_else(history, work, schema):
                    status == 1 and "SQLite finds no database in it" in err and
                    text_file.read_text() == "not a database\n", f"{status} {err}")
     bad = work / "bad.json"
-    bad.write_text(record_texts((pathlib.Path(records) / "node-0001.json").read_text())[0].replace(
-        "2025-01-06", "2031-01-06") + "{\"schema_version\": 7}\n")
+    good = record_texts((pathlib.Path(records) / "node-0001.json").read_text())[0].replace("2025-01-06", "2031-01-06")
+    bad.write_text("not json\n" + good + "{\"schema_version\": 7}\n")
     status, _, err = history.run("add", database, str(bad), str(work / "missing.json"))
-    history.expect("bad records are named as compare names them, the rest stored, with status 1",
-                   status == 1 and "bad.json, record 2: $.schema_version" in err and
-                   "missing.json: does not exist" in err and "1 record stored" in err, f"{status} {err}")
+    _, out, _ = history.run("export", "--since", "2031-01-01", database)
+    history.expect("bad records are named as compare names them, the rest stored as they were written, with status 1",
+                   status == 1 and "bad.json, record 1: " in err and "bad.json, record 3: $.schema_version" in err and
+                   "missing.json: does not exist" in err and "1 record stored" in err and out == good,
+                   f"{status} {err} {out[:100]!r}")
     for arguments, message in ((["--min-change=x", database], "needs a percentage from 0 to 100"),
                                (["--fleat", database], "did you mean --fleet?"),
                                (["--since", "March", database], "needs a date or a time in UTC"),
