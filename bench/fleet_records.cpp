@@ -55,6 +55,10 @@ record::RunRecord synthetic_run(const std::string &host, double megawhets, std::
 
 } // namespace
 
+std::string synthetic_record(const std::string &host, double megawhets, std::chrono::sys_seconds start) {
+  return record::record_json(synthetic_run(host, megawhets, start));
+}
+
 Fleet synthetic_fleet(std::size_t hosts, std::size_t records_per_host, std::size_t slow) {
   Fleet fleet;
   std::mt19937_64 random(20261209);

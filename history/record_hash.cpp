@@ -1,5 +1,8 @@
 #include "history/record_hash.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace history {
 namespace {
 
@@ -22,13 +25,16 @@ constexpr std::uint32_t rotated_right(std::uint32_t value, int bits) {
 class Sha256 {
 public:
   void add(std::string_view text) {
-    for (const char c : text) {
-      block_[filled_++] = static_cast<std::uint8_t>(c);
+    length_ += static_cast<std::uint64_t>(text.size());
+    while (!text.empty()) {
+      const std::size_t taken = std::min(text.size(), block_.size() - filled_);
+      std::memcpy(block_.data() + filled_, text.data(), taken);
+      filled_ += taken;
+      text.remove_prefix(taken);
       if (filled_ == block_.size()) {
         compress();
       }
     }
-    length_ += static_cast<std::uint64_t>(text.size());
   }
 
   RecordHash finish() {

@@ -39,12 +39,12 @@ Statement::Statement(Statement &&other) noexcept : database_(other.database_), s
 }
 
 Statement &Statement::bind(int index, std::string_view text) {
-  check(database_, sqlite3_bind_text(statement_, index, text.data(), length_of(text.size()), SQLITE_TRANSIENT));
+  check(database_, sqlite3_bind_text(statement_, index, text.data(), length_of(text.size()), SQLITE_STATIC));
   return *this;
 }
 
 Statement &Statement::bind_blob(int index, const void *bytes, std::size_t size) {
-  check(database_, sqlite3_bind_blob(statement_, index, bytes, length_of(size), SQLITE_TRANSIENT));
+  check(database_, sqlite3_bind_blob(statement_, index, bytes, length_of(size), SQLITE_STATIC));
   return *this;
 }
 

@@ -32,8 +32,9 @@ public:
   Statement(Statement &&other) noexcept;
   Statement &operator=(Statement &&) = delete;
 
-  // Parameters are numbered from 1, as SQLite numbers them. Text is copied
-  // by SQLite, so it may go once bound.
+  // Parameters are numbered from 1, as SQLite numbers them. SQLite reads
+  // text and bytes where they are, so they must outlive the statement's run
+  // (run() and reset() let go of them).
   Statement &bind(int index, std::string_view text);
   Statement &bind_blob(int index, const void *bytes, std::size_t size);
   Statement &bind(int index, double value);

@@ -136,6 +136,9 @@ Store::Store(const std::string &path, Access access) : path_(path) {
     // Readers go on while a writer writes, and writers take turns.
     database.execute("PRAGMA journal_mode = WAL");
     database.execute("PRAGMA foreign_keys = ON");
+    // Enough of the file in memory that an import's index of hashes, a
+    // page of which each record lands on at random, stays there.
+    database.execute("PRAGMA cache_size = -65536");
   } catch (const StoreError &) {
     throw;
   } catch (const std::exception &error) {
@@ -220,9 +223,11 @@ bool Store::Transaction::add(std::string_view text, const record::RecordedRun &r
       }
       found = connection.series_ids.emplace(key, id).first;
     }
+    // Bound where it lies, so it lives until the statement has run.
+    const std::string warnings = warnings_text(run);
     Statement &add_run = *connection.add_run;
     add_run.bind(1, found->second).bind(2, run.started_at).bind(3, record_id).bind(4, run.steady).bind(5, run.rate);
-    add_run.bind(6, warnings_text(run)).bind(7, std::int64_t{run.self_check_passed ? 1 : 0});
+    add_run.bind(6, warnings).bind(7, std::int64_t{run.self_check_passed ? 1 : 0});
     if (std::isnan(run.lowest_processor_share)) {
       add_run.bind_null(8);
     } else {
