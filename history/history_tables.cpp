@@ -247,9 +247,9 @@ HistoryTables history_tables(const HistoryView &view) {
     }
   }
   if (left_out > 0) {
-    tables.notes.push_back(std::to_string(left_out) + (left_out == 1 ? " run is" : " runs are") +
-                           " drawn but left out of the trends: another program disturbed them, their speed changed "
-                           "as they ran, or their arithmetic was not the workload's");
+    tables.notes.push_back(std::to_string(left_out) + (left_out == 1 ? " run" : " runs") +
+                           " left out of the trends (the page draws them): disturbed by another program, unsteady "
+                           "as they ran, or with arithmetic that was not the workload's");
   }
   tables.legend = legend(view);
   for (const std::string &name : flagged_series(view)) {

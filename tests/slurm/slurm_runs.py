@@ -147,11 +147,14 @@ def strict_status_reaches_slurm(test):
 
 def example_batch_script_gives_a_verdict(test):
     """examples/fleet.sbatch as an administrator submits it: one record per
-    node, the comparison's verdict, and the drain command for slow nodes."""
+    node, the comparison's verdict, the drain command for slow nodes, and
+    the records added to the fleet's history."""
     records = test.work / "records"
     output = test.work / "job.txt"
+    history = test.work / "fleet.db"
     job_id = submit(f"--chdir={test.work}", f"--output={output}",
-                    f"--export=ALL,MEGAWHETS={test.program},FLEET_DIR={records},FLEET_SECONDS=2",
+                    f"--export=ALL,MEGAWHETS={test.program},FLEET_DIR={records},FLEET_SECONDS=2,"
+                    f"FLEET_HISTORY={history}",
                     str(EXAMPLES / "fleet.sbatch"))
     fields = await_state(job_id, ("COMPLETED", "FAILED", "CANCELLED", "TIMEOUT", "NODE_FAIL", "OUT_OF_MEMORY"),
                          JOB_START_SECONDS + 300)
@@ -167,7 +170,11 @@ def example_batch_script_gives_a_verdict(test):
     assert set(slow) <= nodes, f"the verdict names {slow}, not all of them nodes of the job"
     if slow:
         assert f"scontrol update nodename={','.join(slow)} state=drain" in printed, "no drain command printed"
-    say(f"job {job_id}: records for {sorted(found)}; slow: {slow or 'none'}")
+    exported = subprocess.run([test.program, "history", "export", str(history)], capture_output=True, text=True)
+    kept = "".join(path.read_text() for path in sorted(records.glob("*.json")))
+    assert exported.returncode == 0 and sorted(exported.stdout.split("\n}\n")) == sorted(kept.split("\n}\n")), \
+        f"the history holds other records than the job's: {exported.stderr}"
+    say(f"job {job_id}: records for {sorted(found)}, all in the history; slow: {slow or 'none'}")
 
 
 CASES = {case.__name__: case for case in (
