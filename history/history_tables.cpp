@@ -98,18 +98,19 @@ std::vector<std::string> legend(const HistoryView &view) {
       formatted("change: where the steady figures moved to a new level, found by E-divisive means on their ranks "
                 "with a permutation test (p), at least %g %% between the medians of the levels either side; runs "
                 "that another program disturbed, whose speed changed as they ran, or whose arithmetic was not the "
-                "workload's are left out, and no change rests on fewer than %zu runs",
-                settings.trend.min_change_percent, settings.trend.change_points.shortest_segment)};
+                "workload's are left out, and no change rests on fewer than ",
+                settings.trend.min_change_percent) +
+          std::to_string(settings.trend.change_points.shortest_segment) + " runs"};
   if (settings.fleet) {
     lines.push_back(formatted(
         "vs median: the latest level against its stratum's median (the series with the same processor, build and "
         "copies); z: modified z-score 0.6745 (x - median) / MAD; slow: z below -3.5 and at least %g %% below the "
         "median (fast: the mirror); unjudged: fewer than 5 series in the stratum",
         settings.slow_percent));
-    lines.push_back(formatted("recent: within %ld days of the newest run, %s; a stratum's change: one that at least "
-                              "half of its hosts, and at least %zu, made within %ld days of one another, or as far apart as their runs",
-                              settings.recent_days, date_of(view.newest).c_str(), fewest_series_in_stratum_change,
-                              stratum_change_days));
+    lines.push_back("recent: within " + std::to_string(settings.recent_days) + " days of the newest run, " +
+                    date_of(view.newest) + "; a stratum's change: one that at least half of its hosts, and at least " +
+                    std::to_string(fewest_series_in_stratum_change) + ", made within " +
+                    std::to_string(stratum_change_days) + " days of one another, or as far apart as their runs");
   }
   return lines;
 }
