@@ -13,7 +13,6 @@ namespace history {
 struct Series {
   std::int64_t id = 0;
   record::RecordedRun identity{};
-  std::int64_t runs = 0; // every run stored, whatever a filter's times
 };
 
 // A point of a trend.

@@ -135,7 +135,6 @@ Store::Store(const std::string &path, Access access) : path_(path) {
     bring_up_to_date(database);
     // Readers go on while a writer writes, and writers take turns.
     database.execute("PRAGMA journal_mode = WAL");
-    database.execute("PRAGMA foreign_keys = ON");
     // Enough of the file in memory that an import's index of hashes, a
     // page of which each record lands on at random, stays there.
     database.execute("PRAGMA cache_size = -65536");
@@ -254,7 +253,7 @@ std::vector<Series> Store::series(const Filter &filter) {
   try {
     Statement statement = connection_->database.prepare(
         "SELECT id, host, label, processor_model, processors, compiler, compiler_version, flags, architecture, "
-        "copies, (SELECT count(*) FROM runs WHERE series_id = series.id) FROM series "
+        "copies FROM series "
         "WHERE (?1 IS NULL OR host = ?1) AND (?2 IS NULL OR label = ?2) "
         "ORDER BY host, label, processor_model, processors, compiler, compiler_version, flags, architecture, copies");
     if (filter.host) {
@@ -278,7 +277,6 @@ std::vector<Series> Store::series(const Filter &filter) {
       identity.flags = statement.text(7);
       identity.architecture = statement.text(8);
       identity.copies = static_cast<unsigned>(statement.integer(9));
-      series.runs = statement.integer(10);
       found.push_back(std::move(series));
     }
     return found;
