@@ -583,6 +583,11 @@ INSTANTIATE_TEST_SUITE_P(
                      "megawhets: option '--label' needs 1 to 200 bytes of UTF-8 text without control characters, "
                      "but the label is 201 bytes long, more than 200" +
                          see},
+        ArgumentCase{{"comapre", "x"}, 2, "", "megawhets: unknown command 'comapre' (did you mean compare?)" + see},
+        ArgumentCase{{"--json", "run.json", "--label"},
+                     2,
+                     "",
+                     "megawhets: option '--label' needs a label after it, such as --label 'gcc-13 -O3'" + see},
         ArgumentCase{{"--auto", "5"},
                      2,
                      "",
