@@ -150,7 +150,8 @@ const char not_integer_inner[] = "megawhets: the inner loop count is not a decim
 
 // What a count that is not an integer starts with is named, and for the
 // outer count, what the inner count was read as: "1e3" is an inner count of
-// 1 followed by an outer count of "e3".
+// 1 followed by an outer count of "e3", which the message says was left over
+// from what was typed as the inner count.
 INSTANTIATE_TEST_SUITE_P(
     Classes, BadInput,
     ::testing::Values(
@@ -164,12 +165,16 @@ INSTANTIATE_TEST_SUITE_P(
                      "inner loop count was read as 10; expected digits with an optional sign\n",
                      2},
         BadInputCase{"1e3\n",
-                     "megawhets: the outer loop count is not a decimal integer: it starts with 'e3', after the "
-                     "inner loop count was read as 1; expected digits with an optional sign\n",
+                     "megawhets: the inner loop count was read as 1 and the rest, 'e3', was left for the outer "
+                     "loop count, which is not a decimal integer; expected digits with an optional sign\n",
+                     2},
+        BadInputCase{"20k\n",
+                     "megawhets: the inner loop count was read as 20 and the rest, 'k', was left for the outer "
+                     "loop count, which is not a decimal integer; expected digits with an optional sign\n",
                      2},
         BadInputCase{"10.5 2\n",
-                     "megawhets: the outer loop count is not a decimal integer: it starts with '.5', after the "
-                     "inner loop count was read as 10; expected digits with an optional sign\n",
+                     "megawhets: the inner loop count was read as 10 and the rest, '.5', was left for the outer "
+                     "loop count, which is not a decimal integer; expected digits with an optional sign\n",
                      2},
         BadInputCase{
             "", "megawhets: input ended before the inner loop count was given; expected a decimal integer\n",
