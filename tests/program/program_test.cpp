@@ -311,6 +311,17 @@ TEST(Record, TakesStandardOutputAndSendsTheRestToStandardError) {
   EXPECT_TRUE(record_agrees_with_report(directory + "run.json", run.err, directory));
 }
 
+TEST(Record, CountsChosenByAutoGetNoAdviceToEnlargeThem) {
+  // One second asked for: well under the 10 that typed counts are advised
+  // to reach, but the counts are the program's, not the user's.
+  const std::string directory = scratch_directory("auto-advice");
+  const auto run = program_runner::run_program({.arguments = {"--auto=1", "--json", directory + "run.json"}});
+  EXPECT_EQ(run.exit_status, 0);
+  const std::string end = " % whet error\n\n\a";
+  EXPECT_EQ(run.out.substr(run.out.size() - std::min(run.out.size(), end.size())), end) << run.out;
+  EXPECT_TRUE(record_agrees_with_report(directory + "run.json", run.out, directory));
+}
+
 TEST(Record, AnUnwritablePlaceFailsBeforeAnythingRuns) {
   const auto run =
       program_runner::run_program({.input = "10 3\n", .arguments = {"--json", "/nonexistent-megawhets/run.json"}});
