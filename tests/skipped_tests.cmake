@@ -6,7 +6,7 @@
 #
 # megawhets_list_skipped_tests(PYTHON)
 function(megawhets_list_skipped_tests python)
-  set(command "\"${python}\" \"${CMAKE_CURRENT_FUNCTION_LIST_DIR}/skipped_tests.py\" \"${CMAKE_BINARY_DIR}/Testing/Temporary\"")
+  set(command "\"${python}\" \"${CMAKE_CURRENT_FUNCTION_LIST_DIR}/skipped_tests.py\" \"${CMAKE_CTEST_COMMAND}\" \"${CMAKE_BINARY_DIR}\"")
   file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/CTestCustom.cmake
        CONTENT "set(CTEST_CUSTOM_POST_TEST [==[@command@]==])\n" @ONLY)
 endfunction()
