@@ -1,3 +1,4 @@
+#!/usr/bin/env python3
 """Writes the records of runs made over months: hosts that run megawhets
 every so often, some of which change speed from a given run on, as
 `megawhets history` finds them. Each record is one that
