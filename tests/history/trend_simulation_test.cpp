@@ -53,9 +53,11 @@ std::vector<history::StoredRun> host_series(Draws &draws, std::size_t runs, std:
     } else if (draws.chance(0.03)) {
       steady *= 1.0 - draws.uniform(0.10, 0.30);
     }
-    char started_at[32];
-    std::snprintf(started_at, sizeof started_at, "2026-01-01T00:%02zu:%02zuZ", i / 60, i % 60);
-    series.push_back({.started_at = started_at, .steady = steady, .rate = steady, .warnings = warnings});
+    const auto two_digits = [](std::size_t n) { return std::string(n < 10 ? "0" : "") + std::to_string(n); };
+    series.push_back({.started_at = "2026-01-01T00:" + two_digits(i / 60) + ":" + two_digits(i % 60) + "Z",
+                      .steady = steady,
+                      .rate = steady,
+                      .warnings = warnings});
   }
   return series;
 }
