@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace statistics_reference {
@@ -43,6 +44,32 @@ struct IntervalRankReference {
   double coverage;
 };
 
+// An interval between the low_rank-th smallest and largest of the pairs.
+struct IntervalReference {
+  bool has_interval;
+  std::uint64_t low_rank;
+  double low;
+  double high;
+  double coverage;
+  bool exact;
+};
+
+struct LocationReference {
+  const char *name;
+  std::vector<double> values;
+  double confidence;
+  double estimate; // the median of the Walsh averages
+  IntervalReference interval;
+};
+
+struct SignedRankReference {
+  const char *name;
+  std::vector<double> differences;
+  double positive_rank_sum;
+  double negative_rank_sum;
+  double p_value;
+  bool exact;
+};
 
 #include "statistics_reference.inc"
 

@@ -6,13 +6,19 @@ reference_table_test.cpp includes.
     statistics_reference.py TABLE           writes the table
     statistics_reference.py --check TABLE   exits 1 unless TABLE is what it would write
 
-Made with SciPy 1.10.1. Every figure comes from SciPy or NumPy; only the
+Made with SciPy 1.10.1. Every figure comes from SciPy or NumPy, or for the
+Hodges-Lehmann estimates from every pair written out and sorted; only the
 rules that are the program's own choices are restated here: which U test a
-pair of samples gets, and the records-needed rule (statistics/records_needed.h).
+pair of samples gets, which signed-rank test a sample gets (exact or normal,
+statistics/signed_rank_distribution.h), the records-needed rule
+(statistics/records_needed.h) and how an interval's ranks are chosen
+(statistics/hodges_lehmann.h).
 """
+import fractions
 import math
 import random
 import sys
+import warnings
 
 import numpy
 from scipy import stats
@@ -23,6 +29,8 @@ ALPHA = 0.05
 POWER = 0.8
 LEAST_RECORDS = 4
 MOST_RECORDS = 1000
+MOST_ADDITIONS = 2**27
+MOST_DOUBLES = 2**22
 
 
 def rates(seed, count, low, high, decimals):
@@ -50,6 +58,51 @@ def u_test_method(first, second):
     ties = len(set(first + second)) < n1 + n2
     within_reach = n1 * n2 + 1 <= EXACT_TABLE_ENTRIES and math.comb(n1 + n2, n1) < EXACT_ORDERINGS
     return "exact" if within_reach and not ties else "asymptotic"
+
+
+def signed_rank_within_reach(n, t):
+    """Whether the program works out P(T+ <= t) exactly (statistics/signed_rank_distribution.h)."""
+    return t < MOST_DOUBLES and min(n, t) * (t + 1) <= MOST_ADDITIONS
+
+
+def signed_rank_counts_by_integers(n):
+    """The number of sign patterns with each T+, 0 to n (n + 1) / 2, in whole
+    numbers: the coefficients of (1 + q)(1 + q^2)...(1 + q^n)."""
+    counts = [1] + [0] * (n * (n + 1) // 2)
+    for i in range(1, n + 1):
+        for t in range(len(counts) - 1, i - 1, -1):
+            counts[t] += counts[t - i]
+    return counts
+
+
+def lower_tails(counts, total):
+    """P(S <= s) for each s, exactly."""
+    running = 0
+    tails = []
+    for count in counts:
+        running += count
+        tails.append(fractions.Fraction(running, total))
+    return tails
+
+
+def critical_rank(tails, count, sd, confidence):
+    """The largest C with P(S <= C - 1) at most (1 - confidence) / 2, with its
+    coverage: from the exact lower tails where given, else the normal
+    approximation with the continuity correction (statistics/hodges_lehmann.h)."""
+    tail = (1 - confidence) / 2
+    mean = count / 2
+    if tails is not None:
+        within = [s for s, below in enumerate(tails) if below <= tail]
+        if not within:
+            return None
+        return within[-1] + 1, float(1 - 2 * tails[within[-1]])
+    place = mean + 0.5 - stats.norm.ppf(1 - tail) * sd
+    if abs(place - round(place)) < 1e-6:
+        sys.exit(f"an interval's rank {place} lies too near a whole number to be a fair case")
+    rank = math.floor(place)
+    if rank < 1:
+        return None
+    return rank, float(1 - 2 * stats.norm.cdf((rank - 0.5 - mean) / sd))
 
 
 def records_needed(superiority, alpha):
@@ -112,6 +165,26 @@ INTERVAL_SIZES = [(n, 0.95) for n in (6, 7, 8, 9, 10, 11, 12, 20, 50, 100, 500, 
 INTERVAL_SIZES += [(5, 0.9), (5, 0.9375), (6, 0.78125), (6, 0.99), (8, 0.99), (200, 0.99), (200, 0.5), (3, 0.5),
                    (2, 0.5)]
 
+LOCATIONS = [
+    ("five log ratios, too few for 95 %", [0.011, -0.004, 0.02, 0.007, 0.013], 0.95),
+    ("six log ratios, the fewest for 95 %", [0.011, -0.004, 0.02, 0.007, 0.013, 0.002], 0.95),
+    ("twenty with ties", [round(value, 2) for value in rates(36, 20, -0.05, 0.08, 4)], 0.95),
+    ("fifty at 90 %", rates(37, 50, -0.02, 0.03, 5), 0.90),
+    ("a thousand: normal ranks", rates(38, 1000, -0.1, 0.12, 6), 0.95),
+]
+
+SIGNED_RANK_TESTS = [
+    ("one difference", [0.5]),
+    ("ten, no zeros or ties", [0.3, -0.1, 0.7, 0.25, -0.05, 0.9, 0.15, 0.6, -0.35, 0.45]),
+    ("all positive: the least p for six", [1.0, 2.0, 3.0, 4.0, 5.0, 6.0]),
+    ("fifty", rates(40, 50, -0.03, 0.05, 6)),
+    ("eighty, exact beyond SciPy's own choice", rates(41, 80, -0.04, 0.04, 6)),
+    ("three hundred all positive, far out", [float(value) for value in range(1, 301)]),
+    ("with zeros, dropped", [0.0, 0.2, -0.1, 0.0, 0.4, 0.3, -0.6, 0.8, 0.5, 0.7, 0.9]),
+    ("with ties", [0.1, -0.1, 0.2, 0.2, -0.2, 0.3, 0.4, 0.4, 0.5, -0.5, 0.6, 0.7]),
+    ("a hundred with ties", [round(value, 2) for value in rates(42, 100, -0.3, 0.5, 4)]),
+]
+
 
 def number(value):
     return repr(float(value))
@@ -147,6 +220,52 @@ def u_test_rows():
                f"{records_needed(superiority, ALPHA)}}}")
 
 
+def interval_figures(pairs, critical):
+    """The interval's figures from every pair written out."""
+    if critical is None:
+        return "{false, 0, 0.0, 0.0, 0.0, false}"
+    rank, coverage, exact = critical
+    ordered = sorted(pairs)
+    return (f"{{true, {rank}, {number(ordered[rank - 1])}, {number(ordered[len(ordered) - rank])}, "
+            f"{number(coverage)}, {'true' if exact else 'false'}}}")
+
+
+def with_method(critical, exact):
+    return None if critical is None else (*critical, exact)
+
+
+def location_rows():
+    for name, values, confidence in LOCATIONS:
+        n = len(values)
+        walsh = [(values[i] + values[j]) / 2 for i in range(n) for j in range(i, n)]
+        count = len(walsh)
+        exact = signed_rank_within_reach(n, count // 2)
+        sd = math.sqrt(n * (n + 1) * (2 * n + 1) / 24)
+        tails = lower_tails(signed_rank_counts_by_integers(n), 2**n) if exact else None
+        critical = critical_rank(tails, count, sd, confidence)
+        yield (f'{{"{name}", {numbers(values)}, {number(confidence)}, {number(numpy.median(walsh))}, '
+               f"{interval_figures(walsh, with_method(critical, exact))}}}")
+
+
+def signed_rank_rows():
+    for name, differences in SIGNED_RANK_TESTS:
+        nonzero = [value for value in differences if value != 0]
+        sizes = [abs(value) for value in nonzero]
+        ranks = stats.rankdata(sizes)
+        positive = float(sum(rank for rank, value in zip(ranks, nonzero) if value > 0))
+        negative = float(sum(rank for rank, value in zip(ranks, nonzero) if value < 0))
+        exact = (len(nonzero) == len(differences) and len(set(sizes)) == len(sizes)
+                 and signed_rank_within_reach(len(nonzero), int(min(positive, negative))))
+        with warnings.catch_warnings():
+            # SciPy advises against the normal approximation for fewer than
+            # ten differences; with zeros or ties the program uses it all the same.
+            warnings.simplefilter("ignore", UserWarning)
+            result = stats.wilcoxon(differences, zero_method="wilcox", correction=True, alternative="two-sided",
+                                    method="exact" if exact else "approx")
+        yield (f'{{"{name}", {numbers(differences)}, {number(positive)}, {number(negative)}, '
+               f'{number(result.pvalue)}, {"true" if exact else "false"}}}')
+
+
 def interval_rank_rows():
     for n, confidence in INTERVAL_SIZES:
         interval = median_interval(list(range(n)), confidence)
@@ -165,6 +284,8 @@ def table():
             + block("SampleReference", "sample_references", sample_rows())
             + block("UTestReference", "u_test_references", u_test_rows())
             + block("IntervalRankReference", "interval_rank_references", interval_rank_rows())
+            + block("LocationReference", "location_references", location_rows())
+            + block("SignedRankReference", "signed_rank_references", signed_rank_rows())
             + "// clang-format on\n")
 
 
