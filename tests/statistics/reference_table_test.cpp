@@ -7,6 +7,7 @@
 #include "statistics/median_interval.h"
 #include "statistics/records_needed.h"
 #include "statistics/signed_rank.h"
+#include "statistics/u_distribution.h"
 #include "statistics_reference.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,9 @@ void PrintTo(const SampleReference &reference, std::ostream *out) { *out << refe
 void PrintTo(const UTestReference &reference, std::ostream *out) { *out << reference.name; }
 void PrintTo(const IntervalRankReference &reference, std::ostream *out) {
   *out << reference.n << " values at " << reference.confidence;
+}
+void PrintTo(const UTailReference &reference, std::ostream *out) {
+  *out << reference.n1 << " against " << reference.n2 << " up to " << reference.u;
 }
 void PrintTo(const LocationReference &reference, std::ostream *out) { *out << reference.name; }
 void PrintTo(const SignedRankReference &reference, std::ostream *out) { *out << reference.name; }
@@ -94,6 +98,16 @@ TEST_P(TwoSamples, UTestAgreesWithSciPy) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Reference, TwoSamples, ::testing::ValuesIn(u_test_references));
+
+class UTails : public ::testing::TestWithParam<UTailReference> {};
+
+TEST_P(UTails, AgreeWithTheCountsInWholeNumbers) {
+  const UTailReference &reference = GetParam();
+  ASSERT_TRUE(statistics::exact_u_tail_within_reach(reference.n1, reference.n2, reference.u));
+  EXPECT_CLOSE(statistics::u_lower_tail(reference.n1, reference.n2, reference.u).back(), reference.lower_tail);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reference, UTails, ::testing::ValuesIn(u_tail_references));
 
 void expect_estimate(const statistics::HodgesLehmann &estimate, double expected, const IntervalReference &interval) {
   EXPECT_CLOSE(estimate.estimate, expected);

@@ -44,6 +44,14 @@ struct IntervalRankReference {
   double coverage;
 };
 
+// P(U <= u), where SciPy's exact method would not fit in memory.
+struct UTailReference {
+  std::size_t n1;
+  std::size_t n2;
+  std::uint64_t u;
+  double lower_tail;
+};
+
 // An interval between the low_rank-th smallest and largest of the pairs.
 struct IntervalReference {
   bool has_interval;

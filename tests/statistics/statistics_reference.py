@@ -8,13 +8,16 @@ reference_table_test.cpp includes.
 
 Made with SciPy 1.10.1. Every figure comes from SciPy or NumPy, or for the
 Hodges-Lehmann estimates from every pair written out and sorted; only the
-rules that are the program's own choices are restated here: which U test a
-pair of samples gets, which signed-rank test a sample gets (exact or normal,
-statistics/signed_rank_distribution.h), the records-needed rule
+rules that are the program's own choices are restated here: which test a
+sample gets (exact or normal, statistics/u_distribution.h and
+signed_rank_distribution.h), the records-needed rule
 (statistics/records_needed.h) and how an interval's ranks are chosen
-(statistics/hodges_lehmann.h).
+(statistics/hodges_lehmann.h). Where a distribution is past what SciPy's
+exact method can hold in memory, its figures come from its counts worked
+out in whole numbers.
 """
 import fractions
+import functools
 import math
 import random
 import sys
@@ -23,14 +26,13 @@ import warnings
 import numpy
 from scipy import stats
 
-EXACT_TABLE_ENTRIES = 2**16
-EXACT_ORDERINGS = 2**64
+SCIPY_EXACT_TABLE = 600000
+MOST_ADDITIONS = 2**27
+MOST_DOUBLES = 2**22
 ALPHA = 0.05
 POWER = 0.8
 LEAST_RECORDS = 4
 MOST_RECORDS = 1000
-MOST_ADDITIONS = 2**27
-MOST_DOUBLES = 2**22
 
 
 def rates(seed, count, low, high, decimals):
@@ -52,17 +54,63 @@ def median_interval(values, confidence):
     return low_rank, n + 1 - low_rank, float(coverage)
 
 
-def u_test_method(first, second):
-    """The program's choice (statistics/u_distribution.h)."""
-    n1, n2 = len(first), len(second)
-    ties = len(set(first + second)) < n1 + n2
-    within_reach = n1 * n2 + 1 <= EXACT_TABLE_ENTRIES and math.comb(n1 + n2, n1) < EXACT_ORDERINGS
-    return "exact" if within_reach and not ties else "asymptotic"
+def u_within_reach(n1, n2, u):
+    """Whether the program works out P(U <= u) exactly (statistics/u_distribution.h)."""
+    rows, columns = sorted((min(n1, u), min(n2, u)))
+    return u < MOST_DOUBLES and (rows + 1) * (u + 1) <= MOST_DOUBLES and rows * columns * (u + 1) <= MOST_ADDITIONS
 
 
 def signed_rank_within_reach(n, t):
     """Whether the program works out P(T+ <= t) exactly (statistics/signed_rank_distribution.h)."""
     return t < MOST_DOUBLES and min(n, t) * (t + 1) <= MOST_ADDITIONS
+
+
+def u_statistic(first, second):
+    return sum((a > b) + 0.5 * (a == b) for a in first for b in second)
+
+
+def u_test_method(first, second):
+    """The program's choice (statistics/mann_whitney.cpp)."""
+    n1, n2 = len(first), len(second)
+    ties = len(set(first + second)) < n1 + n2
+    u = u_statistic(first, second)
+    smaller = int(min(u, n1 * n2 - u))
+    return "exact" if not ties and u_within_reach(n1, n2, smaller) else "asymptotic"
+
+
+def samples_with_u(n1, n2, u):
+    """Two samples without ties whose U (pairs with the first's value the larger) is u."""
+    second = [2.0 * j for j in range(n2)]
+    first = []
+    for i in range(n1):
+        below = min(n2, u)
+        u -= below
+        first.append(2.0 * below - 1.0 + i / (2.0 * n1))
+    assert u == 0
+    return first, second
+
+
+def u_test(first, second, alternative, method):
+    """SciPy's U test. For its exact method SciPy keeps one table of counts
+    for all calls, grown to the largest sizes and U asked of it so far
+    (gigabytes, for five hundred a side after sixty at the middle): a fresh
+    one for each call keeps its memory to what the call needs."""
+    stats._mannwhitneyu._mwu_state = stats._mannwhitneyu._MWU()
+    return stats.mannwhitneyu(first, second, alternative=alternative, method=method, use_continuity=True)
+
+
+@functools.lru_cache(maxsize=None)
+def u_counts_by_integers(n1, n2):
+    """The number of orderings with each U, 0 to n1 n2, in whole numbers: the
+    Gaussian binomial coefficient's, one factor at a time."""
+    small, large = sorted((n1, n2))
+    counts = [1] + [0] * (n1 * n2)
+    for i in range(1, small + 1):
+        for u in range(n1 * n2, large + i - 1, -1):
+            counts[u] -= counts[u - (large + i)]
+        for u in range(i, n1 * n2 + 1):
+            counts[u] += counts[u - i]
+    return counts
 
 
 def signed_rank_counts_by_integers(n):
@@ -83,6 +131,18 @@ def lower_tails(counts, total):
         running += count
         tails.append(fractions.Fraction(running, total))
     return tails
+
+
+def exact_u_p(first, second):
+    """The exact test's two-sided p: SciPy's where its table is small enough
+    to make in seconds, from whole numbers past that."""
+    n1, n2 = len(first), len(second)
+    u = u_statistic(first, second)
+    smaller = int(min(u, n1 * n2 - u))
+    if (n1 + 1) * (n2 + 1) * (smaller + 1) <= SCIPY_EXACT_TABLE:
+        return float(u_test(first, second, "two-sided", "exact").pvalue)
+    tail = lower_tails(u_counts_by_integers(n1, n2), math.comb(n1 + n2, n1))[smaller]
+    return min(1.0, float(2 * tail))
 
 
 def critical_rank(tails, count, sd, confidence):
@@ -156,14 +216,17 @@ U_TESTS = [
      rates(27, 150, 4991, 5011, 0)),
     ("each constant, the two different", [1.0] * 4, [2.0] * 4),
     ("all identical", [3.0] * 4, [3.0] * 4),
+    ("thirty-four against thirty-four at U = 738, just significant", *samples_with_u(34, 34, 738)),
+    ("forty against forty far out, U = 5", *samples_with_u(40, 40, 5)),
+    ("sixty against sixty at the middle", *samples_with_u(60, 60, 1799)),
+    ("two hundred against two hundred, U = 50", *samples_with_u(200, 200, 50)),
+    ("five hundred against five hundred apart, near the least normal double", *samples_with_u(500, 500, 0)),
+    ("four against four hundred", rates(28, 4, 5000, 5100, 4), rates(29, 400, 4950, 5150, 4)),
 ]
 
-# Past 1074 values 2^-n is below the smallest double; at 0.9375 and 0.78125
-# the coverage of the chosen ranks equals the confidence exactly.
-INTERVAL_SIZES = [(n, 0.95) for n in (6, 7, 8, 9, 10, 11, 12, 20, 50, 100, 500, 1000, 1074, 1075, 1100, 5000,
-                                      10000)]
-INTERVAL_SIZES += [(5, 0.9), (5, 0.9375), (6, 0.78125), (6, 0.99), (8, 0.99), (200, 0.99), (200, 0.5), (3, 0.5),
-                   (2, 0.5)]
+# Distributions past what SciPy's exact method holds in memory, at the
+# program's exact bounds: (n1, n2, u) and P(U <= u) from whole numbers.
+U_TAILS_BY_INTEGERS = [(127, 127, 8064), (127, 127, 7000), (41, 400, 7800), (41, 400, 4000)]
 
 LOCATIONS = [
     ("five log ratios, too few for 95 %", [0.011, -0.004, 0.02, 0.007, 0.013], 0.95),
@@ -184,6 +247,13 @@ SIGNED_RANK_TESTS = [
     ("with ties", [0.1, -0.1, 0.2, 0.2, -0.2, 0.3, 0.4, 0.4, 0.5, -0.5, 0.6, 0.7]),
     ("a hundred with ties", [round(value, 2) for value in rates(42, 100, -0.3, 0.5, 4)]),
 ]
+
+# Past 1074 values 2^-n is below the smallest double; at 0.9375 and 0.78125
+# the coverage of the chosen ranks equals the confidence exactly.
+INTERVAL_SIZES = [(n, 0.95) for n in (6, 7, 8, 9, 10, 11, 12, 20, 50, 100, 500, 1000, 1074, 1075, 1100, 5000,
+                                      10000)]
+INTERVAL_SIZES += [(5, 0.9), (5, 0.9375), (6, 0.78125), (6, 0.99), (8, 0.99), (200, 0.99), (200, 0.5), (3, 0.5),
+                   (2, 0.5)]
 
 
 def number(value):
@@ -209,15 +279,10 @@ def sample_rows():
                f"{number(confidence)}, {figures}}}")
 
 
-def u_test_rows():
-    for name, first, second in U_TESTS:
-        method = u_test_method(first, second)
-        result = stats.mannwhitneyu(first, second, alternative="two-sided", method=method,
-                                    use_continuity=True)
-        superiority = result.statistic / (len(first) * len(second))
-        yield (f'{{"{name}", {numbers(first)}, {numbers(second)}, {number(result.statistic)}, '
-               f'{number(result.pvalue)}, {"true" if method == "exact" else "false"}, '
-               f"{records_needed(superiority, ALPHA)}}}")
+def u_tail_rows():
+    for n1, n2, u in U_TAILS_BY_INTEGERS:
+        tail = lower_tails(u_counts_by_integers(n1, n2), math.comb(n1 + n2, n1))[u]
+        yield f"{{{n1}, {n2}, {u}, {number(tail)}}}"
 
 
 def interval_figures(pairs, critical):
@@ -266,6 +331,17 @@ def signed_rank_rows():
                f'{number(result.pvalue)}, {"true" if exact else "false"}}}')
 
 
+def u_test_rows():
+    for name, first, second in U_TESTS:
+        method = u_test_method(first, second)
+        u = u_statistic(first, second)
+        p = exact_u_p(first, second) if method == "exact" else u_test(first, second, "two-sided", method).pvalue
+        superiority = u / (len(first) * len(second))
+        yield (f'{{"{name}", {numbers(first)}, {numbers(second)}, {number(u)}, '
+               f'{number(p)}, {"true" if method == "exact" else "false"}, '
+               f"{records_needed(superiority, ALPHA)}}}")
+
+
 def interval_rank_rows():
     for n, confidence in INTERVAL_SIZES:
         interval = median_interval(list(range(n)), confidence)
@@ -284,6 +360,7 @@ def table():
             + block("SampleReference", "sample_references", sample_rows())
             + block("UTestReference", "u_test_references", u_test_rows())
             + block("IntervalRankReference", "interval_rank_references", interval_rank_rows())
+            + block("UTailReference", "u_tail_references", u_tail_rows())
             + block("LocationReference", "location_references", location_rows())
             + block("SignedRankReference", "signed_rank_references", signed_rank_rows())
             + "// clang-format on\n")
