@@ -5,6 +5,7 @@
 #include "statistics/pairwise_sums.h"
 #include "statistics/signed_rank_distribution.h"
 #include "statistics/sorted_values.h"
+#include "statistics/u_distribution.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,6 +74,24 @@ HodgesLehmann estimate(const PairwiseSums &pairs, const NullDistribution &null, 
 }
 
 } // namespace
+
+HodgesLehmann shift_estimate(std::span<const double> first, std::span<const double> second, double confidence) {
+  const std::vector<double> ascending = sorted_values(second);
+  std::vector<double> negated = sorted_values(first);
+  std::ranges::reverse(negated);
+  for (double &value : negated) {
+    value = -value;
+  }
+  const std::size_t n1 = first.size();
+  const std::size_t n2 = second.size();
+  const double pairs = static_cast<double>(n1) * static_cast<double>(n2);
+  const NullDistribution u{
+      .count = static_cast<std::uint64_t>(n1) * n2,
+      .sd = std::sqrt(pairs * (static_cast<double>(n1 + n2) + 1.0) / 12.0),
+      .within_reach = [n1, n2](std::uint64_t top) { return exact_u_tail_within_reach(n1, n2, top); },
+      .lower_tail = [n1, n2](std::uint64_t top) { return u_lower_tail(n1, n2, top); }};
+  return estimate(PairwiseSums(ascending, negated), u, confidence);
+}
 
 HodgesLehmann location_estimate(std::span<const double> values, double confidence) {
   // Halved first, so that no average of two finite values overflows: a

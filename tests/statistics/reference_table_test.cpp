@@ -31,6 +31,7 @@ void PrintTo(const IntervalRankReference &reference, std::ostream *out) {
 void PrintTo(const UTailReference &reference, std::ostream *out) {
   *out << reference.n1 << " against " << reference.n2 << " up to " << reference.u;
 }
+void PrintTo(const ShiftReference &reference, std::ostream *out) { *out << reference.name; }
 void PrintTo(const LocationReference &reference, std::ostream *out) { *out << reference.name; }
 void PrintTo(const SignedRankReference &reference, std::ostream *out) { *out << reference.name; }
 
@@ -120,6 +121,16 @@ void expect_estimate(const statistics::HodgesLehmann &estimate, double expected,
     EXPECT_EQ(estimate.interval->exact, interval.exact);
   }
 }
+
+class Shifts : public ::testing::TestWithParam<ShiftReference> {};
+
+TEST_P(Shifts, AgreeWithEveryPairWrittenOut) {
+  const ShiftReference &reference = GetParam();
+  expect_estimate(statistics::shift_estimate(reference.first, reference.second, reference.confidence),
+                  reference.estimate, reference.interval);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reference, Shifts, ::testing::ValuesIn(shift_references));
 
 class Locations : public ::testing::TestWithParam<LocationReference> {};
 

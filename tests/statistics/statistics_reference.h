@@ -62,6 +62,15 @@ struct IntervalReference {
   bool exact;
 };
 
+struct ShiftReference {
+  const char *name;
+  std::vector<double> first;
+  std::vector<double> second;
+  double confidence;
+  double estimate; // the median of second - first over every pair
+  IntervalReference interval;
+};
+
 struct LocationReference {
   const char *name;
   std::vector<double> values;

@@ -228,6 +228,18 @@ U_TESTS = [
 # program's exact bounds: (n1, n2, u) and P(U <= u) from whole numbers.
 U_TAILS_BY_INTEGERS = [(127, 127, 8064), (127, 127, 7000), (41, 400, 7800), (41, 400, 4000)]
 
+SHIFTS = [
+    ("four against four apart", [5001.0, 5002.0, 5003.0, 5004.0], [5101.0, 5102.0, 5103.0, 5104.0], 0.95),
+    ("three against three, too few for 95 %", [5001.0, 5002.0, 5003.0], [5101.0, 5102.0, 5103.0], 0.95),
+    ("a shift hidden by the medians' tie", [9000.0] * 9 + [10000.0] * 10, [10000.0] * 10 + [11000.0] * 9, 0.95),
+    ("ten against twelve", rates(30, 10, 4900, 5100, 2), rates(31, 12, 4950, 5150, 2), 0.95),
+    ("ten against twelve at 99 %", rates(30, 10, 4900, 5100, 2), rates(31, 12, 4950, 5150, 2), 0.99),
+    ("thirty-four against thirty-four", rates(32, 34, 4900, 5100, 3), rates(33, 34, 4880, 5080, 3), 0.95),
+    ("twenty against twenty-five with ties", rates(24, 20, 4990, 5010, 0), rates(25, 25, 4995, 5015, 0), 0.95),
+    ("two hundred against a hundred and fifty: normal ranks", rates(34, 200, 4900, 5100, 2),
+     rates(35, 150, 4910, 5110, 2), 0.95),
+]
+
 LOCATIONS = [
     ("five log ratios, too few for 95 %", [0.011, -0.004, 0.02, 0.007, 0.013], 0.95),
     ("six log ratios, the fewest for 95 %", [0.011, -0.004, 0.02, 0.007, 0.013, 0.002], 0.95),
@@ -299,6 +311,19 @@ def with_method(critical, exact):
     return None if critical is None else (*critical, exact)
 
 
+def shift_rows():
+    for name, first, second, confidence in SHIFTS:
+        n1, n2 = len(first), len(second)
+        differences = [b - a for a in first for b in second]
+        count = n1 * n2
+        exact = u_within_reach(n1, n2, count // 2)
+        sd = math.sqrt(count * (n1 + n2 + 1) / 12)
+        tails = lower_tails(u_counts_by_integers(n1, n2), math.comb(n1 + n2, n1)) if exact else None
+        critical = critical_rank(tails, count, sd, confidence)
+        yield (f'{{"{name}", {numbers(first)}, {numbers(second)}, {number(confidence)}, '
+               f"{number(numpy.median(differences))}, {interval_figures(differences, with_method(critical, exact))}}}")
+
+
 def location_rows():
     for name, values, confidence in LOCATIONS:
         n = len(values)
@@ -361,6 +386,7 @@ def table():
             + block("UTestReference", "u_test_references", u_test_rows())
             + block("IntervalRankReference", "interval_rank_references", interval_rank_rows())
             + block("UTailReference", "u_tail_references", u_tail_rows())
+            + block("ShiftReference", "shift_references", shift_rows())
             + block("LocationReference", "location_references", location_rows())
             + block("SignedRankReference", "signed_rank_references", signed_rank_rows())
             + "// clang-format on\n")
