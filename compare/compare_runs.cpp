@@ -142,6 +142,7 @@ void judge_against(GroupResult &result, const Group &group, const Group &base, d
     result.shift_interval_exact = comparison.shift_interval->exact;
   }
   result.enough_records = comparison.enough_records;
+  result.could_be_significant = comparison.could_be_significant;
   result.significant = comparison.significant;
   result.only_ties_differ = comparison.only_ties_differ;
   result.records_needed = comparison.records_needed;

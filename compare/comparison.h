@@ -65,6 +65,7 @@ struct GroupResult {
   std::optional<double> shift_high_percent{};
   bool shift_interval_exact = false; // its ranks from U's exact distribution, not the normal approximation
   bool enough_records = false;            // both sides have at least 4; otherwise the output says n<4
+  bool could_be_significant = false;      // some outcome of these sizes is significant; otherwise too few to tell
   bool significant = false;               // p < alpha, and a shift in the test's direction
   bool only_ties_differ = false;          // p < alpha, but values both share hold the shift at 0
   std::optional<std::size_t> records_needed{}; // per group, for a difference this size to be found

@@ -50,6 +50,7 @@ GroupComparison compare_with_base(std::span<const double> base, std::span<const 
   }
   comparison.enough_records =
       base.size() >= statistics::least_records_per_group && group.size() >= statistics::least_records_per_group;
+  comparison.could_be_significant = statistics::least_p_value(base.size(), group.size()) < alpha;
   // A shift of 0 is the only way the two can disagree (hodges_lehmann.h).
   const bool found = comparison.enough_records && comparison.test.p_value < alpha;
   comparison.significant = found && shift.estimate != 0.0;

@@ -39,6 +39,10 @@ struct GroupComparison {
   // Both groups hold at least least_records_per_group records; below that
   // the output says n<4 instead of judging.
   bool enough_records = false;
+  // Some outcome of groups of these sizes would be significant at alpha
+  // (records_needed.h's least_p_value): without it no difference could
+  // have been found, and the verdict is "too few" rather than "~".
+  bool could_be_significant = false;
   // With enough records, p < alpha and a shift in the test's direction.
   bool significant = false;
   // p < alpha with enough records, but values that both groups share hold

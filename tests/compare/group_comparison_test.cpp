@@ -14,6 +14,7 @@
 #include <optional>
 #include <random>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -209,6 +210,35 @@ TEST(TestsDirection, WithOnlyTiesBetweenThemIsNoVerdict) {
   EXPECT_EQ(comparison.shift_percent, 0.0);
   EXPECT_FALSE(comparison.significant);
   EXPECT_TRUE(comparison.only_ties_differ);
+}
+
+// Groups each all alike, apart: significant from the fewest records at
+// which they can be, and "too few" rather than "no difference" below.
+TEST(AllAlikeGroups, AreDifferentFromTheFewestRecordsThatCanShowIt) {
+  const std::vector<double> four_slow(4, 1000.0);
+  const std::vector<double> four_fast(4, 1100.0);
+  const std::vector<double> five_slow(5, 1000.0);
+  const std::vector<double> five_fast(5, 1100.0);
+  EXPECT_TRUE(compare_with_base(four_slow, four_fast, 0.05).significant);
+  const GroupComparison strict = compare_with_base(four_slow, four_fast, 0.01);
+  EXPECT_NEAR(strict.test.p_value, 0.0131, 1e-4);
+  EXPECT_FALSE(strict.significant);
+  EXPECT_FALSE(strict.could_be_significant);
+  EXPECT_TRUE(compare_with_base(five_slow, five_fast, 0.01).significant);
+  EXPECT_TRUE(compare_with_base(five_slow, five_fast, 0.01).could_be_significant);
+  // As many a side as the documentation says, and no fewer.
+  for (const auto &[alpha, least] : {std::pair{0.02, 4U}, {0.01, 5U}, {0.001, 7U}, {0.0001, 9U}}) {
+    EXPECT_LT(statistics::least_p_value(least, least), alpha);
+    EXPECT_GE(statistics::least_p_value(least - 1, least - 1), alpha);
+  }
+  // Against another size, the fewest for the group alone.
+  for (const auto &[alpha, other, least] : {std::tuple{0.05, 1U, 6U}, {0.01, 5U, 4U}, {0.001, 4U, 9U}}) {
+    EXPECT_EQ(statistics::least_records_to_separate(alpha, other), least) << alpha << " " << other;
+    EXPECT_LT(statistics::least_p_value(least, other), alpha);
+    EXPECT_GE(statistics::least_p_value(least - 1, other), alpha);
+  }
+  EXPECT_EQ(statistics::least_records_to_separate(1e-300, 1), 1376U);
+  EXPECT_EQ(statistics::least_records_to_separate(0.05, 0), std::nullopt);
 }
 
 TEST(RecordsNeeded, ForSeparateGroupsIsTheExactLeast) {
