@@ -19,6 +19,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -61,19 +62,20 @@ RecordedRun read_back(const std::string &text) {
 TEST(Record, ReadsBackWhatWasWritten) {
   const RunRecord written = sample_run();
   const RecordedRun run = read_back(record_json(written));
-  EXPECT_EQ(run.program_version, "1.0.0");
-  EXPECT_EQ(run.label, "gcc-13 -O3");
-  EXPECT_EQ(run.host_name, "alpha");
-  EXPECT_EQ(run.processor_model, "AMD EPYC 7763 64-Core Processor");
+  EXPECT_EQ(run.program_version.view(), "1.0.0");
+  EXPECT_EQ(run.label.value_or(Text()).view(), "gcc-13 -O3");
+  EXPECT_EQ(run.host_name.view(), "alpha");
+  EXPECT_EQ(run.processor_model.view(), "AMD EPYC 7763 64-Core Processor");
   EXPECT_EQ(run.processors, 2U);
-  EXPECT_EQ(run.compiler + " " + run.compiler_version + " " + run.flags + " " + run.architecture,
+  EXPECT_EQ(run.compiler.str() + " " + run.compiler_version.str() + " " + run.flags.str() + " " +
+                run.architecture.str(),
             "g++ 12.2.0 -O2 -ffp-contract=off x86-64");
-  EXPECT_EQ(run.started_at, "2026-12-08T17:00:45Z");
+  EXPECT_EQ(run.started_at.view(), "2026-12-08T17:00:45Z");
   EXPECT_EQ(run.copies, 0U);
   EXPECT_EQ(run.rate, pass::megawhets_per_second(written.passes[1].figures.rate));
   EXPECT_EQ(run.steady, pass::megawhets_per_second(written.passes[1].steady.fastest_rate));
   EXPECT_DOUBLE_EQ(run.lowest_processor_share, 0.999);
-  EXPECT_EQ(run.warning_kinds, std::vector<std::string>{"short"});
+  EXPECT_EQ(run.warnings, 1U);
   EXPECT_TRUE(run.self_check_passed);
 }
 
@@ -110,7 +112,7 @@ TEST_P(RecordText, IsAlwaysValidJsonAndReadsBack) {
   written.machine.processor_model = GetParam().text;
   const std::string text = record_json(written);
   EXPECT_NE(text.find("\"processor_model\": " + GetParam().json + ",\n"), std::string::npos) << text;
-  EXPECT_EQ(read_back(text).processor_model, GetParam().read_back);
+  EXPECT_EQ(read_back(text).processor_model.view(), GetParam().read_back);
 }
 
 // Each ill-formed sequence becomes U+FFFD, written as UTF-8.
@@ -263,6 +265,9 @@ struct BadInputCase {
   Maker make; // the RECORD argument
   ProblemKind problem;
   std::string message;
+  // After the argument in the source: a record's number, or the line of text
+  // that is not JSON; nothing for a problem with the whole argument.
+  std::string place = ", record 1";
 };
 
 class BadInput : public ::testing::TestWithParam<BadInputCase> {};
@@ -280,8 +285,7 @@ TEST_P(BadInput, IsNamedOnOneLineWithItsKind) {
   EXPECT_FALSE(read[0].run);
   EXPECT_EQ(read[0].problem, GetParam().problem);
   EXPECT_EQ(read[0].message, GetParam().message);
-  EXPECT_EQ(read[0].source,
-            path.string() + (GetParam().problem == ProblemKind::unreadable ? "" : ", record 1"));
+  EXPECT_EQ(read[0].source, path.string() + (GetParam().problem == ProblemKind::unreadable ? "" : GetParam().place));
 }
 
 constexpr auto unreadable = ProblemKind::unreadable;
@@ -307,12 +311,13 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      unreadable, "is larger than the 64 MiB a file of records may have (67108865 bytes)"},
         BadInputCase{"not_json", file_holding("megawhets 1.0.0: g++ 12.2.0\n"), not_a_record,
-                     "not JSON at line 1, column 1: invalid literal"},
+                     "not JSON at line 1, column 1: invalid literal", ", line 1"},
         BadInputCase{"utf16", file_holding(std::string("\xFF\xFE{\0\n\0", 6)), not_a_record,
                      "text in UTF-16, as Windows PowerShell's > writes it: a record is UTF-8, as --json FILE "
-                     "writes it"},
+                     "writes it",
+                     ", line 1"},
         BadInputCase{"cut_short", file_holding(sample_text().substr(0, sample_text().find("\"machine\""))),
-                     not_a_record, "cut short: the text ends inside the record, at line 14"},
+                     not_a_record, "cut short: the text ends inside the record, at line 14", ", line 1"},
         BadInputCase{"array", file_holding("[1, 2]\n"), not_a_record, "$: an array where an object belongs"},
         BadInputCase{"number", file_holding("42\n"), not_a_record, "$: 42 where an object belongs"},
         BadInputCase{"string_for_a_number", record_with("/passes/1/megawhets_per_second", "\"fast\""),
@@ -333,7 +338,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInputCase{"another_program", record_with("/program/name", "\"stopwatch\""), not_a_record,
                      "$.program.name: \"stopwatch\", not megawhets"},
         BadInputCase{"label_not_utf8", file_holding(with_label("gcc-13 \xFF")), not_a_record,
-                     "$.label: text that is not valid UTF-8, at line 7, column 20"},
+                     "$.label: text that is not valid UTF-8, at line 7, column 20", ", line 1"},
         BadInputCase{"label_with_a_bell", file_holding(with_label("gcc\\u0007")), not_a_record,
                      "$.label: the label holds a control character, U+0007, at byte 4"},
         BadInputCase{"null_rate", record_with("/passes/1/megawhets_per_second", "null"), not_comparable,
@@ -351,26 +356,29 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BadInputCase> &info) { return std::string(info.param.name); });
 
 // As when a run's record was cut off in the middle of a line, and the next
-// appended after it; and a line of a report among the records.
-TEST(Records, OneBrokenRecordDoesNotHideTheRest) {
+// appended after it; and a line of a report among the records. Records are
+// numbered among the JSON texts, so that neither moves the numbers of the
+// records after it; what is not JSON is named by the line it starts on.
+TEST(Records, OneBrokenRecordDoesNotHideOrRenumberTheRest) {
   const std::string record = sample_text();
   const std::string cut = record.substr(0, record.find("\"passes\"") + 4);
   const auto read = read_records(record + cut + record + "Elapsed time = 3.71\n" + record, "runs.json");
-  const auto lines = [](const std::string &text) {
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  const auto line_after = [](const std::string &text) {
+    return std::to_string(std::count(text.begin(), text.end(), '\n') + 1);
   };
-  const std::vector<std::pair<ProblemKind, std::string>> expected = {
-      {ProblemKind::none, ""},
-      {not_a_record, "cut short at line " + std::to_string(lines(record + cut) + 1) +
-                         ": another record starts there before this one ends"},
-      {ProblemKind::none, ""},
-      {not_a_record, "not JSON at line " + std::to_string(lines(record + cut + record) + 1) +
-                         ", column 1: invalid literal"},
-      {ProblemKind::none, ""}};
+  const std::vector<std::tuple<std::string, ProblemKind, std::string>> expected = {
+      {"record 1", ProblemKind::none, ""},
+      {"line " + line_after(record), not_a_record,
+       "cut short at line " + line_after(record + cut) + ": another record starts there before this one ends"},
+      {"record 2", ProblemKind::none, ""},
+      {"line " + line_after(record + cut + record), not_a_record,
+       "not JSON at line " + line_after(record + cut + record) + ", column 1: invalid literal"},
+      {"record 3", ProblemKind::none, ""}};
   ASSERT_EQ(read.size(), expected.size());
   for (std::size_t i = 0; i < read.size(); ++i) {
-    EXPECT_EQ(read[i].source, "runs.json, record " + std::to_string(i + 1));
-    EXPECT_EQ(std::make_pair(read[i].problem, read[i].message), expected[i]);
+    EXPECT_EQ(std::make_tuple(read[i].source, read[i].problem, read[i].message),
+              std::make_tuple("runs.json, " + std::get<0>(expected[i]), std::get<1>(expected[i]),
+                              std::get<2>(expected[i])));
     EXPECT_EQ(read[i].run.has_value(), read[i].problem == ProblemKind::none);
   }
 }
@@ -391,8 +399,9 @@ TEST(Records, ADirectoryGivesItsJsonFilesInNameOrder) {
   ASSERT_EQ(read.size(), 3U);
   EXPECT_EQ(read[0].source, (directory / "alpha.json").string() + ", record 1");
   EXPECT_EQ(read[1].source, (directory / "beta.json").string() + ", record 1");
-  EXPECT_EQ(read[2].source, (directory / "alpha.json").string() + ", record 1");
-  EXPECT_EQ(read[1].run.value_or(RecordedRun{}).label, "beta");
+  // The same file again is told apart from its first reading.
+  EXPECT_EQ(read[2].source, (directory / "alpha.json").string() + " (argument 2), record 1");
+  EXPECT_EQ(read[1].run.value_or(RecordedRun{}).label.value_or(Text()).view(), "beta");
 }
 
 TEST(Timestamp, IsUtcInRfc3339) {
