@@ -271,9 +271,8 @@ void JsonParser::skip_space() {
   }
 }
 
-bool JsonParser::fail(JsonBreakKind kind, const char *at, std::string reason) {
-  broken_ = {
-      .kind = kind, .at = static_cast<std::size_t>(at - begin_), .reason = std::move(reason), .path = path()};
+bool JsonParser::fail(JsonBreakKind kind, const char *at, JsonSyntax syntax) {
+  broken_ = {.kind = kind, .at = static_cast<std::size_t>(at - begin_), .syntax = syntax};
   return false;
 }
 
@@ -281,7 +280,36 @@ bool JsonParser::fail_unexpected(const char *at, const char *what_belongs) {
   if (at == end_of_text_) {
     return fail(JsonBreakKind::text_ends, at);
   }
-  return fail(JsonBreakKind::syntax, at, byte_name(*at) + " where " + what_belongs + " belongs");
+  broken_ = {.kind = JsonBreakKind::syntax,
+             .at = static_cast<std::size_t>(at - begin_),
+             .syntax = JsonSyntax::unexpected,
+             .what_belongs = what_belongs};
+  return false;
+}
+
+std::string JsonParser::reason() const {
+  const char *const at = begin_ + broken_.at;
+  const auto escape = [&] { return "\\u" + std::string(at + 2, 4); };
+  switch (broken_.syntax) {
+  case JsonSyntax::invalid_literal:
+    return "invalid literal";
+  case JsonSyntax::unexpected:
+    return byte_name(*at) + " where " + broken_.what_belongs + " belongs";
+  case JsonSyntax::control_character:
+    return report::formatted("a control character, U+%04X, unescaped in a string",
+                             static_cast<unsigned>(static_cast<unsigned char>(*at)));
+  case JsonSyntax::unknown_escape:
+    return byte_name(at[1]) + " after a backslash, which no escape has";
+  case JsonSyntax::no_hex_digits:
+    return "\\u without four hex digits after it";
+  case JsonSyntax::lone_low_surrogate:
+    return "a low surrogate, " + escape() + ", without a high one before it";
+  case JsonSyntax::lone_high_surrogate:
+    return "a high surrogate, " + escape() + ", without a low one after it";
+  case JsonSyntax::none:
+    break;
+  }
+  return {};
 }
 
 bool JsonParser::value() {
@@ -333,7 +361,7 @@ bool JsonParser::value() {
   }
   // A word, as a line of a report among the records would start.
   if (is_letter(*p_)) {
-    return fail(JsonBreakKind::syntax, p_, "invalid literal");
+    return fail(JsonBreakKind::syntax, p_, JsonSyntax::invalid_literal);
   }
   return fail_unexpected(p_, "a value");
 }
@@ -344,7 +372,7 @@ bool JsonParser::literal(std::string_view word) {
       return fail(JsonBreakKind::text_ends, p_);
     }
     if (*p_ != c) {
-      return fail(JsonBreakKind::syntax, p_, "invalid literal");
+      return fail(JsonBreakKind::syntax, p_, JsonSyntax::invalid_literal);
     }
     ++p_;
   }
@@ -461,8 +489,7 @@ bool JsonParser::string(JsonString &text) {
         return false;
       }
     } else if (c < 0x20) {
-      return fail(JsonBreakKind::syntax, p_,
-                  report::formatted("a control character, U+%04X, unescaped in a string", c));
+      return fail(JsonBreakKind::syntax, p_, JsonSyntax::control_character);
     } else {
       const std::size_t length = utf8_sequence_length(p_, end_of_text_);
       if (length == 0) {
@@ -481,29 +508,25 @@ bool JsonParser::escape() {
   const char kind = p_[1];
   if (kind != 'u') {
     if (std::string_view("\"\\/bfnrt").find(kind) == std::string_view::npos) {
-      return fail(JsonBreakKind::syntax, backslash,
-                  byte_name(kind) + " after a backslash, which no escape has");
+      return fail(JsonBreakKind::syntax, backslash, JsonSyntax::unknown_escape);
     }
     p_ += 2;
     return true;
   }
   const long code_point = four_hex_digits(p_ + 2, end_of_text_);
   if (code_point < 0) {
-    return end_of_text_ - p_ < 6
-               ? fail(JsonBreakKind::text_ends, end_of_text_)
-               : fail(JsonBreakKind::syntax, backslash, "\\u without four hex digits after it");
+    return end_of_text_ - p_ < 6 ? fail(JsonBreakKind::text_ends, end_of_text_)
+                                 : fail(JsonBreakKind::syntax, backslash, JsonSyntax::no_hex_digits);
   }
   p_ += 6;
   if (code_point >= 0xDC00 && code_point <= 0xDFFF) {
-    return fail(JsonBreakKind::syntax, backslash,
-                "a low surrogate, \\u" + std::string(backslash + 2, 4) + ", without a high one before it");
+    return fail(JsonBreakKind::syntax, backslash, JsonSyntax::lone_low_surrogate);
   }
   if (code_point >= 0xD800 && code_point <= 0xDBFF) {
     const long low =
         end_of_text_ - p_ >= 2 && p_[0] == '\\' && p_[1] == 'u' ? four_hex_digits(p_ + 2, end_of_text_) : -1;
     if (low < 0xDC00 || low > 0xDFFF) {
-      return fail(JsonBreakKind::syntax, backslash,
-                  "a high surrogate, \\u" + std::string(backslash + 2, 4) + ", without a low one after it");
+      return fail(JsonBreakKind::syntax, backslash, JsonSyntax::lone_high_surrogate);
     }
     p_ += 6;
   }

@@ -74,11 +74,25 @@ enum class JsonBreakKind {
   number_too_large, // beyond the largest double
 };
 
+// What a syntax error is, for its reason.
+enum class JsonSyntax : std::uint8_t {
+  none,
+  invalid_literal,     // a word that is not true, false or null
+  unexpected,          // a byte where something else belongs
+  control_character,   // a byte below 0x20 in a string
+  unknown_escape,      // a backslash before a byte that no escape has
+  no_hex_digits,       // \u without four hex digits
+  lone_low_surrogate,  // \uDC00..\uDFFF without a high surrogate before it
+  lone_high_surrogate, // \uD800..\uDBFF without a low surrogate after it
+};
+
+// Where and why a text stops being JSON, kept as cheaply as it is found:
+// its words are made only for a message (JsonParser::reason and path).
 struct JsonBreak {
   JsonBreakKind kind = JsonBreakKind::syntax;
   std::size_t at = 0; // the offset of the byte where the text stops being JSON; the text's size where it ends
-  std::string reason{}; // for a syntax error: "invalid literal", "'x' where ':' belongs"
-  std::string path{};   // of the value being read: "$.passes[1].megawhets_per_second"
+  JsonSyntax syntax = JsonSyntax::none;
+  const char *what_belongs = ""; // for an unexpected byte: "':'", "a key in quotes"
 };
 
 // Reads one JSON value at a time from a text.
@@ -91,6 +105,12 @@ public:
 
   std::size_t end() const { return end_; }
   const JsonBreak &broken() const { return broken_; }
+
+  // After a value that is not whole, and until the next is read: why, for
+  // a syntax error ("invalid literal", "'x' where ':' belongs"), and the
+  // path of the value being read ("$.passes[1].megawhets_per_second").
+  std::string reason() const;
+  std::string path() const;
 
 private:
   struct Level {
@@ -110,9 +130,8 @@ private:
   void skip_space();
   bool open_level(bool array);
 
-  bool fail(JsonBreakKind kind, const char *at, std::string reason = {});
+  bool fail(JsonBreakKind kind, const char *at, JsonSyntax syntax = JsonSyntax::none);
   bool fail_unexpected(const char *at, const char *what_belongs);
-  std::string path() const;
 
   const char *begin_ = nullptr;
   const char *p_ = nullptr;

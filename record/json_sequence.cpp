@@ -100,8 +100,8 @@ std::string JsonSequence::break_problem(const JsonBreak &broken, std::size_t sta
   const std::string where = "line " + std::to_string(line_of(error_at));
   const std::string column = ", column " + std::to_string(error_at - line_start(text_, error_at) + 1);
   if (broken.kind == JsonBreakKind::too_deep) {
-    return broken.path + ": nested more than " + std::to_string(deepest_json_nesting) + " levels deep, at " +
-           where;
+    return parser_.path() + ": nested more than " + std::to_string(deepest_json_nesting) +
+           " levels deep, at " + where;
   }
   if (broken.kind == JsonBreakKind::text_ends && (text_[start] == '{' || text_[start] == '[')) {
     return "cut short: the text ends inside the record, at " + where;
@@ -111,13 +111,13 @@ std::string JsonSequence::break_problem(const JsonBreak &broken, std::size_t sta
   }
   switch (broken.kind) {
   case JsonBreakKind::number_too_large:
-    return broken.path + ": a number too large for a double, at " + where;
+    return parser_.path() + ": a number too large for a double, at " + where;
   case JsonBreakKind::not_utf8:
-    return broken.path + ": text that is not valid UTF-8, at " + where + column;
+    return parser_.path() + ": text that is not valid UTF-8, at " + where + column;
   case JsonBreakKind::text_ends:
     return "not JSON at " + where + column + ": the text ends inside a value";
   default:
-    return "not JSON at " + where + column + ": " + broken.reason;
+    return "not JSON at " + where + column + ": " + parser_.reason();
   }
 }
 

@@ -53,7 +53,7 @@ void RecordFieldsListener::key(const JsonString &name) {
   PassFields &pass = f.pass[frame.pass];
   const auto find = [&](std::initializer_list<Known> known) {
     for (const Known &each : known) {
-      if (each.name == key) {
+      if (each.name.size() == key.size() && each.name.front() == key.front() && each.name == key) {
         frame.pending = each.place;
         frame.object_child = each.object_child;
         frame.array_child = each.array_child;

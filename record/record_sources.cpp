@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <set>
 #include <system_error>
@@ -19,29 +20,54 @@ namespace fs = std::filesystem;
 
 const std::string too_large = "is larger than the 64 MiB a file of records may have";
 
-// All a stream holds, up to just past the largest file of records; nothing,
-// with the reason, when it cannot be read or holds more. A regular file's
-// size, known beforehand, is room enough for it all at once.
-std::optional<std::string> whole_stream(std::FILE *stream, std::uintmax_t expected_size,
-                                        std::string &problem) {
-  std::string text;
-  text.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(expected_size, largest_record_file) + 1));
-  char buffer[1 << 16];
-  std::size_t got = 0;
-  do {
-    got = std::fread(buffer, 1, sizeof buffer, stream);
-    text.append(buffer, got);
-    if (text.size() > largest_record_file) {
-      problem = too_large;
+// Room for one file's text at a time, kept from file to file, so that a
+// run of large files costs the memory of the largest once, rather than
+// fresh pages, and a copy into them, for each.
+class TextRoom {
+public:
+  // All a stream holds, up to just past the largest file of records;
+  // nothing, with the reason, when it cannot be read or holds more. The
+  // text is read straight into its place; a regular file's size, known
+  // beforehand, is room enough at once.
+  std::optional<std::string_view> read_whole(std::FILE *stream, std::uintmax_t expected_size,
+                                             std::string &problem) {
+    std::size_t wanted =
+        static_cast<std::size_t>(std::min<std::uintmax_t>(expected_size, largest_record_file)) + 1;
+    std::size_t got = 0;
+    for (;;) {
+      reserve(std::max<std::size_t>(wanted, 1 << 16), got);
+      got += std::fread(room_.get() + got, 1, size_ - got, stream);
+      if (got > largest_record_file) {
+        problem = too_large;
+        return std::nullopt;
+      }
+      if (got < size_) {
+        break;
+      }
+      wanted = std::min<std::size_t>(size_ * 2, largest_record_file + 1);
+    }
+    if (std::ferror(stream)) {
+      problem = std::string("cannot be read: ") + std::strerror(errno);
       return std::nullopt;
     }
-  } while (got == sizeof buffer);
-  if (std::ferror(stream)) {
-    problem = std::string("cannot be read: ") + std::strerror(errno);
-    return std::nullopt;
+    return std::string_view(room_.get(), got);
   }
-  return text;
-}
+
+private:
+  // At least `size` bytes of room, keeping the first `kept`.
+  void reserve(std::size_t size, std::size_t kept) {
+    if (size <= size_) {
+      return;
+    }
+    auto room = std::make_unique_for_overwrite<char[]>(size);
+    std::copy_n(room_.get(), kept, room.get());
+    room_ = std::move(room);
+    size_ = size;
+  }
+
+  std::unique_ptr<char[]> room_{};
+  std::size_t size_ = 0;
+};
 
 // Why a directory's entry is left out, as a note says it.
 std::string left_out_because(fs::file_type type) {
@@ -77,7 +103,7 @@ public:
     if (argument == "-") {
       const Text name = unique_name("standard input");
       std::string problem;
-      if (const auto text = whole_stream(stdin, 0, problem)) {
+      if (const auto text = room_.read_whole(stdin, 0, problem)) {
         read_text(*text, name);
       } else {
         note(name, ProblemKind::unreadable, problem);
@@ -137,7 +163,7 @@ private:
       return;
     }
     std::string problem;
-    const auto text = whole_stream(file.stream, file.size, problem);
+    const auto text = room_.read_whole(file.stream, file.size, problem);
     std::fclose(file.stream);
     if (!text) {
       note(name, ProblemKind::unreadable, problem);
@@ -186,6 +212,7 @@ private:
   }
 
   const TextHandler &handler_;
+  TextRoom room_{};
   std::set<std::string> names_{};
   std::size_t argument_number_ = 0;
 };

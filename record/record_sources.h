@@ -12,7 +12,8 @@ namespace record {
 // The records of every argument, in order, each handed on as it is read
 // (see read_records): a file; a directory, meaning every *.json file
 // directly in it, in name order; or "-", standard input. A file is read
-// whole, once, and let go before the next. An argument that cannot be read
+// whole, once, into room that the next file's text then takes over, so that
+// what is held at once is one file's text and the runs kept. An argument that cannot be read
 // at all, or holds no record, gives one note of its own, with problem
 // `unreadable`; the other arguments are still read. In a directory only
 // regular files, and links to them, are read: anything else (a FIFO, a
