@@ -127,7 +127,7 @@ std::string_view text(const Field &field, TextLimit limit, std::string &undone) 
     throw mismatch(field, "a string");
   }
   const JsonString string = field.value.string();
-  const std::size_t length = unescaped(string, undone, limit.bytes);
+  const std::size_t length = string.escaped ? unescaped(string, undone, limit.bytes) : string.raw.size();
   if (length > limit.bytes) {
     throw not_a_record(field, std::to_string(length) + " bytes long, more than the " +
                                   std::to_string(limit.bytes) + " bytes " + limit.holder + " may have");
