@@ -171,50 +171,88 @@ unsigned positive_unsigned(const Field &field) {
   return static_cast<unsigned>(integer(field, 1, std::numeric_limits<unsigned>::max()));
 }
 
-// A figure; not a number where the record gives null.
-NumberValue figure(const Field &field) {
-  if (field.value.type == Kept::Type::null) {
-    return {.floating = std::numeric_limits<double>::quiet_NaN()};
+// What is wrong with a figure, found without words, so that the elements
+// of a long array can be judged as they are read at the cost of a few
+// comparisons; the words are made by the functions below them, only for the
+// one a message names.
+enum class Fault { none, not_a_number, negative, too_small, too_large };
+
+// A figure: not a number where the record gives null.
+Fault figure_fault(const Kept &value, NumberValue &number) {
+  if (value.type == Kept::Type::null) {
+    number = {.floating = std::numeric_limits<double>::quiet_NaN()};
+    return Fault::none;
   }
-  if (field.value.type != Kept::Type::number) {
-    throw mismatch(field, "a number");
+  if (value.type != Kept::Type::number) {
+    return Fault::not_a_number;
   }
-  NumberValue number = number_value(field.value.number());
+  number = number_value(value.number());
   if (number.type == NumberValue::Type::signed_integer) {
     number.floating = static_cast<double>(number.signed_integer);
   } else if (number.type == NumberValue::Type::unsigned_integer) {
     number.floating = static_cast<double>(number.unsigned_integer);
   }
-  return number;
+  return Fault::none;
 }
 
 // A rate in megaWhets/second, or not a number where the record gives null.
 // A pass with no work (an inner or outer count of 0) has a rate of 0: a run
 // the program made, though not one to compare. A rate written as a figure
 // above 0 is one only from the least believable.
+Fault rate_fault(const Kept &value, double &rate) {
+  NumberValue number;
+  if (const Fault fault = figure_fault(value, number); fault != Fault::none) {
+    return fault;
+  }
+  rate = number.floating;
+  if (std::isnan(rate)) {
+    return Fault::none;
+  }
+  if (rate < 0.0) {
+    return Fault::negative;
+  }
+  if (number.underflow || (rate > 0.0 && rate < least_believable_rate)) {
+    return Fault::too_small;
+  }
+  return rate > most_believable_rate ? Fault::too_large : Fault::none;
+}
+
+// A share of the processor: at least 0, and above 1 where the clocks' steps
+// make it so; not a number where the record gives null.
+Fault share_fault(const Kept &value, double &share) {
+  NumberValue number;
+  if (const Fault fault = figure_fault(value, number); fault != Fault::none) {
+    return fault;
+  }
+  share = number.floating;
+  return share < 0.0 ? Fault::negative : Fault::none;
+}
+
 double rate(const Field &field) {
-  const NumberValue number = figure(field);
-  const double value = number.floating;
-  if (std::isnan(value)) {
-    return value;
-  }
-  if (value < 0.0) {
+  double value = 0.0;
+  switch (rate_fault(field.value, value)) {
+  case Fault::none:
+    break;
+  case Fault::not_a_number:
+    throw mismatch(field, "a number");
+  case Fault::negative:
     throw mismatch(field, "a rate of at least 0");
-  }
-  if (number.underflow || (value > 0.0 && value < least_believable_rate)) {
+  case Fault::too_small:
     throw mismatch(field, report::formatted("a rate of 0 or of at least %g", least_believable_rate));
-  }
-  if (value > most_believable_rate) {
+  case Fault::too_large:
     throw mismatch(field, report::formatted("a rate of at most %g", most_believable_rate));
   }
   return value;
 }
 
-// A share of the processor: at least 0, and above 1 where the clocks' steps
-// make it so; not a number where the record gives null.
 double processor_share(const Field &field) {
-  const double value = figure(field).floating;
-  if (value < 0.0) {
+  double value = 0.0;
+  switch (share_fault(field.value, value)) {
+  case Fault::none:
+    break;
+  case Fault::not_a_number:
+    throw mismatch(field, "a number");
+  default:
     throw mismatch(field, "a share of at least 0");
   }
   return value;
@@ -238,25 +276,80 @@ struct PassPaths {
   PassPaths &operator=(const PassPaths &) = delete;
 };
 
-// The copies of a pass, taken one by one as they are read: how many, the
-// first that is no copy a record holds, and what the rest add up to.
+// A copy's processor share and fastest group; nothing where it is not a
+// copy a record holds.
+struct CopyFigures {
+  double share;
+  double fastest;
+};
+
+std::optional<CopyFigures> copy_figures(const CopyFields &copy) {
+  CopyFigures figures{};
+  if (copy.self.type != Kept::Type::object || copy.processor_share.type == Kept::Type::absent ||
+      share_fault(copy.processor_share, figures.share) != Fault::none ||
+      copy.groups.type != Kept::Type::object || copy.fastest.type == Kept::Type::absent ||
+      rate_fault(copy.fastest, figures.fastest) != Fault::none) {
+    return std::nullopt;
+  }
+  return figures;
+}
+
+// Why a copy that copy_figures refuses is not one, as its message says.
+[[noreturn]] void refuse_copy(std::size_t pass, std::size_t index, const CopyFields &copy) {
+  const PassPaths paths(pass);
+  const Field element{copy.self, Path{&paths.copies, {}, index}};
+  processor_share(member(element, copy.processor_share, "processor_share"));
+  const Field groups = member(element, copy.groups, "groups");
+  rate(member(groups, copy.fastest, "fastest_megawhets_per_second"));
+  throw not_a_record(element, "not a copy"); // copy_figures refuses nothing the lines above pass
+}
+
+const TextLimit warning_kind_limit{longest_warning_kind, "a warning's kind"};
+
+bool is_warning(const WarningFields &warning, std::string &undone) {
+  if (warning.self.type != Kept::Type::object || warning.kind.type != Kept::Type::string) {
+    return false;
+  }
+  const JsonString kind = warning.kind.string();
+  return (kind.escaped ? unescaped(kind, undone, warning_kind_limit.bytes) : kind.raw.size()) <=
+         warning_kind_limit.bytes;
+}
+
+// Why a warning that is_warning refuses is not one, as its message says.
+[[noreturn]] void refuse_warning(std::size_t index, const WarningFields &warning, std::string &undone) {
+  const Path record;
+  const Path warnings{&record, "warnings"};
+  const Field element{warning.self, Path{&warnings, {}, index}};
+  text(member(element, warning.kind, "kind"), warning_kind_limit, undone);
+  throw not_a_record(element, "not a warning"); // is_warning refuses nothing the line above passes
+}
+
+// The first element of an array that is not what it should be, and where
+// it stands; its fields are views into the text being read.
+template <class Fields> struct FirstFault {
+  std::size_t index;
+  Fields fields;
+};
+
+// The copies of a pass, taken one by one as they are read: how many, what
+// they add up to, and the first that is no copy a record holds.
 struct CopiesTally {
   std::size_t count = 0;
-  std::optional<Refusal> refusal{};
   double fastest_sum = 0.0;
   double lowest_share = std::numeric_limits<double>::quiet_NaN();
   std::optional<std::size_t> first_null{}; // the first copy whose fastest group is null
+  std::optional<FirstFault<CopyFields>> fault{};
 };
 
 struct WarningsTally {
   std::size_t count = 0;
-  std::optional<Refusal> refusal{};
+  std::optional<FirstFault<WarningFields>> fault{};
 };
 
-const TextLimit warning_kind_limit{longest_warning_kind, "a warning's kind"};
-
 // Takes the elements of a record's long arrays as the listener ends each,
-// judging each as the record's reading would, in the order it would.
+// judging each as the record's reading would, without words: a file of a
+// million records, each with a faulty copy, costs no more than one of
+// sound ones.
 class Tallies final : public ElementJudge {
 public:
   void copies_begin(std::size_t pass) override { copies_[pass] = {}; }
@@ -264,22 +357,18 @@ public:
   void copy(std::size_t pass, const CopyFields &copy) override {
     CopiesTally &tally = copies_[pass];
     const std::size_t index = tally.count++;
-    if (tally.refusal) {
+    if (tally.fault) {
       return;
     }
-    const PassPaths paths(pass);
-    const Field element{copy.self, Path{&paths.copies, {}, index}};
-    try {
-      note_share(processor_share(member(element, copy.processor_share, "processor_share")),
-                 tally.lowest_share);
-      const double fastest =
-          rate(member(member(element, copy.groups, "groups"), copy.fastest, "fastest_megawhets_per_second"));
-      tally.fastest_sum += fastest;
-      if (std::isnan(fastest) && !tally.first_null) {
-        tally.first_null = index;
-      }
-    } catch (Refusal &refusal) {
-      tally.refusal = std::move(refusal);
+    const auto figures = copy_figures(copy);
+    if (!figures) {
+      tally.fault = {index, copy};
+      return;
+    }
+    note_share(figures->share, tally.lowest_share);
+    tally.fastest_sum += figures->fastest;
+    if (std::isnan(figures->fastest) && !tally.first_null) {
+      tally.first_null = index;
     }
   }
 
@@ -287,16 +376,8 @@ public:
 
   void warning(const WarningFields &warning) override {
     const std::size_t index = warnings_.count++;
-    if (warnings_.refusal) {
-      return;
-    }
-    const Path record;
-    const Path warnings{&record, "warnings"};
-    const Field element{warning.self, Path{&warnings, {}, index}};
-    try {
-      text(member(element, warning.kind, "kind"), warning_kind_limit, undone_);
-    } catch (Refusal &refusal) {
-      warnings_.refusal = std::move(refusal);
+    if (!warnings_.fault && !is_warning(warning, undone_)) {
+      warnings_.fault = {index, warning};
     }
   }
 
@@ -345,8 +426,8 @@ public:
     read_passes(run);
     const Field warnings = member(record_, f_.warnings, "warnings");
     array(warnings);
-    if (tallies_.warnings().refusal) {
-      throw *tallies_.warnings().refusal;
+    if (const auto &fault = tallies_.warnings().fault) {
+      refuse_warning(fault->index, fault->fields, undone_.name);
     }
     run.warnings = static_cast<std::uint32_t>(
         std::min<std::size_t>(tallies_.warnings().count, std::numeric_limits<std::uint32_t>::max()));
@@ -470,8 +551,8 @@ private:
                                      " where " + (run.copies == 0 ? "none" : std::to_string(run.copies)) +
                                      " belong");
     }
-    if (tally.refusal) {
-      throw *tally.refusal;
+    if (tally.fault) {
+      refuse_copy(index, tally.fault->index, tally.fault->fields);
     }
     note_share(tally.lowest_share, run.lowest_processor_share);
     if (number != 2) {

@@ -82,7 +82,8 @@ TEST(Record, ReadsBackWhatWasWritten) {
   EXPECT_TRUE(run.self_check_passed);
 }
 
-TEST(Record, ARunInCopiesIsReadAsTheMachines) {
+// The sample run in two copies.
+RunRecord sample_run_in_copies() {
   RunRecord written = sample_run();
   written.copies = Copies{2, 2};
   for (pass::PassOutcome &pass : written.passes) {
@@ -93,6 +94,11 @@ TEST(Record, ARunInCopiesIsReadAsTheMachines) {
       pass.copies.push_back({copy.timing, copy.steady});
     }
   }
+  return written;
+}
+
+TEST(Record, ARunInCopiesIsReadAsTheMachines) {
+  const RunRecord written = sample_run_in_copies();
   const RecordedRun run = read_back(record_json(written));
   EXPECT_EQ(run.copies, 2U);
   const auto &copies = written.passes[1].copies;
@@ -245,12 +251,14 @@ Maker file_holding(const std::string &text) {
 
 // The sample record with the value at a JSON pointer replaced, or removed
 // when the replacement is empty.
-Maker record_with(const char *pointer, std::string replacement) {
+Maker record_with(const char *pointer, std::string replacement, bool in_copies = false) {
   return [=](const fs::path &path) {
-    Json record = Json::parse(sample_text());
+    Json record = Json::parse(in_copies ? record_json(sample_run_in_copies()) : sample_text());
     const Json::json_pointer at(pointer);
-    if (replacement.empty()) {
-      record[at.parent_pointer()].erase(std::stoul(at.back()));
+    if (Json &parent = record[at.parent_pointer()]; replacement.empty() && parent.is_object()) {
+      parent.erase(at.back());
+    } else if (replacement.empty()) {
+      parent.erase(std::stoul(at.back()));
     } else {
       record[at] = Json::parse(replacement);
     }
@@ -441,7 +449,14 @@ INSTANTIATE_TEST_SUITE_P(Inputs, BadInput,
                                                           "$.passes[1].groups.fastest_megawhets_per_second: "
                                                           "1e-09 where a rate of 0 or of at least 1e-06 "
                                                           "belongs"},
-                                             BadInputCase{"self_check_failed_first",
+                                             // The elements of a record's long arrays, each judged as it is read.
+        BadInputCase{"copy_share_a_string", record_with("/passes/0/copies/1/processor_share", "\"all\"", true),
+                     not_a_record, "$.passes[0].copies[1].processor_share: a string where a number belongs"},
+        BadInputCase{"copy_without_groups", record_with("/passes/1/copies/0/groups", "", true), not_a_record,
+                     "$.passes[1].copies[0].groups: missing"},
+        BadInputCase{"warning_kind_a_number", record_with("/warnings/0/kind", "5"), not_a_record,
+                     "$.warnings[0].kind: 5 where a string belongs"},
+        BadInputCase{"self_check_failed_first",
                                                           [](const fs::path &path) {
                                                             write_file(
                                                                 path,
