@@ -1,7 +1,8 @@
 // What reading a file of records costs, by the shape of what it holds: junk
 // braces (what `yes '{'` makes), one object of very many keys, objects
 // nested past the limit line after line, a very long string, many small
-// JSON texts, and real-looking records as the program writes them; each at
+// JSON texts, many small texts each with a faulty copy and warning, and
+// real-looking records as the program writes them; each at
 // 1, 4 and 16 MiB. Beside the time, two counters per input byte: the time,
 // and the most heap the reading held at once beyond the text itself. Both
 // stay flat as the input grows when the cost grows with the input alone; a
@@ -48,12 +49,21 @@ void counted_release(void *pointer) noexcept {
   }
 }
 
-enum class Shape { junk_braces, wide_object, deep_nesting, long_string, many_small_texts, real_records };
+enum class Shape {
+  junk_braces,
+  wide_object,
+  deep_nesting,
+  long_string,
+  many_small_texts,
+  faulty_elements,
+  real_records
+};
 
 const std::pair<Shape, const char *> shapes[] = {
     {Shape::junk_braces, "junk_braces"},           {Shape::wide_object, "wide_object"},
     {Shape::deep_nesting, "deep_nesting"},         {Shape::long_string, "long_string"},
-    {Shape::many_small_texts, "many_small_texts"}, {Shape::real_records, "real_records"}};
+    {Shape::many_small_texts, "many_small_texts"}, {Shape::faulty_elements, "faulty_elements"},
+    {Shape::real_records, "real_records"}};
 
 std::string repeated(const std::string &piece, std::size_t bytes) {
   std::string text;
@@ -87,6 +97,8 @@ std::string text_of(Shape shape, std::size_t bytes) {
     return "{\"machine\": {\"host_name\": \"" + std::string(bytes, 'h') + "\"}}\n";
   case Shape::many_small_texts:
     return repeated("{}\n", bytes);
+  case Shape::faulty_elements:
+    return repeated("{\"passes\": [{\"copies\": [1]}], \"warnings\": [1]}\n", bytes);
   case Shape::real_records:
     // A host's records are about 2 KiB each.
     return bench::synthetic_fleet(bytes / 2048 / 4 + 1, 4, 1).records;
