@@ -563,21 +563,31 @@ TEST(Records, ADirectoryGivesItsJsonFilesInNameOrder) {
 
 #ifndef _WIN32
 // A FIFO among a directory's files would wait for ever for a writer; one
-// named by itself is read, as `compare <(cat runs.json)` needs.
+// named by itself is read, as `compare <(cat runs.json)` needs. A link to a
+// file is read as the file.
 TEST(Records, ADirectoryLeavesOutWhatIsNoRegularFile) {
   const fs::path directory = fs::path(::testing::TempDir()) / "megawhets-records-fifo";
   fs::remove_all(directory);
   fs::create_directories(directory);
   write_file(directory / "alpha.json", sample_text());
+  fs::create_symlink("alpha.json", directory / "link.json");
+  fs::create_symlink("gone.json", directory / "dangling.json");
   ASSERT_EQ(mkfifo((directory / "pipe.json").c_str(), 0600), 0);
   const auto read = read_sources({directory.string()});
   fs::remove_all(directory);
-  ASSERT_EQ(read.size(), 2U);
+  const auto left_out = [&](const char *name, const char *what) {
+    return std::make_tuple((directory / name).string(), ProblemKind::left_out,
+                           std::string("is ") + what + "not a regular file, so it is left out unread");
+  };
+  ASSERT_EQ(read.size(), 4U);
   EXPECT_TRUE(read[0].run);
   EXPECT_EQ(std::make_tuple(read[1].source, read[1].problem, read[1].message),
-            std::make_tuple((directory / "pipe.json").string(), ProblemKind::left_out,
-                            std::string("is a FIFO, not a regular file, so it is left out unread")));
-  EXPECT_FALSE(spoils_comparison(read[1].problem));
+            left_out("dangling.json", "a link to nothing, "));
+  EXPECT_EQ(read[2].source, (directory / "link.json").string() + ", record 1");
+  EXPECT_TRUE(read[2].run);
+  EXPECT_EQ(std::make_tuple(read[3].source, read[3].problem, read[3].message),
+            left_out("pipe.json", "a FIFO, "));
+  EXPECT_FALSE(spoils_comparison(read[3].problem));
 }
 #endif
 
