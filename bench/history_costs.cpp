@@ -14,9 +14,9 @@
 // unless it finds exactly those changes and no other.
 
 #include "bench/fleet_records.h"
-#include "driver/history_records.h"
 #include "history/history_view.h"
 #include "history/store.h"
+#include "record/record_reader.h"
 
 #include <chrono>
 #include <cstdio>
@@ -96,12 +96,11 @@ int import(const std::string &path, std::size_t hosts, std::size_t runs) {
       // Read first, then stored, so that each is timed apart.
       const Clock::time_point read_from = Clock::now();
       std::vector<std::pair<std::string, record::RecordedRun>> read_runs;
-      driver::for_each_record_text_in(text, host_name(host) + ".json",
-                                      [&](std::string_view record, const record::ReadRecord &read) {
-                                        if (read.run) {
-                                          read_runs.emplace_back(record, *read.run);
-                                        }
-                                      });
+      record::read_records(text, record::Text(host_name(host) + ".json"), [&](const record::TextRead &read) {
+        if (read.run) {
+          read_runs.emplace_back(history::stored_text(read.text), *read.run);
+        }
+      });
       reading += seconds_since(read_from);
       reading_processor += processor_seconds() - read_processor;
       for (const auto &[record, run] : read_runs) {

@@ -2,12 +2,12 @@
 
 #include "driver/console.h"
 #include "driver/exit_status.h"
-#include "driver/history_records.h"
 #include "history/history_json.h"
 #include "history/history_page.h"
 #include "history/history_tables.h"
 #include "platform/terminal.h"
 #include "record/record_file.h"
+#include "record/record_sources.h"
 #include "report/formatted.h"
 
 #include <cstdio>
@@ -33,18 +33,21 @@ int add_records(const HistoryOptions &options) {
   std::size_t already = 0;
   std::size_t unstored = 0;
   bool unreadable = false;
-  for_each_record_text(options.records, [&](std::string_view text, const record::ReadRecord &read) {
+  record::read_sources(options.records, [&](const record::TextRead &read) {
     if (read.run) {
-      (transaction.add(text, *read.run) ? stored : already) += 1;
+      (transaction.add(history::stored_text(read.text), *read.run) ? stored : already) += 1;
       return;
     }
+    const std::string source = record::source_name(read.source);
     if (record::spoils_comparison(read.problem)) {
       unreadable = true;
-      write_error("megawhets: " + read.source + ": " + report::printable(read.message) + "\n");
-    } else {
+      write_error("megawhets: " + source + ": " + report::printable(read.message) + "\n");
+    } else if (read.problem == record::ProblemKind::not_comparable) {
       ++unstored;
-      write_error("megawhets: " + read.source + ": not stored, as it has no figures for a trend: " +
+      write_error("megawhets: " + source + ": not stored, as it has no figures for a trend: " +
                   report::printable(read.message) + "\n");
+    } else {
+      write_error("megawhets: " + source + ": " + report::printable(read.message) + "\n");
     }
   });
   transaction.commit();

@@ -6,6 +6,8 @@
 #include "record/record_reader.h"
 #include "report/formatted.h"
 
+#include <optional>
+
 namespace driver {
 
 bool HistoryDestination::ready() const {
@@ -26,11 +28,19 @@ bool HistoryDestination::deliver(const record::RunRecord &run) const {
     return true;
   }
   // Read back as `history add` reads a file, so that a run stored now and
-  // one imported later are indexed alike.
-  const std::string text = record::record_json(run);
-  const std::vector<record::ReadRecord> read = record::read_records(text, "the run's record");
-  if (read.size() != 1 || !read.front().run) {
-    const std::string why = read.empty() ? std::string("it holds nothing") : report::printable(read.front().message);
+  // the file --json wrote for it are one record, indexed alike.
+  std::optional<record::RecordedRun> stored;
+  std::string text;
+  std::string why = "it holds nothing";
+  record::read_records(record::record_json(run), record::Text("the run's record"), [&](const record::TextRead &read) {
+    if (read.run && !stored) {
+      stored = *read.run;
+      text = history::stored_text(read.text);
+    } else if (!read.run) {
+      why = report::printable(read.message);
+    }
+  });
+  if (!stored) {
     write_error("megawhets: the run's record is not stored in '" + report::printable(path_) +
                 "', as it has no figures for a trend: " + why + "\n");
     return true;
@@ -38,7 +48,7 @@ bool HistoryDestination::deliver(const record::RunRecord &run) const {
   try {
     history::Store store(path_, history::Store::Access::write);
     history::Store::Transaction transaction(store);
-    transaction.add(text, *read.front().run);
+    transaction.add(text, *stored);
     transaction.commit();
     return true;
   } catch (const history::StoreError &error) {

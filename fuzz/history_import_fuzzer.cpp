@@ -4,8 +4,8 @@
 // reads back as the run it was stored as; whatever else the bytes hold is
 // named and left out.
 
-#include "driver/history_records.h"
 #include "history/store.h"
+#include "record/record_reader.h"
 
 #include <cmath>
 #include <cstddef>
@@ -34,17 +34,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   history::Store::Transaction transaction(store);
   std::set<std::string> stored;
   std::size_t records = 0;
-  driver::for_each_record_text_in(text, "fuzz.json", [&](std::string_view record, const record::ReadRecord &read) {
+  record::read_records(text, record::Text("fuzz.json"), [&](const record::TextRead &read) {
     ++records;
     if (!read.run) {
       return;
     }
-    require(!record.empty() && record.back() == '\n', "a record's text does not end its line");
+    const std::string record = history::stored_text(read.text);
+    require(read.text.data() >= text.data() && read.text.data() + read.text.size() <= text.data() + text.size(),
+            "a record's text is not the file's own");
     const bool added = transaction.add(record, *read.run);
-    require(added == stored.insert(std::string(record)).second, "a text is stored twice, or a new one not at all");
+    require(added == stored.insert(record).second, "a text is stored twice, or a new one not at all");
   });
   transaction.commit();
-  require(records <= size + 1, "more records than bytes");
+  require(records <= size, "more records than bytes");
   require(store.record_count() == static_cast<std::int64_t>(stored.size()), "the history counts another number");
   std::set<std::string> exported;
   store.for_each_record({}, [&](std::string_view record) {

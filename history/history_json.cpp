@@ -55,8 +55,8 @@ Json series_json(const SeriesView &series, bool fleet) {
     changes.push_back(change_json(change));
   }
   Json object = {{"name", series.name},
-                 {"host", identity.host_name.empty() ? Json(nullptr) : Json(identity.host_name)},
-                 {"label", identity.label ? Json(*identity.label) : Json(nullptr)},
+                 {"host", identity.host_name.empty() ? Json(nullptr) : Json(identity.host_name.str())},
+                 {"label", identity.label ? Json(identity.label->str()) : Json(nullptr)},
                  {"processor", compare::key_value(identity, compare::Key::processor)},
                  {"build", compare::key_value(identity, compare::Key::build)},
                  {"copies", identity.copies},

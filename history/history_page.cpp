@@ -160,7 +160,9 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
     std::string title = series.name + ": run " + std::to_string(i + 1) + " of " + std::to_string(runs.size()) + ", " +
                         run.started_at + ": " + compare_output::rate_text(run.steady) + " megaWhets/s";
     if (left_out[i]) {
-      title += "; left out of the trend (" + (run.warnings.empty() ? "self-check failed" : run.warnings) + ")";
+      title += run.self_check_passed
+                   ? "; left out of the trend: " + std::to_string(run.warnings) + (run.warnings == 1 ? " warning" : " warnings")
+                   : "; left out of the trend: its self-check failed";
     }
     dots += svg_mark("circle", left_out[i] ? "run left-out" : "run",
                      "cx=\"" + pixels(xs[i]) + "\" cy=\"" + pixels(clamped(at)) + "\" r=\"2\"",
@@ -226,10 +228,7 @@ std::string panel_words(const SeriesView &series, bool fleet) {
 }
 
 std::string panel(const SeriesView &series, const std::vector<StoredRun> &runs, const TimeSpan &span, bool fleet) {
-  std::vector<bool> left_out;
-  for (const StoredRun &run : runs) {
-    left_out.push_back(left_out_of_trend(run) || !std::isfinite(run.steady));
-  }
+  const std::vector<bool> left_out = left_out_of_trend(runs);
   const std::vector<double> xs = run_xs(runs, span);
   const compare_output::Axis axis = value_axis(runs, left_out);
   // Up the page is faster.
@@ -252,9 +251,11 @@ struct Band {
 
 void add_to_band(Band &band, const std::vector<StoredRun> &runs) {
   ++band.series;
-  for (const StoredRun &run : runs) {
+  const std::vector<bool> left_out = left_out_of_trend(runs);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const StoredRun &run = runs[i];
     const auto day = day_number(run.started_at);
-    if (!day || left_out_of_trend(run) || !std::isfinite(run.steady)) {
+    if (!day || left_out[i]) {
       continue;
     }
     auto [at, added] = band.days.emplace(*day, std::array<double, 4>{run.steady, run.steady, 0.0, 0.0});

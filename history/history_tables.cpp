@@ -97,7 +97,7 @@ std::vector<std::string> legend(const HistoryView &view) {
       "series' latest segment, the runs since its last change",
       formatted("change: where the steady figures moved to a new level, found by E-divisive means on their ranks "
                 "with a permutation test (p), at least %g %% between the medians of the levels either side; runs "
-                "that another program disturbed, whose speed changed as they ran, or whose arithmetic was not the "
+                "with a warning (unless most of the series' runs have one) or whose arithmetic was not the "
                 "workload's are left out, and no change rests on fewer than ",
                 settings.trend.min_change_percent) +
           std::to_string(settings.trend.change_points.shortest_segment) + " runs"};
@@ -249,8 +249,8 @@ HistoryTables history_tables(const HistoryView &view) {
   }
   if (left_out > 0) {
     tables.notes.push_back(std::to_string(left_out) + (left_out == 1 ? " run" : " runs") +
-                           " left out of the trends (the page draws them): disturbed by another program, unsteady "
-                           "as they ran, or with arithmetic that was not the workload's");
+                           " left out of the trends (the page draws them): with a warning, or with arithmetic that "
+                           "was not the workload's");
   }
   tables.legend = legend(view);
   for (const std::string &name : flagged_series(view)) {
@@ -314,7 +314,8 @@ std::string history_csv(const HistoryView &view) {
     const ChangeLine *latest = series.changes.empty() ? nullptr : &series.changes.back();
     const bool recent = std::any_of(series.changes.begin(), series.changes.end(),
                                     [](const ChangeLine &change) { return change.recent; });
-    csv += csv_line({series.name, series.identity.host_name, series.identity.label.value_or(""), series.stratum,
+    csv += csv_line({series.name, series.identity.host_name.str(),
+                     series.identity.label ? series.identity.label->str() : std::string(), series.stratum,
                      std::to_string(series.runs), std::to_string(series.left_out), series.first, series.last,
                      csv_number(series.level), std::to_string(series.changes.size()),
                      latest ? csv_number(latest->percent) : "", latest ? latest->started_at : "",

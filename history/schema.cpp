@@ -33,7 +33,7 @@ CREATE TABLE runs (
   record_id INTEGER NOT NULL REFERENCES records (id),
   steady REAL NOT NULL,
   rate REAL NOT NULL,
-  warnings TEXT NOT NULL,
+  warnings INTEGER NOT NULL,
   self_check_passed INTEGER NOT NULL,
   lowest_processor_share REAL,
   exit_status INTEGER NOT NULL,

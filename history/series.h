@@ -20,7 +20,7 @@ struct StoredRun {
   std::string started_at{};
   double steady = 0.0;
   double rate = 0.0;
-  std::string warnings{}; // the warnings' kinds, comma-separated; empty for none
+  std::uint32_t warnings = 0; // how many the record carries
   bool self_check_passed = true;
 };
 

@@ -31,16 +31,15 @@ using SeriesKey = std::tuple<std::string, std::string, std::string, unsigned, st
                              std::string, unsigned>;
 
 SeriesKey key_of(const record::RecordedRun &run) {
-  return {run.host_name,     run.label.value_or(""), run.processor_model, run.processors, run.compiler,
-          run.compiler_version, run.flags,           run.architecture,    run.copies};
-}
-
-std::string warnings_text(const record::RecordedRun &run) {
-  std::string text;
-  for (const std::string &kind : run.warning_kinds) {
-    text += (text.empty() ? "" : ",") + kind;
-  }
-  return text;
+  return {run.host_name.str(),
+          run.label ? run.label->str() : std::string(),
+          run.processor_model.str(),
+          run.processors,
+          run.compiler.str(),
+          run.compiler_version.str(),
+          run.flags.str(),
+          run.architecture.str(),
+          run.copies};
 }
 
 std::string quoted(const std::string &path) { return "'" + report::printable(path) + "'"; }
@@ -222,17 +221,15 @@ bool Store::Transaction::add(std::string_view text, const record::RecordedRun &r
       }
       found = connection.series_ids.emplace(key, id).first;
     }
-    // Bound where it lies, so it lives until the statement has run.
-    const std::string warnings = warnings_text(run);
     Statement &add_run = *connection.add_run;
-    add_run.bind(1, found->second).bind(2, run.started_at).bind(3, record_id).bind(4, run.steady).bind(5, run.rate);
-    add_run.bind(6, warnings).bind(7, std::int64_t{run.self_check_passed ? 1 : 0});
+    add_run.bind(1, found->second).bind(2, run.started_at.view()).bind(3, record_id).bind(4, run.steady).bind(5, run.rate);
+    add_run.bind(6, std::int64_t{run.warnings}).bind(7, std::int64_t{run.self_check_passed ? 1 : 0});
     if (std::isnan(run.lowest_processor_share)) {
       add_run.bind_null(8);
     } else {
       add_run.bind(8, run.lowest_processor_share);
     }
-    add_run.bind(9, std::int64_t{run.exit_status}).bind(10, run.program_version).run();
+    add_run.bind(9, std::int64_t{run.exit_status}).bind(10, run.program_version.view()).run();
     return true;
   } catch (const std::exception &error) {
     store_.fail(error);
@@ -266,16 +263,16 @@ std::vector<Series> Store::series(const Filter &filter) {
     while (statement.step()) {
       Series series{.id = statement.integer(0)};
       record::RecordedRun &identity = series.identity;
-      identity.host_name = statement.text(1);
+      identity.host_name = record::Text(statement.text(1));
       if (const std::string_view label = statement.text(2); !label.empty()) {
-        identity.label = std::string(label);
+        identity.label = record::Text(label);
       }
-      identity.processor_model = statement.text(3);
+      identity.processor_model = record::Text(statement.text(3));
       identity.processors = static_cast<unsigned>(statement.integer(4));
-      identity.compiler = statement.text(5);
-      identity.compiler_version = statement.text(6);
-      identity.flags = statement.text(7);
-      identity.architecture = statement.text(8);
+      identity.compiler = record::Text(statement.text(5));
+      identity.compiler_version = record::Text(statement.text(6));
+      identity.flags = record::Text(statement.text(7));
+      identity.architecture = record::Text(statement.text(8));
       identity.copies = static_cast<unsigned>(statement.integer(9));
       found.push_back(std::move(series));
     }
@@ -296,7 +293,7 @@ std::vector<StoredRun> Store::runs(const Series &series, const Filter &filter) {
       runs.push_back({.started_at = std::string(statement.text(0)),
                       .steady = statement.real(1),
                       .rate = statement.real(2),
-                      .warnings = std::string(statement.text(3)),
+                      .warnings = static_cast<std::uint32_t>(statement.integer(3)),
                       .self_check_passed = statement.integer(4) != 0});
     }
     return runs;

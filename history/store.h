@@ -38,6 +38,11 @@ struct Filter {
   std::string until{}; // runs started before this RFC 3339 time; empty for no bound
 };
 
+// The text a record is stored as: its JSON text as the file holds it, from
+// its first byte to its last, and the line break --json ends it with, so
+// that a run stored by --db and the file --json wrote for it are one record.
+inline std::string stored_text(std::string_view json_text) { return std::string(json_text) + "\n"; }
+
 class Store {
 public:
   // Opens the history at `path`. For writing it is made if missing or an

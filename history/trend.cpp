@@ -2,22 +2,11 @@
 
 #include "statistics/median.h"
 
+#include <algorithm>
 #include <cmath>
-#include <string_view>
 
 namespace history {
 namespace {
-
-bool has_kind(std::string_view kinds, std::string_view kind) {
-  for (std::size_t start = 0; start <= kinds.size();) {
-    const std::size_t comma = std::min(kinds.find(',', start), kinds.size());
-    if (kinds.substr(start, comma - start) == kind) {
-      return true;
-    }
-    start = comma + 1;
-  }
-  return false;
-}
 
 double level_change(const Segment &before, const Segment &after) { return (after.median / before.median - 1.0) * 100.0; }
 
@@ -37,18 +26,24 @@ std::vector<Segment> segments_between(const std::vector<std::size_t> &counted, c
 
 } // namespace
 
-bool left_out_of_trend(const StoredRun &run) {
-  return !run.self_check_passed || has_kind(run.warnings, "interference") || has_kind(run.warnings, "steadiness");
+std::vector<bool> left_out_of_trend(std::span<const StoredRun> runs) {
+  const auto warned = static_cast<std::size_t>(
+      std::count_if(runs.begin(), runs.end(), [](const StoredRun &run) { return run.warnings > 0; }));
+  const bool warnings_count = 2 * warned <= runs.size();
+  std::vector<bool> left_out;
+  for (const StoredRun &run : runs) {
+    left_out.push_back(!run.self_check_passed || !std::isfinite(run.steady) || (warnings_count && run.warnings > 0));
+  }
+  return left_out;
 }
 
 Trend trend_of(std::span<const StoredRun> runs, const TrendSettings &settings) {
   Trend trend;
   std::vector<std::size_t> counted; // the series' index of each run that counts
   std::vector<double> figures;
+  trend.left_out = left_out_of_trend(runs);
   for (std::size_t i = 0; i < runs.size(); ++i) {
-    const bool out = left_out_of_trend(runs[i]) || !std::isfinite(runs[i].steady);
-    trend.left_out.push_back(out);
-    if (!out) {
+    if (!trend.left_out[i]) {
       counted.push_back(i);
       figures.push_back(runs[i].steady);
     }

@@ -35,12 +35,14 @@ struct Trend {
   std::vector<bool> left_out{};    // per run of the series
 };
 
-// A run whose figures a trend does not count: one that another program
-// disturbed or whose speed changed as it ran (it carries an interference or
-// steadiness warning), and one whose arithmetic was not the workload's. Its
-// figure says what happened to the run, not to the machine, so it is drawn
-// but neither makes a change nor hides one.
-bool left_out_of_trend(const StoredRun &run);
+// The runs whose figures a trend does not count: those whose arithmetic was
+// not the workload's, and those that carry a warning (another program took
+// their processor, their speed changed as they ran, ...), whose figure says
+// what happened to the run rather than to the machine; they are drawn, but
+// neither make a change nor hide one. Where most of a series' runs carry a
+// warning, the warning is the series' own (passes too short to judge,
+// copies that share processors) and its runs count as any others.
+std::vector<bool> left_out_of_trend(std::span<const StoredRun> runs);
 
 // The runs must be in time order. Changes are found among the runs that
 // count (statistics::change_points); then, as long as any change between

@@ -148,7 +148,7 @@ def everything_else(history, work, schema):
     status, _, err = history.run("add", database, str(bad), str(work / "missing.json"))
     _, out, _ = history.run("export", "--since", "2031-01-01", database)
     history.expect("bad records are named as compare names them, the rest stored as they were written, with status 1",
-                   status == 1 and "bad.json, record 1: " in err and "bad.json, record 3: $.schema_version" in err and
+                   status == 1 and "bad.json, line 1: " in err and "bad.json, record 2: $.schema_version" in err and
                    "missing.json: does not exist" in err and "1 record stored" in err and out == good,
                    f"{status} {err} {out[:100]!r}")
     for arguments, message in ((["--min-change=x", database], "needs a percentage from 0 to 100"),

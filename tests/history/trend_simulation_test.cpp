@@ -3,7 +3,7 @@
 // deviation of 1 %, so that 95 % of runs fall within 2 % of the level), a
 // slow drift of up to 1.5 % over the series either way, 3 % of runs
 // disturbed without a warning (10 to 30 % low), and 5 % carrying an
-// interference warning (5 to 25 % low). Every rate is asserted over 400
+// warning (5 to 25 % low). Every rate is asserted over 400
 // series from fixed seeds, a count at which the rule's measured rates lie
 // many standard errors clear of the bounds.
 
@@ -46,10 +46,10 @@ std::vector<history::StoredRun> host_series(Draws &draws, std::size_t runs, std:
     double level = 10000.0 * (1.0 + drift * static_cast<double>(i) / static_cast<double>(runs));
     level *= i >= step_at ? 1.0 + step : 1.0;
     double steady = level * (1.0 + 0.01 * draws.normal());
-    std::string warnings;
+    std::uint32_t warnings = 0;
     if (draws.chance(0.05)) {
       steady *= 1.0 - draws.uniform(0.05, 0.25);
-      warnings = "interference";
+      warnings = 1;
     } else if (draws.chance(0.03)) {
       steady *= 1.0 - draws.uniform(0.10, 0.30);
     }
