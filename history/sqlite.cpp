@@ -109,8 +109,10 @@ Database::Database(const std::string &path, Mode mode) {
     database_ = nullptr;
     throw SqliteError(code & 0xff, message);
   }
-  // Text that names a file or asks for another process's memory has no place
-  // in a history; the program's own SQL never asks for either.
+  // A history may come from anyone: its schema could hold triggers and views
+  // that call functions with side effects, or change the schema itself. None
+  // may, and no extension may be loaded; the program's own SQL needs none of
+  // it.
   sqlite3_db_config(database_, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
   sqlite3_db_config(database_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   sqlite3_db_config(database_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
