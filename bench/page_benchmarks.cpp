@@ -38,7 +38,7 @@ compare::Comparison fleet(std::size_t hosts) {
                                 .steady = steady,
                                 .stratum_median = median,
                                 .deficit_percent = (1.0 - steady / median) * 100.0,
-                                .verdict = slow ? compare::FleetVerdict::slow : compare::FleetVerdict::ok});
+                                .verdict = slow ? compare::Verdict::slow : compare::Verdict::ok});
     if (slow) {
       comparison.slow_hosts.push_back(name);
     }

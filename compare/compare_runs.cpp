@@ -1,5 +1,6 @@
 #include "compare/compare_runs.h"
 
+#include "compare/fleet_judgement.h"
 #include "compare/group_comparison.h"
 #include "compare/keys.h"
 #include "statistics/median.h"
@@ -43,7 +44,8 @@ std::string group_name(const record::RecordedRun &run, const std::vector<Key> &k
 }
 
 // The groups in the order their first run was given.
-std::vector<std::pair<std::string, Group>> grouped(const std::vector<Entry> &entries, const std::vector<Key> &keys) {
+std::vector<std::pair<std::string, Group>> grouped(const std::vector<Entry> &entries,
+                                                   const std::vector<Key> &keys) {
   std::vector<std::pair<std::string, Group>> groups;
   std::map<std::string, std::size_t> index;
   for (const Entry &entry : entries) {
@@ -93,7 +95,11 @@ double sustain(const record::RecordedRun &run) { return run.rate / run.steady; }
 
 Spread spread(const std::vector<double> &figures) {
   const auto [min, max] = std::minmax_element(figures.begin(), figures.end());
-  Spread spread{.median = statistics::median(figures), .low = *min, .high = *max, .low_high_is_range = true, .min = *min,
+  Spread spread{.median = statistics::median(figures),
+                .low = *min,
+                .high = *max,
+                .low_high_is_range = true,
+                .min = *min,
                 .max = *max};
   if (const auto interval = statistics::median_interval(figures)) {
     spread.low = interval->low;
@@ -110,8 +116,11 @@ GroupResult summary(const std::string &name, const Group &group) {
   for (const Entry *entry : group) {
     const record::RecordedRun &run = entry->run;
     const bool warned = !run.warning_kinds.empty();
-    result.records.push_back(
-        {.source = entry->source, .steady = run.steady, .rate = run.rate, .sustain = sustain(run), .warned = warned});
+    result.records.push_back({.source = entry->source,
+                              .steady = run.steady,
+                              .rate = run.rate,
+                              .sustain = sustain(run),
+                              .warned = warned});
     rates.push_back(run.rate);
     sustains.push_back(sustain(run));
     result.warned += warned ? 1 : 0;
@@ -133,12 +142,17 @@ void judge_against(GroupResult &result, const Group &group, const Group &base, d
   result.enough_records = comparison.enough_records;
   result.significant = comparison.significant;
   result.records_needed = comparison.records_needed;
+  result.verdict = !result.enough_records                                ? Verdict::too_few
+                   : !result.significant                                 ? Verdict::no_change
+                   : result.change_percent && *result.change_percent > 0 ? Verdict::faster
+                                                                         : Verdict::slower;
 }
 
-std::vector<GroupResult> group_results(const std::vector<std::pair<std::string, Group>> &groups, std::size_t base,
-                                       double alpha) {
+std::vector<GroupResult> group_results(const std::vector<std::pair<std::string, Group>> &groups,
+                                       std::size_t base, double alpha) {
   std::vector<GroupResult> results{summary(groups[base].first, groups[base].second)};
   results.front().base = true;
+  results.front().verdict = Verdict::base;
   for (std::size_t i = 0; i < groups.size(); ++i) {
     if (i != base) {
       results.push_back(summary(groups[i].first, groups[i].second));
@@ -219,7 +233,7 @@ std::vector<HostResult> fleet_results(const std::vector<Entry> &entries, double 
 std::vector<std::string> slow_hosts(const std::vector<HostResult> &hosts) {
   std::vector<std::string> slow;
   for (const HostResult &host : hosts) {
-    if (host.verdict == FleetVerdict::slow && std::find(slow.begin(), slow.end(), host.host) == slow.end()) {
+    if (host.verdict == Verdict::slow && std::find(slow.begin(), slow.end(), host.host) == slow.end()) {
       slow.push_back(host.host);
     }
   }
@@ -244,7 +258,8 @@ std::optional<Comparison> compare_runs(std::vector<Entry> entries, std::vector<E
   const auto groups = grouped(kept, comparison.settings.keys);
   std::size_t base = 0;
   if (!base_name.empty()) {
-    const auto named = std::find_if(groups.begin(), groups.end(), [&](const auto &g) { return g.first == base_name; });
+    const auto named =
+        std::find_if(groups.begin(), groups.end(), [&](const auto &g) { return g.first == base_name; });
     if (named == groups.end()) {
       return std::nullopt;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compare/fleet_judgement.h"
+#include "compare/verdict.h"
 
 #include <cstddef>
 #include <optional>
@@ -15,8 +15,8 @@ namespace compare {
 enum class Key { label, host, processor, build, copies };
 
 struct Settings {
-  std::vector<Key> keys{};       // the keys that name the groups
-  double alpha = 0.05;           // the U test's level
+  std::vector<Key> keys{};        // the keys that name the groups
+  double alpha = 0.05;            // the U test's level
   double threshold_percent = 2.0; // --strict fails a significant change at least this large
   double slow_percent = 5.0;      // a host this far below its stratum's median, and apart from it, is slow
   bool fleet = false;
@@ -57,19 +57,22 @@ struct GroupResult {
   bool enough_records = false;            // both sides have at least 4; otherwise the output says n<4
   bool significant = false;
   std::optional<std::size_t> records_needed{}; // per group, for a difference this size to be found
+  // base; faster or slower; no_change; too_few; none in a fleet, whose
+  // groups are not judged against one of them.
+  Verdict verdict = Verdict::none;
 };
 
 // One host of a fleet, judged against its stratum: the hosts with the same
 // processor, build and copies.
 struct HostResult {
   std::string host;
-  std::string stratum;       // the processor, build and copies it shares with its peers
+  std::string stratum; // the processor, build and copies it shares with its peers
   std::size_t records = 0;
-  double steady = 0.0;         // the median steady figure of its records
-  double stratum_median = 0.0; // M
+  double steady = 0.0;                     // the median steady figure of its records
+  double stratum_median = 0.0;             // M
   std::optional<double> deficit_percent{}; // (1 - steady / M) x 100; none where M is not positive
   std::optional<double> modified_z{};      // none where unjudged or the MAD is 0
-  FleetVerdict verdict = FleetVerdict::unjudged;
+  Verdict verdict = Verdict::unjudged;     // ok, slow, fast or unjudged
   std::string unjudged_because{};
   double lowest_processor_share = 0.0; // not a number where no record gives one
   double sustain = 0.0;                // the median of its records'
@@ -86,7 +89,7 @@ struct Comparison {
   std::vector<GroupResult> groups{}; // the base first
   std::vector<HostResult> hosts{};   // with --fleet: by stratum, then by host
   std::vector<ExcludedRecord> excluded{};
-  std::size_t duplicates = 0;          // identical records counted once
+  std::size_t duplicates = 0;            // identical records counted once
   std::vector<std::string> slow_hosts{}; // in the order of `hosts`
 };
 

@@ -1,11 +1,12 @@
 #include "compare_output/fleet_chart.h"
 
+#include "compare/fleet_judgement.h"
 #include "compare_output/chart_scale.h"
 #include "compare_output/html_text.h"
 #include "compare_output/label_lanes.h"
 #include "compare_output/number_text.h"
-#include "compare_output/standing.h"
 #include "compare_output/svg_mark.h"
+#include "compare_output/verdict_style.h"
 #include "report/formatted.h"
 
 #include <algorithm>
@@ -16,8 +17,8 @@
 namespace compare_output {
 namespace {
 
-using compare::FleetVerdict;
 using compare::HostResult;
+using compare::Verdict;
 
 constexpr double chart_width = 880.0;
 constexpr double plot_left = 30.0;
@@ -54,15 +55,13 @@ std::vector<Stratum> strata_of(const std::vector<HostResult> &hosts) {
   return strata;
 }
 
-std::size_t count_of(const Stratum &stratum, FleetVerdict verdict) {
+std::size_t count_of(const Stratum &stratum, Verdict verdict) {
   return static_cast<std::size_t>(
       std::count_if(stratum.hosts.begin(), stratum.hosts.end(),
                     [&](const HostResult *host) { return host->verdict == verdict; }));
 }
 
-bool judged(const Stratum &stratum) {
-  return count_of(stratum, FleetVerdict::unjudged) < stratum.hosts.size();
-}
+bool judged(const Stratum &stratum) { return count_of(stratum, Verdict::unjudged) < stratum.hosts.size(); }
 
 double stratum_median(const Stratum &stratum) { return stratum.hosts.front()->stratum_median; }
 
@@ -104,7 +103,7 @@ double strip_height(const Stratum &stratum) {
 std::vector<const HostResult *> named_hosts(const Stratum &stratum) {
   std::vector<const HostResult *> named;
   for (const HostResult *host : stratum.hosts) {
-    if (host->verdict == FleetVerdict::slow || host->verdict == FleetVerdict::fast) {
+    if (host->verdict == Verdict::slow || host->verdict == Verdict::fast) {
       named.push_back(host);
     }
   }
@@ -112,8 +111,8 @@ std::vector<const HostResult *> named_hosts(const Stratum &stratum) {
     return host->deficit_percent ? std::fabs(*host->deficit_percent) : 0.0;
   };
   std::stable_sort(named.begin(), named.end(), [&](const HostResult *a, const HostResult *b) {
-    if ((a->verdict == FleetVerdict::slow) != (b->verdict == FleetVerdict::slow)) {
-      return a->verdict == FleetVerdict::slow;
+    if ((a->verdict == Verdict::slow) != (b->verdict == Verdict::slow)) {
+      return a->verdict == Verdict::slow;
     }
     return distance(a) > distance(b);
   });
@@ -128,8 +127,8 @@ std::string host_title(const HostResult &host) {
   if (host.modified_z && std::isfinite(*host.modified_z)) {
     title += ", modified z-score " + report::formatted("%.2f", *host.modified_z);
   }
-  title += "; " + host_standing(host.verdict).words;
-  if (host.verdict == FleetVerdict::unjudged && !host.unjudged_because.empty()) {
+  title += "; " + std::string(verdict_word(host.verdict));
+  if (host.verdict == Verdict::unjudged && !host.unjudged_because.empty()) {
     title += " (" + host.unjudged_because + ")";
   }
   title += "; " + count_text(host.records) + (host.records == 1 ? " record" : " records");
@@ -145,7 +144,7 @@ struct Dot {
   double radius = 0.0;
 };
 
-double dot_radius(FleetVerdict verdict) { return verdict == FleetVerdict::ok ? 3.0 : 4.5; }
+double dot_radius(Verdict verdict) { return verdict == Verdict::ok ? 3.0 : 4.5; }
 
 // Each host's dot: across the strip at its rate, and up or down it by the
 // golden ratio, so that hosts of equal rates stay apart, the same way on
@@ -163,7 +162,7 @@ std::vector<Dot> dots_of(const Stratum &stratum, const Scale &scale) {
 }
 
 std::string host_mark(const HostResult &host, const Dot &dot) {
-  return svg_mark("circle", "host " + std::string(host_standing(host.verdict).css_class),
+  return svg_mark("circle", "host " + std::string(verdict_style(host.verdict).css_class),
                   "cx=\"" + pixels(dot.x) + "\" cy=\"" + pixels(dot.y) + "\" r=\"" + pixels(dot.radius) +
                       "\"",
                   {.kind = "host",
@@ -171,15 +170,14 @@ std::string host_mark(const HostResult &host, const Dot &dot) {
                    .value = exact_number(host.steady),
                    .title = host_title(host),
                    .attributes = data_attribute("data-stratum", host.stratum) +
-                                 data_attribute("data-verdict", host_standing(host.verdict).words)});
+                                 data_attribute("data-verdict", std::string(verdict_word(host.verdict)))});
 }
 
 // Drawn from the most common verdict to the rarest, so that the few slow
 // and fast hosts lie on top of the many that are ok.
 std::string host_marks(const Stratum &stratum, const std::vector<Dot> &dots) {
   std::string marks;
-  for (const FleetVerdict verdict :
-       {FleetVerdict::ok, FleetVerdict::unjudged, FleetVerdict::fast, FleetVerdict::slow}) {
+  for (const Verdict verdict : {Verdict::ok, Verdict::unjudged, Verdict::fast, Verdict::slow}) {
     for (std::size_t k = 0; k < stratum.hosts.size(); ++k) {
       if (stratum.hosts[k]->verdict == verdict && std::isfinite(stratum.hosts[k]->steady)) {
         marks += host_mark(*stratum.hosts[k], dots[k]);
@@ -246,7 +244,7 @@ Labels host_labels(const Stratum &stratum, const std::vector<Dot> &dots, double 
   for (std::size_t k = 0; k < shown; ++k) {
     const auto at = std::find(stratum.hosts.begin(), stratum.hosts.end(), named[k]);
     dot_of.push_back(static_cast<std::size_t>(at - stratum.hosts.begin()));
-    const std::string_view word = host_standing(named[k]->verdict).words;
+    const std::string_view word = verdict_word(named[k]->verdict);
     const double width =
         static_cast<double>(std::min(character_count(named[k]->host), longest_name_shown) + 1 + word.size()) *
         label_character_width;
@@ -259,7 +257,7 @@ Labels host_labels(const Stratum &stratum, const std::vector<Dot> &dots, double 
   for (std::size_t k = 0; k < shown; ++k) {
     const HostResult &host = *named[k];
     const Dot &dot = dots[dot_of[k]];
-    const Standing standing = host_standing(host.verdict);
+    const VerdictStyle &standing = verdict_style(host.verdict);
     const double baseline = strip_bottom + 8.0 + (static_cast<double>(lanes[k]) + 1.0) * lane_height - 4.0;
     labels.drawing += "<line class=\"leader\" x1=\"" + pixels(dot.x) + "\" x2=\"" + pixels(dot.x) +
                       "\" y1=\"" + pixels(dot.y + dot.radius) + "\" y2=\"" + pixels(baseline - 10.0) +
@@ -267,7 +265,7 @@ Labels host_labels(const Stratum &stratum, const std::vector<Dot> &dots, double 
     labels.drawing += "<text class=\"host-label small " + std::string(standing.css_class) + "\" x=\"" +
                       pixels(spans[k].start) + "\" y=\"" + pixels(baseline) + "\"" +
                       data_attribute("data-name", host.host) + ">" +
-                      shortened_html_text(host.host, longest_name_shown) + " " + std::string(standing.words) +
+                      shortened_html_text(host.host, longest_name_shown) + " " + std::string(standing.word) +
                       "</text>\n";
     labels.bottom = std::max(labels.bottom, baseline + 4.0);
   }
@@ -301,8 +299,8 @@ std::string stratum_heading(const Stratum &stratum) {
     summary += " \u00b7 median M = " + rate_text(stratum_median(stratum)) + " megaWhets/second";
   }
   if (judged(stratum)) {
-    summary += " \u00b7 " + count_text(count_of(stratum, FleetVerdict::slow)) + " slow \u00b7 " +
-               count_text(count_of(stratum, FleetVerdict::fast)) + " fast";
+    summary += " \u00b7 " + count_text(count_of(stratum, Verdict::slow)) + " slow \u00b7 " +
+               count_text(count_of(stratum, Verdict::fast)) + " fast";
   } else {
     summary += " \u00b7 unjudged: " + stratum.hosts.front()->unjudged_because;
   }
@@ -347,7 +345,7 @@ std::vector<Stratum> in_reading_order(std::vector<Stratum> strata) {
     if (!judged(stratum)) {
       return 2;
     }
-    return count_of(stratum, FleetVerdict::slow) + count_of(stratum, FleetVerdict::fast) > 0 ? 0 : 1;
+    return count_of(stratum, Verdict::slow) + count_of(stratum, Verdict::fast) > 0 ? 0 : 1;
   };
   std::stable_sort(strata.begin(), strata.end(),
                    [&](const Stratum &a, const Stratum &b) { return rank(a) < rank(b); });

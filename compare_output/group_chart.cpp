@@ -3,8 +3,8 @@
 #include "compare_output/chart_scale.h"
 #include "compare_output/html_text.h"
 #include "compare_output/number_text.h"
-#include "compare_output/standing.h"
 #include "compare_output/svg_mark.h"
+#include "compare_output/verdict_style.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,6 +42,15 @@ struct Layout {
   Axis bars_axis{};
   Axis zoom_axis{};
 };
+
+// "+3.25 % faster": the change before the verdict, where there is one.
+std::string verdict_words(const GroupResult &group) {
+  const std::string word(verdict_word(group.verdict));
+  const bool changed = !group.base && group.change_percent && std::isfinite(*group.change_percent);
+  return changed ? percent_text(*group.change_percent) + " " + word : word;
+}
+
+std::string_view verdict_class(const GroupResult &group) { return verdict_style(group.verdict).css_class; }
 
 std::string group_name(const GroupResult &group) { return group.name.empty() ? "all records" : group.name; }
 
@@ -97,7 +106,7 @@ std::string bar_title(const GroupResult &group) {
   std::string title = group_name(group) + ": median steady rate " + rate_text(group.steady.median) +
                       " megaWhets/second of " + count_text(records) +
                       (records == 1 ? " record" : " records") + "; " + interval_words(group.steady) + "; " +
-                      group_standing(group).words;
+                      verdict_words(group);
   if (group.p_value && std::isfinite(*group.p_value)) {
     title += " (p = " + probability_text(*group.p_value) + ")";
   }
@@ -110,7 +119,7 @@ std::string bar_mark(const GroupResult &group, const Scale &scale, double middle
   const std::string geometry = "x=\"" + pixels(zero) + "\" y=\"" + pixels(middle - bar_height / 2) +
                                "\" width=\"" + pixels(std::max(end - zero, 0.0)) + "\" height=\"" +
                                pixels(bar_height) + "\"";
-  return svg_mark("rect", "bar " + std::string(group_standing(group).css_class), geometry,
+  return svg_mark("rect", "bar " + std::string(verdict_class(group)), geometry,
                   {.kind = "bar",
                    .name = group.name,
                    .value = exact_number(group.steady.median),
@@ -122,7 +131,7 @@ std::string bar_mark(const GroupResult &group, const Scale &scale, double middle
 std::string median_mark(const GroupResult &group, const Scale &scale, double middle) {
   const std::string geometry = "x=\"" + pixels(scale.at(group.steady.median) - 1.5) + "\" y=\"" +
                                pixels(middle - 10.0) + "\" width=\"3\" height=\"20\"";
-  return svg_mark("rect", "median " + std::string(group_standing(group).css_class), geometry,
+  return svg_mark("rect", "median " + std::string(verdict_class(group)), geometry,
                   {.kind = "median",
                    .name = group.name,
                    .value = exact_number(group.steady.median),
@@ -170,13 +179,12 @@ std::string record_marks(const GroupResult &group, const Scale &scale, double mi
 }
 
 std::string row_words(const GroupResult &group, const Layout &layout, double middle) {
-  const Standing standing = group_standing(group);
   const std::string baseline = pixels(middle + 4);
   return "<text class=\"name" + std::string(group.base ? " base" : "") + "\" x=\"" +
          pixels(layout.names_right) + "\" y=\"" + baseline + "\" text-anchor=\"end\">" +
          shortened_html_text(group_name(group), longest_name_shown) + "</text>\n<text class=\"" +
-         std::string(standing.css_class) + "\" x=\"" + pixels(layout.zoom_right + 12) + "\" y=\"" + baseline +
-         "\">" + html_text(standing.words) + "</text>\n";
+         std::string(verdict_class(group)) + "\" x=\"" + pixels(layout.zoom_right + 12) + "\" y=\"" +
+         baseline + "\">" + html_text(verdict_words(group)) + "</text>\n";
 }
 
 std::string base_line(const GroupResult &base, const Scale &zoom, const Layout &layout) {

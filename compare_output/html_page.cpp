@@ -7,8 +7,8 @@
 #include "compare_output/html_text.h"
 #include "compare_output/number_text.h"
 #include "compare_output/page_style.h"
-#include "compare_output/standing.h"
 #include "compare_output/svg_mark.h"
+#include "compare_output/verdict_style.h"
 #include "report/formatted.h"
 
 #include <algorithm>
@@ -19,7 +19,7 @@ namespace compare_output {
 namespace {
 
 using compare::Comparison;
-using compare::FleetVerdict;
+using compare::Verdict;
 
 // Nothing but the page's own stylesheet: no script, no font, no image, no
 // frame, no form, from anywhere. Styles are allowed inline because the
@@ -87,14 +87,13 @@ std::string page_header(const Comparison &comparison) {
 std::string verdict_chips(const Comparison &comparison) {
   std::string chips =
       "<p class=\"verdicts\">" + html_text(plural(comparison.hosts.size(), "host", "hosts") + ":") + " ";
-  for (const FleetVerdict verdict :
-       {FleetVerdict::ok, FleetVerdict::slow, FleetVerdict::fast, FleetVerdict::unjudged}) {
+  for (const Verdict verdict : {Verdict::ok, Verdict::slow, Verdict::fast, Verdict::unjudged}) {
     const auto count = static_cast<std::size_t>(
         std::count_if(comparison.hosts.begin(), comparison.hosts.end(),
                       [&](const compare::HostResult &host) { return host.verdict == verdict; }));
-    const Standing standing = host_standing(verdict);
-    chips += "<span class=\"chip " + std::string(standing.css_class) + "\">" + count_text(count) + " " +
-             standing.words + "</span> ";
+    const VerdictStyle &style = verdict_style(verdict);
+    chips += "<span class=\"chip " + std::string(style.css_class) + "\">" + count_text(count) + " " +
+             html_text(style.word) + "</span> ";
   }
   return chips + "</p>\n";
 }
@@ -137,38 +136,18 @@ std::string groups_section(const Comparison &comparison) {
   return section + "</section>\n";
 }
 
-std::vector<std::string_view> group_row_classes(const Comparison &comparison, const Table &table) {
-  std::vector<std::string_view> classes;
-  if (table.rows.size() == comparison.groups.size()) {
-    for (const compare::GroupResult &group : comparison.groups) {
-      classes.push_back(group_standing(group).css_class);
-    }
-  }
-  return classes;
-}
-
-std::vector<std::string_view> host_row_classes(const Comparison &comparison, const Table &table) {
-  std::vector<std::string_view> classes;
-  if (table.rows.size() == comparison.hosts.size()) {
-    for (const compare::HostResult &host : comparison.hosts) {
-      classes.push_back(host_standing(host.verdict).css_class);
-    }
-  }
-  return classes;
-}
-
 std::string folded_when_long(std::string_view summary, std::size_t rows, const std::string &table) {
   return std::string(rows > most_rows_unfolded ? "<details>" : "<details open>") + "<summary>" +
          html_text(summary) + "</summary>\n" + table + "</details>\n";
 }
 
-std::string tables_section(const Comparison &comparison, const Tables &tables) {
+std::string tables_section(const Tables &tables) {
   std::string section = "<section id=\"tables\">\n<h2>Tables</h2>\n";
   section += folded_when_long("Groups: " + count_text(tables.groups.rows.size()), tables.groups.rows.size(),
-                              html_table(tables.groups, group_row_classes(comparison, tables.groups)));
+                              html_table(tables.groups));
   if (!tables.hosts.rows.empty()) {
     section += folded_when_long("Hosts: " + count_text(tables.hosts.rows.size()), tables.hosts.rows.size(),
-                                html_table(tables.hosts, host_row_classes(comparison, tables.hosts)));
+                                html_table(tables.hosts));
   }
   if (!tables.notes.empty()) {
     section += html_list(tables.notes, "notes");
@@ -201,7 +180,7 @@ std::string html_page(const Comparison &comparison, const Tables &tables) {
   if (comparison.settings.fleet) {
     page += fleet_section(comparison);
   }
-  page += groups_section(comparison) + tables_section(comparison, tables) + excluded_section(tables);
+  page += groups_section(comparison) + tables_section(tables) + excluded_section(tables);
   if (comparison.settings.fleet) {
     page += slow_host_list(comparison, "closing");
   }

@@ -1,7 +1,7 @@
 #include "compare_output/json_output.h"
 
 #include "compare/keys.h"
-#include "compare_output/verdicts.h"
+#include "compare_output/verdict_style.h"
 
 #include <nlohmann/json.hpp>
 
@@ -12,7 +12,9 @@ using Json = nlohmann::ordered_json;
 
 constexpr int schema_version = 1;
 
-template <class T> Json optional(const std::optional<T> &value) { return value ? Json(*value) : Json(nullptr); }
+template <class T> Json optional(const std::optional<T> &value) {
+  return value ? Json(*value) : Json(nullptr);
+}
 
 Json settings_json(const compare::Settings &settings) {
   Json keys = Json::array();
@@ -53,7 +55,7 @@ Json group_json(const compare::GroupResult &group) {
           {"p_value", optional(group.p_value)},
           {"enough_records", group.enough_records},
           {"significant", group.significant},
-          {"verdict", group_verdict(group)},
+          {"verdict", std::string(verdict_word(group.verdict))},
           {"records_needed", optional(group.records_needed)},
           {"points", points}};
 }
@@ -66,7 +68,7 @@ Json host_json(const compare::HostResult &host) {
           {"stratum_median", host.stratum_median},
           {"deficit_percent", optional(host.deficit_percent)},
           {"modified_z", optional(host.modified_z)},
-          {"verdict", host_verdict(host.verdict)},
+          {"verdict", std::string(verdict_word(host.verdict))},
           {"unjudged_because", host.unjudged_because.empty() ? Json(nullptr) : Json(host.unjudged_because)},
           {"lowest_processor_share", host.lowest_processor_share},
           {"sustain", host.sustain},

@@ -1,8 +1,8 @@
 #include "compare_output/tables.h"
 
-#include "statistics/records_needed.h"
-#include "compare_output/verdicts.h"
+#include "compare_output/number_text.h"
 #include "report/formatted.h"
+#include "statistics/records_needed.h"
 
 #include <cmath>
 #include <map>
@@ -14,38 +14,33 @@ using compare::GroupResult;
 using compare::HostResult;
 using report::formatted;
 
-std::string figure(double value) { return std::isfinite(value) ? formatted("%.2f", value) : "-"; }
-
 std::string interval(const compare::Spread &spread) {
-  return figure(spread.low) + " .. " + figure(spread.high) + (spread.low_high_is_range ? " (range)" : "");
+  return rate_text(spread.low) + " .. " + rate_text(spread.high) +
+         (spread.low_high_is_range ? " (range)" : "");
 }
 
-std::string percent_change(std::optional<double> change) {
-  return change ? formatted("%+.2f %%", *change) : "-";
+Cell optional_number(const std::optional<double> &value, std::string (*shown)(double)) {
+  return value ? number_cell(*value, shown(*value)) : empty_cell();
 }
 
-std::string p_value(std::optional<double> p) {
-  if (!p) {
-    return "-";
-  }
-  return *p < 0.001 ? "<0.001" : formatted("%.3f", *p);
-}
+std::string change_text(double percent) { return percent_text(percent); }
 
-std::vector<std::string> group_row(const GroupResult &group) {
-  return {group.name,
-          std::to_string(group.records.size()),
-          figure(group.steady.median),
-          interval(group.steady),
-          figure(group.rate_median),
-          formatted("%.3f", group.sustain_median),
-          std::to_string(group.warned),
-          group.base ? "" : percent_change(group.change_percent),
-          group.base ? "" : p_value(group.p_value),
-          group_verdict(group)};
+std::vector<Cell> group_row(const GroupResult &group) {
+  return {text_cell(group.name),
+          count_cell(group.records.size()),
+          number_cell(group.steady.median, rate_text(group.steady.median)),
+          text_cell(interval(group.steady)),
+          number_cell(group.rate_median, rate_text(group.rate_median)),
+          number_cell(group.sustain_median, fixed_text(group.sustain_median, 3)),
+          count_cell(group.warned),
+          group.base ? empty_cell("") : optional_number(group.change_percent, change_text),
+          group.base ? empty_cell("") : optional_number(group.p_value, probability_text),
+          verdict_cell(group.verdict)};
 }
 
 std::string records_needed_text(std::size_t needed) {
-  return needed >= statistics::most_records_needed ? std::to_string(needed) + " or more" : std::to_string(needed);
+  return needed >= statistics::most_records_needed ? std::to_string(needed) + " or more"
+                                                   : std::to_string(needed);
 }
 
 // What a group's figures cannot say on their own: too few records to judge,
@@ -56,28 +51,35 @@ void add_group_notes(const std::vector<GroupResult> &groups, std::vector<std::st
     if (group.base || !group.records_needed) {
       continue;
     }
-    const std::string sizes = std::to_string(group.records.size()) + " records against the base's " +
-                              std::to_string(base);
-    const std::string need = "a difference of " + percent_change(group.change_percent) + " would need about " +
-                             records_needed_text(*group.records_needed) + " records in each to be found";
-    notes.push_back(group.name + ": " + (group.enough_records ? "no significant change with " : "too few to judge: ") +
-                    sizes + "; " + need + ".");
+    const std::string sizes =
+        std::to_string(group.records.size()) + " records against the base's " + std::to_string(base);
+    const std::string need =
+        "a difference of " + (group.change_percent ? percent_text(*group.change_percent) : std::string("-")) +
+        " would need about " + records_needed_text(*group.records_needed) + " records in each to be found";
+    notes.push_back(group.name + ": " +
+                    (group.enough_records ? "no significant change with " : "too few to judge: ") + sizes +
+                    "; " + need + ".");
   }
 }
 
-std::string against_median(const HostResult &host) {
-  return host.deficit_percent ? formatted("%+.1f %%", -*host.deficit_percent) : "-";
-}
+std::string against_median(double deficit_percent) { return percent_text(-deficit_percent, 1); }
 
-std::string share(double value) { return std::isfinite(value) ? formatted("%.1f %%", value * 100.0) : "-"; }
+std::string z_text(double z) { return signed_text(z, 1); }
 
 // Strata are long ("AMD EPYC 7763, 64 processors; g++ 12.2.0, -O2 ...; one
 // process"), so the hosts' table names them S1, S2, ... and the notes say
 // what each is.
 Table hosts_table(const std::vector<HostResult> &hosts, std::vector<std::string> &notes) {
-  Table table{.header = {"host", "stratum", "records", "steady", "vs median", "z", "verdict", "lowest share",
-                         "sustain", "warnings"},
-              .numeric = {false, false, true, true, true, true, false, true, true, true}};
+  Table table{.columns = {{"host"},
+                          {"stratum"},
+                          {"records", Align::right},
+                          {"steady", Align::right},
+                          {"vs median", Align::right},
+                          {"z", Align::right},
+                          {"verdict"},
+                          {"lowest share", Align::right},
+                          {"sustain", Align::right},
+                          {"warnings", Align::right}}};
   std::map<std::string, std::string> labels;
   for (const HostResult &host : hosts) {
     auto [at, added] = labels.emplace(host.stratum, "S" + std::to_string(labels.size() + 1));
@@ -87,50 +89,68 @@ Table hosts_table(const std::vector<HostResult> &hosts, std::vector<std::string>
         count += other.stratum == host.stratum ? 1 : 0;
       }
       notes.push_back(at->second + ": " + host.stratum + "; " + std::to_string(count) +
-                      (count == 1 ? " host" : " hosts") + ", median " + figure(host.stratum_median) +
+                      (count == 1 ? " host" : " hosts") + ", median " + rate_text(host.stratum_median) +
                       (host.unjudged_because.empty() ? "" : "; unjudged: " + host.unjudged_because));
     }
-    table.rows.push_back({host.host, at->second, std::to_string(host.records), figure(host.steady),
-                          against_median(host), host.modified_z ? formatted("%+.1f", *host.modified_z) : "-",
-                          host_verdict(host.verdict), share(host.lowest_processor_share),
-                          formatted("%.3f", host.sustain), std::to_string(host.warnings)});
+    table.rows.push_back({text_cell(host.host), text_cell(at->second), count_cell(host.records),
+                          number_cell(host.steady, rate_text(host.steady)),
+                          host.deficit_percent
+                              ? number_cell(-*host.deficit_percent, against_median(*host.deficit_percent))
+                              : empty_cell(),
+                          optional_number(host.modified_z, z_text), verdict_cell(host.verdict),
+                          number_cell(host.lowest_processor_share, share_text(host.lowest_processor_share)),
+                          number_cell(host.sustain, fixed_text(host.sustain, 3)), count_cell(host.warnings)});
   }
   return table;
 }
 
 std::vector<std::string> legend(const compare::Comparison &comparison) {
   const compare::Settings &settings = comparison.settings;
-  const std::string steady = "steady: pass 2's fastest group of outer iterations in megaWhets/second (for a run in "
-                             "copies, the sum of the copies'), the median of the records; rate: pass 2's rate as "
-                             "the report printed it";
+  const std::string steady =
+      "steady: pass 2's fastest group of outer iterations in megaWhets/second (for a run in "
+      "copies, the sum of the copies'), the median of the records; rate: pass 2's rate as "
+      "the report printed it";
   if (settings.fleet) {
-    return {steady,
-            formatted("vs median: a host's steady figure against its stratum's median (the hosts with the same "
-                      "processor, build and copies); z: modified z-score 0.6745 (x - median) / MAD; slow: z below "
-                      "-3.5 and at least %g %% below the median (fast: the mirror; with a MAD of 0, the %g %% "
-                      "alone); unjudged: fewer than 5 hosts in the stratum",
-                      settings.slow_percent, settings.slow_percent),
-            "lowest share: the least of the processor any of the host's passes had; sustain: rate / steady, below "
-            "1 when the machine slowed during a run; warnings: those its records carried, which often say why a "
-            "host is slow"};
+    return {
+        steady,
+        formatted(
+            "vs median: a host's steady figure against its stratum's median (the hosts with the same "
+            "processor, build and copies); z: modified z-score 0.6745 (x - median) / MAD; slow: z below "
+            "-3.5 and at least %g %% below the median (fast: the mirror; with a MAD of 0, the %g %% "
+            "alone); unjudged: fewer than 5 hosts in the stratum",
+            settings.slow_percent, settings.slow_percent),
+        "lowest share: the least of the processor any of the host's passes had; sustain: rate / steady, "
+        "below "
+        "1 when the machine slowed during a run; warnings: those its records carried, which often say why a "
+        "host is slow"};
   }
-  return {steady,
-          "95 % interval: for the median steady figure, from order statistics; (range) where fewer than 6 records "
-          "give none",
-          "sustain: rate / steady, below 1 when the machine slowed during a run; warned: records that carried a "
-          "warning",
-          formatted("change: the median steady figure against the base's; p: two-sided Mann-Whitney U test; ~: no "
-                    "significant change at %g; n<4: fewer than 4 records on a side, never judged",
-                    settings.alpha)};
+  return {
+      steady,
+      "95 % interval: for the median steady figure, from order statistics; (range) where fewer than 6 "
+      "records "
+      "give none",
+      "sustain: rate / steady, below 1 when the machine slowed during a run; warned: records that carried a "
+      "warning",
+      formatted(
+          "change: the median steady figure against the base's; p: two-sided Mann-Whitney U test; ~: no "
+          "significant change at %g; n<4: fewer than 4 records on a side, never judged",
+          settings.alpha)};
 }
 
 } // namespace
 
 Tables comparison_tables(const compare::Comparison &comparison) {
   Tables tables;
-  tables.groups = {.header = {"group", "records", "steady", "95 % interval", "rate", "sustain", "warned", "change",
-                              "p", "verdict"},
-                   .numeric = {false, true, true, true, true, true, true, true, true, false}};
+  tables.groups.columns = {{"group"},
+                           {"records", Align::right},
+                           {"steady", Align::right},
+                           {"95 % interval", Align::right},
+                           {"rate", Align::right},
+                           {"sustain", Align::right},
+                           {"warned", Align::right},
+                           {"change", Align::right},
+                           {"p", Align::right},
+                           {"verdict"}};
   for (const GroupResult &group : comparison.groups) {
     tables.groups.rows.push_back(group_row(group));
   }
@@ -140,9 +160,7 @@ Tables comparison_tables(const compare::Comparison &comparison) {
     add_group_notes(comparison.groups, tables.notes);
   } else {
     tables.hosts = hosts_table(comparison.hosts, tables.notes);
-    for (const std::string &host : comparison.slow_hosts) {
-      tables.slow_hosts += (tables.slow_hosts.empty() ? "" : ",") + host;
-    }
+    tables.slow_hosts = comparison.slow_hosts;
   }
   tables.legend = legend(comparison);
   for (const compare::ExcludedRecord &record : comparison.excluded) {

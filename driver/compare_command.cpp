@@ -76,7 +76,7 @@ std::string formatted_output(const compare::Comparison &comparison, const compar
 // group whose change is both real and large enough to matter.
 bool strict_failure(const compare::Comparison &comparison) {
   for (const compare::HostResult &host : comparison.hosts) {
-    if (host.verdict == compare::FleetVerdict::slow || host.verdict == compare::FleetVerdict::fast) {
+    if (host.verdict == compare::Verdict::slow || host.verdict == compare::Verdict::fast) {
       return true;
     }
   }
@@ -106,8 +106,8 @@ bool write_page(const std::string &path, const compare::Comparison &comparison,
 int compare_command(const CompareOptions &options) {
   Gathered input = gathered(options.records);
   const std::vector<std::string> names = compare::group_names(input.entries, options.settings);
-  const auto comparison =
-      compare::compare_runs(std::move(input.entries), std::move(input.excluded), options.settings, options.base);
+  const auto comparison = compare::compare_runs(std::move(input.entries), std::move(input.excluded),
+                                                options.settings, options.base);
   if (!comparison) {
     write_error("megawhets: option '--base " + report::printable(options.base) +
                 "' names no group; the groups are " + names_of(names) + "\n");

@@ -94,10 +94,10 @@ TEST(CompareRuns, FindsTheSlowHostOfEachStratumLargeEnoughToJudge) {
   ASSERT_TRUE(comparison);
   ASSERT_EQ(comparison->hosts.size(), 9U);
   EXPECT_EQ(comparison->slow_hosts, std::vector<std::string>{"node6"});
-  EXPECT_EQ(comparison->hosts[5].verdict, FleetVerdict::slow);
+  EXPECT_EQ(comparison->hosts[5].verdict, Verdict::slow);
   // The stratum's median is 99.75, midway between its two middle hosts.
   EXPECT_NEAR(*comparison->hosts[5].deficit_percent, (1.0 - 80.0 / 99.75) * 100.0, 1e-9);
-  EXPECT_EQ(comparison->hosts[6].verdict, FleetVerdict::unjudged);
+  EXPECT_EQ(comparison->hosts[6].verdict, Verdict::unjudged);
   EXPECT_EQ(comparison->hosts[6].unjudged_because, "only 3 hosts, fewer than 5");
 }
 

@@ -37,7 +37,7 @@ Comparison hostile_fleet() {
                                 .steady = host == 0 ? 800.0 : 1000.0 + host,
                                 .stratum_median = 1002.5,
                                 .deficit_percent = host == 0 ? 20.2 : 0.0,
-                                .verdict = host == 0 ? FleetVerdict::slow : FleetVerdict::ok});
+                                .verdict = host == 0 ? Verdict::slow : Verdict::ok});
   }
   comparison.slow_hosts = {hostile + "0"};
   comparison.excluded = {{hostile, hostile}};
@@ -46,11 +46,12 @@ Comparison hostile_fleet() {
 
 compare_output::Tables hostile_tables() {
   compare_output::Tables tables;
-  tables.groups = {.header = {hostile}, .rows = {{hostile}}, .numeric = {true}};
+  tables.groups = {.columns = {{hostile, compare_output::Align::right}},
+                   .rows = {{compare_output::text_cell(hostile)}}};
   tables.notes = {hostile};
   tables.legend = {hostile};
   tables.excluded = {hostile};
-  tables.slow_hosts = hostile;
+  tables.slow_hosts = {hostile};
   return tables;
 }
 

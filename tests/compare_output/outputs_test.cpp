@@ -21,13 +21,27 @@ using namespace compare_output;
 
 Comparison fleet() {
   Comparison comparison{.settings = {.fleet = true}};
-  comparison.hosts = {
-      {.host = "n\xC3\xBC" "de1", .stratum = "AMD EPYC; g++", .records = 2, .steady = 100.0, .stratum_median = 100.0,
-       .deficit_percent = 0.0, .modified_z = 0.0, .verdict = FleetVerdict::ok, .lowest_processor_share = 0.999,
-       .sustain = 0.99},
-      {.host = "evil\x1b[2J,\"x\"", .stratum = "AMD EPYC; g++", .records = 2, .steady = 80.0,
-       .stratum_median = 100.0, .deficit_percent = 20.0, .modified_z = -9.1, .verdict = FleetVerdict::slow,
-       .lowest_processor_share = std::numeric_limits<double>::quiet_NaN(), .sustain = 0.9}};
+  comparison.hosts = {{.host = "n\xC3\xBC"
+                               "de1",
+                       .stratum = "AMD EPYC; g++",
+                       .records = 2,
+                       .steady = 100.0,
+                       .stratum_median = 100.0,
+                       .deficit_percent = 0.0,
+                       .modified_z = 0.0,
+                       .verdict = Verdict::ok,
+                       .lowest_processor_share = 0.999,
+                       .sustain = 0.99},
+                      {.host = "evil\x1b[2J,\"x\"",
+                       .stratum = "AMD EPYC; g++",
+                       .records = 2,
+                       .steady = 80.0,
+                       .stratum_median = 100.0,
+                       .deficit_percent = 20.0,
+                       .modified_z = -9.1,
+                       .verdict = Verdict::slow,
+                       .lowest_processor_share = std::numeric_limits<double>::quiet_NaN(),
+                       .sustain = 0.9}};
   comparison.slow_hosts = {comparison.hosts[1].host};
   return comparison;
 }
@@ -56,9 +70,30 @@ TEST(TextOutput, AlignsByCharactersShowsControlBytesAndEndsWithTheSlowHosts) {
   EXPECT_EQ(text.substr(text.rfind("Slow hosts")), "Slow hosts, comma-separated:\nevil\\x1B[2J,\"x\"\n");
 }
 
+std::size_t occurrences(const std::string &text, const std::string &part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+TEST(TextOutput, ColoursAVerdictByWhatItIsNeverByTheTextOfACell) {
+  // Groups named like verdicts, judged otherwise: only the verdict that is
+  // slower takes a colour, orange.
+  Comparison comparison;
+  for (const auto &[name, verdict] : {std::pair{"faster", Verdict::base}, std::pair{"slow", Verdict::too_few},
+                                      std::pair{"fast", Verdict::slower}}) {
+    comparison.groups.push_back({.name = name, .base = verdict == Verdict::base, .verdict = verdict});
+  }
+  const std::string text = text_output(comparison_tables(comparison), false, true);
+  EXPECT_EQ(occurrences(text, "\x1b["), 2U) << text;
+  EXPECT_EQ(occurrences(text, "\x1b[38;5;208mslower"), 1U) << text;
+}
+
 TEST(CsvOutput, QuotesWhatWouldSplitAFieldAndLeavesMissingFiguresEmpty) {
   const std::string csv = csv_output(fleet());
-  EXPECT_NE(csv.find("\r\n\"evil\x1b[2J,\"\"x\"\"\",AMD EPYC; g++,2,80,100,20,-9.1,slow,,0.9,0\r\n"),
+  EXPECT_NE(csv.find("\r\n\"evil\\x1B[2J,\"\"x\"\"\",AMD EPYC; g++,2,80,100,20,-9.1,slow,,0.9,0\r\n"),
             std::string::npos)
       << csv;
 }
@@ -66,7 +101,8 @@ TEST(CsvOutput, QuotesWhatWouldSplitAFieldAndLeavesMissingFiguresEmpty) {
 TEST(JsonOutput, HoldsEveryHostWithNullForWhatIsMissing) {
   const auto json = nlohmann::json::parse(json_output(fleet()));
   ASSERT_EQ(json["hosts"].size(), 2U);
-  EXPECT_EQ(json["hosts"][0]["host"], "n\xC3\xBC" "de1");
+  EXPECT_EQ(json["hosts"][0]["host"], "n\xC3\xBC"
+                                      "de1");
   EXPECT_EQ(json["hosts"][1]["verdict"], "slow");
   EXPECT_TRUE(json["hosts"][1]["lowest_processor_share"].is_null());
   EXPECT_EQ(json["slow_hosts"][0], "evil\x1b[2J,\"x\"");
