@@ -173,7 +173,7 @@ double lowest_share(const Group &records) {
   return lowest;
 }
 
-HostResult host_result(const std::string &host, const std::string &stratum, const Group &records) {
+HostResult host_result(const std::string &host, std::size_t stratum, const Group &records) {
   std::vector<double> sustains;
   std::size_t warnings = 0;
   for (const Entry *entry : records) {
@@ -191,8 +191,8 @@ HostResult host_result(const std::string &host, const std::string &stratum, cons
 
 // Each host's median against its stratum's hosts. A host whose records name
 // no host cannot stand for a machine of the fleet, and is listed instead.
-std::vector<HostResult> fleet_results(const std::vector<Entry> &entries, double slow_fraction,
-                                      std::vector<ExcludedRecord> &excluded) {
+void judge_fleet(const std::vector<Entry> &entries, double slow_fraction, Comparison &comparison,
+                 std::vector<ExcludedRecord> &excluded) {
   std::vector<std::string> strata;
   std::map<std::string, std::map<std::string, Group>> hosts_by_stratum;
   for (const Entry &entry : entries) {
@@ -206,28 +206,30 @@ std::vector<HostResult> fleet_results(const std::vector<Entry> &entries, double 
     }
     hosts_by_stratum[stratum][entry.run.host_name].push_back(&entry);
   }
-  std::vector<HostResult> results;
-  for (const std::string &stratum : strata) {
-    const std::size_t first = results.size();
+  for (const std::string &name : strata) {
+    Stratum stratum{.name = name};
     std::vector<double> rates;
-    for (const auto &[host, records] : hosts_by_stratum[stratum]) {
-      results.push_back(host_result(host, stratum, records));
-      rates.push_back(results.back().steady);
+    for (const auto &[host, records] : hosts_by_stratum[name]) {
+      stratum.hosts.push_back(comparison.hosts.size());
+      comparison.hosts.push_back(host_result(host, comparison.strata.size(), records));
+      rates.push_back(comparison.hosts.back().steady);
     }
     const StratumJudgement judgement = judge_stratum(rates, slow_fraction);
+    stratum.median = judgement.median;
+    stratum.median_absolute_deviation = judgement.median_absolute_deviation;
+    stratum.slow_threshold = judgement.slow_threshold;
+    stratum.unjudged_because = judgement.unjudged_because;
     for (std::size_t i = 0; i < rates.size(); ++i) {
-      HostResult &host = results[first + i];
+      HostResult &host = comparison.hosts[stratum.hosts[i]];
       const HostJudgement &judged = judgement.hosts[i];
-      host.stratum_median = judgement.median;
       if (std::isfinite(judged.deficit)) {
         host.deficit_percent = judged.deficit * 100.0;
       }
       host.modified_z = judged.z;
       host.verdict = judged.verdict;
-      host.unjudged_because = judgement.unjudged_because;
     }
+    comparison.strata.push_back(std::move(stratum));
   }
-  return results;
 }
 
 std::vector<std::string> slow_hosts(const std::vector<HostResult> &hosts) {
@@ -242,38 +244,34 @@ std::vector<std::string> slow_hosts(const std::vector<HostResult> &hosts) {
 
 } // namespace
 
-std::vector<std::string> group_names(const std::vector<Entry> &entries, const Settings &settings) {
-  std::vector<std::string> names;
-  for (const auto &[name, group] : grouped(entries, grouping_keys(entries, settings))) {
-    names.push_back(name);
-  }
-  return names;
-}
-
-std::optional<Comparison> compare_runs(std::vector<Entry> entries, std::vector<ExcludedRecord> excluded,
-                                       const Settings &settings, std::string_view base_name) {
+Compared compare_runs(std::vector<Entry> entries, std::vector<ExcludedRecord> excluded,
+                      const Settings &settings, std::string_view base_name) {
   Comparison comparison{.settings = settings};
   const std::vector<Entry> kept = comparable(std::move(entries), excluded, comparison.duplicates);
   comparison.settings.keys = grouping_keys(kept, settings);
   const auto groups = grouped(kept, comparison.settings.keys);
+  Compared compared;
+  for (const auto &[name, group] : groups) {
+    compared.group_names.push_back(name);
+  }
   std::size_t base = 0;
   if (!base_name.empty()) {
-    const auto named =
-        std::find_if(groups.begin(), groups.end(), [&](const auto &g) { return g.first == base_name; });
-    if (named == groups.end()) {
-      return std::nullopt;
+    const auto named = std::find(compared.group_names.begin(), compared.group_names.end(), base_name);
+    if (named == compared.group_names.end()) {
+      return compared;
     }
-    base = static_cast<std::size_t>(named - groups.begin());
+    base = static_cast<std::size_t>(named - compared.group_names.begin());
   }
   if (!groups.empty()) {
     comparison.groups = group_results(groups, base, settings.alpha);
   }
   if (settings.fleet) {
-    comparison.hosts = fleet_results(kept, settings.slow_percent / 100.0, excluded);
+    judge_fleet(kept, settings.slow_percent / 100.0, comparison, excluded);
     comparison.slow_hosts = slow_hosts(comparison.hosts);
   }
   comparison.excluded = std::move(excluded);
-  return comparison;
+  compared.comparison = std::move(comparison);
+  return compared;
 }
 
 } // namespace compare

@@ -62,21 +62,32 @@ struct GroupResult {
   Verdict verdict = Verdict::none;
 };
 
-// One host of a fleet, judged against its stratum: the hosts with the same
-// processor, build and copies.
+// The hosts of a fleet with the same processor, build and copies, which
+// together set the rate a host should reach: each host is judged against
+// its stratum's median M and median absolute deviation.
+struct Stratum {
+  std::string name{};               // "AMD EPYC 7763, 64 processors; g++ 12.2.0, -O2, x86-64; one process"
+  std::vector<std::size_t> hosts{}; // its hosts, as indices into Comparison::hosts
+  double median = 0.0;              // M, of its hosts' steady figures
+  double median_absolute_deviation = 0.0;
+  // At and below this rate a host apart from its peers is slow:
+  // M (1 - slow_percent / 100). Not a number where the stratum is unjudged.
+  double slow_threshold = 0.0;
+  std::string unjudged_because{}; // empty where its hosts are judged
+};
+
+// One host of a fleet, judged against its stratum.
 struct HostResult {
   std::string host;
-  std::string stratum; // the processor, build and copies it shares with its peers
+  std::size_t stratum = 0; // in Comparison::strata
   std::size_t records = 0;
   double steady = 0.0;                     // the median steady figure of its records
-  double stratum_median = 0.0;             // M
   std::optional<double> deficit_percent{}; // (1 - steady / M) x 100; none where M is not positive
   std::optional<double> modified_z{};      // none where unjudged or the MAD is 0
   Verdict verdict = Verdict::unjudged;     // ok, slow, fast or unjudged
-  std::string unjudged_because{};
-  double lowest_processor_share = 0.0; // not a number where no record gives one
-  double sustain = 0.0;                // the median of its records'
-  std::size_t warnings = 0;            // warnings its records carried
+  double lowest_processor_share = 0.0;     // not a number where no record gives one
+  double sustain = 0.0;                    // the median of its records'
+  std::size_t warnings = 0;                // warnings its records carried
 };
 
 struct ExcludedRecord {
@@ -87,6 +98,7 @@ struct ExcludedRecord {
 struct Comparison {
   Settings settings{};
   std::vector<GroupResult> groups{}; // the base first
+  std::vector<Stratum> strata{};     // with --fleet: in the order their first host was given
   std::vector<HostResult> hosts{};   // with --fleet: by stratum, then by host
   std::vector<ExcludedRecord> excluded{};
   std::size_t duplicates = 0;            // identical records counted once

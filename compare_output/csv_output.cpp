@@ -37,12 +37,13 @@ Table group_figures(const std::vector<compare::GroupResult> &groups) {
   return table;
 }
 
-Table host_figures(const std::vector<compare::HostResult> &hosts) {
+Table host_figures(const compare::Comparison &comparison) {
   Table table = columns({"host", "stratum", "records", "steady", "stratum_median", "deficit_percent",
                          "modified_z", "verdict", "lowest_processor_share", "sustain", "warnings"});
-  for (const compare::HostResult &host : hosts) {
-    table.rows.push_back({text_cell(host.host), text_cell(host.stratum), count(host.records),
-                          figure(host.steady), figure(host.stratum_median), figure(host.deficit_percent),
+  for (const compare::HostResult &host : comparison.hosts) {
+    const compare::Stratum &stratum = comparison.strata.at(host.stratum);
+    table.rows.push_back({text_cell(host.host), text_cell(stratum.name), count(host.records),
+                          figure(host.steady), figure(stratum.median), figure(host.deficit_percent),
                           figure(host.modified_z), verdict_cell(host.verdict),
                           figure(host.lowest_processor_share), figure(host.sustain), count(host.warnings)});
   }
@@ -52,8 +53,7 @@ Table host_figures(const std::vector<compare::HostResult> &hosts) {
 } // namespace
 
 std::string csv_output(const compare::Comparison &comparison) {
-  return csv_table(comparison.settings.fleet ? host_figures(comparison.hosts)
-                                             : group_figures(comparison.groups));
+  return csv_table(comparison.settings.fleet ? host_figures(comparison) : group_figures(comparison.groups));
 }
 
 } // namespace compare_output

@@ -35,22 +35,20 @@ constexpr double golden_fraction = 0.6180339887498949;
 // The modified z-score below which a host stands apart, with a true minus.
 std::string minus_outlier_z() { return "\u2212" + report::formatted("%g", compare::outlier_z); }
 
+// A stratum and its hosts, as the chart takes them.
 struct Stratum {
+  const compare::Stratum *stratum = nullptr;
   std::string_view name{};
   std::vector<const HostResult *> hosts{};
 };
 
-// The strata in the order their first host comes.
-std::vector<Stratum> strata_of(const std::vector<HostResult> &hosts) {
+std::vector<Stratum> strata_of(const compare::Comparison &comparison) {
   std::vector<Stratum> strata;
-  for (const HostResult &host : hosts) {
-    auto stratum = std::find_if(strata.begin(), strata.end(),
-                                [&](const Stratum &known) { return known.name == host.stratum; });
-    if (stratum == strata.end()) {
-      strata.push_back({host.stratum, {}});
-      stratum = strata.end() - 1;
+  for (const compare::Stratum &stratum : comparison.strata) {
+    strata.push_back({&stratum, stratum.name, {}});
+    for (const std::size_t host : stratum.hosts) {
+      strata.back().hosts.push_back(&comparison.hosts.at(host));
     }
-    stratum->hosts.push_back(&host);
   }
   return strata;
 }
@@ -63,17 +61,13 @@ std::size_t count_of(const Stratum &stratum, Verdict verdict) {
 
 bool judged(const Stratum &stratum) { return count_of(stratum, Verdict::unjudged) < stratum.hosts.size(); }
 
-double stratum_median(const Stratum &stratum) { return stratum.hosts.front()->stratum_median; }
+double stratum_median(const Stratum &stratum) { return stratum.stratum->median; }
 
-// The rate at and below which a host is far enough below M to be slow.
-double slow_threshold(double median, const compare::Settings &settings) {
-  return median * (1.0 - settings.slow_percent / 100.0);
-}
+double slow_threshold(const Stratum &stratum) { return stratum.stratum->slow_threshold; }
 
-bool has_band(const Stratum &stratum, const compare::Settings &settings) {
+bool has_band(const Stratum &stratum) {
   const double median = stratum_median(stratum);
-  return judged(stratum) && std::isfinite(median) && median > 0.0 &&
-         std::isfinite(slow_threshold(median, settings));
+  return judged(stratum) && std::isfinite(median) && median > 0.0 && std::isfinite(slow_threshold(stratum));
 }
 
 Axis stratum_axis(const Stratum &stratum, const compare::Settings &settings) {
@@ -82,8 +76,8 @@ Axis stratum_axis(const Stratum &stratum, const compare::Settings &settings) {
     figures.push_back(host->steady);
   }
   figures.push_back(stratum_median(stratum));
-  if (has_band(stratum, settings)) {
-    figures.push_back(slow_threshold(stratum_median(stratum), settings));
+  if (has_band(stratum)) {
+    figures.push_back(slow_threshold(stratum));
   }
   std::erase_if(figures, [](double figure) { return !std::isfinite(figure); });
   if (figures.empty()) {
@@ -119,7 +113,7 @@ std::vector<const HostResult *> named_hosts(const Stratum &stratum) {
   return named;
 }
 
-std::string host_title(const HostResult &host) {
+std::string host_title(const HostResult &host, const compare::Stratum &stratum) {
   std::string title = host.host + ": steady rate " + rate_text(host.steady) + " megaWhets/second";
   if (host.deficit_percent && std::isfinite(*host.deficit_percent)) {
     title += ", " + percent_text(-*host.deficit_percent) + " against the stratum's median";
@@ -128,8 +122,8 @@ std::string host_title(const HostResult &host) {
     title += ", modified z-score " + report::formatted("%.2f", *host.modified_z);
   }
   title += "; " + std::string(verdict_word(host.verdict));
-  if (host.verdict == Verdict::unjudged && !host.unjudged_because.empty()) {
-    title += " (" + host.unjudged_because + ")";
+  if (host.verdict == Verdict::unjudged && !stratum.unjudged_because.empty()) {
+    title += " (" + stratum.unjudged_because + ")";
   }
   title += "; " + count_text(host.records) + (host.records == 1 ? " record" : " records");
   if (host.warnings > 0) {
@@ -161,15 +155,15 @@ std::vector<Dot> dots_of(const Stratum &stratum, const Scale &scale) {
   return dots;
 }
 
-std::string host_mark(const HostResult &host, const Dot &dot) {
+std::string host_mark(const HostResult &host, const Dot &dot, const compare::Stratum &stratum) {
   return svg_mark("circle", "host " + std::string(verdict_style(host.verdict).css_class),
                   "cx=\"" + pixels(dot.x) + "\" cy=\"" + pixels(dot.y) + "\" r=\"" + pixels(dot.radius) +
                       "\"",
                   {.kind = "host",
                    .name = host.host,
                    .value = exact_number(host.steady),
-                   .title = host_title(host),
-                   .attributes = data_attribute("data-stratum", host.stratum) +
+                   .title = host_title(host, stratum),
+                   .attributes = data_attribute("data-stratum", stratum.name) +
                                  data_attribute("data-verdict", std::string(verdict_word(host.verdict)))});
 }
 
@@ -180,7 +174,7 @@ std::string host_marks(const Stratum &stratum, const std::vector<Dot> &dots) {
   for (const Verdict verdict : {Verdict::ok, Verdict::unjudged, Verdict::fast, Verdict::slow}) {
     for (std::size_t k = 0; k < stratum.hosts.size(); ++k) {
       if (stratum.hosts[k]->verdict == verdict && std::isfinite(stratum.hosts[k]->steady)) {
-        marks += host_mark(*stratum.hosts[k], dots[k]);
+        marks += host_mark(*stratum.hosts[k], dots[k], *stratum.stratum);
       }
     }
   }
@@ -189,7 +183,7 @@ std::string host_marks(const Stratum &stratum, const std::vector<Dot> &dots) {
 
 std::string band_mark(const Stratum &stratum, const compare::Settings &settings, const Scale &scale,
                       const Axis &axis) {
-  const double threshold = slow_threshold(stratum_median(stratum), settings);
+  const double threshold = slow_threshold(stratum);
   const double left = scale.at(axis.low);
   const std::string percent = report::formatted("%g", settings.slow_percent);
   return svg_mark(
@@ -302,7 +296,7 @@ std::string stratum_heading(const Stratum &stratum) {
     summary += " \u00b7 " + count_text(count_of(stratum, Verdict::slow)) + " slow \u00b7 " +
                count_text(count_of(stratum, Verdict::fast)) + " fast";
   } else {
-    summary += " \u00b7 unjudged: " + stratum.hosts.front()->unjudged_because;
+    summary += " \u00b7 unjudged: " + stratum.stratum->unjudged_because;
   }
   return "<h3 class=\"name\">" + html_text(stratum.name) + "</h3>\n<p class=\"summary\">" +
          html_text(summary) + "</p>\n";
@@ -322,7 +316,7 @@ std::string stratum_chart(const Stratum &stratum, const compare::Settings &setti
                       data_attribute("aria-label", "Each host of the stratum " + std::string(stratum.name) +
                                                        " at its steady rate") +
                       data_attribute("data-stratum", stratum.name) + ">\n";
-  if (has_band(stratum, settings)) {
+  if (has_band(stratum)) {
     chart += band_mark(stratum, settings, scale, axis);
   }
   chart += axis_drawing(axis, scale, strip_bottom, axis_top);
@@ -354,7 +348,7 @@ std::vector<Stratum> in_reading_order(std::vector<Stratum> strata) {
 
 std::string fleet_chart(const compare::Comparison &comparison) {
   std::string chart;
-  for (const Stratum &stratum : in_reading_order(strata_of(comparison.hosts))) {
+  for (const Stratum &stratum : in_reading_order(strata_of(comparison))) {
     chart += "<section class=\"stratum\">\n" + stratum_heading(stratum) +
              stratum_chart(stratum, comparison.settings) + "</section>\n";
   }

@@ -60,16 +60,27 @@ Json group_json(const compare::GroupResult &group) {
           {"points", points}};
 }
 
-Json host_json(const compare::HostResult &host) {
+Json text_or_null(const std::string &text) { return text.empty() ? Json(nullptr) : Json(text); }
+
+Json stratum_json(const compare::Stratum &stratum) {
+  return {{"name", stratum.name},
+          {"hosts", stratum.hosts.size()},
+          {"median", stratum.median},
+          {"median_absolute_deviation", stratum.median_absolute_deviation},
+          {"slow_threshold", stratum.slow_threshold},
+          {"unjudged_because", text_or_null(stratum.unjudged_because)}};
+}
+
+Json host_json(const compare::HostResult &host, const compare::Stratum &stratum) {
   return {{"host", host.host},
-          {"stratum", host.stratum},
+          {"stratum", stratum.name},
           {"records", host.records},
           {"steady", host.steady},
-          {"stratum_median", host.stratum_median},
+          {"stratum_median", stratum.median},
           {"deficit_percent", optional(host.deficit_percent)},
           {"modified_z", optional(host.modified_z)},
           {"verdict", std::string(verdict_word(host.verdict))},
-          {"unjudged_because", host.unjudged_because.empty() ? Json(nullptr) : Json(host.unjudged_because)},
+          {"unjudged_because", text_or_null(stratum.unjudged_because)},
           {"lowest_processor_share", host.lowest_processor_share},
           {"sustain", host.sustain},
           {"warnings", host.warnings}};
@@ -82,11 +93,16 @@ std::string json_output(const compare::Comparison &comparison) {
   for (const compare::GroupResult &group : comparison.groups) {
     groups.push_back(group_json(group));
   }
+  Json strata = nullptr;
   Json hosts = nullptr;
   if (comparison.settings.fleet) {
+    strata = Json::array();
+    for (const compare::Stratum &stratum : comparison.strata) {
+      strata.push_back(stratum_json(stratum));
+    }
     hosts = Json::array();
     for (const compare::HostResult &host : comparison.hosts) {
-      hosts.push_back(host_json(host));
+      hosts.push_back(host_json(host, comparison.strata.at(host.stratum)));
     }
   }
   Json excluded = Json::array();
@@ -96,6 +112,7 @@ std::string json_output(const compare::Comparison &comparison) {
   const Json document = {{"schema_version", schema_version},
                          {"settings", settings_json(comparison.settings)},
                          {"groups", groups},
+                         {"strata", strata},
                          {"hosts", hosts},
                          {"excluded", excluded},
                          {"duplicates", comparison.duplicates},

@@ -5,7 +5,6 @@
 #include "statistics/records_needed.h"
 
 #include <cmath>
-#include <map>
 
 namespace compare_output {
 namespace {
@@ -66,10 +65,22 @@ std::string against_median(double deficit_percent) { return percent_text(-defici
 
 std::string z_text(double z) { return signed_text(z, 1); }
 
-// Strata are long ("AMD EPYC 7763, 64 processors; g++ 12.2.0, -O2 ...; one
-// process"), so the hosts' table names them S1, S2, ... and the notes say
-// what each is.
-Table hosts_table(const std::vector<HostResult> &hosts, std::vector<std::string> &notes) {
+// The hosts' table names each stratum S1, S2, ... in their order: strata are
+// long ("AMD EPYC 7763, 64 processors; g++ 12.2.0, -O2 ...; one process"),
+// and the notes say what each is.
+std::string stratum_label(std::size_t stratum) { return "S" + std::to_string(stratum + 1); }
+
+void add_stratum_notes(const std::vector<compare::Stratum> &strata, std::vector<std::string> &notes) {
+  for (std::size_t k = 0; k < strata.size(); ++k) {
+    const compare::Stratum &stratum = strata[k];
+    notes.push_back(stratum_label(k) + ": " + stratum.name + "; " + std::to_string(stratum.hosts.size()) +
+                    (stratum.hosts.size() == 1 ? " host" : " hosts") + ", median " +
+                    rate_text(stratum.median) +
+                    (stratum.unjudged_because.empty() ? "" : "; unjudged: " + stratum.unjudged_because));
+  }
+}
+
+Table hosts_table(const std::vector<HostResult> &hosts) {
   Table table{.columns = {{"host"},
                           {"stratum"},
                           {"records", Align::right},
@@ -80,20 +91,9 @@ Table hosts_table(const std::vector<HostResult> &hosts, std::vector<std::string>
                           {"lowest share", Align::right},
                           {"sustain", Align::right},
                           {"warnings", Align::right}}};
-  std::map<std::string, std::string> labels;
   for (const HostResult &host : hosts) {
-    auto [at, added] = labels.emplace(host.stratum, "S" + std::to_string(labels.size() + 1));
-    if (added) {
-      std::size_t count = 0;
-      for (const HostResult &other : hosts) {
-        count += other.stratum == host.stratum ? 1 : 0;
-      }
-      notes.push_back(at->second + ": " + host.stratum + "; " + std::to_string(count) +
-                      (count == 1 ? " host" : " hosts") + ", median " + rate_text(host.stratum_median) +
-                      (host.unjudged_because.empty() ? "" : "; unjudged: " + host.unjudged_because));
-    }
-    table.rows.push_back({text_cell(host.host), text_cell(at->second), count_cell(host.records),
-                          number_cell(host.steady, rate_text(host.steady)),
+    table.rows.push_back({text_cell(host.host), text_cell(stratum_label(host.stratum)),
+                          count_cell(host.records), number_cell(host.steady, rate_text(host.steady)),
                           host.deficit_percent
                               ? number_cell(-*host.deficit_percent, against_median(*host.deficit_percent))
                               : empty_cell(),
@@ -159,7 +159,8 @@ Tables comparison_tables(const compare::Comparison &comparison) {
   if (!comparison.settings.fleet) {
     add_group_notes(comparison.groups, tables.notes);
   } else {
-    tables.hosts = hosts_table(comparison.hosts, tables.notes);
+    tables.hosts = hosts_table(comparison.hosts);
+    add_stratum_notes(comparison.strata, tables.notes);
     tables.slow_hosts = comparison.slow_hosts;
   }
   tables.legend = legend(comparison);

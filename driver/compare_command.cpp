@@ -105,12 +105,12 @@ bool write_page(const std::string &path, const compare::Comparison &comparison,
 
 int compare_command(const CompareOptions &options) {
   Gathered input = gathered(options.records);
-  const std::vector<std::string> names = compare::group_names(input.entries, options.settings);
-  const auto comparison = compare::compare_runs(std::move(input.entries), std::move(input.excluded),
-                                                options.settings, options.base);
+  const compare::Compared compared = compare::compare_runs(
+      std::move(input.entries), std::move(input.excluded), options.settings, options.base);
+  const std::optional<compare::Comparison> &comparison = compared.comparison;
   if (!comparison) {
     write_error("megawhets: option '--base " + report::printable(options.base) +
-                "' names no group; the groups are " + names_of(names) + "\n");
+                "' names no group; the groups are " + names_of(compared.group_names) + "\n");
     return bad_usage;
   }
   const compare_output::Tables tables = compare_output::comparison_tables(*comparison);

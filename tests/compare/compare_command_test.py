@@ -73,6 +73,16 @@ def main():
     compare.expect("--base names the group the others are judged against; CSV has a row per group",
                    status == 0 and [row["verdict"] for row in rows] == ["base", "slower", "slower"], rows)
 
+    # A group whose only record failed its self-check is left out before the
+    # groups are formed: --base cannot name it, and is told the groups there are.
+    broken = dict(json.loads(pathlib.Path(lab, "runs.json").read_text().split("\n}\n")[0] + "\n}"),
+                  label="broken", self_check={"passed": False, "mismatch": {"value": "E1[1]", "got": "0", "expected": "1"}})
+    broken_path = work / "broken.json"
+    broken_path.write_text(json.dumps(broken))
+    status, _, err = compare.run("--base", "broken", lab, str(broken_path))
+    compare.expect("--base names only a group the comparison kept, and the error lists those",
+                   status == 2 and err.endswith("the groups are 'before', 'after', 'again'\n"), f"{status} {err}")
+
     # An administrator's fleet: 60 hosts of two models, two of them slow.
     truth_path = work / "truth.json"
     fleet = make(work / "fleet", "--hosts", "60", "--slow", "2", "--truth", str(truth_path), "--processors",

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <string>
 #include <vector>
 
@@ -48,7 +50,7 @@ TEST(CompareRuns, GroupsByWhatDiffersAndJudgesEachAgainstTheFirst) {
   for (int i = 0; i < 3; ++i) {
     runs.push_back(run("alpha", 120.0 + i, "clang", "c" + std::to_string(i)));
   }
-  const auto comparison = compare_runs(entries(runs), {}, Settings{});
+  const auto comparison = compare_runs(entries(runs), {}, Settings{}).comparison;
   ASSERT_TRUE(comparison);
   EXPECT_EQ(comparison->settings.keys, std::vector<Key>{Key::label});
   ASSERT_EQ(comparison->groups.size(), 3U);
@@ -69,7 +71,8 @@ TEST(CompareRuns, GroupsByWhatDiffersAndJudgesEachAgainstTheFirst) {
 TEST(CompareRuns, LeavesOutFailedSelfChecksAndCountsACopiedRecordOnce) {
   std::vector<record::RecordedRun> runs = {run("alpha", 100.0), run("alpha", 100.0), run("alpha", 90.0)};
   runs[2].self_check_passed = false;
-  const auto comparison = compare_runs(entries(runs), {{"gone.json", "it does not exist"}}, Settings{});
+  const auto comparison =
+      compare_runs(entries(runs), {{"gone.json", "it does not exist"}}, Settings{}).comparison;
   ASSERT_TRUE(comparison);
   EXPECT_EQ(comparison->duplicates, 1U);
   ASSERT_EQ(comparison->groups.size(), 1U);
@@ -90,7 +93,7 @@ TEST(CompareRuns, FindsTheSlowHostOfEachStratumLargeEnoughToJudge) {
     runs.push_back(run("other" + std::to_string(i), i == 0 ? 50.0 : 100.0));
     runs.back().compiler_version = "13.1.0";
   }
-  const auto comparison = compare_runs(entries(runs), {}, Settings{.fleet = true});
+  const auto comparison = compare_runs(entries(runs), {}, Settings{.fleet = true}).comparison;
   ASSERT_TRUE(comparison);
   ASSERT_EQ(comparison->hosts.size(), 9U);
   EXPECT_EQ(comparison->slow_hosts, std::vector<std::string>{"node6"});
@@ -98,12 +101,28 @@ TEST(CompareRuns, FindsTheSlowHostOfEachStratumLargeEnoughToJudge) {
   // The stratum's median is 99.75, midway between its two middle hosts.
   EXPECT_NEAR(*comparison->hosts[5].deficit_percent, (1.0 - 80.0 / 99.75) * 100.0, 1e-9);
   EXPECT_EQ(comparison->hosts[6].verdict, Verdict::unjudged);
-  EXPECT_EQ(comparison->hosts[6].unjudged_because, "only 3 hosts, fewer than 5");
+  // Each stratum once, with what its hosts are judged by, and its hosts.
+  ASSERT_EQ(comparison->strata.size(), 2U);
+  const compare::Stratum &judged = comparison->strata[0];
+  EXPECT_EQ(judged.hosts, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(judged.median, 99.75);
+  EXPECT_EQ(judged.median_absolute_deviation, 0.75);
+  EXPECT_NEAR(judged.slow_threshold, 99.75 * 0.95, 1e-9);
+  EXPECT_TRUE(judged.unjudged_because.empty());
+  EXPECT_EQ(comparison->hosts[6].stratum, 1U);
+  EXPECT_TRUE(std::isnan(comparison->strata[1].slow_threshold));
+  EXPECT_EQ(comparison->strata[1].unjudged_because, "only 3 hosts, fewer than 5");
 }
 
-TEST(CompareRuns, RefusesABaseThatNamesNoGroup) {
-  EXPECT_FALSE(compare_runs(entries({run("alpha", 1.0), run("beta", 2.0)}), {}, Settings{}, "gamma"));
-  const auto named = compare_runs(entries({run("alpha", 1.0), run("beta", 2.0)}), {}, Settings{}, "beta");
+TEST(CompareRuns, RefusesABaseThatNamesNoGroupItKept) {
+  // gamma's only record failed its self-check: it forms no group to be
+  // judged against, and the groups named are those that were.
+  std::vector<record::RecordedRun> runs = {run("alpha", 1.0), run("beta", 2.0), run("gamma", 3.0)};
+  runs[2].self_check_passed = false;
+  const Compared refused = compare_runs(entries(runs), {}, Settings{}, "gamma");
+  EXPECT_FALSE(refused.comparison);
+  EXPECT_EQ(refused.group_names, (std::vector<std::string>{"alpha", "beta"}));
+  const auto named = compare_runs(entries(runs), {}, Settings{}, "beta").comparison;
   ASSERT_TRUE(named);
   EXPECT_EQ(named->groups[0].name, "beta");
 }

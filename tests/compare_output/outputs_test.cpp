@@ -21,22 +21,19 @@ using namespace compare_output;
 
 Comparison fleet() {
   Comparison comparison{.settings = {.fleet = true}};
+  comparison.strata = {{.name = "AMD EPYC; g++", .hosts = {0, 1}, .median = 100.0, .slow_threshold = 95.0}};
   comparison.hosts = {{.host = "n\xC3\xBC"
                                "de1",
-                       .stratum = "AMD EPYC; g++",
                        .records = 2,
                        .steady = 100.0,
-                       .stratum_median = 100.0,
                        .deficit_percent = 0.0,
                        .modified_z = 0.0,
                        .verdict = Verdict::ok,
                        .lowest_processor_share = 0.999,
                        .sustain = 0.99},
                       {.host = "evil\x1b[2J,\"x\"",
-                       .stratum = "AMD EPYC; g++",
                        .records = 2,
                        .steady = 80.0,
-                       .stratum_median = 100.0,
                        .deficit_percent = 20.0,
                        .modified_z = -9.1,
                        .verdict = Verdict::slow,
