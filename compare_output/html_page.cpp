@@ -7,7 +7,6 @@
 #include "compare_output/html_text.h"
 #include "compare_output/number_text.h"
 #include "compare_output/page_style.h"
-#include "compare_output/svg_mark.h"
 #include "compare_output/verdict_style.h"
 #include "report/formatted.h"
 
@@ -107,7 +106,7 @@ std::string slow_host_list(const Comparison &comparison, std::string_view css_cl
   }
   for (std::size_t k = 0; k < comparison.slow_hosts.size(); ++k) {
     list += std::string(k == 0 ? "" : ", ") + "<span class=\"name slow-text\"" +
-            data_attribute("data-name", comparison.slow_hosts[k]) + ">" +
+            html_attribute("data-name", comparison.slow_hosts[k]) + ">" +
             html_text(comparison.slow_hosts[k]) + "</span>";
   }
   return list + "</p>\n";

@@ -89,6 +89,10 @@ std::string readable_text(std::string_view text) {
 
 std::string html_text(std::string_view text) { return escaped(readable_text(text)); }
 
+std::string html_attribute(std::string_view name, std::string_view value) {
+  return " " + std::string(name) + "=\"" + html_text(value) + "\"";
+}
+
 std::string shortened_html_text(std::string_view text, std::size_t most_characters) {
   const std::string readable = readable_text(text);
   const std::vector<std::size_t> starts = character_starts(readable);

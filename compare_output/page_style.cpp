@@ -22,7 +22,8 @@ svg.chart { display: block; width: 100%; height: auto; max-width: 880px; margin:
 svg text { font: 12px system-ui, -apple-system, "Segoe UI", Roboto, "DejaVu Sans", sans-serif; fill: var(--ink); }
 svg text.small { font-size: 11px; }
 svg .axis line { stroke: var(--rule); }
-svg .axis text { fill: #5b6670; }
+svg .axis text, svg text.axis-caption, svg text.panel-title { fill: #5b6670; }
+svg .panel-frame { fill: none; stroke: #aab2ba; stroke-width: 1; }
 svg rect.base { fill: var(--slate); }
 svg rect.faster { fill: var(--blue); }
 svg rect.slower { fill: var(--orange); }

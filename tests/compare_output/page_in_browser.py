@@ -67,7 +67,8 @@ PAGE_ELEMENTS = {"html", "head", "meta", "title", "style", "body", "header", "h1
                  "div", "table", "thead", "tbody", "tr", "th", "td"}
 VOID_ELEMENTS = {"meta", "br", "img", "input", "link", "hr", "area", "base", "col", "embed", "source", "track", "wbr"}
 MEASURING_SCRIPT = (
-    "for (const e of document.querySelectorAll('[data-kind], [data-tick], svg.chart, text.host-label')) {"
+    "for (const e of document.querySelectorAll('[data-kind], [data-tick], [data-panel], g.axis text, svg.chart,"
+    " text.host-label')) {"
     " const r = e.getBoundingClientRect();"
     " e.setAttribute('data-box', [r.left, r.right, r.top, r.bottom].join(' ')); }"
     " document.documentElement.setAttribute('data-measured', 'yes');")
@@ -317,7 +318,30 @@ def check_group_geometry(root):
         low, high = (float(figure) for figure in interval.attrs["data-value"].split())
         points += [(low, interval.box()[0]), (high, interval.box()[1])]
     straight_scale(points, "the groups' zoomed panel")
-    return len(points) + len(bars)
+    return len(points) + len(bars) + check_axes_apart(chart)
+
+
+def check_axes_apart(chart):
+    """The bars' axis and the zoomed one read as two: each panel in its own
+    frame, its ticks' figures under that frame and clear of each other, the
+    frames well apart, and the zoomed axis labelled so."""
+    frames = {e.attrs["data-panel"]: e.box() for e in chart.walk() if "panel-frame" in e.attrs.get("class", "")}
+    assert set(frames) == {"bars", "zoom"}, f"the groups' chart frames the panels {sorted(frames)}"
+    gap = frames["zoom"][0] - frames["bars"][1]
+    assert gap >= 24, f"the groups' two panels are {gap:.1f} px apart"
+    figures = []
+    for axis in (g for g in chart.walk() if g.tag == "g" and "data-axis" in g.attrs):
+        left, right = frames[axis.attrs["data-axis"]][:2]
+        for label in (e for e in axis.walk() if e.tag == "text"):
+            box = label.box()
+            assert left - PIXEL_TOLERANCE <= box[0] and box[1] <= right + PIXEL_TOLERANCE, \
+                f"the figure {label.text()!r} of the {axis.attrs['data-axis']} axis lies outside its panel"
+            figures.append(box)
+    for k, first in enumerate(figures):
+        assert not [second for second in figures[k + 1:] if overlapping(first, second)], "two axis figures overlap"
+    captions = {e.attrs["data-panel"]: e.text() for e in chart.walk() if "axis-caption" in e.attrs.get("class", "")}
+    assert "zoomed" in captions.get("zoom", ""), f"the zoomed axis is labelled {captions.get('zoom')!r}"
+    return len(figures)
 
 
 def overlapping(first, second):
