@@ -101,7 +101,7 @@ Spread spread(const std::vector<double> &figures) {
                 .low_high_is_range = true,
                 .min = *min,
                 .max = *max};
-  if (const auto interval = statistics::median_interval(figures)) {
+  if (const auto interval = statistics::median_interval(figures, interval_confidence)) {
     spread.low = interval->low;
     spread.high = interval->high;
     spread.low_high_is_range = false;
@@ -243,6 +243,17 @@ std::vector<std::string> slow_hosts(const std::vector<HostResult> &hosts) {
 }
 
 } // namespace
+
+std::size_t fewest_records_for_interval() {
+  std::vector<double> figures;
+  while (figures.size() < 1000) {
+    figures.push_back(static_cast<double>(figures.size()));
+    if (statistics::median_interval(figures, interval_confidence)) {
+      return figures.size();
+    }
+  }
+  return figures.size();
+}
 
 Compared compare_runs(std::vector<Entry> entries, std::vector<ExcludedRecord> excluded,
                       const Settings &settings, std::string_view base_name) {

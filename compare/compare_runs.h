@@ -16,6 +16,10 @@ struct Entry {
   record::RecordedRun run;
 };
 
+// The fewest records that give an interval for their median at
+// interval_confidence; with fewer, a group shows its range instead.
+std::size_t fewest_records_for_interval();
+
 struct Compared {
   std::optional<Comparison> comparison{}; // none when the base named is none of its groups
   std::vector<std::string> group_names{}; // the groups the runs kept fell into, in their order

@@ -11,6 +11,9 @@
 // Markdown, CSV and JSON forms, the page) presents this and computes nothing.
 namespace compare {
 
+// The confidence of a group's interval for its median steady figure.
+inline constexpr double interval_confidence = 0.95;
+
 // What records are grouped by, in this order when more than one differs.
 enum class Key { label, host, processor, build, copies };
 

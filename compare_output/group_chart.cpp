@@ -97,8 +97,9 @@ double row_middle(std::size_t row) { return top_room + (static_cast<double>(row)
 
 std::string interval_words(const compare::Spread &spread) {
   const std::string ends = rate_text(spread.low) + " to " + rate_text(spread.high);
-  return spread.low_high_is_range ? "range " + ends + " (too few records for a 95 % interval)"
-                                  : "95 % interval " + ends;
+  const std::string interval = fixed_text(compare::interval_confidence * 100.0, 0) + " % interval";
+  return spread.low_high_is_range ? "range " + ends + " (too few records for a " + interval + ")"
+                                  : interval + " " + ends;
 }
 
 std::string bar_title(const GroupResult &group) {
@@ -319,7 +320,8 @@ std::string group_chart_legend() {
          " too few records to judge</li>\n<li>" + dot("record") + "a record</li>\n<li>" +
          dot("record warned") + "a record with a warning</li>\n<li>" +
          legend_swatch(SvgElement("path").css_class("interval").attribute("d", "M1 6H15M1 2V10M15 2V10")) +
-         "95 % interval of the median (dashed: the range, with too few records for an "
+         fixed_text(compare::interval_confidence * 100.0, 0) +
+         " % interval of the median (dashed: the range, with too few records for an "
          "interval)</li>\n</ul>\n";
 }
 

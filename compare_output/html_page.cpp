@@ -8,7 +8,6 @@
 #include "compare_output/number_text.h"
 #include "compare_output/page_style.h"
 #include "compare_output/verdict_style.h"
-#include "report/formatted.h"
 
 #include <algorithm>
 #include <string_view>
@@ -58,7 +57,7 @@ std::string grouping_words(const Comparison &comparison) {
     words =
         "Each host is judged against its stratum, the hosts with the same processor, build and copies: slow "
         "when its steady rate is " +
-        report::formatted("%g", settings.slow_percent) +
+        setting_text(settings.slow_percent) +
         " % or more below the stratum\u2019s median M and it stands apart from its stratum. ";
   }
   if (!settings.keys.empty()) {
@@ -73,7 +72,7 @@ std::string grouping_words(const Comparison &comparison) {
   if (base != comparison.groups.end()) {
     words += "The base is " + (base->name.empty() ? std::string("all records") : base->name) +
              "; each other group is judged against it by a two-sided Mann\u2013Whitney U test at \u03b1 = " +
-             report::formatted("%g", settings.alpha) + ".";
+             setting_text(settings.alpha) + ".";
   }
   return words;
 }

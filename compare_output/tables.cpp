@@ -1,7 +1,9 @@
 #include "compare_output/tables.h"
 
+#include "compare/compare_runs.h"
+#include "compare/fleet_judgement.h"
 #include "compare_output/number_text.h"
-#include "report/formatted.h"
+#include "compare_output/verdict_style.h"
 #include "statistics/records_needed.h"
 
 #include <cmath>
@@ -11,7 +13,6 @@ namespace {
 
 using compare::GroupResult;
 using compare::HostResult;
-using report::formatted;
 
 std::string interval(const compare::Spread &spread) {
   return rate_text(spread.low) + " .. " + rate_text(spread.high) +
@@ -104,6 +105,9 @@ Table hosts_table(const std::vector<HostResult> &hosts) {
   return table;
 }
 
+std::string interval_heading() { return fixed_text(compare::interval_confidence * 100.0, 0) + " % interval"; }
+
+// The legend's figures are the ones the comparison judges by.
 std::vector<std::string> legend(const compare::Comparison &comparison) {
   const compare::Settings &settings = comparison.settings;
   const std::string steady =
@@ -111,30 +115,33 @@ std::vector<std::string> legend(const compare::Comparison &comparison) {
       "copies, the sum of the copies'), the median of the records; rate: pass 2's rate as "
       "the report printed it";
   if (settings.fleet) {
+    const std::string slow = setting_text(settings.slow_percent) + " %";
     return {
         steady,
-        formatted(
-            "vs median: a host's steady figure against its stratum's median (the hosts with the same "
-            "processor, build and copies); z: modified z-score 0.6745 (x - median) / MAD; slow: z below "
-            "-3.5 and at least %g %% below the median (fast: the mirror; with a MAD of 0, the %g %% "
-            "alone); unjudged: fewer than 5 hosts in the stratum",
-            settings.slow_percent, settings.slow_percent),
+        "vs median: a host's steady figure against its stratum's median (the hosts with the same processor, "
+        "build and copies); z: modified z-score " +
+            setting_text(compare::normal_mad_per_deviation) + " (x - median) / MAD; slow: z below " +
+            setting_text(-compare::outlier_z) + " and at least " + slow +
+            " below the median (fast: the mirror; with a MAD of 0, the " + slow +
+            " alone); unjudged: fewer than " + counted(compare::least_hosts_to_judge, "host", "hosts") +
+            " in the stratum",
         "lowest share: the least of the processor any of the host's passes had; sustain: rate / steady, "
         "below "
         "1 when the machine slowed during a run; warnings: those its records carried, which often say why a "
         "host is slow"};
   }
+  const std::string too_few(verdict_word(compare::Verdict::too_few));
   return {
       steady,
-      "95 % interval: for the median steady figure, from order statistics; (range) where fewer than 6 "
-      "records "
-      "give none",
+      interval_heading() +
+          ": for the median steady figure, from order statistics; (range) where fewer than " +
+          counted(compare::fewest_records_for_interval(), "record gives", "records give") + " none",
       "sustain: rate / steady, below 1 when the machine slowed during a run; warned: records that carried a "
       "warning",
-      formatted(
-          "change: the median steady figure against the base's; p: two-sided Mann-Whitney U test; ~: no "
-          "significant change at %g; n<4: fewer than 4 records on a side, never judged",
-          settings.alpha)};
+      "change: the median steady figure against the base's; p: two-sided Mann-Whitney U test; " +
+          std::string(verdict_word(compare::Verdict::no_change)) + ": no significant change at " +
+          setting_text(settings.alpha) + "; " + too_few + ": fewer than " +
+          counted(statistics::least_records_per_group, "record", "records") + " on a side, never judged"};
 }
 
 } // namespace
@@ -144,7 +151,7 @@ Tables comparison_tables(const compare::Comparison &comparison) {
   tables.groups.columns = {{"group"},
                            {"records", Align::right},
                            {"steady", Align::right},
-                           {"95 % interval", Align::right},
+                           {interval_heading(), Align::right},
                            {"rate", Align::right},
                            {"sustain", Align::right},
                            {"warned", Align::right},
