@@ -32,17 +32,6 @@ std::vector<Key> grouping_keys(const std::vector<Entry> &entries, const Settings
   return runs.empty() ? std::vector<Key>{} : differing_keys(runs);
 }
 
-std::string group_name(const record::RecordedRun &run, const std::vector<Key> &keys) {
-  if (keys.empty()) {
-    return "all runs";
-  }
-  std::string name;
-  for (const Key key : keys) {
-    name += (name.empty() ? "" : ", ") + key_value(run, key);
-  }
-  return name;
-}
-
 // The groups in the order their first run was given.
 std::vector<std::pair<std::string, Group>> grouped(const std::vector<Entry> &entries,
                                                    const std::vector<Key> &keys) {
@@ -193,23 +182,23 @@ HostResult host_result(const std::string &host, std::size_t stratum, const Group
 // no host cannot stand for a machine of the fleet, and is listed instead.
 void judge_fleet(const std::vector<Entry> &entries, double slow_fraction, Comparison &comparison,
                  std::vector<ExcludedRecord> &excluded) {
-  std::vector<std::string> strata;
-  std::map<std::string, std::map<std::string, Group>> hosts_by_stratum;
+  std::vector<std::pair<KeyFields, std::string>> strata; // each stratum's identity and name
+  std::map<KeyFields, std::map<std::string, Group>> hosts_by_stratum;
   for (const Entry &entry : entries) {
     if (entry.run.host_name.empty()) {
       excluded.push_back({entry.source, "it names no host (it was written before records kept host names)"});
       continue;
     }
-    const std::string stratum = stratum_of(entry.run);
+    KeyFields stratum = stratum_fields(entry.run);
     if (!hosts_by_stratum.count(stratum)) {
-      strata.push_back(stratum);
+      strata.push_back({stratum, stratum_of(entry.run)});
     }
-    hosts_by_stratum[stratum][entry.run.host_name].push_back(&entry);
+    hosts_by_stratum[std::move(stratum)][entry.run.host_name].push_back(&entry);
   }
-  for (const std::string &name : strata) {
+  for (const auto &[fields, name] : strata) {
     Stratum stratum{.name = name};
     std::vector<double> rates;
-    for (const auto &[host, records] : hosts_by_stratum[name]) {
+    for (const auto &[host, records] : hosts_by_stratum[fields]) {
       stratum.hosts.push_back(comparison.hosts.size());
       comparison.hosts.push_back(host_result(host, comparison.strata.size(), records));
       rates.push_back(comparison.hosts.back().steady);

@@ -128,3 +128,62 @@ TEST(CompareRuns, RefusesABaseThatNamesNoGroupItKept) {
 }
 
 } // namespace
+
+namespace {
+
+struct NamingCase {
+  const char *name;
+  std::vector<record::RecordedRun> runs;
+  std::vector<std::string> groups;
+};
+
+void PrintTo(const NamingCase &naming, std::ostream *out) { *out << naming.name; }
+
+record::RecordedRun labelled(std::optional<std::string> label, std::string host) {
+  static int started = 0;
+  record::RecordedRun each = run(std::move(host), 100.0, "", "run " + std::to_string(++started));
+  each.label = std::move(label);
+  return each;
+}
+
+class GroupNames : public ::testing::TestWithParam<NamingCase> {};
+
+// Records that differ form groups that differ, and no two groups read alike.
+TEST_P(GroupNames, AreTheKeysValuesAndReadOneWayOnly) {
+  const auto comparison = compare_runs(entries(GetParam().runs), {}, Settings{}).comparison;
+  ASSERT_TRUE(comparison);
+  std::vector<std::string> names;
+  for (const GroupResult &group : comparison->groups) {
+    names.push_back(group.name);
+  }
+  EXPECT_EQ(names, GetParam().groups);
+}
+
+INSTANTIATE_TEST_SUITE_P(Collisions, GroupNames,
+                         ::testing::Values(NamingCase{"no label, and a label that reads so",
+                                                      {labelled(std::nullopt, "alpha"),
+                                                       labelled("no label", "alpha"),
+                                                       labelled("No Label", "alpha")},
+                                                      {"no label", "\"no label\"", "\"No Label\""}},
+                                           NamingCase{"the separator in a value",
+                                                      {labelled("a, b", "c"), labelled("a", "b, c")},
+                                                      {"\"a, b\", c", "a, \"b, c\""}},
+                                           NamingCase{"quotes, an empty label and spaces at its ends",
+                                                      {labelled("say \"hi\"", "h"), labelled("", "h"),
+                                                       labelled(" x", "h"), labelled("-O3", "h")},
+                                                      {"\"say \"\"hi\"\"\"", "\"\"", "\" x\"", "-O3"}}));
+
+TEST(Strata, AreTheirFieldsNotTheirNames) {
+  // A processor model that holds what its count would add is another
+  // stratum, and is named apart.
+  std::vector<record::RecordedRun> runs = {run("a", 100.0), run("b", 101.0)};
+  runs[1].processor_model = "AMD EPYC, 2 processors";
+  runs[1].processors = 0;
+  const auto comparison = compare_runs(entries(runs), {}, Settings{.fleet = true}).comparison;
+  ASSERT_TRUE(comparison);
+  ASSERT_EQ(comparison->strata.size(), 2U);
+  EXPECT_EQ(comparison->strata[0].name, "AMD EPYC, 2 processors; g++ 12.2.0, -O2, x86-64; one process");
+  EXPECT_EQ(comparison->strata[1].name, "\"AMD EPYC, 2 processors\"; g++ 12.2.0, -O2, x86-64; one process");
+}
+
+} // namespace
