@@ -2,6 +2,7 @@
 
 #include "compare/fleet_judgement.h"
 #include "compare/group_comparison.h"
+#include "compare/host_names.h"
 #include "compare/keys.h"
 #include "statistics/median.h"
 #include "statistics/median_interval.h"
@@ -221,14 +222,14 @@ void judge_fleet(const std::vector<Entry> &entries, double slow_fraction, Compar
   }
 }
 
-std::vector<std::string> slow_hosts(const std::vector<HostResult> &hosts) {
-  std::vector<std::string> slow;
-  for (const HostResult &host : hosts) {
-    if (host.verdict == Verdict::slow && std::find(slow.begin(), slow.end(), host.host) == slow.end()) {
-      slow.push_back(host.host);
+void list_slow_hosts(Comparison &comparison) {
+  for (const HostResult &host : comparison.hosts) {
+    std::vector<std::string> &list =
+        is_plain_host_name(host.host) ? comparison.slow_hosts : comparison.slow_hosts_apart;
+    if (host.verdict == Verdict::slow && std::find(list.begin(), list.end(), host.host) == list.end()) {
+      list.push_back(host.host);
     }
   }
-  return slow;
 }
 
 } // namespace
@@ -267,7 +268,7 @@ Compared compare_runs(std::vector<Entry> entries, std::vector<ExcludedRecord> ex
   }
   if (settings.fleet) {
     judge_fleet(kept, settings.slow_percent / 100.0, comparison, excluded);
-    comparison.slow_hosts = slow_hosts(comparison.hosts);
+    list_slow_hosts(comparison);
   }
   comparison.excluded = std::move(excluded);
   compared.comparison = std::move(comparison);

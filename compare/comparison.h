@@ -104,8 +104,12 @@ struct Comparison {
   std::vector<Stratum> strata{};     // with --fleet: in the order their first host was given
   std::vector<HostResult> hosts{};   // with --fleet: by stratum, then by host
   std::vector<ExcludedRecord> excluded{};
-  std::size_t duplicates = 0;            // identical records counted once
-  std::vector<std::string> slow_hosts{}; // in the order of `hosts`
+  std::size_t duplicates = 0; // identical records counted once
+  // The slow hosts in the order of `hosts`: those named as host names are
+  // (host_names.h), for the line a shell or scontrol takes as it is, and the
+  // others, which no output puts on that line.
+  std::vector<std::string> slow_hosts{};
+  std::vector<std::string> slow_hosts_apart{};
 };
 
 } // namespace compare

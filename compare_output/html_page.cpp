@@ -98,17 +98,25 @@ std::string verdict_chips(const Comparison &comparison) {
 
 // The slow hosts, each name its own element, as the text output's last line
 // lists them.
-std::string slow_host_list(const Comparison &comparison, std::string_view css_class) {
-  std::string list = "<p class=\"" + std::string(css_class) + "\">Slow hosts: ";
-  if (comparison.slow_hosts.empty()) {
-    return list + "none.</p>\n";
-  }
-  for (std::size_t k = 0; k < comparison.slow_hosts.size(); ++k) {
+std::string names(const std::vector<std::string> &hosts) {
+  std::string list;
+  for (std::size_t k = 0; k < hosts.size(); ++k) {
     list += std::string(k == 0 ? "" : ", ") + "<span class=\"name slow-text\"" +
-            html_attribute("data-name", comparison.slow_hosts[k]) + ">" +
-            html_text(comparison.slow_hosts[k]) + "</span>";
+            html_attribute("data-name", hosts[k]) + ">" + html_text(hosts[k]) + "</span>";
   }
-  return list + "</p>\n";
+  return list;
+}
+
+// The slow hosts, each name its own element, as the text output's last line
+// lists them; and apart from them, those whose names no host name has.
+std::string slow_host_list(const Comparison &comparison, std::string_view css_class) {
+  std::string list = "<p class=\"" + std::string(css_class) + "\">Slow hosts: " +
+                     (comparison.slow_hosts.empty() ? "none." : names(comparison.slow_hosts)) + "</p>\n";
+  if (!comparison.slow_hosts_apart.empty()) {
+    list += "<p class=\"slow-apart\">" + html_text(slow_hosts_apart_title) + " " +
+            names(comparison.slow_hosts_apart) + "</p>\n";
+  }
+  return list;
 }
 
 std::string fleet_section(const Comparison &comparison) {

@@ -116,7 +116,8 @@ std::string json_output(const compare::Comparison &comparison) {
                          {"hosts", hosts},
                          {"excluded", excluded},
                          {"duplicates", comparison.duplicates},
-                         {"slow_hosts", comparison.slow_hosts}};
+                         {"slow_hosts", comparison.slow_hosts},
+                         {"slow_hosts_apart", comparison.slow_hosts_apart}};
   return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -9,7 +9,7 @@ std::string list(const char *title, const std::vector<std::string> &items) {
   if (items.empty()) {
     return {};
   }
-  std::string text = std::string("\n**") + title + "**\n\n";
+  std::string text = "\n**" + markdown_text(title) + "**\n\n";
   for (const std::string &item : items) {
     text += "- " + markdown_text(item) + "\n";
   }
@@ -32,6 +32,7 @@ std::string markdown_output(const Tables &tables, bool fleet) {
   text += list("Legend", tables.legend);
   text += list("Left out", tables.excluded);
   if (fleet) {
+    text += list(slow_hosts_apart_title, tables.slow_hosts_apart);
     text += "\n**Slow hosts:** " + comma_separated(tables.slow_hosts) + "\n";
   }
   return text;

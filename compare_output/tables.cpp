@@ -169,6 +169,7 @@ Tables comparison_tables(const compare::Comparison &comparison) {
     tables.hosts = hosts_table(comparison.hosts);
     add_stratum_notes(comparison.strata, tables.notes);
     tables.slow_hosts = comparison.slow_hosts;
+    tables.slow_hosts_apart = comparison.slow_hosts_apart;
   }
   tables.legend = legend(comparison);
   for (const compare::ExcludedRecord &record : comparison.excluded) {

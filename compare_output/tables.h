@@ -12,13 +12,19 @@
 namespace compare_output {
 
 struct Tables {
-  Table groups{};                        // one row per group, the base first
-  Table hosts{};                         // with --fleet: one row per host; otherwise empty
-  std::vector<std::string> notes{};      // what the figures need said under them: too few records, ...
-  std::vector<std::string> legend{};     // what each column and mark means
-  std::vector<std::string> excluded{};   // "SOURCE: REASON", one per record left out
-  std::vector<std::string> slow_hosts{}; // with --fleet: the slow hosts, for the comma-separated line
+  Table groups{};                              // one row per group, the base first
+  Table hosts{};                               // with --fleet: one row per host; otherwise empty
+  std::vector<std::string> notes{};            // what the figures need said under them: too few records, ...
+  std::vector<std::string> legend{};           // what each column and mark means
+  std::vector<std::string> excluded{};         // "SOURCE: REASON", one per record left out
+  std::vector<std::string> slow_hosts{};       // with --fleet: the slow hosts, for the comma-separated line
+  std::vector<std::string> slow_hosts_apart{}; // slow hosts whose names no host has: never on that line
 };
+
+// What every output says of slow_hosts_apart.
+inline constexpr const char *slow_hosts_apart_title =
+    "Slow hosts with names that no host name has (letters, digits, '-', '.' and '_'), kept off the line of "
+    "slow hosts:";
 
 Tables comparison_tables(const compare::Comparison &comparison);
 

@@ -33,6 +33,7 @@ std::string text_output(const Tables &tables, bool fleet, bool colour) {
   text += section("Legend:", tables.legend);
   text += section("Left out:", tables.excluded);
   if (fleet) {
+    text += section(slow_hosts_apart_title, tables.slow_hosts_apart);
     text += "\nSlow hosts, comma-separated:\n" + comma_separated(tables.slow_hosts) + "\n";
   }
   return text;

@@ -8,8 +8,11 @@ import argparse
 import csv
 import io
 import json
+import os
 import pathlib
+import resource
 import shutil
+import signal
 import subprocess
 import sys
 
@@ -94,6 +97,19 @@ def main():
                    status == 0 and out.splitlines()[-1] == ",".join(made_slow), f"{out.splitlines()[-1]} {made_slow}")
     status, _, _ = compare.run("--fleet", "--strict", fleet)
     compare.expect("--strict fails a fleet with a slow host", status == 4, status)
+
+    # A slow host whose name no host name has stays off the last line, which
+    # scontrol and shells take as it is, and is named apart and warned of.
+    made, truth = synthetic_records.make_records(synthetic_records.Plan(
+        hosts=[f"node-{k:02d}" for k in range(1, 13)], slow=2, seed=5))
+    renamed = {truth["slow_hosts"][0]: "node1,node2"}
+    for host, record in made:
+        record["machine"]["host_name"] = renamed.get(host, host)
+    synthetic_records.write_records([(renamed.get(host, host), record) for host, record in made], work / "odd")
+    status, out, err = compare.run("--fleet", str(work / "odd"))
+    compare.expect("a slow host named node1,node2 is warned of and listed apart, never on the last line",
+                   status == 0 and out.splitlines()[-1] == truth["slow_hosts"][1]
+                   and "node1,node2" in out and "'node1,node2' is kept off the line" in err, f"{out} {err}")
     with open(pathlib.Path(fleet) / sorted(pathlib.Path(fleet).iterdir())[0], encoding="utf-8") as one:
         status, out, _ = compare.run("--fleet", "-", stdin=one.read())
     compare.expect("- reads records from standard input", status == 0 and "Slow hosts" in out, status)
@@ -120,6 +136,52 @@ def main():
     status, _, err = compare.run("--html", str(work / "no-such-directory" / "page.html"), lab)
     compare.expect("a page that cannot be written fails with status 1, saying so",
                    status == 1 and "cannot write the page to" in err, f"{status} {err}")
+
+    # The page never takes the place of a record it compares: not by its
+    # name, nor by another name for the same file, nor inside a RECORD
+    # directory, where the next comparison would read it.
+    records = pathlib.Path(lab, "runs.json")
+    kept = records.read_bytes()
+    other_name = work / "same-file.json"
+    other_name.unlink(missing_ok=True)
+    os.link(records, other_name)
+    for page, arguments in ((records, [str(records)]), (other_name, [lab]), (pathlib.Path(lab, "page.json"), [lab])):
+        status, out, err = compare.run("--html", str(page), *arguments)
+        compare.expect(f"--html {page.name} over what {arguments[0]} holds is refused with status 2, nothing read",
+                       status == 2 and out == "" and "--html" in err and records.read_bytes() == kept
+                       and not pathlib.Path(lab, "page.json").exists(), f"{status} {err}")
+    before = set(pathlib.Path.cwd().iterdir())
+    status, out, err = compare.run("--html", "-", lab)
+    compare.expect("--html - writes the page to standard output in place of the table, and no file named -",
+                   status == 0 and out.startswith("<!DOCTYPE html>") and set(pathlib.Path.cwd().iterdir()) == before,
+                   f"{status} {out[:80]} {err}")
+    status, _, err = compare.run("--html", "-", "--format", "json", lab)
+    compare.expect("--html - beside --format is refused", status == 2 and "--html -" in err, f"{status} {err}")
+
+    # Where the page cannot be written, the system's reason: a file size
+    # limit stands in for a full disk, whose reason reaches the message the
+    # same way.
+    def small_files():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (0, 0))
+    done = subprocess.run([args.program, "compare", "--html", str(work / "page.html"), lab], capture_output=True,
+                          text=True, check=False, preexec_fn=small_files)
+    compare.expect("a page cut short by the disk says the system's reason, not a bare write error",
+                   done.returncode == 1 and "File too large" in done.stderr and not (work / "page.html").exists(),
+                   f"{done.returncode} {done.stderr}")
+
+    # Nothing readable: only the reason, and status 1.
+    truncated = work / "truncated.json"
+    truncated.write_text(records.read_text()[:300])
+    status, out, err = compare.run(str(truncated), str(work / "missing.json"))
+    compare.expect("with no record to compare, nothing but the reasons, and status 1",
+                   status == 1 and out == "" and err.endswith("megawhets: no records to compare\n")
+                   and "missing.json: does not exist" in err, f"{status} {out} {err}")
+    for arguments, message in ((["--json", lab], "did you mean --format json?"),
+                               (["--format", "html", lab], "did you mean --html FILE?")):
+        status, _, err = compare.run(*arguments)
+        compare.expect(f"{' '.join(arguments[:2])} points to what was meant", status == 2 and message in err,
+                       f"{status} {err}")
 
     print("\n".join(compare.faults) or "every case holds")
     return 1 if compare.faults else 0

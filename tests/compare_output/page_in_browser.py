@@ -75,7 +75,7 @@ MEASURING_SCRIPT = (
 PROBE = ("<script>document.documentElement.setAttribute('data-script-ran', 'yes')</script>"
          "<img src=\"http://megawhets.invalid/probe.png\" alt=\"\">")
 HOSTILE_NAMES = ["node-0007 <b>&amp;</b>", "o'brien \"box\"", "n\u0153ud-\u00fcn\u00efcode-\u65e5\u672c",
-                 "tab\there", "</title><script>alert(1)</script>"]
+                 "tab\there", "</title><script>alert(1)</script>", "gpu7\u202ewols", "c1-\u009b2J"]
 HOSTILE_LABEL = "</title><script>alert('label')</script> & \"quotes\" <b>"
 HOSTILE_FILE = b"z-few-\xff-<i>.json"  # a file name that is not UTF-8, read after runs.json
 
@@ -141,10 +141,21 @@ def marks(root, kind):
     return [element for element in root.walk() if element.attrs.get("data-kind") == kind]
 
 
+BIDI_CONTROLS = {0x061C, 0x200E, 0x200F, *range(0x202A, 0x202F), *range(0x2066, 0x206A)}
+
+
 def readable(text):
-    """A name as the page shows it (compare_output/html_text.h): control
-    characters as their Unicode pictures."""
-    return "".join("\u2421" if c == "\x7f" else chr(0x2400 + ord(c)) if ord(c) < 0x20 else c for c in text)
+    """A name as the page shows it (compare_output/html_text.h): C0 controls
+    as their Unicode pictures, C1 and bidi controls as escapes."""
+    def shown(c):
+        if c == "\x7f":
+            return "\u2421"
+        if ord(c) < 0x20:
+            return chr(0x2400 + ord(c))
+        if 0x80 <= ord(c) <= 0x9F or ord(c) in BIDI_CONTROLS:
+            return f"\\u{ord(c):04X}"
+        return c
+    return "".join(shown(c) for c in text)
 
 
 # --- what the JSON output says ---------------------------------------------
@@ -161,6 +172,7 @@ def expectations(comparison):
                             "median": host["stratum_median"]} for host in comparison["hosts"] or []}
     return {"fleet": comparison["settings"]["fleet"], "slow_percent": comparison["settings"]["slow_percent"],
             "groups": groups, "hosts": hosts, "slow_hosts": comparison["slow_hosts"],
+            "slow_hosts_apart": comparison["slow_hosts_apart"],
             "excluded": [record["source"] for record in comparison["excluded"]]}
 
 
@@ -256,6 +268,10 @@ def check_host_marks(root, expected):
                   for e in paragraph.walk() if "data-name" in e.attrs]
         assert listed == [readable(name) for name in expected["slow_hosts"]], \
             f"the page's {css_class} names {listed}, the JSON output {expected['slow_hosts']}"
+    apart = [e.attrs["data-name"] for paragraph in root.walk() if "slow-apart" in paragraph.attrs.get("class", "")
+             for e in paragraph.walk() if "data-name" in e.attrs]
+    assert apart == 2 * [readable(name) for name in expected["slow_hosts_apart"]], \
+        f"the page lists {apart} apart from the slow hosts, the JSON output {expected['slow_hosts_apart']}"
 
 
 def check_tables(root, expected):
