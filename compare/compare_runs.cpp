@@ -152,6 +152,25 @@ std::vector<GroupResult> group_results(const std::vector<std::pair<std::string, 
   return results;
 }
 
+// A fleet's groups are not judged against one of them: its hosts are judged
+// against their strata, and a group that is a host takes its verdict.
+std::vector<GroupResult> fleet_groups(const std::vector<std::pair<std::string, Group>> &groups,
+                                      const std::vector<Key> &keys, const std::vector<HostResult> &hosts) {
+  std::vector<GroupResult> results;
+  for (const auto &[name, group] : groups) {
+    results.push_back(summary(name, group));
+    if (keys == std::vector<Key>{Key::host}) {
+      const std::string &host_name = group.front()->run.host_name;
+      const auto host = std::find_if(hosts.begin(), hosts.end(),
+                                     [&](const HostResult &each) { return each.host == host_name; });
+      if (host != hosts.end()) {
+        results.back().verdict = host->verdict;
+      }
+    }
+  }
+  return results;
+}
+
 double lowest_share(const Group &records) {
   double lowest = std::numeric_limits<double>::quiet_NaN();
   for (const Entry *entry : records) {
@@ -263,12 +282,12 @@ Compared compare_runs(std::vector<Entry> entries, std::vector<ExcludedRecord> ex
     }
     base = static_cast<std::size_t>(named - compared.group_names.begin());
   }
-  if (!groups.empty()) {
-    comparison.groups = group_results(groups, base, settings.alpha);
-  }
   if (settings.fleet) {
     judge_fleet(kept, settings.slow_percent / 100.0, comparison, excluded);
     list_slow_hosts(comparison);
+    comparison.groups = fleet_groups(groups, comparison.settings.keys, comparison.hosts);
+  } else if (!groups.empty()) {
+    comparison.groups = group_results(groups, base, settings.alpha);
   }
   comparison.excluded = std::move(excluded);
   compared.comparison = std::move(comparison);

@@ -29,7 +29,8 @@ struct Compared {
 // identical records once, groups the rest (by the settings' keys, or with
 // none given, by host for a fleet and otherwise by whichever keys differ
 // among them) and judges each group against the base (`base_name`, or the
-// first group), and with a fleet each host against its stratum. `excluded`
+// first group); or with a fleet, each host against its stratum, its groups
+// taking their hosts' verdicts where they are hosts, and none otherwise. `excluded`
 // holds what could not be read, which the comparison lists with its own.
 Compared compare_runs(std::vector<Entry> entries, std::vector<ExcludedRecord> excluded,
                       const Settings &settings, std::string_view base_name = {});

@@ -299,7 +299,7 @@ std::string group_chart(const compare::Comparison &comparison) {
       .str();
 }
 
-std::string group_chart_legend() {
+std::string group_chart_legend(bool fleet) {
   const auto bar = [](std::string_view css_class) {
     return legend_swatch(SvgElement("rect")
                              .css_class("bar " + std::string(css_class))
@@ -313,16 +313,20 @@ std::string group_chart_legend() {
         SvgElement("circle").css_class(css_class).attribute("cx", 8.0).attribute("cy", 6.0).attribute("r",
                                                                                                       3.5));
   };
-  return "<ul class=\"legend\">\n<li>" + bar("base") +
-         "base: the group the others are measured against</li>\n<li>" + bar("faster") +
-         "faster than the base</li>\n<li>" + bar("slower") + "slower than the base</li>\n<li>" +
-         bar("unclear") + "~ no significant change; " + html_text(verdict_word(compare::Verdict::too_few)) +
-         " too few records to judge</li>\n<li>" + dot("record") + "a record</li>\n<li>" +
+  const std::string verdicts =
+      fleet
+          ? bar("ok") + "a host that is ok against its stratum</li>\n<li>" + bar("slow") +
+                "slow against its stratum</li>\n<li>" + bar("fast") + "fast against its stratum</li>\n<li>" +
+                bar("unjudged") + "unjudged: too few hosts in its stratum, or not a host</li>\n<li>"
+          : bar("base") + "base: the group the others are measured against</li>\n<li>" + bar("faster") +
+                "faster than the base</li>\n<li>" + bar("slower") + "slower than the base</li>\n<li>" +
+                bar("unclear") + "~ no significant change; " +
+                html_text(verdict_word(compare::Verdict::too_few)) + " too few records to judge</li>\n<li>";
+  return "<ul class=\"legend\">\n<li>" + verdicts + dot("record") + "a record</li>\n<li>" +
          dot("record warned") + "a record with a warning</li>\n<li>" +
          legend_swatch(SvgElement("path").css_class("interval").attribute("d", "M1 6H15M1 2V10M15 2V10")) +
          fixed_text(compare::interval_confidence * 100.0, 0) +
-         " % interval of the median (dashed: the range, with too few records for an "
-         "interval)</li>\n</ul>\n";
+         " % interval of the median (dashed: the range, with too few records for an interval)</li>\n</ul>\n";
 }
 
 } // namespace compare_output

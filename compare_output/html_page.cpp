@@ -129,7 +129,7 @@ std::string groups_section(const Comparison &comparison) {
   std::string section = "<section id=\"groups\">\n<h2>Groups</h2>\n";
   const std::string chart = group_chart(comparison);
   if (!chart.empty()) {
-    return section + group_chart_legend() + chart + "</section>\n";
+    return section + group_chart_legend(comparison.settings.fleet) + chart + "</section>\n";
   }
   if (comparison.groups.empty()) {
     return section + "<p>No record could be compared.</p>\n</section>\n";

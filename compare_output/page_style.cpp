@@ -27,7 +27,10 @@ svg .panel-frame { fill: none; stroke: #aab2ba; stroke-width: 1; }
 svg rect.base { fill: var(--slate); }
 svg rect.faster { fill: var(--blue); }
 svg rect.slower { fill: var(--orange); }
-svg rect.unclear, svg rect.few { fill: var(--grey); }
+svg rect.unclear, svg rect.few, svg rect.unjudged, svg rect.none { fill: var(--grey); }
+svg rect.ok { fill: var(--slate); }
+svg rect.slow { fill: var(--orange); }
+svg rect.fast { fill: var(--blue); }
 svg rect.median { stroke: var(--ink); stroke-width: 0.8; }
 svg .interval { stroke: var(--ink); stroke-width: 1.5; fill: none; }
 svg .interval.range { stroke-dasharray: 3 2; }

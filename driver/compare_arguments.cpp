@@ -156,6 +156,10 @@ CompareCommandLine read_compare_command_line(int argc, const char *const *argv) 
       line.options.records.emplace_back(argument);
     }
   }
+  if (line.options.settings.fleet && !line.options.base.empty()) {
+    return refused("option '--base' has no place beside --fleet, which judges each host against its stratum "
+                   "rather than against a group");
+  }
   if (line.options.html_path == "-" && line.options.format_given) {
     return refused("option '--html -' writes the page to standard output in place of --format's output; give "
                    "one of them, or --html FILE");

@@ -101,6 +101,13 @@ TEST(CompareRuns, FindsTheSlowHostOfEachStratumLargeEnoughToJudge) {
   // The stratum's median is 99.75, midway between its two middle hosts.
   EXPECT_NEAR(*comparison->hosts[5].deficit_percent, (1.0 - 80.0 / 99.75) * 100.0, 1e-9);
   EXPECT_EQ(comparison->hosts[6].verdict, Verdict::unjudged);
+  // The groups, a host each, are not judged against the first of them: each
+  // shows its host's verdict.
+  ASSERT_EQ(comparison->groups.size(), 9U);
+  for (std::size_t host = 0; host < 9; ++host) {
+    EXPECT_EQ(comparison->groups[host].verdict, comparison->hosts[host].verdict) << host;
+    EXPECT_FALSE(comparison->groups[host].base || comparison->groups[host].p_value) << host;
+  }
   // Each stratum once, with what its hosts are judged by, and its hosts.
   ASSERT_EQ(comparison->strata.size(), 2U);
   const compare::Stratum &judged = comparison->strata[0];

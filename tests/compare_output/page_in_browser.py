@@ -60,6 +60,9 @@ PIXEL_TOLERANCE = 0.5      # coordinates are written to a hundredth of a pixel
 COLOURS = {"base": (0x4d, 0x59, 0x66), "faster": (0x00, 0x72, 0xb2), "slower": (0xe6, 0x9f, 0x00),
            "unclear": (0xc3, 0xc9, 0xcf), "few": (0xc3, 0xc9, 0xcf), "slow": (0xe6, 0x9f, 0x00),
            "fast": (0x00, 0x72, 0xb2)}
+# Each verdict's class on the page (compare_output/verdict_style.cpp).
+VERDICT_CLASSES = {"base": "base", "faster": "faster", "slower": "slower", "~": "unclear", "n<4": "few", "ok": "ok",
+                   "slow": "slow", "fast": "fast", "unjudged": "unjudged", "-": "none"}
 # Every element the page makes; a name that got out of its escaping would
 # bring another.
 PAGE_ELEMENTS = {"html", "head", "meta", "title", "style", "body", "header", "h1", "h2", "h3", "p", "section",
@@ -164,7 +167,8 @@ def expectations(comparison):
     """What the page must show, from `--format json`
     (compare_output/comparison.schema.json): the one place that knows that
     output's field names."""
-    groups = [{"name": group["name"], "base": group["base"], "median": group["steady"]["median"],
+    groups = [{"name": group["name"], "base": group["base"], "verdict": group["verdict"],
+               "median": group["steady"]["median"],
                "low": group["steady"]["low"], "high": group["steady"]["high"],
                "records": sorted((point["steady"], point["source"]) for point in group["points"])}
               for group in comparison["groups"]]
@@ -226,6 +230,18 @@ def check_group_marks(root, expected):
                       if mark.attrs["data-name"] == readable(group["name"]))
         assert dots == [(steady, readable(source)) for steady, source in group["records"]], \
             f"the dots of {group['name']!r} are not its records"
+    for group, bar in zip(groups, bars):
+        assert bar.attrs["class"].split()[1] == VERDICT_CLASSES[group["verdict"]], \
+            f"the bar of {group['name']!r} is classed {bar.attrs['class']!r}, its verdict is {group['verdict']!r}"
+    if expected["fleet"]:
+        # A fleet's groups are its hosts: the chart shows each host's verdict
+        # against its stratum, as the strip charts above it do, and no base.
+        for group in groups:
+            host = expected["hosts"].get(group["name"])
+            assert host is None or group["verdict"] == host["verdict"], \
+                f"the group {group['name']!r} is {group['verdict']!r}, its host {host['verdict']!r}"
+        assert not marks(root, "base-line") and not any(group["base"] for group in groups), "a fleet has a base"
+        return
     base = [group for group in groups if group["base"]]
     lines = marks(root, "base-line")
     assert len(lines) == len(base) == 1, "the base is not marked once"
@@ -568,6 +584,14 @@ def run_browser_test(args):
         f"({len(truth['slow_hosts'])} made slow), a page of {size / 1e6:.1f} MB")
     seconds = check_page("fleet", work / "fleet.html", comparison, work)
     say(f"fleet: checked in chromium in {seconds:.1f} s")
+
+    # A fleet small enough for the groups' chart, whose groups are its hosts.
+    records, truth = fleet_records(work, hosts=15, slow=1, fast=1, name="small-fleet", hostile=False)
+    comparison = json.loads(compare("--fleet", "--format", "json", records))
+    compare("--fleet", "--html", work / "small-fleet.html", records)
+    seconds = check_page("small fleet", work / "small-fleet.html", comparison, work)
+    say(f"small fleet: {len(comparison['groups'])} groups charted, each with its host's verdict; checked in "
+        f"{seconds:.1f} s")
 
     # The policy is the same on every page: the smaller one loads faster.
     check_policy_holds(work / "experiment.html", work)
