@@ -99,6 +99,16 @@ Spread spread(const std::vector<double> &figures) {
   return spread;
 }
 
+bool disturbed(const record::RecordedRun &run) {
+  return std::any_of(run.warning_kinds.begin(), run.warning_kinds.end(),
+                     [](const std::string &kind) { return kind == "interference" || kind == "steadiness"; });
+}
+
+bool mostly_disturbed(const GroupResult &group) {
+  return static_cast<double>(group.disturbed) >
+         most_disturbed_share * static_cast<double>(group.records.size());
+}
+
 GroupResult summary(const std::string &name, const Group &group) {
   GroupResult result{.name = name};
   std::vector<double> rates;
@@ -114,6 +124,7 @@ GroupResult summary(const std::string &name, const Group &group) {
     rates.push_back(run.rate);
     sustains.push_back(sustain(run));
     result.warned += warned ? 1 : 0;
+    result.disturbed += disturbed(run) ? 1 : 0;
   }
   result.steady = spread(steady_figures(group));
   result.rate_median = statistics::median(rates);
@@ -143,10 +154,13 @@ std::vector<GroupResult> group_results(const std::vector<std::pair<std::string, 
   std::vector<GroupResult> results{summary(groups[base].first, groups[base].second)};
   results.front().base = true;
   results.front().verdict = Verdict::base;
+  results.front().rests_on_disturbed_runs = mostly_disturbed(results.front());
   for (std::size_t i = 0; i < groups.size(); ++i) {
     if (i != base) {
       results.push_back(summary(groups[i].first, groups[i].second));
       judge_against(results.back(), groups[i].second, groups[base].second, alpha);
+      results.back().rests_on_disturbed_runs =
+          mostly_disturbed(results.back()) || mostly_disturbed(results.front());
     }
   }
   return results;

@@ -14,6 +14,12 @@ namespace compare {
 // The confidence of a group's interval for its median steady figure.
 inline constexpr double interval_confidence = 0.95;
 
+// A verdict rests on disturbed runs when more than this share of the
+// records on either side were disturbed (docs/comparing.md says how it was
+// measured): then the figures spread too far for a verdict to mean anything,
+// and more records of the same machine would not help.
+inline constexpr double most_disturbed_share = 0.5;
+
 // What records are grouped by, in this order when more than one differs.
 enum class Key { label, host, processor, build, copies };
 
@@ -54,6 +60,13 @@ struct GroupResult {
   double rate_median = 0.0;
   double sustain_median = 0.0;
   std::size_t warned = 0; // records that carried a warning
+  // Records whose run other work disturbed (an interference warning) or
+  // whose machine changed speed under it (a steadiness warning).
+  std::size_t disturbed = 0;
+  // More than most_disturbed_share of this group's records, or of the
+  // base's, were disturbed: nothing vouches for the verdict, and more records
+  // would not help where a quiet machine would.
+  bool rests_on_disturbed_runs = false;
   // Against the base; none for the base itself.
   std::optional<double> change_percent{}; // of the median steady figure; positive when faster
   std::optional<double> p_value{};        // the two-sided U test's; none when a side has no records

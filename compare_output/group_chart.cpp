@@ -5,6 +5,7 @@
 #include "compare_output/html_text.h"
 #include "compare_output/number_text.h"
 #include "compare_output/svg_element.h"
+#include "compare_output/tables.h"
 #include "compare_output/verdict_style.h"
 
 #include <algorithm>
@@ -47,7 +48,8 @@ std::string group_name(const GroupResult &group) { return group.name.empty() ? "
 
 // "+3.25 % faster": the change before the verdict, where there is one.
 std::string verdict_words(const GroupResult &group) {
-  const std::string word(verdict_word(group.verdict));
+  const std::string word = std::string(verdict_word(group.verdict)) +
+                           std::string(group.rests_on_disturbed_runs ? disturbed_mark : std::string_view{});
   const bool changed = !group.base && group.change_percent && std::isfinite(*group.change_percent);
   return changed ? percent_text(*group.change_percent) + " " + word : word;
 }

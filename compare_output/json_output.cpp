@@ -51,6 +51,8 @@ Json group_json(const compare::GroupResult &group) {
           {"rate", {{"median", group.rate_median}}},
           {"sustain", {{"median", group.sustain_median}}},
           {"warned", group.warned},
+          {"disturbed", group.disturbed},
+          {"rests_on_disturbed_runs", group.rests_on_disturbed_runs},
           {"change_percent", optional(group.change_percent)},
           {"p_value", optional(group.p_value)},
           {"enough_records", group.enough_records},

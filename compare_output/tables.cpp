@@ -6,6 +6,7 @@
 #include "compare_output/verdict_style.h"
 #include "statistics/records_needed.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace compare_output {
@@ -25,6 +26,11 @@ Cell optional_number(const std::optional<double> &value, std::string (*shown)(do
 
 std::string change_text(double percent) { return percent_text(percent); }
 
+std::string verdict_text(const GroupResult &group) {
+  return std::string(verdict_word(group.verdict)) +
+         std::string(group.rests_on_disturbed_runs ? disturbed_mark : std::string_view{});
+}
+
 std::vector<Cell> group_row(const GroupResult &group) {
   return {text_cell(group.name),
           count_cell(group.records.size()),
@@ -35,7 +41,7 @@ std::vector<Cell> group_row(const GroupResult &group) {
           count_cell(group.warned),
           group.base ? empty_cell("") : optional_number(group.change_percent, change_text),
           group.base ? empty_cell("") : optional_number(group.p_value, probability_text),
-          verdict_cell(group.verdict)};
+          verdict_cell(group.verdict, verdict_text(group))};
 }
 
 std::string records_needed_text(std::size_t needed) {
@@ -43,16 +49,32 @@ std::string records_needed_text(std::size_t needed) {
                                                    : std::to_string(needed);
 }
 
-// What a group's figures cannot say on their own: too few records to judge,
-// or how many a difference of the size seen would need to be found.
+// What a group's figures cannot say on their own: that its verdict rests on
+// disturbed runs, which a quiet machine would mend; too few records to
+// judge; or how many a difference of the size seen would need to be found.
 void add_group_notes(const std::vector<GroupResult> &groups, std::vector<std::string> &notes) {
-  const std::size_t base = groups.empty() ? 0 : groups.front().records.size();
+  if (groups.empty()) {
+    return;
+  }
+  const GroupResult &base = groups.front();
   for (const GroupResult &group : groups) {
-    if (group.base || !group.records_needed) {
+    if (group.base) {
       continue;
     }
-    const std::string sizes =
-        std::to_string(group.records.size()) + " records against the base's " + std::to_string(base);
+    if (group.rests_on_disturbed_runs) {
+      notes.push_back(
+          group.name + ": the verdict rests on disturbed runs: " + std::to_string(group.disturbed) +
+          " of its " + std::to_string(group.records.size()) + " records and " +
+          std::to_string(base.disturbed) + " of the base's " + std::to_string(base.records.size()) +
+          " carried an interference or steadiness warning; run again with the machine otherwise "
+          "idle.");
+      continue;
+    }
+    if (!group.records_needed) {
+      continue;
+    }
+    const std::string sizes = std::to_string(group.records.size()) + " records against the base's " +
+                              std::to_string(base.records.size());
     const std::string need =
         "a difference of " + (group.change_percent ? percent_text(*group.change_percent) : std::string("-")) +
         " would need about " + records_needed_text(*group.records_needed) + " records in each to be found";
@@ -131,7 +153,7 @@ std::vector<std::string> legend(const compare::Comparison &comparison) {
         "host is slow"};
   }
   const std::string too_few(verdict_word(compare::Verdict::too_few));
-  return {
+  std::vector<std::string> lines{
       steady,
       interval_heading() +
           ": for the median steady figure, from order statistics; (range) where fewer than " +
@@ -142,6 +164,17 @@ std::vector<std::string> legend(const compare::Comparison &comparison) {
           std::string(verdict_word(compare::Verdict::no_change)) + ": no significant change at " +
           setting_text(settings.alpha) + "; " + too_few + ": fewer than " +
           counted(statistics::least_records_per_group, "record", "records") + " on a side, never judged"};
+  const bool any_disturbed =
+      std::any_of(comparison.groups.begin(), comparison.groups.end(),
+                  [](const GroupResult &group) { return group.rests_on_disturbed_runs; });
+  if (any_disturbed) {
+    lines.push_back(
+        std::string(disturbed_mark.substr(1)) + ": the verdict rests on disturbed runs: more than " +
+        fixed_text(compare::most_disturbed_share * 100.0, 0) +
+        " % of the group's records, or of the base's, carried an interference or steadiness warning, "
+        "so nothing vouches for it; run again with the machine otherwise idle");
+  }
+  return lines;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "compare_output/table.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A comparison laid out as tables of typed cells, which the terminal,
@@ -20,6 +21,10 @@ struct Tables {
   std::vector<std::string> slow_hosts{};       // with --fleet: the slow hosts, for the comma-separated line
   std::vector<std::string> slow_hosts_apart{}; // slow hosts whose names no host has: never on that line
 };
+
+// What a verdict that rests on disturbed runs has after its word: "faster
+// (disturbed)".
+inline constexpr std::string_view disturbed_mark = " (disturbed)";
 
 // What every output says of slow_hosts_apart.
 inline constexpr const char *slow_hosts_apart_title =

@@ -78,8 +78,9 @@ std::string formatted_output(const compare::Comparison &comparison, const compar
   return {};
 }
 
-// Whether --strict fails the comparison: a host apart from its peers, or a
-// group whose change is both real and large enough to matter.
+// Whether --strict fails the comparison: a host apart from its peers, a
+// group whose change is both real and large enough to matter, or a verdict
+// that rests on disturbed runs, which nothing vouches for.
 bool strict_failure(const compare::Comparison &comparison) {
   for (const compare::HostResult &host : comparison.hosts) {
     if (host.verdict == compare::Verdict::slow || host.verdict == compare::Verdict::fast) {
@@ -87,6 +88,9 @@ bool strict_failure(const compare::Comparison &comparison) {
     }
   }
   for (const compare::GroupResult &group : comparison.groups) {
+    if (!group.base && group.rests_on_disturbed_runs) {
+      return true;
+    }
     if (group.significant && group.change_percent &&
         std::fabs(*group.change_percent) >= comparison.settings.threshold_percent) {
       return true;

@@ -76,6 +76,27 @@ def main():
     compare.expect("--base names the group the others are judged against; CSV has a row per group",
                    status == 0 and [row["verdict"] for row in rows] == ["base", "slower", "slower"], rows)
 
+    # A change found, and one not found, on runs mostly disturbed: the verdict
+    # says it rests on them, the advice is a quiet machine rather than more
+    # records, and --strict fails even where the change is below --threshold.
+    busy = make(work / "busy", "--host-names", "alpha", "--labels", "before:0,after:+5,again:0", "--runs", "6",
+                "--warned", "0.9", "--one-file", "--seed", "2")
+    status, out, err = compare.run("--format", "json", busy)
+    document = json.loads(out)
+    jsonschema.Draft202012Validator(schema).validate(document)
+    resting = {group["name"]: group.get("rests_on_disturbed_runs") for group in document["groups"]}
+    status, table, _ = compare.run(busy)
+    compare.expect("a verdict on mostly disturbed runs says so, and advises a quiet machine, not more records",
+                   resting == {"before": True, "after": True, "again": True}
+                   and "faster (disturbed)" in table and "~ (disturbed)" in table
+                   and "run again with the machine otherwise idle" in table and "would need about" not in table,
+                   f"{resting}\n{table}")
+    status, _, _ = compare.run("--strict", "--threshold=50", busy)
+    compare.expect("--strict fails a verdict that rests on disturbed runs", status == 4, status)
+    status, table, _ = compare.run("--strict", "--threshold=50", lab)
+    compare.expect("runs that are not mostly disturbed carry no such mark", status == 0 and "disturbed" not in table,
+                   f"{status} {table}")
+
     # A group whose only record failed its self-check is left out before the
     # groups are formed: --base cannot name it, and is told the groups there are.
     broken = dict(json.loads(pathlib.Path(lab, "runs.json").read_text().split("\n}\n")[0] + "\n}"),
