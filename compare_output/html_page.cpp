@@ -6,7 +6,7 @@
 #include "compare_output/html_tables.h"
 #include "compare_output/html_text.h"
 #include "compare_output/number_text.h"
-#include "compare_output/page_style.h"
+#include "compare_output/page_frame.h"
 #include "compare_output/verdict_style.h"
 
 #include <algorithm>
@@ -18,13 +18,6 @@ namespace {
 
 using compare::Comparison;
 using compare::Verdict;
-
-// Nothing but the page's own stylesheet: no script, no font, no image, no
-// frame, no form, from anywhere. Styles are allowed inline because the
-// charts' marks take their colours from the one <style> element; every
-// text from a record is escaped, so no record can add a rule of its own.
-constexpr std::string_view content_security_policy =
-    "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'";
 
 // With more rows than this, a table starts folded, so that the charts and
 // the verdicts stay near the top of the page.
@@ -176,21 +169,15 @@ std::string excluded_section(const Tables &tables) {
 } // namespace
 
 std::string html_page(const Comparison &comparison, const Tables &tables) {
-  std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-                     "<meta http-equiv=\"Content-Security-Policy\" content=\"" +
-                     std::string(content_security_policy) +
-                     "\">\n<meta name=\"referrer\" content=\"no-referrer\">\n"
-                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
-                     html_text(page_title(comparison)) + "</title>\n<style>" + std::string(page_style()) +
-                     "</style>\n</head>\n<body>\n" + page_header(comparison);
+  std::string body = page_header(comparison);
   if (comparison.settings.fleet) {
-    page += fleet_section(comparison);
+    body += fleet_section(comparison);
   }
-  page += groups_section(comparison) + tables_section(tables) + excluded_section(tables);
+  body += groups_section(comparison) + tables_section(tables) + excluded_section(tables);
   if (comparison.settings.fleet) {
-    page += slow_host_list(comparison, "closing");
+    body += slow_host_list(comparison, "closing");
   }
-  return page + "</body>\n</html>\n";
+  return page_frame(page_title(comparison), body);
 }
 
 } // namespace compare_output
