@@ -132,6 +132,23 @@ GroupResult summary(const std::string &name, const Group &group) {
   return result;
 }
 
+// The verdict follows the test: its direction, never the medians'.
+Verdict verdict_of(const GroupResult &group) {
+  if (!group.enough_records) {
+    return Verdict::too_few;
+  }
+  if (!group.could_be_significant) {
+    return Verdict::too_few_to_tell;
+  }
+  if (group.only_ties_differ) {
+    return Verdict::only_ties_differ;
+  }
+  if (!group.significant || group.direction == Direction::neither) {
+    return Verdict::no_change;
+  }
+  return group.direction == Direction::faster ? Verdict::faster : Verdict::slower;
+}
+
 void judge_against(GroupResult &result, const Group &group, const Group &base, double alpha) {
   const GroupComparison comparison = compare_with_base(steady_figures(base), steady_figures(group), alpha);
   if (std::isfinite(comparison.change_percent)) {
@@ -140,13 +157,23 @@ void judge_against(GroupResult &result, const Group &group, const Group &base, d
   if (comparison.test.method != statistics::UTestMethod::none) {
     result.p_value = comparison.test.p_value;
   }
+  result.p_exact = comparison.test.method == statistics::UTestMethod::exact;
+  result.direction = comparison.direction;
+  if (std::isfinite(comparison.shift_percent)) {
+    result.shift_percent = comparison.shift_percent;
+  }
+  if (comparison.shift_interval && std::isfinite(comparison.shift_interval->low_percent) &&
+      std::isfinite(comparison.shift_interval->high_percent)) {
+    result.shift_low_percent = comparison.shift_interval->low_percent;
+    result.shift_high_percent = comparison.shift_interval->high_percent;
+    result.shift_interval_exact = comparison.shift_interval->exact;
+  }
   result.enough_records = comparison.enough_records;
+  result.could_be_significant = comparison.could_be_significant;
   result.significant = comparison.significant;
+  result.only_ties_differ = comparison.only_ties_differ;
   result.records_needed = comparison.records_needed;
-  result.verdict = !result.enough_records                                ? Verdict::too_few
-                   : !result.significant                                 ? Verdict::no_change
-                   : result.change_percent && *result.change_percent > 0 ? Verdict::faster
-                                                                         : Verdict::slower;
+  result.verdict = verdict_of(result);
 }
 
 std::vector<GroupResult> group_results(const std::vector<std::pair<std::string, Group>> &groups,

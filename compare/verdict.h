@@ -7,16 +7,18 @@
 namespace compare {
 
 enum class Verdict {
-  none,      // nothing was judged: a fleet's groups when they are not its hosts
-  base,      // the group the others are judged against
-  faster,    // significantly faster than the base
-  slower,    // significantly slower than the base
-  no_change, // no significant change: "~"
-  too_few,   // fewer records on a side than are ever judged: "n<4"
-  ok,        // a host within its stratum
-  slow,      // a host below its stratum, apart from it and by enough to matter
-  fast,      // the mirror of slow
-  unjudged,  // a host of a stratum too small to judge
+  none,             // nothing was judged: a fleet's groups when they are not its hosts
+  base,             // the group the others are judged against
+  faster,           // significantly faster than the base
+  slower,           // significantly slower than the base
+  no_change,        // no significant change: "~"
+  too_few,          // fewer records on a side than are ever judged: "n<4"
+  too_few_to_tell,  // no outcome of groups of these sizes could be significant at the level asked
+  only_ties_differ, // significant, but only values both groups share tell them apart: no shift
+  ok,               // a host within its stratum
+  slow,             // a host below its stratum, apart from it and by enough to matter
+  fast,             // the mirror of slow
+  unjudged,         // a host of a stratum too small to judge
 };
 
 } // namespace compare

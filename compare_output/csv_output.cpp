@@ -22,19 +22,52 @@ Table columns(std::initializer_list<const char *> names) {
 }
 
 Table group_figures(const std::vector<compare::GroupResult> &groups) {
-  Table table = columns({"group", "base", "records", "steady_median", "steady_low", "steady_high",
-                         "low_high_is_range", "steady_min", "steady_max", "rate_median", "sustain_median",
-                         "warned", "change_percent", "p_value", "enough_records", "significant", "verdict",
-                         "disturbed", "rests_on_disturbed_runs"});
+  Table table = columns({"group",
+                         "base",
+                         "records",
+                         "steady_median",
+                         "steady_low",
+                         "steady_high",
+                         "low_high_is_range",
+                         "steady_min",
+                         "steady_max",
+                         "rate_median",
+                         "sustain_median",
+                         "warned",
+                         "change_percent",
+                         "p_value",
+                         "enough_records",
+                         "significant",
+                         "verdict",
+                         "disturbed",
+                         "rests_on_disturbed_runs",
+                         "shift_percent",
+                         "shift_low_percent",
+                         "shift_high_percent"});
   for (const compare::GroupResult &group : groups) {
     const compare::Spread &steady = group.steady;
-    table.rows.push_back({text_cell(group.name), flag(group.base), count(group.records.size()),
-                          figure(steady.median), figure(steady.low), figure(steady.high),
-                          flag(steady.low_high_is_range), figure(steady.min), figure(steady.max),
-                          figure(group.rate_median), figure(group.sustain_median), count(group.warned),
-                          figure(group.change_percent), figure(group.p_value), flag(group.enough_records),
-                          flag(group.significant), verdict_cell(group.verdict), count(group.disturbed),
-                          flag(group.rests_on_disturbed_runs)});
+    table.rows.push_back({text_cell(group.name),
+                          flag(group.base),
+                          count(group.records.size()),
+                          figure(steady.median),
+                          figure(steady.low),
+                          figure(steady.high),
+                          flag(steady.low_high_is_range),
+                          figure(steady.min),
+                          figure(steady.max),
+                          figure(group.rate_median),
+                          figure(group.sustain_median),
+                          count(group.warned),
+                          figure(group.change_percent),
+                          figure(group.p_value),
+                          flag(group.enough_records),
+                          flag(group.significant),
+                          verdict_cell(group.verdict),
+                          count(group.disturbed),
+                          flag(group.rests_on_disturbed_runs),
+                          figure(group.shift_percent),
+                          figure(group.shift_low_percent),
+                          figure(group.shift_high_percent)});
   }
   return table;
 }

@@ -111,6 +111,13 @@ std::string bar_title(const GroupResult &group) {
   if (group.p_value && std::isfinite(*group.p_value)) {
     title += " (p = " + probability_text(*group.p_value) + ")";
   }
+  if (group.shift_percent && std::isfinite(*group.shift_percent)) {
+    title += "; shift " + percent_text(*group.shift_percent);
+    if (group.shift_low_percent && group.shift_high_percent) {
+      title += " (" + percent_text(*group.shift_low_percent) + " to " +
+               percent_text(*group.shift_high_percent) + ")";
+    }
+  }
   return title;
 }
 

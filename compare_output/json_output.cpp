@@ -16,6 +16,18 @@ template <class T> Json optional(const std::optional<T> &value) {
   return value ? Json(*value) : Json(nullptr);
 }
 
+std::string direction_word(compare::Direction direction) {
+  switch (direction) {
+  case compare::Direction::faster:
+    return "faster";
+  case compare::Direction::slower:
+    return "slower";
+  case compare::Direction::neither:
+    break;
+  }
+  return "neither";
+}
+
 Json settings_json(const compare::Settings &settings) {
   Json keys = Json::array();
   for (const compare::Key key : settings.keys) {
@@ -55,6 +67,14 @@ Json group_json(const compare::GroupResult &group) {
           {"rests_on_disturbed_runs", group.rests_on_disturbed_runs},
           {"change_percent", optional(group.change_percent)},
           {"p_value", optional(group.p_value)},
+          {"p_exact", group.p_exact},
+          {"direction", direction_word(group.direction)},
+          {"shift_percent", optional(group.shift_percent)},
+          {"shift_low_percent", optional(group.shift_low_percent)},
+          {"shift_high_percent", optional(group.shift_high_percent)},
+          {"shift_interval_exact", group.shift_interval_exact},
+          {"could_be_significant", group.could_be_significant},
+          {"only_ties_differ", group.only_ties_differ},
           {"enough_records", group.enough_records},
           {"significant", group.significant},
           {"verdict", std::string(verdict_word(group.verdict))},

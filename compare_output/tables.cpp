@@ -49,38 +49,76 @@ std::string records_needed_text(std::size_t needed) {
                                                    : std::to_string(needed);
 }
 
-// What a group's figures cannot say on their own: that its verdict rests on
-// disturbed runs, which a quiet machine would mend; too few records to
-// judge; or how many a difference of the size seen would need to be found.
-void add_group_notes(const std::vector<GroupResult> &groups, std::vector<std::string> &notes) {
-  if (groups.empty()) {
-    return;
+// The Hodges-Lehmann shift and its interval: "+10.00 % (+8.10 % to +12.00 %)".
+std::string shift_words(const GroupResult &group) {
+  std::string words = group.shift_percent ? percent_text(*group.shift_percent) : std::string("-");
+  if (group.shift_low_percent && group.shift_high_percent) {
+    words += " (" + percent_text(*group.shift_low_percent) + " to " +
+             percent_text(*group.shift_high_percent) + ")";
   }
-  const GroupResult &base = groups.front();
+  return words;
+}
+
+// A significant verdict whose medians' change reads as none, or as the
+// other way: the shift, which the test judges, says what was found.
+bool change_misleads(const GroupResult &group) {
+  if (group.verdict != compare::Verdict::faster && group.verdict != compare::Verdict::slower) {
+    return false;
+  }
+  const std::string change = group.change_percent ? percent_text(*group.change_percent) : std::string("-");
+  const bool zero = change.find_first_of("123456789") == std::string::npos;
+  const bool against = (group.verdict == compare::Verdict::faster) != (change.front() == '+');
+  return zero || against;
+}
+
+std::string group_note(const GroupResult &group, const GroupResult &base, const compare::Settings &settings) {
+  if (group.rests_on_disturbed_runs) {
+    return "the verdict rests on disturbed runs: " + std::to_string(group.disturbed) + " of its " +
+           std::to_string(group.records.size()) + " records and " + std::to_string(base.disturbed) +
+           " of the base's " + std::to_string(base.records.size()) +
+           " carried an interference or steadiness warning; run again with the machine otherwise idle.";
+  }
+  if (group.verdict == compare::Verdict::only_ties_differ) {
+    return "the test finds a difference at " + setting_text(settings.alpha) +
+           ", but only values that both groups share tell them apart, which holds the shift at 0: neither is "
+           "faster.";
+  }
+  if (change_misleads(group)) {
+    return "its median differs from the base's by " +
+           (group.change_percent ? percent_text(*group.change_percent) : std::string("-")) +
+           ", but its records lie " + shift_words(group) +
+           " from the base's (the Hodges-Lehmann shift, with its interval), which the test finds " +
+           std::string(verdict_word(group.verdict)) + ".";
+  }
+  if (!group.records_needed) {
+    return {};
+  }
+  const std::string sizes = std::to_string(group.records.size()) + " records against the base's " +
+                            std::to_string(base.records.size());
+  const std::string need =
+      "a difference of " + (group.change_percent ? percent_text(*group.change_percent) : std::string("-")) +
+      " would need about " + records_needed_text(*group.records_needed) + " records in each to be found";
+  const std::string found =
+      !group.enough_records ? "too few to judge: "
+      : !group.could_be_significant
+          ? "too few to tell at " + setting_text(settings.alpha) + ", whatever they held: "
+          : "no significant change with ";
+  return found + sizes + "; " + need + ".";
+}
+
+// What a group's figures cannot say on their own: that its verdict rests on
+// disturbed runs, which a quiet machine would mend; that only ties tell it
+// from the base; that its medians read otherwise than its test; too few
+// records to judge; or how many a difference of the size seen would need to
+// be found.
+void add_group_notes(const std::vector<GroupResult> &groups, const compare::Settings &settings,
+                     std::vector<std::string> &notes) {
   for (const GroupResult &group : groups) {
-    if (group.base) {
-      continue;
+    if (!group.base) {
+      if (const std::string note = group_note(group, groups.front(), settings); !note.empty()) {
+        notes.push_back(group.name + ": " + note);
+      }
     }
-    if (group.rests_on_disturbed_runs) {
-      notes.push_back(
-          group.name + ": the verdict rests on disturbed runs: " + std::to_string(group.disturbed) +
-          " of its " + std::to_string(group.records.size()) + " records and " +
-          std::to_string(base.disturbed) + " of the base's " + std::to_string(base.records.size()) +
-          " carried an interference or steadiness warning; run again with the machine otherwise "
-          "idle.");
-      continue;
-    }
-    if (!group.records_needed) {
-      continue;
-    }
-    const std::string sizes = std::to_string(group.records.size()) + " records against the base's " +
-                              std::to_string(base.records.size());
-    const std::string need =
-        "a difference of " + (group.change_percent ? percent_text(*group.change_percent) : std::string("-")) +
-        " would need about " + records_needed_text(*group.records_needed) + " records in each to be found";
-    notes.push_back(group.name + ": " +
-                    (group.enough_records ? "no significant change with " : "too few to judge: ") + sizes +
-                    "; " + need + ".");
   }
 }
 
@@ -164,10 +202,20 @@ std::vector<std::string> legend(const compare::Comparison &comparison) {
           std::string(verdict_word(compare::Verdict::no_change)) + ": no significant change at " +
           setting_text(settings.alpha) + "; " + too_few + ": fewer than " +
           counted(statistics::least_records_per_group, "record", "records") + " on a side, never judged"};
-  const bool any_disturbed =
-      std::any_of(comparison.groups.begin(), comparison.groups.end(),
-                  [](const GroupResult &group) { return group.rests_on_disturbed_runs; });
-  if (any_disturbed) {
+  const auto any = [&](auto holds) {
+    return std::any_of(comparison.groups.begin(), comparison.groups.end(), holds);
+  };
+  if (any([](const GroupResult &group) { return group.verdict == compare::Verdict::too_few_to_tell; })) {
+    lines.push_back(std::string(verdict_word(compare::Verdict::too_few_to_tell)) +
+                    ": no outcome of groups of these sizes could be significant at " +
+                    setting_text(settings.alpha));
+  }
+  if (any([](const GroupResult &group) { return group.verdict == compare::Verdict::only_ties_differ; })) {
+    lines.push_back(std::string(verdict_word(compare::Verdict::only_ties_differ)) +
+                    ": significant, but only values both groups share tell them apart, so the shift is 0 and "
+                    "neither is faster");
+  }
+  if (any([](const GroupResult &group) { return group.rests_on_disturbed_runs; })) {
     lines.push_back(
         std::string(disturbed_mark.substr(1)) + ": the verdict rests on disturbed runs: more than " +
         fixed_text(compare::most_disturbed_share * 100.0, 0) +
@@ -197,7 +245,7 @@ Tables comparison_tables(const compare::Comparison &comparison) {
   // A fleet's groups are its hosts, which their strata judge: notes on each
   // host against the first would only bury the verdicts.
   if (!comparison.settings.fleet) {
-    add_group_notes(comparison.groups, tables.notes);
+    add_group_notes(comparison.groups, comparison.settings, tables.notes);
   } else {
     tables.hosts = hosts_table(comparison.hosts);
     add_stratum_notes(comparison.strata, tables.notes);

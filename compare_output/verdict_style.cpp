@@ -24,6 +24,8 @@ constexpr std::array verdict_styles = {
     VerdictStyle{Verdict::slower, "slower", "slower", TerminalColour::orange},
     VerdictStyle{Verdict::no_change, "~", "unclear", TerminalColour::none},
     VerdictStyle{Verdict::too_few, too_few_word, "few", TerminalColour::none},
+    VerdictStyle{Verdict::too_few_to_tell, "too few", "few", TerminalColour::none},
+    VerdictStyle{Verdict::only_ties_differ, "ties only", "unclear", TerminalColour::none},
     VerdictStyle{Verdict::ok, "ok", "ok", TerminalColour::none},
     VerdictStyle{Verdict::slow, "slow", "slow", TerminalColour::orange},
     VerdictStyle{Verdict::fast, "fast", "fast", TerminalColour::blue},

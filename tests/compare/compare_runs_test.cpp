@@ -2,6 +2,7 @@
 // base, and each host of a fleet against its peers.
 
 #include "compare/compare_runs.h"
+#include "compare_output/tables.h"
 
 #include <gtest/gtest.h>
 
@@ -191,6 +192,31 @@ TEST(Strata, AreTheirFieldsNotTheirNames) {
   ASSERT_EQ(comparison->strata.size(), 2U);
   EXPECT_EQ(comparison->strata[0].name, "AMD EPYC, 2 processors; g++ 12.2.0, -O2, x86-64; one process");
   EXPECT_EQ(comparison->strata[1].name, "\"AMD EPYC, 2 processors\"; g++ 12.2.0, -O2, x86-64; one process");
+}
+
+} // namespace
+
+namespace {
+
+TEST(CompareRuns, GivesTheVerdictInTheTestsDirectionAndSaysWhereTheMediansReadOtherwise) {
+  // Every record of the other group is at least the base's, but the medians
+  // are equal: the group is faster, and the note says by what shift.
+  std::vector<record::RecordedRun> runs;
+  for (int i = 0; i < 19; ++i) {
+    runs.push_back(run("h", i < 9 ? 9000.0 : 10000.0, "base", "b" + std::to_string(i)));
+    runs.push_back(run("h", i < 10 ? 10000.0 : 11000.0, "other", "o" + std::to_string(i)));
+  }
+  const auto comparison = compare_runs(entries(runs), {}, Settings{}).comparison;
+  ASSERT_TRUE(comparison);
+  const GroupResult &other = comparison->groups[1];
+  EXPECT_EQ(other.verdict, Verdict::faster);
+  EXPECT_NEAR(*other.change_percent, 0.0, 1e-12);
+  const compare_output::Tables tables = compare_output::comparison_tables(*comparison);
+  ASSERT_EQ(tables.notes.size(), 1U);
+  EXPECT_NE(tables.notes[0].find(
+                "other: its median differs from the base's by +0.00 %, but its records lie +10.00 %"),
+            std::string::npos)
+      << tables.notes[0];
 }
 
 } // namespace
