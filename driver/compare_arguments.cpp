@@ -1,9 +1,9 @@
 #include "driver/compare_arguments.h"
 
 #include "compare/keys.h"
+#include "compare_output/printable_text.h"
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
-#include "report/formatted.h"
 
 #include <array>
 #include <charconv>
@@ -17,7 +17,7 @@ constexpr std::array<std::string_view, 10> known_options = {"--by",    "--base",
                                                             "--fleet", "--slow", "--strict", "--format",
                                                             "--html",  "--help"};
 
-std::string quoted(std::string_view text) { return "'" + report::printable(text) + "'"; }
+std::string quoted(std::string_view text) { return "'" + compare_output::printable_text(text) + "'"; }
 
 CompareCommandLine refused(std::string problem) { return {.problem = std::move(problem)}; }
 

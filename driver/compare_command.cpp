@@ -13,7 +13,6 @@
 #include "platform/terminal.h"
 #include "record/record_file.h"
 #include "record/record_sources.h"
-#include "report/formatted.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,7 +43,8 @@ Gathered gathered(const std::vector<std::string> &arguments) {
     gathered.excluded.push_back({read.source, read.message});
     if (record::spoils_comparison(read.problem)) {
       gathered.unreadable = true;
-      write_error("megawhets: " + read.source + ": " + report::printable(read.message) + "\n");
+      write_error("megawhets: " + compare_output::printable_text(read.source) + ": " +
+                  compare_output::printable_text(read.message) + "\n");
       gathered.said.push_back(read.source);
     }
   }
@@ -54,7 +54,7 @@ Gathered gathered(const std::vector<std::string> &arguments) {
 std::string names_of(const std::vector<std::string> &names) {
   std::string text;
   for (const std::string &name : names) {
-    text += (text.empty() ? "'" : ", '") + report::printable(name) + "'";
+    text += (text.empty() ? "'" : ", '") + compare_output::printable_text(name) + "'";
   }
   return text.empty() ? "none" : text;
 }
@@ -194,7 +194,7 @@ int compare_command(const CompareOptions &options) {
       std::move(input.entries), std::move(input.excluded), options.settings, options.base);
   const std::optional<compare::Comparison> &comparison = compared.comparison;
   if (!comparison) {
-    write_error("megawhets: option '--base " + report::printable(options.base) +
+    write_error("megawhets: option '--base " + compare_output::printable_text(options.base) +
                 "' names no group; the groups are " + names_of(compared.group_names) + "\n");
     return bad_usage;
   }

@@ -198,6 +198,14 @@ def main():
     compare.expect("with no record to compare, nothing but the reasons, and status 1",
                    status == 1 and out == "" and err.endswith("megawhets: no records to compare\n")
                    and "missing.json: does not exist" in err, f"{status} {out} {err}")
+    # What the terminal is told of a file or a group is escaped as the table
+    # is: no control, and no bidi override, reaches it raw.
+    status, _, err = compare.run(str(work / "gone\x1b[2J\u202e.json"), "--base", "x\u202ey", lab)
+    compare.expect("a file's and a group's names reach the terminal escaped",
+                   status == 2 and "\x1b" not in err and "\u202e" not in err and "x\\u202Ey" in err, err)
+    status, _, err = compare.run(str(work / "gone\x1b[2J\u202e.json"), lab)
+    compare.expect("a missing file's name reaches the terminal escaped",
+                   status == 1 and "gone\\x1B[2J\\u202E.json: does not exist" in err, err)
     for arguments, message in ((["--json", lab], "did you mean --format json?"),
                                (["--format", "html", lab], "did you mean --html FILE?")):
         status, _, err = compare.run(*arguments)
