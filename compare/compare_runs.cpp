@@ -54,18 +54,20 @@ std::vector<std::pair<std::string, Group>> grouped(const std::vector<Entry> &ent
 std::vector<Entry> comparable(std::vector<Entry> entries, std::vector<ExcludedRecord> &excluded,
                               std::size_t &duplicates) {
   std::vector<Entry> kept;
-  std::map<std::tuple<std::string, std::string, double, double>, std::string> seen;
+  std::map<std::tuple<record::Text, record::Text, double, double>, record::Source> seen;
   for (Entry &entry : entries) {
     const record::RecordedRun &run = entry.run;
     if (!run.self_check_passed) {
-      excluded.push_back({entry.source, "its self-check failed, so its figures are not the workload's"});
+      excluded.push_back({record::source_name(entry.source),
+                          "its self-check failed, so its figures are not the workload's"});
       continue;
     }
     const auto [at, added] =
         seen.emplace(std::make_tuple(run.host_name, run.started_at, run.rate, run.steady), entry.source);
     if (!added) {
       ++duplicates;
-      excluded.push_back({entry.source, "the same run as " + at->second + ", counted once"});
+      excluded.push_back({record::source_name(entry.source),
+                          "the same run as " + record::source_name(at->second) + ", counted once"});
       continue;
     }
     kept.push_back(std::move(entry));
@@ -99,10 +101,7 @@ Spread spread(const std::vector<double> &figures) {
   return spread;
 }
 
-bool disturbed(const record::RecordedRun &run) {
-  return std::any_of(run.warning_kinds.begin(), run.warning_kinds.end(),
-                     [](const std::string &kind) { return kind == "interference" || kind == "steadiness"; });
-}
+bool disturbed(const record::RecordedRun &run) { return run.disturbances > 0; }
 
 bool mostly_disturbed(const GroupResult &group) {
   return static_cast<double>(group.disturbed) >
@@ -115,8 +114,8 @@ GroupResult summary(const std::string &name, const Group &group) {
   std::vector<double> sustains;
   for (const Entry *entry : group) {
     const record::RecordedRun &run = entry->run;
-    const bool warned = !run.warning_kinds.empty();
-    result.records.push_back({.source = entry->source,
+    const bool warned = run.warnings > 0;
+    result.records.push_back({.source = record::source_name(entry->source),
                               .steady = run.steady,
                               .rate = run.rate,
                               .sustain = sustain(run),
@@ -201,7 +200,7 @@ std::vector<GroupResult> fleet_groups(const std::vector<std::pair<std::string, G
   for (const auto &[name, group] : groups) {
     results.push_back(summary(name, group));
     if (keys == std::vector<Key>{Key::host}) {
-      const std::string &host_name = group.front()->run.host_name;
+      const std::string host_name = group.front()->run.host_name.str();
       const auto host = std::find_if(hosts.begin(), hosts.end(),
                                      [&](const HostResult &each) { return each.host == host_name; });
       if (host != hosts.end()) {
@@ -228,7 +227,7 @@ HostResult host_result(const std::string &host, std::size_t stratum, const Group
   std::size_t warnings = 0;
   for (const Entry *entry : records) {
     sustains.push_back(sustain(entry->run));
-    warnings += entry->run.warning_kinds.size();
+    warnings += entry->run.warnings;
   }
   return {.host = host,
           .stratum = stratum,
@@ -247,14 +246,15 @@ void judge_fleet(const std::vector<Entry> &entries, double slow_fraction, Compar
   std::map<KeyFields, std::map<std::string, Group>> hosts_by_stratum;
   for (const Entry &entry : entries) {
     if (entry.run.host_name.empty()) {
-      excluded.push_back({entry.source, "it names no host (it was written before records kept host names)"});
+      excluded.push_back({record::source_name(entry.source),
+                          "it names no host (it was written before records kept host names)"});
       continue;
     }
     KeyFields stratum = stratum_fields(entry.run);
     if (!hosts_by_stratum.count(stratum)) {
       strata.push_back({stratum, stratum_of(entry.run)});
     }
-    hosts_by_stratum[std::move(stratum)][entry.run.host_name].push_back(&entry);
+    hosts_by_stratum[std::move(stratum)][entry.run.host_name.str()].push_back(&entry);
   }
   for (const auto &[fields, name] : strata) {
     Stratum stratum{.name = name};

@@ -28,7 +28,8 @@ std::string shown_compiler(std::string_view compiler) {
 }
 
 std::string processor_value(const record::RecordedRun &run) {
-  std::string value = run.processor_model.empty() ? "unknown processor" : shown_field(run.processor_model);
+  std::string value =
+      run.processor_model.empty() ? "unknown processor" : shown_field(run.processor_model.view());
   if (run.processors > 0) {
     value += ", " + std::to_string(run.processors) + (run.processors == 1 ? " processor" : " processors");
   }
@@ -36,8 +37,8 @@ std::string processor_value(const record::RecordedRun &run) {
 }
 
 std::string build_value(const record::RecordedRun &run) {
-  return shown_compiler(run.compiler) + " " + shown_field(run.compiler_version) + ", " +
-         shown_field(run.flags) + ", " + shown_field(run.architecture);
+  return shown_compiler(run.compiler.view()) + " " + shown_field(run.compiler_version.view()) + ", " +
+         shown_field(run.flags.view()) + ", " + shown_field(run.architecture.view());
 }
 
 std::string copies_value(const record::RecordedRun &run) {
@@ -47,9 +48,11 @@ std::string copies_value(const record::RecordedRun &run) {
   return std::to_string(run.copies) + (run.copies == 1 ? " copy" : " copies");
 }
 
-std::optional<std::string> given(const std::string &text) {
-  return text.empty() ? std::nullopt : std::optional<std::string>(text);
+std::optional<record::Text> given(record::Text text) {
+  return text.empty() ? std::nullopt : std::optional<record::Text>(text);
 }
+
+record::Text number(unsigned count) { return record::Text(std::to_string(count)); }
 
 } // namespace
 
@@ -85,11 +88,11 @@ KeyFields key_fields(const record::RecordedRun &run, Key key) {
   case Key::host:
     return {given(run.host_name)};
   case Key::processor:
-    return {given(run.processor_model), std::to_string(run.processors)};
+    return {given(run.processor_model), number(run.processors)};
   case Key::build:
     return {run.compiler, run.compiler_version, run.flags, run.architecture};
   case Key::copies:
-    return {std::to_string(run.copies)};
+    return {number(run.copies)};
   }
   return {};
 }
@@ -117,9 +120,9 @@ std::string shown_field(std::string_view text) {
 std::string key_value(const record::RecordedRun &run, Key key) {
   switch (key) {
   case Key::label:
-    return run.label ? shown_field(*run.label) : "no label";
+    return run.label ? shown_field(run.label->view()) : "no label";
   case Key::host:
-    return run.host_name.empty() ? "unknown host" : shown_field(run.host_name);
+    return run.host_name.empty() ? "unknown host" : shown_field(run.host_name.view());
   case Key::processor:
     return processor_value(run);
   case Key::build:

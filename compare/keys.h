@@ -21,7 +21,7 @@ std::optional<Key> key_named(std::string_view name);
 // nothing (a null label, no host name): runs agree on a key when these are
 // equal, so that no two values that differ can fall into one group however
 // they are written.
-using KeyFields = std::vector<std::optional<std::string>>;
+using KeyFields = std::vector<std::optional<record::Text>>;
 KeyFields key_fields(const record::RecordedRun &run, Key key);
 
 // The fields of every key given, one after another: a group's identity.

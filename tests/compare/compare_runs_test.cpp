@@ -16,18 +16,18 @@ namespace {
 using namespace compare;
 
 record::RecordedRun run(std::string host, double steady, std::string label = "", std::string started = "") {
-  record::RecordedRun run{.host_name = std::move(host),
-                          .processor_model = "AMD EPYC",
+  record::RecordedRun run{.host_name = record::Text(host),
+                          .processor_model = record::Text("AMD EPYC"),
                           .processors = 2,
-                          .compiler = "g++",
-                          .compiler_version = "12.2.0",
-                          .flags = "-O2",
-                          .architecture = "x86-64",
-                          .started_at = started.empty() ? std::to_string(steady) : started,
+                          .compiler = record::Text("g++"),
+                          .compiler_version = record::Text("12.2.0"),
+                          .flags = record::Text("-O2"),
+                          .architecture = record::Text("x86-64"),
+                          .started_at = record::Text(started.empty() ? std::to_string(steady) : started),
                           .rate = steady * 0.99,
                           .steady = steady};
   if (!label.empty()) {
-    run.label = label;
+    run.label = record::Text(label);
   }
   return run;
 }
@@ -35,7 +35,7 @@ record::RecordedRun run(std::string host, double steady, std::string label = "",
 std::vector<Entry> entries(const std::vector<record::RecordedRun> &runs) {
   std::vector<Entry> result;
   for (const auto &each : runs) {
-    result.push_back({"runs.json, record " + std::to_string(result.size() + 1), each});
+    result.push_back({{record::Text("runs.json"), static_cast<std::uint32_t>(result.size() + 1)}, each});
   }
   return result;
 }
@@ -92,7 +92,7 @@ TEST(CompareRuns, FindsTheSlowHostOfEachStratumLargeEnoughToJudge) {
   // A stratum of its own (another build) with too few hosts to judge.
   for (int i = 0; i < 3; ++i) {
     runs.push_back(run("other" + std::to_string(i), i == 0 ? 50.0 : 100.0));
-    runs.back().compiler_version = "13.1.0";
+    runs.back().compiler_version = record::Text("13.1.0");
   }
   const auto comparison = compare_runs(entries(runs), {}, Settings{.fleet = true}).comparison;
   ASSERT_TRUE(comparison);
@@ -150,7 +150,7 @@ void PrintTo(const NamingCase &naming, std::ostream *out) { *out << naming.name;
 record::RecordedRun labelled(std::optional<std::string> label, std::string host) {
   static int started = 0;
   record::RecordedRun each = run(std::move(host), 100.0, "", "run " + std::to_string(++started));
-  each.label = std::move(label);
+  each.label = label ? std::optional<record::Text>(record::Text(*label)) : std::nullopt;
   return each;
 }
 
@@ -185,7 +185,7 @@ TEST(Strata, AreTheirFieldsNotTheirNames) {
   // A processor model that holds what its count would add is another
   // stratum, and is named apart.
   std::vector<record::RecordedRun> runs = {run("a", 100.0), run("b", 101.0)};
-  runs[1].processor_model = "AMD EPYC, 2 processors";
+  runs[1].processor_model = record::Text("AMD EPYC, 2 processors");
   runs[1].processors = 0;
   const auto comparison = compare_runs(entries(runs), {}, Settings{.fleet = true}).comparison;
   ASSERT_TRUE(comparison);
