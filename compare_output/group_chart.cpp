@@ -50,8 +50,8 @@ std::string group_name(const GroupResult &group) { return group.name.empty() ? "
 std::string verdict_words(const GroupResult &group) {
   const std::string word = std::string(verdict_word(group.verdict)) +
                            std::string(group.rests_on_disturbed_runs ? disturbed_mark : std::string_view{});
-  const bool changed = !group.base && group.change_percent && std::isfinite(*group.change_percent);
-  return changed ? percent_text(*group.change_percent) + " " + word : word;
+  const bool changed = !group.base && group.shift_percent && std::isfinite(*group.shift_percent);
+  return changed ? percent_text(*group.shift_percent) + " " + word : word;
 }
 
 std::string_view verdict_class(const GroupResult &group) { return verdict_style(group.verdict).css_class; }
@@ -111,12 +111,9 @@ std::string bar_title(const GroupResult &group) {
   if (group.p_value && std::isfinite(*group.p_value)) {
     title += " (p = " + probability_text(*group.p_value) + ")";
   }
-  if (group.shift_percent && std::isfinite(*group.shift_percent)) {
-    title += "; shift " + percent_text(*group.shift_percent);
-    if (group.shift_low_percent && group.shift_high_percent) {
-      title += " (" + percent_text(*group.shift_low_percent) + " to " +
-               percent_text(*group.shift_high_percent) + ")";
-    }
+  if (group.shift_low_percent && group.shift_high_percent) {
+    title += "; the change's interval " + percent_text(*group.shift_low_percent) + " to " +
+             percent_text(*group.shift_high_percent);
   }
   return title;
 }

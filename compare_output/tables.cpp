@@ -26,6 +26,15 @@ Cell optional_number(const std::optional<double> &value, std::string (*shown)(do
 
 std::string change_text(double percent) { return percent_text(percent); }
 
+// The shift's interval at the test's level, as the median's interval is
+// shown: "+8.10 .. +12.00".
+Cell shift_interval_cell(const GroupResult &group) {
+  if (!group.shift_low_percent || !group.shift_high_percent) {
+    return empty_cell();
+  }
+  return text_cell(signed_text(*group.shift_low_percent, 2) + " .. " + signed_text(*group.shift_high_percent, 2));
+}
+
 std::string verdict_text(const GroupResult &group) {
   return std::string(verdict_word(group.verdict)) +
          std::string(group.rests_on_disturbed_runs ? disturbed_mark : std::string_view{});
@@ -39,7 +48,8 @@ std::vector<Cell> group_row(const GroupResult &group) {
           number_cell(group.rate_median, rate_text(group.rate_median)),
           number_cell(group.sustain_median, fixed_text(group.sustain_median, 3)),
           count_cell(group.warned),
-          group.base ? empty_cell("") : optional_number(group.change_percent, change_text),
+          group.base ? empty_cell("") : optional_number(group.shift_percent, change_text),
+          group.base ? empty_cell("") : shift_interval_cell(group),
           group.base ? empty_cell("") : optional_number(group.p_value, probability_text),
           verdict_cell(group.verdict, verdict_text(group))};
 }
@@ -60,7 +70,8 @@ std::string shift_words(const GroupResult &group) {
 }
 
 // A significant verdict whose medians' change reads as none, or as the
-// other way: the shift, which the test judges, says what was found.
+// other way: the change shown is the shift, which the test judges, and a
+// reader comparing the medians by eye is told why they disagree.
 bool change_misleads(const GroupResult &group) {
   if (group.verdict != compare::Verdict::faster && group.verdict != compare::Verdict::slower) {
     return false;
@@ -87,7 +98,7 @@ std::string group_note(const GroupResult &group, const GroupResult &base, const 
     return "its median differs from the base's by " +
            (group.change_percent ? percent_text(*group.change_percent) : std::string("-")) +
            ", but its records lie " + shift_words(group) +
-           " from the base's (the Hodges-Lehmann shift, with its interval), which the test finds " +
+           " from the base's (the change shown, with its interval), which the test finds " +
            std::string(verdict_word(group.verdict)) + ".";
   }
   if (!group.records_needed) {
@@ -96,7 +107,7 @@ std::string group_note(const GroupResult &group, const GroupResult &base, const 
   const std::string sizes = std::to_string(group.records.size()) + " records against the base's " +
                             std::to_string(base.records.size());
   const std::string need =
-      "a difference of " + (group.change_percent ? percent_text(*group.change_percent) : std::string("-")) +
+      "a difference of " + (group.shift_percent ? percent_text(*group.shift_percent) : std::string("-")) +
       " would need about " + records_needed_text(*group.records_needed) + " records in each to be found";
   const std::string found =
       !group.enough_records ? "too few to judge: "
@@ -198,7 +209,9 @@ std::vector<std::string> legend(const compare::Comparison &comparison) {
           counted(compare::fewest_records_for_interval(), "record gives", "records give") + " none",
       "sustain: rate / steady, below 1 when the machine slowed during a run; warned: records that carried a "
       "warning",
-      "change: the median steady figure against the base's; p: two-sided Mann-Whitney U test; " +
+      "change: the Hodges-Lehmann shift, the median difference between a record of the group and one of the "
+      "base, in percent of the base's median, with its " + setting_text((1.0 - settings.alpha) * 100.0) +
+          " % interval; p: two-sided Mann-Whitney U test, which judges the same ranks, so the two agree; " +
           std::string(verdict_word(compare::Verdict::no_change)) + ": no significant change at " +
           setting_text(settings.alpha) + "; " + too_few + ": fewer than " +
           counted(statistics::least_records_per_group, "record", "records") + " on a side, never judged"};
@@ -237,6 +250,7 @@ Tables comparison_tables(const compare::Comparison &comparison) {
                            {"sustain", Align::right},
                            {"warned", Align::right},
                            {"change", Align::right},
+                           {"change interval", Align::right},
                            {"p", Align::right},
                            {"verdict"}};
   for (const GroupResult &group : comparison.groups) {

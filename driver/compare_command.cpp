@@ -93,8 +93,8 @@ bool strict_failure(const compare::Comparison &comparison) {
     if (!group.base && group.rests_on_disturbed_runs) {
       return true;
     }
-    if (group.significant && group.change_percent &&
-        std::fabs(*group.change_percent) >= comparison.settings.threshold_percent) {
+    if (group.significant && group.shift_percent &&
+        std::fabs(*group.shift_percent) >= comparison.settings.threshold_percent) {
       return true;
     }
   }
