@@ -5,8 +5,7 @@
 #include "compare_output/html_text.h"
 #include "compare_output/number_text.h"
 #include "compare_output/page_style.h"
-#include "compare_output/standing.h"
-#include "compare_output/svg_mark.h"
+#include "compare_output/verdict_style.h"
 #include "history/change_text.h"
 #include "history/run_time.h"
 #include "report/formatted.h"
@@ -20,12 +19,56 @@
 namespace history {
 namespace {
 
-using compare_output::data_attribute;
 using compare_output::exact_number;
 using compare_output::html_text;
-using compare_output::MarkFacts;
-using compare_output::pixels;
-using compare_output::svg_mark;
+
+// ` name="value"`, the value escaped.
+std::string data_attribute(std::string_view name, std::string_view value) {
+  return " " + std::string(name) + "=\"" + html_text(value) + "\"";
+}
+
+// A coordinate or length in pixels, to a hundredth.
+std::string pixels(double value) { return report::formatted("%.2f", value); }
+
+struct MarkFacts {
+  std::string_view kind{};  // data-kind: "run", "level", "change", "band", ...
+  std::string_view name{};  // data-name: the series or stratum
+  std::string value{};      // data-value: the figure drawn, as exact_number writes it
+  std::string title{};      // what a reader sees on hovering
+  std::string attributes{}; // further attributes, written by data_attribute
+};
+
+// <shape class=... geometry data-kind=... data-name=... data-value=...><title>...</title></shape>
+std::string svg_mark(std::string_view shape, std::string_view css_class, std::string_view geometry,
+                     const MarkFacts &facts) {
+  return "<" + std::string(shape) + " class=\"" + std::string(css_class) + "\" " + std::string(geometry) +
+         data_attribute("data-kind", facts.kind) + data_attribute("data-name", facts.name) +
+         data_attribute("data-value", facts.value) + facts.attributes + "><title>" + html_text(facts.title) +
+         "</title></" + std::string(shape) + ">\n";
+}
+
+// The table as HTML, the very cells the terminal shows, each row given its
+// class where there is one.
+std::string html_table(const TextTable &table, const std::vector<std::string_view> &row_classes) {
+  const auto cell = [&](const char *tag, std::size_t column, const std::string &text) {
+    const bool numeric = column < table.numeric.size() && table.numeric[column];
+    return std::string("<") + tag + (numeric ? " class=\"num\"" : "") + ">" + html_text(text) + "</" + tag + ">";
+  };
+  std::string html = "<div class=\"table-wrap\"><table>\n<thead><tr>";
+  for (std::size_t column = 0; column < table.header.size(); ++column) {
+    html += cell("th", column, table.header[column]);
+  }
+  html += "</tr></thead>\n<tbody>\n";
+  for (std::size_t row = 0; row < table.rows.size(); ++row) {
+    const bool classed = row < row_classes.size() && !row_classes[row].empty();
+    html += classed ? "<tr class=\"" + std::string(row_classes[row]) + "\">" : std::string("<tr>");
+    for (std::size_t column = 0; column < table.rows[row].size(); ++column) {
+      html += cell("td", column, table.rows[row][column]);
+    }
+    html += "</tr>\n";
+  }
+  return html + "</tbody>\n</table></div>\n";
+}
 
 // The same policy as compare's page: nothing from anywhere, styles inline.
 constexpr std::string_view content_security_policy =
@@ -217,8 +260,8 @@ std::string time_labels(const TimeSpan &span) {
 
 std::string panel_words(const SeriesView &series, bool fleet) {
   std::string words = plural(series.runs, "run", "runs") + ", level " + compare_output::rate_text(series.level);
-  if (fleet && series.verdict != compare::FleetVerdict::unjudged) {
-    words += ", " + compare_output::host_standing(series.verdict).words;
+  if (fleet && series.verdict != compare::Verdict::unjudged) {
+    words += ", " + std::string(compare_output::verdict_word(series.verdict));
   }
   if (!series.changes.empty()) {
     const ChangeLine &change = series.changes.back();
@@ -315,8 +358,8 @@ std::string band_panel(const std::string &stratum, const Band &band, const TimeS
 }
 
 bool stands_out(const SeriesView &series) {
-  return !series.changes.empty() || series.verdict == compare::FleetVerdict::slow ||
-         series.verdict == compare::FleetVerdict::fast;
+  return !series.changes.empty() || series.verdict == compare::Verdict::slow ||
+         series.verdict == compare::Verdict::fast;
 }
 
 std::string trends_section(const HistoryView &view, const SeriesSource &source, const TimeSpan &span) {
@@ -362,7 +405,7 @@ std::vector<std::string_view> row_classes(const HistoryView &view, const History
   std::size_t row = 0;
   for (const SeriesView &series : view.series) {
     if (row < tables.series.rows.size() && tables.series.rows[row].front() == series.name) {
-      classes.push_back(compare_output::host_standing(series.verdict).css_class);
+      classes.push_back(compare_output::verdict_style(series.verdict).css_class);
       ++row;
     }
   }
@@ -373,7 +416,7 @@ std::string tables_section(const HistoryView &view, const HistoryTables &tables)
   std::string section = "<section id=\"tables\">\n<h2>Tables</h2>\n";
   section += std::string(tables.series.rows.size() > 100 ? "<details>" : "<details open>") + "<summary>" +
              html_text("Series: " + compare_output::count_text(tables.series.rows.size())) + "</summary>\n" +
-             compare_output::html_table(tables.series, row_classes(view, tables)) + "</details>\n";
+             html_table(tables.series, row_classes(view, tables)) + "</details>\n";
   if (!tables.changes.empty()) {
     section += "<h3>" + html_text(view.settings.fleet ? "Recent changes of single hosts" : "Changes") + "</h3>\n" +
                compare_output::html_list(tables.changes, "changes-list");

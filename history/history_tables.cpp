@@ -1,6 +1,6 @@
 #include "history/history_tables.h"
 
-#include "compare_output/verdicts.h"
+#include "compare_output/verdict_style.h"
 #include "history/change_text.h"
 #include "history/run_time.h"
 #include "report/formatted.h"
@@ -13,7 +13,7 @@
 namespace history {
 namespace {
 
-using compare_output::Table;
+using Table = TextTable;
 using report::formatted;
 
 std::string figure(double value) { return std::isfinite(value) ? formatted("%.2f", value) : "-"; }
@@ -40,8 +40,8 @@ std::map<std::string, std::string> stratum_labels(const HistoryView &view, std::
       for (const SeriesView &other : view.series) {
         if (other.stratum == series.stratum) {
           ++count;
-          slow += other.verdict == compare::FleetVerdict::slow ? 1 : 0;
-          fast += other.verdict == compare::FleetVerdict::fast ? 1 : 0;
+          slow += other.verdict == compare::Verdict::slow ? 1 : 0;
+          fast += other.verdict == compare::Verdict::fast ? 1 : 0;
           if (std::isfinite(other.level)) {
             levels.push_back(other.level);
           }
@@ -77,7 +77,7 @@ Table fleet_table(const HistoryView &view, const std::map<std::string, std::stri
   Table table{.header = {"series", "stratum", "runs", "last", "level", "vs median", "z", "verdict", "latest change"},
               .numeric = {false, false, true, false, true, true, true, false, false}};
   for (const SeriesView &series : view.series) {
-    if (series.verdict != compare::FleetVerdict::slow && series.verdict != compare::FleetVerdict::fast &&
+    if (series.verdict != compare::Verdict::slow && series.verdict != compare::Verdict::fast &&
         !changed_recently(series)) {
       continue;
     }
@@ -85,7 +85,7 @@ Table fleet_table(const HistoryView &view, const std::map<std::string, std::stri
                           figure(series.level),
                           series.deficit_percent ? formatted("%+.1f %%", -*series.deficit_percent) : "-",
                           series.modified_z ? formatted("%+.1f", *series.modified_z) : "-",
-                          compare_output::host_verdict(series.verdict), latest_change(series)});
+                          std::string(compare_output::verdict_word(series.verdict)), latest_change(series)});
   }
   return table;
 }
@@ -321,7 +321,7 @@ std::string history_csv(const HistoryView &view) {
                      latest ? csv_number(latest->percent) : "", latest ? latest->started_at : "",
                      latest ? std::to_string(latest->run) : "", latest ? csv_number(latest->p_value) : "",
                      csv_number(series.deficit_percent), csv_number(series.modified_z), recent ? "true" : "false",
-                     view.settings.fleet ? compare_output::host_verdict(series.verdict) : ""},
+                     view.settings.fleet ? std::string(compare_output::verdict_word(series.verdict)) : ""},
                     text);
   }
   return csv;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "compare_output/tables.h"
 #include "history/history_view.h"
 
 #include <string>
@@ -10,8 +9,15 @@
 // Markdown and the page each render in their own way.
 namespace history {
 
+// A table of text, each column's figures aligned right or text left.
+struct TextTable {
+  std::vector<std::string> header{};
+  std::vector<std::vector<std::string>> rows{};
+  std::vector<bool> numeric{}; // per column
+};
+
 struct HistoryTables {
-  compare_output::Table series{};            // one row per series
+  TextTable series{};                        // one row per series
   std::vector<std::string> changes{};        // change lines: every change, or with a fleet the recent ones of single hosts
   std::vector<std::string> stratum_changes{}; // with a fleet: "S1: −3.2 % from ..."
   std::vector<std::string> notes{};          // the strata, runs left out, ...

@@ -282,7 +282,7 @@ std::vector<std::string> flagged_series(const HistoryView &view) {
   for (const SeriesView &series : view.series) {
     const bool changed = std::any_of(series.changes.begin(), series.changes.end(),
                                      [](const ChangeLine &change) { return change.recent; });
-    if (changed || series.verdict == compare::FleetVerdict::slow) {
+    if (changed || series.verdict == compare::Verdict::slow) {
       flagged.push_back(series.name);
     }
   }

@@ -56,7 +56,7 @@ struct SeriesView {
   double level = 0.0; // the latest segment's median; not a number with no segment
   // With fleet: the latest level judged against the stratum's hosts' latest
   // levels, as compare --fleet judges hosts.
-  compare::FleetVerdict verdict = compare::FleetVerdict::unjudged;
+  compare::Verdict verdict = compare::Verdict::unjudged;
   std::optional<double> deficit_percent{};
   std::optional<double> modified_z{};
   std::string unjudged_because{};
