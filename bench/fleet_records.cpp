@@ -88,6 +88,10 @@ std::vector<std::string> make_fleet(std::size_t hosts, std::size_t records_per_h
 
 } // namespace
 
+std::string synthetic_record(const std::string &host, double megawhets, std::chrono::sys_seconds start) {
+  return record::record_json(synthetic_run(host, megawhets, start));
+}
+
 Fleet synthetic_fleet(std::size_t hosts, std::size_t records_per_host, std::size_t slow) {
   Fleet fleet;
   fleet.slow_hosts = make_fleet(hosts, records_per_host, slow, [&](std::size_t, const std::string &records) {

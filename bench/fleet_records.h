@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -13,6 +14,10 @@ struct Fleet {
   std::string records{};                 // every host's records, one after another
   std::vector<std::string> slow_hosts{}; // the hosts made slow, in name order
 };
+
+// One record of a run on `host` at `start`, whose steady figure is about
+// `megawhets`, as --json writes it.
+std::string synthetic_record(const std::string &host, double megawhets, std::chrono::sys_seconds start);
 
 // `hosts` hosts named node00001 and on, `records_per_host` runs each, of one
 // processor and build; every rate within about 1 % of the others but those

@@ -3,6 +3,7 @@
 #include "driver/commands.h"
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
+#include "history/store.h"
 #include "platform/build.h"
 #include "record/label.h"
 #include "report/formatted.h"
@@ -34,8 +35,8 @@ std::optional<unsigned> copies_in(std::string_view text) {
   return count;
 }
 
-constexpr std::array<std::string_view, 7> known_options = {"--json",   "--label", "--auto",   "--strict",
-                                                           "--copies", "--help",  "--version"};
+constexpr std::array<std::string_view, 8> known_options = {"--json",   "--label", "--auto",    "--strict",
+                                                           "--copies", "--db",    "--help",    "--version"};
 
 CommandLine refused(ArgumentProblem problem, const std::string &argument, std::string suggestion = {}) {
   return {.request = Request::bad_argument, .problem = problem, .bad_argument = argument,
@@ -85,6 +86,14 @@ CommandLine read_command_line(int argc, const char *const *argv) {
         return refused(ArgumentProblem::missing_file, "--json");
       }
       line.options.record_path = file->value;
+    } else if (const auto db = option_value("--db", argc, argv, i)) {
+      if (db->value.empty()) {
+        return refused(ArgumentProblem::missing_history, "--db");
+      }
+      if (!history::store_built()) {
+        return refused(ArgumentProblem::no_history_store, "--db");
+      }
+      line.options.history_path = db->value;
     } else if (argument == "--label" && i + 1 == argc) {
       return refused(ArgumentProblem::missing_label, "--label");
     } else if (const auto label = option_value("--label", argc, argv, i)) {
@@ -110,8 +119,9 @@ CommandLine read_command_line(int argc, const char *const *argv) {
 
 std::string usage() {
   return "Usage: megawhets [--json FILE] [--label TEXT] [--auto[=SECONDS]] [--strict]\n"
-         "                 [--copies N|all]\n"
+         "                 [--copies N|all] [--db DB]\n"
          "       megawhets compare [OPTIONS] RECORD...   (see 'megawhets compare --help')\n"
+         "       megawhets history [OPTIONS] DB          (see 'megawhets history --help')\n"
          "       megawhets --help | --version\n"
          "Measure how fast this machine does double-precision floating-point work.\n"
          "\n"
@@ -134,6 +144,8 @@ std::string usage() {
          "  --copies N|all    run both passes in N copies at once (1 to 1024), or one\n"
          "                    per processor this process may use, and report the\n"
          "                    machine's rate\n"
+         "  --db DB           also store the run's record in the history DB, an SQLite\n"
+         "                    file made if missing (see 'megawhets history --help')\n"
          "  --help            show this help and exit\n"
          "  --version         show the version and the build, and exit\n"
          "\n"
@@ -183,6 +195,13 @@ std::string bad_argument_message(const CommandLine &command_line) {
     what = "option '--label' needs 1 to " + std::to_string(record::longest_label) +
            " bytes of UTF-8 text without control characters, but the label " +
            record::label_problem(command_line.bad_argument);
+    break;
+  case ArgumentProblem::missing_history:
+    what = "option " + argument + " needs the file name of a history, such as --db runs.db";
+    break;
+  case ArgumentProblem::no_history_store:
+    what = "option " + argument + " stores the record in a history, but this build of megawhets has no history "
+           "store (SQLite was not found for its target)";
     break;
   case ArgumentProblem::none:
     break;

@@ -21,7 +21,9 @@ enum class ArgumentProblem {
   bad_seconds,
   bad_copies,
   missing_label, // --label as the last argument
-  bad_label
+  bad_label,
+  missing_history,
+  no_history_store // --db in a build without the history store
 };
 
 // How long --auto aims for both passes together to take, unless told.
@@ -38,6 +40,7 @@ struct RunOptions {
   unsigned copies = 0;              // 0 for a run in this process alone
   bool copies_per_processor = false; // --copies all: one per usable processor
   std::optional<std::string> label{}; // for the record: what the user changed for this run
+  std::string history_path{};         // --db: the history the record is also stored in; empty for none
 };
 
 struct CommandLine {

@@ -4,7 +4,8 @@
 // twice the first. What produced the figures, and anything that disturbed
 // them, goes to standard error once the report is complete. Options add a
 // record of the run, counts chosen by a probe, and a strict verdict; the
-// compare command puts the records of many runs side by side.
+// compare command puts the records of many runs side by side, and the
+// history command keeps them and follows each machine's speed through time.
 
 #include "copies/copy_run.h"
 #include "driver/arguments.h"
@@ -12,6 +13,8 @@
 #include "driver/compare_command.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
+#include "driver/history_arguments.h"
+#include "driver/history_command.h"
 #include "driver/run.h"
 #include "platform/processes.h"
 
@@ -37,6 +40,25 @@ int compare_records(int argc, const char *const *argv) {
   return driver::compare_command(command_line.options);
 }
 
+// Every command of the history needs its store, which a build for a target
+// without SQLite lacks.
+int history_records(int argc, const char *const *argv) {
+  if (!history::store_built()) {
+    driver::write_error("megawhets: this build of megawhets has no history store (SQLite was not found for its "
+                        "target); see 'megawhets --help'\n");
+    return driver::bad_usage;
+  }
+  const driver::HistoryCommandLine command_line = driver::read_history_command_line(argc, argv);
+  if (command_line.help) {
+    return show(driver::history_usage());
+  }
+  if (!command_line.problem.empty()) {
+    driver::write_error("megawhets: " + command_line.problem + "; see 'megawhets history --help'\n");
+    return driver::bad_usage;
+  }
+  return driver::history_command(command_line.options);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -46,6 +68,9 @@ int main(int argc, char **argv) {
   }
   if (argc > 1 && std::string_view(argv[1]) == "compare") {
     return compare_records(argc - 1, argv + 1);
+  }
+  if (argc > 1 && std::string_view(argv[1]) == "history") {
+    return history_records(argc - 1, argv + 1);
   }
   const driver::CommandLine command_line = driver::read_command_line(argc, argv);
   switch (command_line.request) {

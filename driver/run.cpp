@@ -5,6 +5,7 @@
 #include "driver/console.h"
 #include "driver/dialogue.h"
 #include "driver/exit_status.h"
+#include "driver/history_destination.h"
 #include "driver/passes.h"
 #include "driver/record_destination.h"
 #include "pass/figures.h"
@@ -66,11 +67,19 @@ bool check_state_after_passes(record::RunRecord &run, copies::CopyRun *copy_run,
   return true;
 }
 
+// Where the run's record goes: --json's file or stream, and --db's history.
+struct Destinations {
+  RecordDestination record;
+  HistoryDestination history;
+};
+
 // The run's verdict, recorded and returned as its exit status; a record
-// that cannot be written makes the run a failure.
-int conclude(record::RunRecord &run, RecordDestination &destination, ExitStatus status) {
+// that cannot be written or stored makes the run a failure.
+int conclude(record::RunRecord &run, Destinations &destinations, ExitStatus status) {
   run.exit_status = status;
-  return destination.deliver(run) ? status : run_failed;
+  const bool written = destinations.record.deliver(run);
+  const bool stored = destinations.history.deliver(run);
+  return written && stored ? status : run_failed;
 }
 
 // Both passes, the comparison and the advice: the whole report. The passes
@@ -123,8 +132,9 @@ int run(const RunOptions &options) {
                         .operating_system = platform::this_operating_system(),
                         .started_at = record::rfc3339_utc(std::chrono::system_clock::now()),
                         .exit_status = completed};
-  RecordDestination destination(options.record_path);
-  if (!destination.ready()) {
+  Destinations destinations{RecordDestination(options.record_path), HistoryDestination(options.history_path)};
+  RecordDestination &destination = destinations.record;
+  if (!destination.ready() || !destinations.history.ready()) {
     return run_failed;
   }
   if (destination.takes_standard_output()) {
@@ -133,7 +143,7 @@ int run(const RunOptions &options) {
   run.mismatch = self_check::check_known_states();
   if (run.mismatch) {
     write_error(context_line(run) + self_check::mismatch_message(*run.mismatch));
-    return conclude(run, destination, arithmetic_differs);
+    return conclude(run, destinations, arithmetic_differs);
   }
   run.counts = read_counts(options);
   if (!run.counts) {
@@ -153,7 +163,7 @@ int run(const RunOptions &options) {
     return run_failed;
   }
   write_account(run);
-  return conclude(run, destination,
+  return conclude(run, destinations,
                   exit_status({.arithmetic_checked_out = !run.mismatch,
                                .strict = options.strict,
                                .warnings = run.warnings.size()}));

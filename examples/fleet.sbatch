@@ -33,6 +33,9 @@
 #                  submitted from)
 #   FLEET_SECONDS  how long each node's run takes (default 30; shorter runs
 #                  are noisier)
+#   FLEET_HISTORY  a history (megawhets history) that keeps every job's
+#                  records, so that `megawhets history --fleet` can say which
+#                  node changed and when (default: none)
 #
 #SBATCH --job-name=megawhets-fleet
 #SBATCH --exclusive
@@ -71,6 +74,13 @@ compared=${PIPESTATUS[0]}
 if [ "$compared" -ne 0 ]; then
   echo "the comparison failed (megawhets compare exited $compared)"
   exit "$compared"
+fi
+
+# The job's records join the fleet's history once the job is done, by this
+# one process: a history on a shared file system takes one writer at a time.
+if [ -n "${FLEET_HISTORY:-}" ]; then
+  "$megawhets" history add "$FLEET_HISTORY" "$dir" ||
+    echo "the records could not all be added to $FLEET_HISTORY (megawhets history add exited $?)"
 fi
 
 # The last line of the verdict: the slow hosts, comma-separated. They are

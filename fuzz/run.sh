@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Fuzzes the count reader and the record reader for a bounded time, each
+# Fuzzes the count reader, the record reader and the history's import for a
+# bounded time, each
 # starting from its committed seed corpus, and fails if a fuzzer finds an
 # input that breaks its reader.
 #   FUZZ_SECONDS   how long to fuzz in all, shared evenly between the targets
 #                  (default 30)
-#   FUZZ_TARGETS   which readers to fuzz (default "count_reader record_reader")
+#   FUZZ_TARGETS   which readers to fuzz (default "count_reader record_reader
+#                  history_import")
 #   further arguments are passed to libFuzzer, e.g. -jobs=2 or -max_len=64
 # Every input is held to 2 GiB of memory and 10 seconds, so that a reader
 # whose cost grows faster than its input is caught as surely as one that
@@ -16,7 +18,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-30}
-read -r -a targets <<<"${FUZZ_TARGETS:-count_reader record_reader}"
+read -r -a targets <<<"${FUZZ_TARGETS:-count_reader record_reader history_import}"
 build_dir=build/fuzz
 artifacts=$build_dir/artifacts
 share=$((seconds / ${#targets[@]}))

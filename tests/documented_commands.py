@@ -105,6 +105,8 @@ CASES = {
     "compare-one-core-against-all": Case(
         stdout=(r"^one core, one process +6 ", r"^all cores, .* 6 "), slow=True),
     "compare-a-generated-fleet": Case(stdout=(r"\nnode-0003\n\Z",)),
+    "history-of-a-generated-fleet": Case(shown="stdout"),
+    "history-of-nightly-builds": Case(shown="stdout"),
     "counts-from-a-pipe": Case(stdout=(r"Pass #  2:    10 outer loop\(s\),40000 inner loop\(s\)",), slow=True),
     "counts-rest-left-for-the-outer-count": Case(statuses=(1,), shown="stderr"),
     # "a directory of records"

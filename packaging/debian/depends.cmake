@@ -21,6 +21,7 @@ set(package_libc.so.6 libc6)
 set(package_libm.so.6 libc6)
 set(package_libstdc++.so.6 libstdc++6)
 set(package_libgcc_s.so.1 libgcc-s1)
+set(package_libsqlite3.so.0 libsqlite3-0) # the history's store, where the build has it
 set(symbols_dir /var/lib/dpkg/info)
 
 execute_process(COMMAND ${MEGAWHETS_OBJDUMP} -p ${MEGAWHETS_PROGRAM_FILE}
@@ -76,6 +77,29 @@ foreach(line IN LISTS references)
       set(version_${package} ${version})
     endif()
   endif()
+endforeach()
+
+# A library without symbol versions (SQLite) names in its package's symbols
+# file the package version that brought each symbol, as NAME@Base VERSION:
+# the newest among the symbols the program takes from it is what it needs.
+execute_process(COMMAND ${MEGAWHETS_OBJDUMP} -T ${MEGAWHETS_PROGRAM_FILE} OUTPUT_VARIABLE dynamic_symbols)
+string(REGEX MATCHALL "\\*UND\\*[^\n]* Base +[A-Za-z_0-9]+" unversioned "${dynamic_symbols}")
+list(TRANSFORM unversioned REPLACE ".* Base +" "")
+foreach(package IN LISTS packages)
+  file(GLOB symbols_file ${symbols_dir}/${package}.symbols ${symbols_dir}/${package}:*.symbols)
+  if(NOT symbols_file OR NOT unversioned)
+    continue()
+  endif()
+  list(GET symbols_file 0 symbols_file)
+  file(READ ${symbols_file} symbols)
+  foreach(symbol IN LISTS unversioned)
+    if(symbols MATCHES "\n ${symbol}@Base ([^ \n]+)")
+      set(version ${CMAKE_MATCH_1})
+      if(NOT DEFINED version_${package} OR version_${package} VERSION_LESS version)
+        set(version_${package} ${version})
+      endif()
+    endif()
+  endforeach()
 endforeach()
 
 set(depends "")

@@ -148,12 +148,15 @@ def strict_status_reaches_slurm(test):
 
 def _batch_script_job(test, megawhets):
     """Submits examples/fleet.sbatch with MEGAWHETS set to megawhets, waits
-    for it to end, checks one record per node, the verdict and the drain
-    command, and returns the job's fields and what it printed."""
+    for it to end, checks one record per node, the verdict, the drain
+    command and the records added to the fleet's history, and returns the
+    job's fields and what it printed."""
     records = test.work / "records"
     output = test.work / "job.txt"
+    history = test.work / "fleet.db"
     job_id = submit(f"--chdir={test.work}", f"--output={output}",
-                    f"--export=ALL,MEGAWHETS={megawhets},FLEET_DIR={records},FLEET_SECONDS=2",
+                    f"--export=ALL,MEGAWHETS={megawhets},FLEET_DIR={records},FLEET_SECONDS=2,"
+                    f"FLEET_HISTORY={history}",
                     str(EXAMPLES / "fleet.sbatch"))
     fields = await_state(job_id, ("COMPLETED", "FAILED", "CANCELLED", "TIMEOUT", "NODE_FAIL", "OUT_OF_MEMORY"),
                          JOB_START_SECONDS + 300)
@@ -168,7 +171,11 @@ def _batch_script_job(test, megawhets):
     assert set(slow) <= nodes, f"the verdict names {slow}, not all of them nodes of the job"
     if slow:
         assert f"scontrol update nodename={','.join(slow)} state=drain" in printed, "no drain command printed"
-    say(f"job {job_id}: records for {sorted(found)}; slow: {slow or 'none'}; "
+    exported = subprocess.run([test.program, "history", "export", str(history)], capture_output=True, text=True)
+    kept = "".join(path.read_text() for path in sorted(records.glob("*.json")))
+    assert exported.returncode == 0 and sorted(exported.stdout.split("\n}\n")) == sorted(kept.split("\n}\n")), \
+        f"the history holds other records than the job's: {exported.stderr}"
+    say(f"job {job_id}: records for {sorted(found)}, all in the history; slow: {slow or 'none'}; "
         f"JobState={fields['JobState']} ExitCode={fields['ExitCode']}")
     return fields, printed
 

@@ -1,0 +1,132 @@
+#include "driver/history_command.h"
+
+#include "driver/console.h"
+#include "driver/exit_status.h"
+#include "history/history_json.h"
+#include "history/history_page.h"
+#include "history/history_tables.h"
+#include "platform/terminal.h"
+#include "record/record_file.h"
+#include "record/record_sources.h"
+#include "report/formatted.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace driver {
+namespace {
+
+std::string quoted(const std::string &path) { return "'" + report::printable(path) + "'"; }
+
+std::string count_of(std::size_t count, const char *one, const char *many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// Every record the arguments lead to, stored in one transaction: all of them
+// or, if the store fails, none. What is not a record is named, as compare
+// names it, and fails the command once the rest are stored.
+int add_records(const HistoryOptions &options) {
+  history::Store store(options.database, history::Store::Access::write);
+  history::Store::Transaction transaction(store);
+  std::size_t stored = 0;
+  std::size_t already = 0;
+  std::size_t unstored = 0;
+  bool unreadable = false;
+  record::read_sources(options.records, [&](const record::TextRead &read) {
+    if (read.run) {
+      (transaction.add(history::stored_text(read.text), *read.run) ? stored : already) += 1;
+      return;
+    }
+    const std::string source = record::source_name(read.source);
+    if (record::spoils_comparison(read.problem)) {
+      unreadable = true;
+      write_error("megawhets: " + source + ": " + report::printable(read.message) + "\n");
+    } else if (read.problem == record::ProblemKind::not_comparable) {
+      ++unstored;
+      write_error("megawhets: " + source + ": not stored, as it has no figures for a trend: " +
+                  report::printable(read.message) + "\n");
+    } else {
+      write_error("megawhets: " + source + ": " + report::printable(read.message) + "\n");
+    }
+  });
+  transaction.commit();
+  write_error("megawhets: " + count_of(stored, "record", "records") + " stored in " + quoted(options.database) +
+              (already > 0 ? ", " + count_of(already, "was", "were") + " there already" : std::string()) +
+              (unstored > 0 ? ", " + count_of(unstored, "had", "had") + " no figures" : std::string()) + "\n");
+  return unreadable ? run_failed : completed;
+}
+
+// The records' text as it was stored, which --json wrote.
+int export_records(const HistoryOptions &options) {
+  history::Store store(options.database, history::Store::Access::read);
+  bool written = true;
+  store.for_each_record(options.filter, [&](std::string_view text) {
+    written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    return written;
+  });
+  if (!written || std::fflush(stdout) != 0) {
+    write_error(std::string("megawhets: cannot write the records: ") + std::strerror(errno) + "\n");
+    return run_failed;
+  }
+  return completed;
+}
+
+// Colour only for a person at a terminal who has not asked for none.
+bool colour_wanted() { return platform::is_terminal(stdout) && std::getenv("NO_COLOR") == nullptr; }
+
+std::string formatted_output(const history::HistoryView &view, HistoryFormat format) {
+  switch (format) {
+  case HistoryFormat::table:
+    return history::history_text(history::history_tables(view), view.settings.fleet, colour_wanted());
+  case HistoryFormat::markdown:
+    return history::history_markdown(history::history_tables(view), view.settings.fleet);
+  case HistoryFormat::csv:
+    return history::history_csv(view);
+  case HistoryFormat::json:
+    return history::history_json(view);
+  }
+  return {};
+}
+
+int show_trends(const HistoryOptions &options) {
+  history::Store store(options.database, history::Store::Access::read);
+  const history::SeriesSource source{
+      .series = [&] { return store.series(options.filter); },
+      .runs = [&](const history::Series &series) { return store.runs(series, options.filter); }};
+  const history::HistoryView view = history::history_view(source, options.settings);
+  if (!write_to_standard_output(formatted_output(view, options.format), "the history")) {
+    return run_failed;
+  }
+  // The page goes into a new file beside its name, which it takes only once
+  // it is whole, as the run's record does.
+  if (!options.html_path.empty()) {
+    record::RecordFile page(options.html_path, "the page");
+    if (!page.ready() ||
+        !page.commit(history::history_page(view, history::history_tables(view), source))) {
+      write_error(page.failure());
+      return run_failed;
+    }
+  }
+  return options.strict && history::strict_failure(view) ? warned_under_strict : completed;
+}
+
+} // namespace
+
+int history_command(const HistoryOptions &options) {
+  try {
+    switch (options.action) {
+    case HistoryAction::add:
+      return add_records(options);
+    case HistoryAction::export_records:
+      return export_records(options);
+    case HistoryAction::trends:
+      return show_trends(options);
+    }
+  } catch (const history::StoreError &error) {
+    write_error("megawhets: " + std::string(error.what()) + "\n");
+  }
+  return run_failed;
+}
+
+} // namespace driver

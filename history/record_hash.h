@@ -1,0 +1,17 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace history {
+
+// SHA-256 of a record's text, by which the store keeps each record once.
+// Two texts that differ by a byte are two records; a shorter hash would let
+// a record made to collide with another, or plain bad luck among millions,
+// be dropped as a copy.
+using RecordHash = std::array<std::uint8_t, 32>;
+
+RecordHash record_hash(std::string_view text);
+
+} // namespace history

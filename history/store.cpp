@@ -1,0 +1,336 @@
+#include "history/store.h"
+
+#include "history/record_hash.h"
+#include "history/schema.h"
+#include "history/sqlite.h"
+#include "report/formatted.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <system_error>
+#include <tuple>
+
+namespace history {
+
+bool store_built() { return true; }
+
+namespace {
+
+// Writers wait this long for one another: a `history add` of a million
+// records holds the history for well under a minute.
+constexpr int busy_wait_milliseconds = 10 * 60 * 1000;
+
+// Records of about 2 KiB each fill a 16 KiB page with little left over,
+// where SQLite's usual 4 KiB page would hold one and waste half.
+constexpr const char *page_size = "PRAGMA page_size = 16384";
+
+using SeriesKey = std::tuple<std::string, std::string, std::string, unsigned, std::string, std::string, std::string,
+                             std::string, unsigned>;
+
+SeriesKey key_of(const record::RecordedRun &run) {
+  return {run.host_name.str(),
+          run.label ? run.label->str() : std::string(),
+          run.processor_model.str(),
+          run.processors,
+          run.compiler.str(),
+          run.compiler_version.str(),
+          run.flags.str(),
+          run.architecture.str(),
+          run.copies};
+}
+
+std::string quoted(const std::string &path) { return "'" + report::printable(path) + "'"; }
+
+// The bounds of a filter's times; an empty one lets every run through.
+constexpr const char *time_filter = "(?2 = '' OR started_at >= ?2) AND (?3 = '' OR started_at < ?3)";
+
+} // namespace
+
+struct Store::Connection {
+  explicit Connection(const std::string &path, Database::Mode mode) : database(path, mode) {}
+
+  Database database;
+  std::map<SeriesKey, std::int64_t> series_ids{};
+  std::optional<Statement> add_record{};
+  std::optional<Statement> find_series{};
+  std::optional<Statement> add_series{};
+  std::optional<Statement> add_run{};
+};
+
+namespace {
+
+// A file the history may be written into: SQLite's own, or an empty one.
+bool is_empty_database(Database &database) {
+  return database.integer_of("PRAGMA application_id") == 0 && database.integer_of("PRAGMA user_version") == 0 &&
+         database.integer_of("SELECT count(*) FROM sqlite_schema") == 0;
+}
+
+// Read in one transaction, so that a writer making the file a history at
+// that moment is seen either not to have begun or to be done.
+void check_origin(Database &database, const std::string &path) {
+  database.execute("BEGIN");
+  const std::int64_t id = database.integer_of("PRAGMA application_id");
+  const std::int64_t version = database.integer_of("PRAGMA user_version");
+  const bool empty = is_empty_database(database);
+  database.execute("COMMIT");
+  if (id != history_application_id && !empty) {
+    throw StoreError(quoted(path) + " is an SQLite database of another program, not a megawhets history");
+  }
+  if (version > schema_version()) {
+    throw StoreError(quoted(path) + " was written by a newer megawhets: its history is of version " +
+                     std::to_string(version) + ", and this megawhets reads versions up to " +
+                     std::to_string(schema_version()));
+  }
+}
+
+// Brings the file up to this program's version, step by step, in one
+// transaction, which a writer that started at the same moment waits for and
+// then finds done.
+void bring_up_to_date(Database &database) {
+  if (database.integer_of("PRAGMA user_version") == schema_version()) {
+    return;
+  }
+  if (is_empty_database(database)) {
+    database.execute(page_size);
+  }
+  database.execute("BEGIN IMMEDIATE");
+  try {
+    const std::int64_t version = database.integer_of("PRAGMA user_version");
+    const std::int64_t id = database.integer_of("PRAGMA application_id");
+    if (version == 0 ? !is_empty_database(database) : id != history_application_id) {
+      throw SqliteError(SQLITE_NOTADB, "not a megawhets history");
+    }
+    for (std::int64_t step = version; step < schema_version(); ++step) {
+      database.execute(schema_steps()[static_cast<std::size_t>(step)]);
+    }
+    // Pragmas take no parameters; both figures are the program's own.
+    database.execute(report::formatted("PRAGMA application_id = %lld", static_cast<long long>(history_application_id))
+                         .c_str());
+    database.execute(
+        report::formatted("PRAGMA user_version = %lld", static_cast<long long>(schema_version())).c_str());
+    database.execute("COMMIT");
+  } catch (...) {
+    database.execute("ROLLBACK");
+    throw;
+  }
+}
+
+} // namespace
+
+Store::Store(const std::string &path, Access access) : path_(path) {
+  std::error_code error;
+  if (access == Access::read && !std::filesystem::exists(path, error)) {
+    throw StoreError(quoted(path) + " does not exist");
+  }
+  try {
+    connection_ = std::make_unique<Connection>(
+        path, access == Access::write ? Database::Mode::create : Database::Mode::read_write);
+    Database &database = connection_->database;
+    database.wait_when_busy(busy_wait_milliseconds);
+    check_origin(database, path);
+    bring_up_to_date(database);
+    // Readers go on while a writer writes, and writers take turns.
+    database.execute("PRAGMA journal_mode = WAL");
+    // Enough of the file in memory that an import's index of hashes, a
+    // page of which each record lands on at random, stays there.
+    database.execute("PRAGMA cache_size = -65536");
+  } catch (const StoreError &) {
+    throw;
+  } catch (const std::exception &error) {
+    fail(error);
+  }
+}
+
+Store::~Store() = default;
+
+void Store::fail(const std::exception &error) const {
+  const auto *sqlite = dynamic_cast<const SqliteError *>(&error);
+  const int code = sqlite != nullptr ? sqlite->code() : SQLITE_ERROR;
+  if (code == SQLITE_NOTADB) {
+    throw StoreError(quoted(path_) + " is not a megawhets history: SQLite finds no database in it");
+  }
+  if (code == SQLITE_CORRUPT) {
+    throw StoreError(quoted(path_) + " is a damaged SQLite database (" + report::printable(error.what()) + ")");
+  }
+  throw StoreError("the history " + quoted(path_) + " cannot be used: " + report::printable(error.what()));
+}
+
+Store::Transaction::Transaction(Store &store) : store_(store) {
+  try {
+    store_.connection_->database.execute("BEGIN IMMEDIATE");
+  } catch (const std::exception &error) {
+    open_ = false;
+    store_.fail(error);
+  }
+}
+
+Store::Transaction::~Transaction() {
+  if (open_) {
+    try {
+      store_.connection_->series_ids.clear();
+      store_.connection_->database.execute("ROLLBACK");
+    } catch (const std::exception &) {
+      // SQLite rolls back a transaction it could not end when the
+      // connection closes, or when the file is next opened.
+    }
+  }
+}
+
+bool Store::Transaction::add(std::string_view text, const record::RecordedRun &run) {
+  Connection &connection = *store_.connection_;
+  Database &database = connection.database;
+  try {
+    if (!connection.add_record) {
+      connection.add_record.emplace(database.prepare("INSERT OR IGNORE INTO records (sha256, text) VALUES (?1, ?2)"));
+      connection.find_series.emplace(database.prepare(
+          "SELECT id FROM series WHERE host = ?1 AND label = ?2 AND processor_model = ?3 AND processors = ?4 AND "
+          "compiler = ?5 AND compiler_version = ?6 AND flags = ?7 AND architecture = ?8 AND copies = ?9"));
+      connection.add_series.emplace(
+          database.prepare("INSERT INTO series (host, label, processor_model, processors, compiler, compiler_version, "
+                           "flags, architecture, copies) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"));
+      connection.add_run.emplace(database.prepare(
+          "INSERT INTO runs (series_id, started_at, record_id, steady, rate, warnings, self_check_passed, "
+          "lowest_processor_share, exit_status, program_version) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)"));
+    }
+    const RecordHash hash = record_hash(text);
+    connection.add_record->bind_blob(1, hash.data(), hash.size()).bind(2, text).run();
+    if (database.changes() == 0) {
+      return false;
+    }
+    const std::int64_t record_id = database.last_inserted_row();
+    const SeriesKey key = key_of(run);
+    auto found = connection.series_ids.find(key);
+    if (found == connection.series_ids.end()) {
+      const auto bind_key = [&](Statement &statement) {
+        statement.bind(1, std::get<0>(key)).bind(2, std::get<1>(key)).bind(3, std::get<2>(key));
+        statement.bind(4, static_cast<std::int64_t>(std::get<3>(key))).bind(5, std::get<4>(key));
+        statement.bind(6, std::get<5>(key)).bind(7, std::get<6>(key)).bind(8, std::get<7>(key));
+        statement.bind(9, static_cast<std::int64_t>(std::get<8>(key)));
+      };
+      Statement &find = *connection.find_series;
+      bind_key(find);
+      std::int64_t id = find.step() ? find.integer(0) : 0;
+      find.reset();
+      if (id == 0) {
+        bind_key(*connection.add_series);
+        connection.add_series->run();
+        id = database.last_inserted_row();
+      }
+      found = connection.series_ids.emplace(key, id).first;
+    }
+    Statement &add_run = *connection.add_run;
+    add_run.bind(1, found->second).bind(2, run.started_at.view()).bind(3, record_id).bind(4, run.steady).bind(5, run.rate);
+    add_run.bind(6, std::int64_t{run.warnings}).bind(7, std::int64_t{run.self_check_passed ? 1 : 0});
+    if (std::isnan(run.lowest_processor_share)) {
+      add_run.bind_null(8);
+    } else {
+      add_run.bind(8, run.lowest_processor_share);
+    }
+    add_run.bind(9, std::int64_t{run.exit_status}).bind(10, run.program_version.view()).run();
+    return true;
+  } catch (const std::exception &error) {
+    store_.fail(error);
+  }
+}
+
+void Store::Transaction::commit() {
+  try {
+    store_.connection_->database.execute("COMMIT");
+    open_ = false;
+    store_.connection_->series_ids.clear();
+  } catch (const std::exception &error) {
+    store_.fail(error);
+  }
+}
+
+std::vector<Series> Store::series(const Filter &filter) {
+  try {
+    Statement statement = connection_->database.prepare(
+        "SELECT id, host, label, processor_model, processors, compiler, compiler_version, flags, architecture, "
+        "copies FROM series "
+        "WHERE (?1 IS NULL OR host = ?1) AND (?2 IS NULL OR label = ?2) "
+        "ORDER BY host, label, processor_model, processors, compiler, compiler_version, flags, architecture, copies");
+    if (filter.host) {
+      statement.bind(1, *filter.host);
+    }
+    if (filter.label) {
+      statement.bind(2, *filter.label);
+    }
+    std::vector<Series> found;
+    while (statement.step()) {
+      Series series{.id = statement.integer(0)};
+      record::RecordedRun &identity = series.identity;
+      identity.host_name = record::Text(statement.text(1));
+      if (const std::string_view label = statement.text(2); !label.empty()) {
+        identity.label = record::Text(label);
+      }
+      identity.processor_model = record::Text(statement.text(3));
+      identity.processors = static_cast<unsigned>(statement.integer(4));
+      identity.compiler = record::Text(statement.text(5));
+      identity.compiler_version = record::Text(statement.text(6));
+      identity.flags = record::Text(statement.text(7));
+      identity.architecture = record::Text(statement.text(8));
+      identity.copies = static_cast<unsigned>(statement.integer(9));
+      found.push_back(std::move(series));
+    }
+    return found;
+  } catch (const std::exception &error) {
+    fail(error);
+  }
+}
+
+std::vector<StoredRun> Store::runs(const Series &series, const Filter &filter) {
+  try {
+    Statement statement = connection_->database.prepare(
+        std::string("SELECT started_at, steady, rate, warnings, self_check_passed FROM runs WHERE series_id = ?1 AND ") +
+        time_filter + " ORDER BY started_at, record_id");
+    statement.bind(1, series.id).bind(2, filter.since).bind(3, filter.until);
+    std::vector<StoredRun> runs;
+    while (statement.step()) {
+      runs.push_back({.started_at = std::string(statement.text(0)),
+                      .steady = statement.real(1),
+                      .rate = statement.real(2),
+                      .warnings = static_cast<std::uint32_t>(statement.integer(3)),
+                      .self_check_passed = statement.integer(4) != 0});
+    }
+    return runs;
+  } catch (const std::exception &error) {
+    fail(error);
+  }
+}
+
+void Store::for_each_record(const Filter &filter, const std::function<bool(std::string_view)> &take) {
+  const std::vector<Series> all = series(filter);
+  try {
+    Statement statement = connection_->database.prepare(
+        std::string("SELECT records.text FROM runs JOIN records ON records.id = runs.record_id "
+                    "WHERE runs.series_id = ?1 AND ") +
+        time_filter + " ORDER BY started_at, record_id");
+    for (const Series &series : all) {
+      statement.bind(1, series.id).bind(2, filter.since).bind(3, filter.until);
+      while (statement.step()) {
+        if (!take(statement.text(0))) {
+          return;
+        }
+      }
+      statement.reset();
+    }
+  } catch (const StoreError &) {
+    throw;
+  } catch (const std::exception &error) {
+    fail(error);
+  }
+}
+
+std::int64_t Store::record_count() {
+  try {
+    return connection_->database.integer_of("SELECT count(*) FROM records");
+  } catch (const std::exception &error) {
+    fail(error);
+  }
+}
+
+} // namespace history

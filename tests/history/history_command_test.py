@@ -1,0 +1,203 @@
+"""`megawhets history` from the command line: records stored once each by
+--db and history add at once, given back byte for byte by export, the
+changes of a fleet made with known steps, its JSON against its schema, and
+an exit status for every kind of ending. With --crash, instead: a history
+add of 100,000 records killed midway leaves a sound history with none or
+all of them.
+
+    history_command_test.py --program MEGAWHETS --schema history.schema.json --work DIR [--crash]
+"""
+import argparse
+import json
+import os
+import pathlib
+import re
+import shutil
+import signal
+import sqlite3
+import subprocess
+import sys
+import time
+
+import jsonschema
+
+HERE = pathlib.Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+import history_records  # noqa: E402
+
+
+def make(directory, *options):
+    history_records.main([*options, str(directory)])
+    return str(directory)
+
+
+def record_texts(text):
+    """The records of a file as --json writes them, each ending in its line break."""
+    return [part for part in re.split(r"(?<=\n\}\n)", text) if part]
+
+
+class History:
+    def __init__(self, program):
+        self.program = program
+        self.faults = []
+
+    def run(self, *arguments, stdin=None):
+        done = subprocess.run([self.program, "history", *arguments], input=stdin, capture_output=True, text=True,
+                              check=False)
+        return done.returncode, done.stdout, done.stderr
+
+    def expect(self, what, holds, detail=""):
+        print(("ok    " if holds else "FAULT ") + what)
+        if not holds:
+            self.faults.append(f"{what}: {detail}")
+
+
+def stored_count(database):
+    with sqlite3.connect(database) as connection:
+        return connection.execute("SELECT count(*) FROM records").fetchone()[0]
+
+
+def concurrent_writers(history, work):
+    """8 runs with --db and a history add, all at once on one new history."""
+    database = str(work / "together.db")
+    records = make(work / "together", "--hosts", "20", "--runs", "15")
+    runs = [subprocess.Popen([history.program, "--db", database, "--json", str(work / f"run{k}.json"), "--label",
+                              f"writer {k}"], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.PIPE, text=True) for k in range(8)]
+    add = subprocess.Popen([history.program, "history", "add", database, records], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.PIPE, text=True)
+    for run in runs:
+        run.stdin.write("500 4\n")
+        run.stdin.close()
+    statuses = [run.wait(timeout=600) for run in runs] + [add.wait(timeout=600)]
+    errors = [process.stderr.read() for process in runs + [add]]
+    status, out, _ = history.run("export", database)
+    exported = record_texts(out)
+    written = [path.read_text() for path in (work / f"run{k}.json" for k in range(8)) if path.exists()]
+    made = [text for path in sorted(pathlib.Path(records).iterdir()) for text in record_texts(path.read_text())]
+    history.expect("8 runs with --db and a history add at once on one new history: every record there once",
+                   all(s in (0, 4) for s in statuses) and status == 0 and sorted(exported) == sorted(written + made),
+                   f"{statuses} {len(exported)} of {len(written + made)} {errors}")
+    return database, records
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--schema", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--crash", action="store_true")
+    args = parser.parse_args()
+    work = pathlib.Path(args.work)
+    shutil.rmtree(work, ignore_errors=True)
+    work.mkdir(parents=True)
+    history = History(args.program)
+    if args.crash:
+        crash(history, work)
+    else:
+        everything_else(history, work, json.loads(pathlib.Path(args.schema).read_text()))
+    print("\n".join(history.faults) or "every case holds")
+    return 1 if history.faults else 0
+
+
+def everything_else(history, work, schema):
+    database, records = concurrent_writers(history, work)
+    status, _, err = history.run("add", database, records)
+    history.expect("history add of records stored already stores nothing again, and says so",
+                   status == 0 and "0 records stored" in err and "300 were there already" in err, f"{status} {err}")
+    status, out, _ = history.run("export", "--host", "node-0003", "--since", "2025-01-08", "--until", "2025-01-10",
+                                 database)
+    made = record_texts((pathlib.Path(records) / "node-0003.json").read_text())
+    history.expect("export writes the runs its filters choose, byte for byte as they were written",
+                   status == 0 and out == "".join(made[2:5]), out[:200])
+
+    # An administrator's fleet: 30 nodes run weekly, one loses 6 % from its
+    # 14th run, one 3 % from its 20th; a microcode update slows them all by
+    # 4 % from the 8th.
+    fleet_db = str(work / "fleet.db")
+    fleet = make(work / "fleet", "--hosts", "30", "--runs", "26", "--every", "7", "--step", "node-0007:14:-6",
+                 "--step", "node-0021:20:-3", "--step", "all:8:-4")
+    history.run("add", fleet_db, fleet)
+    status, out, _ = history.run("--format", "json", "--fleet", "--recent", "60", fleet_db)
+    document = json.loads(out)
+    jsonschema.Draft202012Validator(schema).validate(document)
+    lines = [change["line"] for series in document["series"] for change in series["changes"]
+             if not change["of_stratum"]]
+    strata = [(round(change["percent"]), len(change["series"])) for change in document["stratum_changes"]]
+    history.expect("the fleet's JSON follows its schema; the two hosts' changes, and the stratum's once",
+                   status == 0 and len(lines) == 2 and lines[0].startswith("node-0007: \u22126.") and
+                   "(run 14 of 26)" in lines[0] and lines[1].startswith("node-0021: \u22123.") and
+                   strata == [(-4, 30)], f"{lines} {strata}")
+    status, out, _ = history.run("--fleet", "--strict", fleet_db)
+    history.expect("--strict fails a fleet with a slow host, whose name ends the output",
+                   status == 4 and out.splitlines()[-1] == "node-0007", f"{status} {out[-200:]}")
+    status, _, _ = history.run("--strict", "--host", "node-0001", "--recent", "7", fleet_db)
+    history.expect("--strict passes a host that changed only with its stratum, long ago", status == 0, status)
+
+    # Endings: what is not a history is refused and left as it was; bad
+    # records are named and the rest stored.
+    text_file = work / "notes.db"
+    text_file.write_text("not a database\n")
+    status, _, err = history.run("add", str(text_file), records)
+    history.expect("a file that is not a history is refused with status 1, and left as it was",
+                   status == 1 and "SQLite finds no database in it" in err and
+                   text_file.read_text() == "not a database\n", f"{status} {err}")
+    bad = work / "bad.json"
+    good = record_texts((pathlib.Path(records) / "node-0001.json").read_text())[0].replace("2025-01-06", "2031-01-06")
+    bad.write_text("not json\n" + good + "{\"schema_version\": 7}\n")
+    status, _, err = history.run("add", database, str(bad), str(work / "missing.json"))
+    _, out, _ = history.run("export", "--since", "2031-01-01", database)
+    history.expect("bad records are named as compare names them, the rest stored as they were written, with status 1",
+                   status == 1 and "bad.json, line 1: " in err and "bad.json, record 2: $.schema_version" in err and
+                   "missing.json: does not exist" in err and "1 record stored" in err and out == good,
+                   f"{status} {err} {out[:100]!r}")
+    for arguments, message in ((["--min-change=x", database], "needs a percentage from 0 to 100"),
+                               (["--fleat", database], "did you mean --fleet?"),
+                               (["--since", "March", database], "needs a date or a time in UTC"),
+                               ([], "history needs a DB"),
+                               (["add", database], "needs a DB and at least one RECORD")):
+        status, _, err = history.run(*arguments)
+        history.expect(f"bad usage {arguments[:1]}: status 2 and the reason", status == 2 and message in err,
+                       f"{status} {err}")
+    status, _, err = history.run(str(work / "nowhere.db"))
+    history.expect("a history that does not exist is named, with status 1",
+                   status == 1 and "nowhere.db' does not exist" in err, f"{status} {err}")
+
+
+def crash(history, work):
+    """kill -9 during a history add of 100,000 records, in ten files."""
+    database = str(work / "crash.db")
+    source = work / "one"
+    make(source, "--runs", "1")
+    template = (source / "node-0001.json").read_text()
+    directory = work / "many"
+    directory.mkdir()
+    for part in range(10):
+        texts = []
+        for k in range(10000):
+            n = part * 10000 + k
+            texts.append(template.replace("2025-01-06T02:00:00Z", f"2026-{1 + n // 10000 % 12:02d}-01T00:00:00Z")
+                         .replace("node-0001", f"node-{n % 1000:04d}").replace('"inner": 20000,', f'"inner": {20000 + n},', 1))
+        (directory / f"part{part}.json").write_text("".join(texts))
+    status, _, err = history.run("add", database, str(source))
+    before = stored_count(database)
+    add = subprocess.Popen([history.program, "history", "add", database, str(directory)], stderr=subprocess.PIPE)
+    wal = pathlib.Path(database + "-wal")
+    deadline = time.monotonic() + 300
+    while add.poll() is None and time.monotonic() < deadline and (not wal.exists() or wal.stat().st_size < 50 << 20):
+        time.sleep(0.05)
+    killed_midway = add.poll() is None
+    os.kill(add.pid, signal.SIGKILL)
+    add.wait()
+    with sqlite3.connect(database) as connection:
+        check = connection.execute("PRAGMA integrity_check").fetchone()[0]
+    after = stored_count(database)
+    history.expect("history add killed midway through 100,000 records leaves a sound history without any of them",
+                   killed_midway and check == "ok" and after == before == 1, f"{killed_midway} {check} {before} {after}")
+    status, _, err = history.run("add", database, str(directory))
+    history.expect("the same import, run again to its end, stores all of them",
+                   status == 0 and stored_count(database) == 100001, f"{status} {err}")
+
+
+if __name__ == "__main__":
+    sys.exit(main())
