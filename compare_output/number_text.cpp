@@ -68,17 +68,7 @@ std::string tick_text(double value, double step) {
   return fixed_text(value, 2);
 }
 
-std::string count_text(std::size_t count) {
-  const std::string digits = std::to_string(count);
-  std::string grouped;
-  for (std::size_t at = 0; at < digits.size(); ++at) {
-    if (at > 0 && (digits.size() - at) % 3 == 0) {
-      grouped += ',';
-    }
-    grouped += digits[at];
-  }
-  return grouped;
-}
+std::string count_text(std::size_t count) { return report::with_thousands(count); }
 
 std::string counted(std::size_t count, const std::string &one, const std::string &many) {
   return count_text(count) + " " + (count == 1 ? one : many);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/utf8.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -8,19 +10,9 @@
 // and the characters no reader should get raw.
 namespace compare_output {
 
-struct Decoded {
-  char32_t code_point = 0;
-  std::size_t length = 0; // the bytes read: a code point's, or those replaced by one U+FFFD
-  bool valid = false;
-};
-
-// One code point from the start of text, which is not empty. Bytes that
-// are not UTF-8 are taken as browsers decode them: the longest start of a
-// valid sequence is invalid as a whole, and the byte that broke it is read
-// again (RFC 3629).
-Decoded decode_one(std::string_view text);
-
-void append_utf8(std::string &out, char32_t code_point);
+using report::append_utf8;
+using report::decode_one;
+using report::Decoded;
 
 // U+0080 to U+009F: a terminal may take U+009B as the start of a command,
 // as it takes ESC [.

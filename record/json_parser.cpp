@@ -1,6 +1,7 @@
 #include "record/json_parser.h"
 
 #include "report/formatted.h"
+#include "report/utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -56,56 +57,12 @@ long four_hex_digits(const char *at, const char *end) {
   return value;
 }
 
-// The length of the well-formed UTF-8 sequence at `at` (whose first byte is
-// 0x80 or above), or 0 where there is none: a stray continuation byte, an
-// overlong form, a surrogate, a value beyond U+10FFFF, or a sequence cut
-// short.
+// The length of the well-formed UTF-8 sequence at `at`, or 0 where there
+// is none: a stray continuation byte, an overlong form, a surrogate, a value
+// beyond U+10FFFF, or a sequence cut short.
 std::size_t utf8_sequence_length(const char *at, const char *end) {
-  const auto byte = [&](std::ptrdiff_t i) { return static_cast<unsigned char>(at[i]); };
-  const unsigned char lead = byte(0);
-  std::ptrdiff_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    low = lead == 0xE0 ? 0xA0 : 0x80;
-    high = lead == 0xED ? 0x9F : 0xBF;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    low = lead == 0xF0 ? 0x90 : 0x80;
-    high = lead == 0xF4 ? 0x8F : 0xBF;
-  } else {
-    return 0;
-  }
-  if (end - at < length || byte(1) < low || byte(1) > high) {
-    return 0;
-  }
-  for (std::ptrdiff_t i = 2; i < length; ++i) {
-    if (byte(i) < 0x80 || byte(i) > 0xBF) {
-      return 0;
-    }
-  }
-  return static_cast<std::size_t>(length);
-}
-
-void append_utf8(unsigned long code_point, std::string &out) {
-  if (code_point < 0x80) {
-    out += static_cast<char>(code_point);
-  } else if (code_point < 0x800) {
-    out += static_cast<char>(0xC0 | (code_point >> 6));
-    out += static_cast<char>(0x80 | (code_point & 0x3F));
-  } else if (code_point < 0x10000) {
-    out += static_cast<char>(0xE0 | (code_point >> 12));
-    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code_point & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code_point >> 18));
-    out += static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code_point & 0x3F));
-  }
+  const report::Decoded decoded = report::decode_one({at, static_cast<std::size_t>(end - at)});
+  return decoded.valid ? decoded.length : 0;
 }
 
 // A byte as a message names it: itself where it is printable ASCII.
@@ -208,7 +165,7 @@ std::size_t unescaped(const JsonString &string, std::string &out, std::size_t li
         code_point = 0x10000 + ((code_point - 0xD800) << 10) + (low - 0xDC00);
         at += 6;
       }
-      append_utf8(code_point, whole);
+      report::append_utf8(whole, static_cast<char32_t>(code_point));
       break;
     }
     default: // '"', '\\' or '/'
@@ -612,14 +569,9 @@ std::string path_step(std::string_view key) {
   for (std::size_t at = 0; at < key.size();) {
     const auto c = static_cast<unsigned char>(key[at]);
     if (c >= 0x80) {
-      const std::size_t length = utf8_sequence_length(key.data() + at, key.data() + key.size());
-      unsigned long code_point = 0xFFFD;
-      if (length > 0) {
-        code_point = c & (0xFFU >> (length + 1));
-        for (std::size_t i = 1; i < length; ++i) {
-          code_point = code_point << 6 | (static_cast<unsigned char>(key[at + i]) & 0x3FU);
-        }
-      }
+      const report::Decoded decoded = report::decode_one(key.substr(at));
+      const std::size_t length = decoded.valid ? decoded.length : 0;
+      unsigned long code_point = decoded.valid ? decoded.code_point : 0xFFFD;
       if (code_point >= 0x10000) {
         code_point -= 0x10000;
         quoted +=

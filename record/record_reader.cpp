@@ -633,19 +633,6 @@ private:
   std::optional<Refusal> unfit_{};
 };
 
-// 2097142 as "2,097,142".
-std::string with_thousands(std::size_t number) {
-  const std::string digits = std::to_string(number);
-  std::string grouped;
-  for (std::size_t at = 0; at < digits.size(); ++at) {
-    if (at > 0 && (digits.size() - at) % 3 == 0) {
-      grouped += ',';
-    }
-    grouped += digits[at];
-  }
-  return grouped;
-}
-
 bool lacks_what_every_record_has(const RecordFields &f) {
   const Kept *const every[] = {&f.schema_version, &f.program,    &f.build,  &f.machine,  &f.started_at,
                                &f.copies,         &f.self_check, &f.passes, &f.warnings, &f.exit_status};
@@ -721,7 +708,7 @@ private:
 
   void note_unnamed(std::size_t count, ProblemKind kind, const char *what) {
     if (count > 0) {
-      const std::string message = with_thousands(count) + " more " + what;
+      const std::string message = report::with_thousands(count) + " more " + what;
       handler_({.source = {.file = file_}, .problem = kind, .message = message});
     }
   }

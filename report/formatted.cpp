@@ -33,4 +33,16 @@ std::string printable(std::string_view text) {
   return shown;
 }
 
+std::string with_thousands(std::size_t count) {
+  const std::string digits = std::to_string(count);
+  std::string grouped;
+  for (std::size_t at = 0; at < digits.size(); ++at) {
+    if (at > 0 && (digits.size() - at) % 3 == 0) {
+      grouped += ',';
+    }
+    grouped += digits[at];
+  }
+  return grouped;
+}
+
 } // namespace report

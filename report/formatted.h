@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,8 @@ formatted(const char *format, ...);
 // as escapes, so that it cannot move the cursor or change a terminal's
 // settings when a message shows it.
 std::string printable(std::string_view text);
+
+// A count with its thousands separated: 2097142 as "2,097,142".
+std::string with_thousands(std::size_t count);
 
 } // namespace report
