@@ -221,6 +221,11 @@ private:
     run.compiler = text(member(build, "compiler"));
     run.compiler_version = text(member(build, "compiler_version"));
     run.flags = text(member(build, "flags"));
+    // A test build's drag is shown wherever its flags are, and sets it
+    // apart from the build without one.
+    if (const auto drag = optional_member(build, "drag_percent")) {
+      run.flags += ", drag " + std::to_string(integer(*drag, 1, 100)) + " %";
+    }
     run.architecture = text(member(build, "architecture"));
   }
 
