@@ -1,0 +1,65 @@
+#include "ab/slice_reading.h"
+
+#include "record/record_reader.h"
+
+namespace ab {
+namespace {
+
+// What the program said last, in brackets, where it said anything.
+std::string said(const ProgramSlice &slice) {
+  const std::string words = last_words(slice);
+  return words.empty() ? "" : " (it said: " + words + ")";
+}
+
+std::optional<record::ReadRecord> only_record(const ProgramSlice &slice) {
+  std::vector<record::ReadRecord> records = record::read_records(slice.record_text, "its record");
+  if (records.size() != 1) {
+    return std::nullopt;
+  }
+  return std::move(records.front());
+}
+
+} // namespace
+
+ReadSlice read_slice(const ProgramSlice &slice) {
+  if (slice.interrupted) {
+    return {SliceProblem::interrupted, "was interrupted"};
+  }
+  const std::optional<record::ReadRecord> read = only_record(slice);
+  // A program whose self-check fails writes its record and ends before it
+  // asks for counts.
+  if (read && read->run && !read->run->self_check_passed) {
+    return {SliceProblem::self_check_failed, "failed its self-check: it does not compute the workload's arithmetic" +
+                                                 said(slice),
+            read->run};
+  }
+  if (slice.failure == "asked for no counts") {
+    return {SliceProblem::not_megawhets,
+            "is not megawhets: it " + slice.ending.description + " without asking for its counts" + said(slice)};
+  }
+  if (!slice.failure.empty()) {
+    // What goes wrong before the counts says the program is not one to
+    // compare; what goes wrong after them is a failure during the slice.
+    const bool before_counts =
+        slice.failure.starts_with("could not be started") || slice.failure.starts_with("asked for no counts");
+    return {before_counts ? SliceProblem::not_megawhets : SliceProblem::failed, slice.failure + said(slice)};
+  }
+  if (!slice.ending.exited) {
+    return {SliceProblem::failed, slice.ending.description + said(slice)};
+  }
+  if (!read) {
+    return {SliceProblem::not_megawhets, "is not megawhets: it wrote no record" + said(slice)};
+  }
+  if (read->problem == record::ProblemKind::not_a_record || read->problem == record::ProblemKind::unreadable) {
+    return {SliceProblem::not_megawhets, "wrote no record this megawhets reads: " + read->message};
+  }
+  if (!read->run) {
+    return {SliceProblem::failed, "gave no figure: " + read->message};
+  }
+  if (slice.ending.status != 0) {
+    return {SliceProblem::failed, slice.ending.description + said(slice), read->run};
+  }
+  return {.run = read->run};
+}
+
+} // namespace ab

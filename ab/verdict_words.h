@@ -1,0 +1,15 @@
+#pragma once
+
+#include "ab/paired_comparison.h"
+
+#include <string>
+
+namespace ab {
+
+// "faster", "slower", "same" or "undecided", as the JSON and CSV give it.
+const char *verdict_name(Verdict verdict);
+
+// As the table and the page give it: "same within ±1 %" for the same.
+std::string verdict_words(Verdict verdict, double threshold_percent);
+
+} // namespace ab
