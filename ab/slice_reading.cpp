@@ -26,9 +26,13 @@ ReadSlice read_slice(const ProgramSlice &slice) {
     return {SliceProblem::interrupted, "was interrupted"};
   }
   const std::optional<record::ReadRecord> read = only_record(slice);
-  // A program whose self-check fails writes its record and ends before it
-  // asks for counts.
-  if (read && read->run && !read->run->self_check_passed) {
+  // A program whose self-check fails writes its record, without passes,
+  // and ends with status 3 before it asks for counts.
+  const bool self_check_failed =
+      read && ((read->run && !read->run->self_check_passed) ||
+               (read->problem == record::ProblemKind::not_comparable && slice.ending.exited &&
+                slice.ending.status == 3));
+  if (self_check_failed) {
     return {SliceProblem::self_check_failed, "failed its self-check: it does not compute the workload's arithmetic" +
                                                  said(slice),
             read->run};

@@ -1,5 +1,6 @@
 #include "driver/ab_command.h"
 
+#include "ab/csv_output.h"
 #include "ab/json_output.h"
 #include "ab/summary_text.h"
 #include "ab/tables.h"
@@ -37,7 +38,7 @@ std::string formatted_output(const ab::PairedComparison &comparison, AbFormat fo
   case AbFormat::markdown:
     return compare_output::markdown_output(tables, false);
   case AbFormat::csv:
-    return compare_output::text_output(tables, false, false);
+    return ab::csv_output(comparison);
   case AbFormat::json:
     return ab::json_output(comparison);
   }
