@@ -2,6 +2,7 @@
 
 #include "ab/paired_answer.h"
 #include "ab/round_order.h"
+#include "ab/sequential_judgement.h"
 #include "ab/slice_counts.h"
 #include "ab/slice_reading.h"
 #include "ab/stopping_rule.h"
@@ -339,9 +340,8 @@ private:
 
   bool run_rounds() {
     const Settings &settings = comparison().settings;
-    std::optional<StoppingRule> rule;
     if (settings.rounds) {
-      rule = StoppingRule::fixed_rounds(*settings.rounds, settings.alpha);
+      judgement_.emplace(StoppingRule::fixed_rounds(*settings.rounds, settings.alpha), settings.threshold_percent);
     }
     while (round_ == 0 || another_round_fits()) {
       ++round_;
@@ -351,25 +351,21 @@ private:
         return false;
       }
       longest_round_ = std::max(longest_round_, Seconds(Clock::now() - round_start).count());
-      if (!rule) {
+      if (!judgement_) {
         // The rounds the budget holds, going by the first: the looks are
         // planned from them, before any figure is judged.
         const auto planned = 1 + static_cast<std::size_t>(
                                      std::max(0.0, (*settings.budget_seconds - elapsed()) / longest_round_));
-        rule = StoppingRule::within_budget(planned, settings.alpha);
+        judgement_.emplace(StoppingRule::within_budget(planned, settings.alpha), settings.threshold_percent);
       }
-      rule_ = rule;
       const std::vector<double> ratios = log_ratios();
-      if (const auto look = rule->look_after(round_)) {
-        const Answer answer = paired_answer(ratios, look->alpha, settings.threshold_percent);
-        if (answer.verdict != Verdict::undecided) {
-          comparison().answer = answer;
-          comparison().stopped_early = true;
-          report_progress(answer);
-          return true;
-        }
+      if (const auto answer = judgement_->certain_answer(ratios)) {
+        comparison().answer = *answer;
+        comparison().stopped_early = true;
+        report_progress(*answer);
+        return true;
       }
-      report_progress(paired_answer(ratios, rule->last_look_alpha(round_), settings.threshold_percent));
+      report_progress(judgement_->last_answer(ratios));
       if (platform::interrupt_requested()) {
         comparison().interrupted = true;
         return true;
@@ -389,8 +385,9 @@ private:
   void finish() {
     PairedComparison &paired = comparison();
     if (!paired.stopped_early) {
-      const double alpha = rule_ ? rule_->last_look_alpha(round_) : paired.settings.alpha;
-      paired.answer = paired_answer(log_ratios(), alpha, paired.settings.threshold_percent);
+      paired.answer = judgement_ ? judgement_->last_answer(log_ratios())
+                                 : paired_answer(log_ratios(), paired.settings.alpha,
+                                                 paired.settings.threshold_percent);
     }
     std::vector<double> figures[2];
     for (const Round &round : paired.rounds) {
@@ -410,7 +407,7 @@ private:
   std::pair<unsigned, unsigned> processors_{0, 1};
   std::size_t round_ = 0;
   double longest_round_ = 0.0;
-  std::optional<StoppingRule> rule_{};
+  std::optional<SequentialJudgement> judgement_{};
 };
 
 } // namespace
