@@ -97,7 +97,7 @@ private:
   // with the comparison's ending set, when any gave no figures.
   bool run_together(const std::vector<int> &programs, const std::vector<std::optional<unsigned>> &processors,
                     const pass::Counts &counts, std::vector<ProgramSlice> &slices,
-                    std::vector<record::RecordedRun> &runs, bool validating) {
+                    std::vector<record::RecordedRun> &runs, bool validating, double *passes_seconds = nullptr) {
     std::vector<SliceRequest> requests;
     for (std::size_t i = 0; i < programs.size(); ++i) {
       requests.push_back({comparison().programs[programs[i]].path, processors[i]});
@@ -111,6 +111,9 @@ private:
       switch (read.problem) {
       case SliceProblem::none:
         runs.push_back(*read.run);
+        if (passes_seconds != nullptr) {
+          *passes_seconds = read.passes_seconds;
+        }
         continue;
       case SliceProblem::interrupted:
         comparison().interrupted = true;
@@ -145,11 +148,11 @@ private:
     double seconds_per_unit = 0.0;
     for (int step = 0; step < most_probe_steps; ++step) {
       const pass::Counts counts = probe_counts(step);
-      if (!run_together({0}, {std::nullopt}, counts, slices, runs, true)) {
+      double seconds = 0.0;
+      if (!run_together({0}, {std::nullopt}, counts, slices, runs, true, &seconds)) {
         return false;
       }
       describe(0, runs[0]);
-      const double seconds = Seconds(slices[0].ended - slices[0].started).count();
       seconds_per_unit = seconds / (3.0 * counts.inner * static_cast<double>(counts.outer));
       if (seconds >= least_probe_seconds) {
         break;

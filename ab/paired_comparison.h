@@ -106,6 +106,11 @@ struct UnpairedView {
   // Each median's 95 % interval, or the range with fewer than 6 slices.
   double a_low = 0.0, a_high = 0.0, b_low = 0.0, b_high = 0.0;
   bool intervals_are_ranges = false;
+  // The U test's own 95 % interval for the change, in percent (the
+  // two-sample Hodges-Lehmann interval on the figures' logs); not a number
+  // with too few slices.
+  double shift_low_percent = 0.0;
+  double shift_high_percent = 0.0;
 };
 
 struct PairedComparison {

@@ -13,7 +13,9 @@ constexpr double longest_slice = 60.0;
 // count) takes about `slice_seconds` on a program that does one unit of work
 // (one inner count in one outer iteration) in `seconds_per_unit`: chosen
 // as --auto chooses them, with at least 20 outer iterations a pass where the
-// machine is fast enough, so that each pass's fastest group is one of many.
+// machine is fast enough, so that each pass's fastest group is one of many,
+// and never fewer than 5 full groups a pass, which a slow machine's slice
+// may need more than the seconds for.
 pass::Counts slice_counts(double seconds_per_unit, double slice_seconds);
 
 // The counts of the probe that measures A, and validates both programs, at
@@ -21,8 +23,8 @@ pass::Counts slice_counts(double seconds_per_unit, double slice_seconds);
 // (or an emulator) is not kept waiting long on the first.
 pass::Counts probe_counts(int step);
 
-// How long a probe must take to measure the program well enough to choose
-// the counts: its clock's steps and its start are then small beside it.
+// How long a probe's passes must take to measure the program well enough to
+// choose the counts: its clock's steps are then small beside them.
 constexpr double least_probe_seconds = 0.05;
 constexpr int most_probe_steps = 5;
 

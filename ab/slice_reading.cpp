@@ -2,6 +2,8 @@
 
 #include "record/record_reader.h"
 
+#include <nlohmann/json.hpp>
+
 namespace ab {
 namespace {
 
@@ -17,6 +19,20 @@ std::optional<record::ReadRecord> only_record(const ProgramSlice &slice) {
     return std::nullopt;
   }
   return std::move(records.front());
+}
+
+// The passes' elapsed seconds, from a record the reader has accepted.
+double passes_seconds(const std::string &record_text) {
+  const auto record = nlohmann::json::parse(record_text, nullptr, false);
+  double seconds = 0.0;
+  if (record.is_object() && record.contains("passes") && record["passes"].is_array()) {
+    for (const auto &pass : record["passes"]) {
+      if (pass.is_object() && pass.contains("elapsed_seconds") && pass["elapsed_seconds"].is_number()) {
+        seconds += pass["elapsed_seconds"].get<double>();
+      }
+    }
+  }
+  return seconds;
 }
 
 } // namespace
@@ -63,7 +79,7 @@ ReadSlice read_slice(const ProgramSlice &slice) {
   if (slice.ending.status != 0) {
     return {SliceProblem::failed, slice.ending.description + said(slice), read->run};
   }
-  return {.run = read->run};
+  return {.run = read->run, .passes_seconds = passes_seconds(slice.record_text)};
 }
 
 } // namespace ab

@@ -30,6 +30,10 @@ struct ReadSlice {
   // with status 0 without asking for its counts".
   std::string message{};
   std::optional<record::RecordedRun> run{}; // set when there is a record, even one with a failed self-check
+  // Both passes' elapsed time, as the record gives it: the slice's own
+  // length, without the program's start and end, which an emulator or a
+  // busy machine can make long.
+  double passes_seconds = 0.0;
 };
 
 ReadSlice read_slice(const ProgramSlice &slice);

@@ -13,7 +13,8 @@ drags: for each drag, TRIES tries of each way of comparing:
   (a) unpaired: the interleaved run's slices, kept with --records, judged by
       megawhets compare as separate runs would be, at 30, 60 and 120 s;
   (b) megawhets ab --interleaved, and (c) megawhets ab --duet, each run for
-      a fixed count of rounds that takes about 120 s.
+      120 s whatever the figures say (at an alpha and a threshold too small
+      for any verdict), so that the rounds of every moment are there.
 It prints, per drag and way: the median seconds to a verdict (for ab, its
 stopping rule replayed on the rounds as they came, with the default 60 s
 budget; for compare, the first of the three looks that found a change), the
@@ -208,8 +209,9 @@ def drags(given):
             for mode in ("interleaved", "duet"):
                 with tempfile.TemporaryDirectory() as directory:
                     records = pathlib.Path(directory)
-                    document = run_ab(given.program, given.program, b, f"--{mode}", "--rounds",
-                                      str(given.rounds[mode]), "--records", str(records))
+                    document = run_ab(given.program, given.program, b, f"--{mode}", "--budget",
+                                      str(checkpoints[-1]), "--alpha", "0.000000001", "--threshold", "0.000001",
+                                      "--records", str(records))
                     rounds = round_ends(document)
                     seconds, found = replayed_verdict(document, rounds)
                     widths = [half_width([r[1] for r in rounds if r[0] <= t]) for t in checkpoints]
@@ -257,13 +259,13 @@ def choices(given):
             widths = {"steady": [], "rate": []}
             spread = []
             for _ in range(given.tries):
-                round_seconds = (2 if mode == "interleaved" else 1) * (slice_seconds + 0.02)
-                count = max(6, int(given.seconds / round_seconds))
+                # Run for the seconds, whatever the figures say: no verdict
+                # at so small an alpha, and no "same" within so small a
+                # threshold, can stop it early.
                 document = run_ab(given.program, given.program, given.program, f"--{mode}", "--slice",
-                                  str(slice_seconds), "--rounds", str(count))
-                rounds = round_ends(document)
-                start = rounds[0][0] - document["slices"][document["rounds"][0]["a_slice"]]["seconds"]
-                within = [r for r in rounds if r[0] - start <= given.seconds]
+                                  str(slice_seconds), "--budget", str(given.seconds), "--alpha", "0.000000001",
+                                  "--threshold", "0.000001")
+                within = round_ends(document)
                 for index, figure in ((1, "steady"), (2, "rate")):
                     widths[figure].append(half_width([r[index] for r in within]))
                 spread.append(statistics.pstdev(r[1] for r in within) * 100)
@@ -315,9 +317,6 @@ def main():
     given = parser.parse_args()
     if given.what == "drags":
         given.tries = given.tries or 10
-        # About 120 s of rounds: interleaved runs two 1 s slices a round,
-        # duet one.
-        given.rounds = {"interleaved": 55, "duet": 110}
         drags(given)
     elif given.what == "choices":
         given.tries = given.tries or 2

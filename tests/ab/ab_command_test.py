@@ -16,6 +16,10 @@ that a real machine's noise cannot make them flake: one build against itself
 is never faster or slower, and against the build that does 5 % more work it
 is slower, with the interval holding the drag's calibrated effect; both
 interleaved and in duet (skipped where there are not two processors).
+
+windows: the Windows program under Wine, --emulator giving Wine's command:
+short comparisons interleaved and in duet of it and its drag, and a
+missing program.
 """
 import argparse
 import csv
@@ -38,8 +42,9 @@ CALIBRATED_DRAG_5_PERCENT = -4.5
 
 
 class Checks:
-    def __init__(self, program):
+    def __init__(self, program, emulator=()):
         self.program = program
+        self.emulator = list(emulator)
         self.faults = []
 
     def expect(self, what, holds, detail=""):
@@ -48,7 +53,7 @@ class Checks:
             self.faults.append(f"{what}: {detail}")
 
     def run(self, *arguments, timeout=600):
-        done = subprocess.run([self.program, "ab", *arguments], capture_output=True, text=True, errors="replace", check=False,
+        done = subprocess.run([*self.emulator, self.program, "ab", *arguments], capture_output=True, text=True, errors="replace", check=False,
                               timeout=timeout)
         return done.returncode, done.stdout, done.stderr
 
@@ -260,6 +265,22 @@ def check_real(checks, program, drag):
                       answer["low_percent"] <= CALIBRATED_DRAG_5_PERCENT <= answer["high_percent"], said)
 
 
+def check_windows(checks, program, drag, schema):
+    """The Windows program under Wine: its slices are Windows programs it
+    starts with pipes, holds to a processor in duet, and ends."""
+    modes = ["--interleaved"] + (["--duet"] if len(os.sched_getaffinity(0)) >= 2 else [])
+    for mode in modes:
+        got, out, err = checks.run(mode, "--slice", "0.1", "--rounds", "6", "--format", "json", program, drag)
+        document = json.loads(out) if got == 0 else {}
+        if document:
+            jsonschema.Draft202012Validator(schema).validate(document)
+        checks.expect(f"{mode} runs six rounds of the two Windows programs",
+                      got == 0 and len(document["rounds"]) == 6 and document["mode"] == mode[2:] and
+                      "drag 5 %" in document["programs"][1]["build"], f"{got} {err}")
+    got, _, err = checks.run("--rounds", "6", program, program + ".missing")
+    checks.expect("a missing B is refused with status 2", got == 2 and "does not exist" in err, f"{got} {err}")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -267,13 +288,16 @@ def main():
     parser.add_argument("--schema", required=True)
     parser.add_argument("--record-schema", required=True)
     parser.add_argument("--work", required=True)
-    parser.add_argument("--cases", choices=["endings", "real"], required=True)
+    parser.add_argument("--cases", choices=["endings", "real", "windows"], required=True)
+    parser.add_argument("--emulator", nargs="*", default=[], help="what runs the program (Wine, for Windows)")
     args = parser.parse_args()
     work = pathlib.Path(args.work)
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
-    checks = Checks(args.program)
-    if args.cases == "endings":
+    checks = Checks(args.program, args.emulator)
+    if args.cases == "windows":
+        check_windows(checks, args.program, args.drag, json.loads(pathlib.Path(args.schema).read_text()))
+    elif args.cases == "endings":
         check_refusals(checks, work, args.program)
         check_outputs(checks, work, args.program, json.loads(pathlib.Path(args.schema).read_text()),
                       json.loads(pathlib.Path(args.record_schema).read_text()))
