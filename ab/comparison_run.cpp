@@ -1,5 +1,6 @@
 #include "ab/comparison_run.h"
 
+#include "ab/judged_figure.h"
 #include "ab/paired_answer.h"
 #include "ab/round_order.h"
 #include "ab/sequential_judgement.h"
@@ -127,7 +128,7 @@ private:
         [[fallthrough]];
       case SliceProblem::failed:
         comparison().failure = who + read.message + slice_name();
-        return refuse(validating ? RunEnding::not_megawhets : RunEnding::program_failed, comparison().failure);
+        return refuse(RunEnding::program_failed, comparison().failure);
       }
     }
     return true;
@@ -255,21 +256,23 @@ private:
       if (!run_together({0, 0}, {first, second}, counts(), slices, runs, false)) {
         return false;
       }
+      double figure[2];
       for (std::size_t i = 0; i < 2; ++i) {
         comparison().slices.push_back(slice_of(0, 0, slices[i], runs[i], i == 0 ? first : second));
-        beside += std::log(runs[i].steady);
+        figure[i] = judged(comparison().slices.back());
+        beside += std::log(figure[i]);
       }
       // The second processor's figure over the first's; the swap takes the
       // two programs' own difference out.
-      const double on_second = round % 2 == 0 ? runs[1].steady : runs[0].steady;
-      const double on_first = round % 2 == 0 ? runs[0].steady : runs[1].steady;
+      const double on_second = round % 2 == 0 ? figure[1] : figure[0];
+      const double on_first = round % 2 == 0 ? figure[0] : figure[1];
       difference += std::log(on_second / on_first);
     }
     if (!run_together({0}, {processors_.first}, counts(), slices, runs, false)) {
       return false;
     }
     comparison().slices.push_back(slice_of(0, 0, slices[0], runs[0], processors_.first));
-    const double alone = runs[0].steady;
+    const double alone = judged(comparison().slices.back());
     check.rounds = duet_check_rounds;
     check.processor_difference_percent = std::expm1(difference / duet_check_rounds) * 100.0;
     check.duet_slowdown_percent = -std::expm1(beside / (2.0 * duet_check_rounds) - std::log(alone)) * 100.0;
@@ -307,7 +310,7 @@ private:
         }
       }
     }
-    round.log_ratio = std::log(paired.slices[round.b_slice].steady / paired.slices[round.a_slice].steady);
+    round.log_ratio = std::log(judged(paired.slices[round.b_slice]) / judged(paired.slices[round.a_slice]));
     paired.rounds.push_back(round);
     return true;
   }
@@ -394,8 +397,8 @@ private:
     }
     std::vector<double> figures[2];
     for (const Round &round : paired.rounds) {
-      figures[0].push_back(paired.slices[round.a_slice].steady);
-      figures[1].push_back(paired.slices[round.b_slice].steady);
+      figures[0].push_back(judged(paired.slices[round.a_slice]));
+      figures[1].push_back(judged(paired.slices[round.b_slice]));
     }
     paired.unpaired = unpaired_view(figures[0], figures[1]);
     for (const Slice &slice : paired.slices) {

@@ -1,5 +1,6 @@
 #include "ab/json_output.h"
 
+#include "ab/judged_figure.h"
 #include "ab/verdict_words.h"
 
 #include <nlohmann/json.hpp>
@@ -26,6 +27,7 @@ Json settings_json(const Settings &settings) {
           {"rounds", optional(settings.rounds)},
           {"alpha", settings.alpha},
           {"threshold_percent", settings.threshold_percent},
+          {"figure", judged_figure_name()},
           // As text: a 64-bit seed is beyond the integers many JSON readers
           // hold exactly.
           {"seed", std::to_string(settings.seed)}};

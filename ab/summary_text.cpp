@@ -1,5 +1,6 @@
 #include "ab/summary_text.h"
 
+#include "ab/judged_figure.h"
 #include "ab/verdict_words.h"
 #include "report/formatted.h"
 
@@ -129,8 +130,8 @@ std::vector<std::string> legend_lines(const PairedComparison &comparison) {
   return {
       "steady: the median of the program's slices' steady figures (pass 2's fastest group of outer iterations), "
       "in megaWhets/second; rate: the median of their pass 2 rates.",
-      "change: B against A, the Hodges-Lehmann estimate from each round's ratio of B's steady figure to A's; "
-      "positive when B is faster.",
+      std::string("change: B against A, the Hodges-Lehmann estimate from each round's ratio of B's ") +
+          judged_figure_name() + " figure to A's; positive when B is faster.",
       confidence + " interval: holds the true change with at least " + confidence +
           " however the comparison stopped: each look at the answer judges at its share of alpha.",
       "p: the two-sided Wilcoxon signed-rank test of the rounds' ratios.",

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ab/paired_comparison.h"
+
+// The one figure of each slice that the rounds' pairs are judged by: of the
+// two a slice gives, the one that gave the tighter paired interval for the
+// time on a noisy 2-processor guest (docs/ab.md says what was measured).
+namespace ab {
+
+enum class Figure { steady, rate };
+
+constexpr Figure judged_figure = Figure::steady;
+
+constexpr double judged(const Slice &slice) { return judged_figure == Figure::steady ? slice.steady : slice.rate; }
+
+// "steady" or "rate", as the outputs name it.
+constexpr const char *judged_figure_name() { return judged_figure == Figure::steady ? "steady" : "rate"; }
+
+} // namespace ab
