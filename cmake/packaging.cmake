@@ -1,8 +1,9 @@
 # How a Linux build installs, and the package cpack makes of it.
 #
 # MEGAWHETS_PACKAGE chooses the layout:
-#   (empty)  cmake --install: bin/megawhets, share/man/man1/megawhets.1 and
-#            the schemas in share/megawhets
+#   (empty)  cmake --install: bin/megawhets, share/man/man1/megawhets.1, the
+#            schemas in share/megawhets and the fleet scripts in
+#            share/doc/megawhets/examples, where the package puts them
 #   deb      a Debian package of the program as it is measured
 #   archive  a .tar.gz of one statically linked program, its manual page, a
 #            README and the LICENSE, to copy onto any Linux machine of the
@@ -19,6 +20,7 @@ if(MEGAWHETS_PACKAGE STREQUAL "")
   install(TARGETS megawhets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES man/megawhets.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${megawhets_schemas} DESTINATION ${CMAKE_INSTALL_DATADIR}/megawhets)
+  install(PROGRAMS examples/fleet.sbatch examples/fleet-ssh.sh DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
   return()
 endif()
 

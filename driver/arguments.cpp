@@ -1,5 +1,6 @@
 #include "driver/arguments.h"
 
+#include "driver/commands.h"
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
 #include "platform/build.h"
@@ -42,11 +43,15 @@ CommandLine refused(ArgumentProblem problem, const std::string &argument, std::s
 }
 
 // GNU's rule: an optional value is attached with =, so "--auto 5" is --auto
-// and then a stray 5, which the user most likely meant as --auto=5.
+// and then a stray 5, which the user most likely meant as --auto=5. A first
+// argument a letter or two from a command's name is that command mistyped.
 CommandLine stray_argument(int i, const char *const *argv) {
   const std::string argument = argv[i];
   if (i > 1 && std::string_view(argv[i - 1]) == "--auto") {
     return refused(ArgumentProblem::detached_value, argument, "--auto=" + argument);
+  }
+  if (const auto meant = i == 1 ? closest_option(argument, command_names) : std::nullopt) {
+    return refused(ArgumentProblem::unknown_command, argument, std::string(*meant));
   }
   return refused(ArgumentProblem::unexpected_argument, argument);
 }
@@ -80,6 +85,8 @@ CommandLine read_command_line(int argc, const char *const *argv) {
         return refused(ArgumentProblem::missing_file, "--json");
       }
       line.options.record_path = file->value;
+    } else if (argument == "--label" && i + 1 == argc) {
+      return refused(ArgumentProblem::missing_label, "--label");
     } else if (const auto label = option_value("--label", argc, argv, i)) {
       if (!record::label_problem(label->value).empty()) {
         return refused(ArgumentProblem::bad_label, label->value);
@@ -150,6 +157,9 @@ std::string bad_argument_message(const CommandLine &command_line) {
                ? "unknown option " + argument + ": the counts are asked for at the prompts or read from a pipe"
                : "unknown option " + argument + " (did you mean " + command_line.suggestion + "?)";
     break;
+  case ArgumentProblem::unknown_command:
+    what = "unknown command " + argument + " (did you mean " + command_line.suggestion + "?)";
+    break;
   case ArgumentProblem::detached_value:
     what = "unexpected argument " + argument + ": an option's optional value is attached with = (did you mean " +
            report::printable(command_line.suggestion) + "?)";
@@ -165,6 +175,9 @@ std::string bad_argument_message(const CommandLine &command_line) {
     break;
   case ArgumentProblem::bad_copies:
     what = "option " + argument + " needs a number of copies from 1 to 1024, or all";
+    break;
+  case ArgumentProblem::missing_label:
+    what = "option '--label' needs a label after it, such as --label 'gcc-13 -O3'";
     break;
   case ArgumentProblem::bad_label:
     what = "option '--label' needs 1 to " + std::to_string(record::longest_label) +

@@ -14,11 +14,13 @@ enum class Request { run, help, version, bad_argument };
 enum class ArgumentProblem {
   none,
   unknown_option,
+  unknown_command, // a first argument close to a command's name
   unexpected_argument,
   detached_value, // an optional value given as the next argument, not attached with =
   missing_file,
   bad_seconds,
   bad_copies,
+  missing_label, // --label as the last argument
   bad_label
 };
 

@@ -70,7 +70,9 @@ CountReading read_digits(std::FILE *input) {
     return {0, CountProblem::out_of_range};
   }
   const auto signed_magnitude = static_cast<std::int64_t>(magnitude);
-  return {static_cast<std::int32_t>(negative ? -signed_magnitude : signed_magnitude), CountProblem::none};
+  return {.value = static_cast<std::int32_t>(negative ? -signed_magnitude : signed_magnitude),
+          .problem = CountProblem::none,
+          .text_follows = c != EOF && !is_white_space(c)};
 }
 
 } // namespace
@@ -98,6 +100,11 @@ std::string count_problem_message(std::string_view count_name, const CountReadin
   const std::string name(count_name);
   switch (reading.problem) {
   case CountProblem::not_an_integer: {
+    if (earlier && earlier->rest_left && !found.empty()) {
+      return "megawhets: the " + std::string(earlier->name) + " was read as " + std::to_string(earlier->value) +
+             " and the rest, '" + report::printable(found) + "', was left for the " + name +
+             ", which is not a decimal integer; expected digits with an optional sign\n";
+    }
     std::string what = "megawhets: the " + name + " is not a decimal integer";
     if (!found.empty()) {
       what += ": it starts with '" + report::printable(found) + "'";

@@ -15,6 +15,7 @@ struct CountReading {
   CountProblem problem;
   int error_number = 0; // the system's reason, for a read error
   char sign = 0;        // a sign taken without digits after it, for a count that is not an integer
+  bool text_follows = false; // the digits ended at a byte other than white space, left for the next count
 };
 
 // Reads one count the way "%d" does: white space (line breaks included) is
@@ -30,10 +31,12 @@ std::string text_instead_of_count(std::FILE *input, const CountReading &reading)
 
 // A count read before the one that failed, which a message names: "1e3"
 // reads as an inner count of 1 followed by an outer count of "e3", and the
-// user must see why the count they typed second is blamed.
+// user must see why the count they typed second is blamed, or that what they
+// typed as one count was read as two.
 struct EarlierCount {
   std::string_view name;
   std::int32_t value;
+  bool rest_left = false; // text right after its digits became the next count
 };
 
 // One line for standard error, naming the count that could not be read, and

@@ -21,7 +21,7 @@ constexpr double probe_share = 0.1;
 
 // Writes the prompt and waits for the count; on failure the reason is on
 // standard error and the run must end.
-std::optional<std::int32_t> ask_count(const char *prompt, const char *count_name,
+std::optional<CountReading> ask_count(const char *prompt, const char *count_name,
                                       std::optional<EarlierCount> earlier = {}) {
   write_output(prompt);
   if (!flush_output()) {
@@ -35,7 +35,7 @@ std::optional<std::int32_t> ask_count(const char *prompt, const char *count_name
     write_error(count_problem_message(count_name, reading, found, earlier));
     return std::nullopt;
   }
-  return reading.value;
+  return reading;
 }
 
 // A probe measures the machine and the counts follow from it; the dialogue
@@ -58,11 +58,12 @@ std::optional<pass::Counts> read_counts(const RunOptions &options) {
   if (!inner) {
     return std::nullopt;
   }
-  const auto outer = ask_count(outer_prompt, "outer loop count", EarlierCount{"inner loop count", *inner});
+  const auto outer =
+      ask_count(outer_prompt, "outer loop count", EarlierCount{"inner loop count", inner->value, inner->text_follows});
   if (!outer) {
     return std::nullopt;
   }
-  return pass::Counts{*inner, *outer};
+  return pass::Counts{inner->value, outer->value};
 }
 
 } // namespace driver

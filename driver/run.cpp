@@ -90,7 +90,7 @@ bool run_passes(record::RunRecord &run, copies::CopyRun *in_copies, RecordDestin
   }
   destination.interrupts_name(RunStage::after_passes);
   write_output(report::comparison_block(first->figures, second->figures));
-  write_output(report::advice(first->figures.elapsed + second->figures.elapsed));
+  write_output(report::advice(first->figures.elapsed + second->figures.elapsed, *run.counts));
   if (!flush_output()) {
     return false;
   }

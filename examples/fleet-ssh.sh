@@ -15,6 +15,7 @@
 #               megawhets)
 #   -F FILE     ssh's configuration file, as ssh -F takes it
 #   -o OPTION   an ssh option, as ssh -o takes it; may be repeated
+#   -h, --help  show this text and exit
 #
 # ssh never asks for a password or a passphrase here (BatchMode), since
 # every host is asked at once: use keys and an agent. It waits 20 s for a
@@ -38,16 +39,38 @@
 set -uo pipefail
 
 usage() {
-  echo "usage: $(basename "$0") [-d DIR] [-a SECONDS] [-m COMMAND] [-c PROGRAM] [-F FILE] [-o OPTION]... HOST..." >&2
+  echo "usage: $(basename "$0") [-d DIR] [-a SECONDS] [-m COMMAND] [-c PROGRAM] [-F FILE] [-o OPTION]... HOST..."
+}
+
+# The help is the comment at the top of this file.
+show_help() {
+  awk 'NR > 1 { if (!/^#/) exit; sub(/^# ?/, ""); print }' "$0"
+  exit 0
+}
+
+bad_usage() {
+  echo "fleet-ssh: $1" >&2
+  usage >&2
+  echo "(--help says more)" >&2
   exit 2
 }
+
+# Options are single letters, as getopts reads them; --help is the one long
+# one, and any other is named rather than read letter by letter.
+for word in "$@"; do
+  case $word in
+  --help) show_help ;;
+  --) break ;;
+  --*) bad_usage "unknown option '$word'" ;;
+  esac
+done
 
 dir=megawhets-fleet-$(date +%Y%m%d-%H%M%S)
 seconds=30
 remote_megawhets=megawhets
 local_megawhets=megawhets
 ssh_options=()
-while getopts d:a:m:c:F:o:h option; do
+while getopts :d:a:m:c:F:o:h option; do
   case $option in
   d) dir=$OPTARG ;;
   a) seconds=$OPTARG ;;
@@ -55,11 +78,13 @@ while getopts d:a:m:c:F:o:h option; do
   c) local_megawhets=$OPTARG ;;
   F) ssh_options+=(-F "$OPTARG") ;;
   o) ssh_options+=(-o "$OPTARG") ;;
-  *) usage ;;
+  h) show_help ;;
+  :) bad_usage "option -$OPTARG needs a value" ;;
+  *) bad_usage "unknown option -$OPTARG" ;;
   esac
 done
 shift $((OPTIND - 1))
-[ $# -gt 0 ] || usage
+[ $# -gt 0 ] || bad_usage "name at least one HOST"
 hosts=("$@")
 [[ $seconds =~ ^[0-9]+([.][0-9]+)?$ ]] || { echo "fleet-ssh: -a wants seconds, not '$seconds'" >&2; exit 2; }
 for host in "${hosts[@]}"; do

@@ -20,6 +20,11 @@
 # slow nodes. It never drains a node itself: read the verdict, then run the
 # command if you agree.
 #
+# The job ends with the worst status of its steps, so that scontrol show job
+# and sacct show a failed check as FAILED: that of the runs (4 when one was
+# disturbed, 1 when one failed) once the verdict is written, or that of the
+# comparison when it could not be made.
+#
 # Settings, from the environment you submit from (sbatch passes it on):
 #   MEGAWHETS      the program, the same path on every node (default:
 #                  megawhets, found on PATH)
@@ -79,3 +84,4 @@ else
   echo "To take the slow nodes out of service until they are looked at, run:"
   echo "  scontrol update nodename=$slow state=drain reason=\"megawhets: slow against its peers, job $SLURM_JOB_ID\""
 fi
+exit "$runs"

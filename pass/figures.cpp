@@ -19,6 +19,8 @@ Comparison compare_passes(const PassFigures &first, const PassFigures &second) {
 }
 
 // A total that is not a number compares false and so gives no advice.
-bool advice_needed(double total_seconds) { return total_seconds < 10.0; }
+bool advice_needed(double total_seconds, const Counts &counts) {
+  return !counts.auto_seconds && total_seconds < 10.0;
+}
 
 } // namespace pass

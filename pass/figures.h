@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pass/counts.h"
+
 #include <cstdint>
 
 // A pass's figures and the arithmetic that gives them, apart from any text,
@@ -33,7 +35,10 @@ struct Comparison {
 
 Comparison compare_passes(const PassFigures &first, const PassFigures &second);
 
-// Whether both passes together were too short to trust.
-bool advice_needed(double total_seconds);
+// Whether the report advises larger counts: both passes together were too
+// short to trust, with counts the user typed. Counts that --auto chose are
+// the program's answer to the seconds asked for, so there is no count of the
+// user's to enlarge, and a short run there was asked for.
+bool advice_needed(double total_seconds, const Counts &counts);
 
 } // namespace pass

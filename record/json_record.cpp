@@ -100,7 +100,7 @@ Json pass_object(const PassOutcome &pass) {
   return object;
 }
 
-Json comparison_object(const std::vector<PassOutcome> &passes) {
+Json comparison_object(const std::vector<PassOutcome> &passes, const pass::Counts &counts) {
   if (passes.size() != 2) {
     return nullptr;
   }
@@ -108,7 +108,7 @@ Json comparison_object(const std::vector<PassOutcome> &passes) {
   return {{"time_error_seconds", figure(comparison.time_error)},
           {"rate_error_megawhets_per_second", figure(comparison.rate_error)},
           {"percent_error", figure(comparison.percent_error)},
-          {"advice_given", pass::advice_needed(passes[0].figures.elapsed + passes[1].figures.elapsed)}};
+          {"advice_given", pass::advice_needed(passes[0].figures.elapsed + passes[1].figures.elapsed, counts)}};
 }
 
 Json self_check_object(const std::optional<self_check::Mismatch> &mismatch) {
@@ -148,7 +148,7 @@ std::string record_json(const RunRecord &run) {
                                                     {"usable_processors", run.copies->usable_processors}}
                                              : Json(nullptr)},
                        {"passes", std::move(passes)},
-                       {"comparison", comparison_object(run.passes)},
+                       {"comparison", comparison_object(run.passes, run.counts.value_or(pass::Counts{}))},
                        {"self_check", self_check_object(run.mismatch)},
                        {"warnings", warnings_array(run.warnings)},
                        {"exit_status", run.exit_status}};

@@ -40,8 +40,8 @@ std::string copies_line(unsigned copies, double fastest_seconds, double slowest_
                    slowest_seconds);
 }
 
-std::string advice(double total_seconds) {
-  if (!pass::advice_needed(total_seconds)) {
+std::string advice(double total_seconds, const pass::Counts &counts) {
+  if (!pass::advice_needed(total_seconds, counts)) {
     return {};
   }
   return formatted("\nTIME(%1.0lf) is less than 10 seconds -- suggest larger inner loop", total_seconds);

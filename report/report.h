@@ -20,7 +20,7 @@ std::string comparison_block(const pass::PassFigures &first, const pass::PassFig
 // After a pass that ran in copies: how many, and the fastest and slowest
 // copy's own elapsed seconds.
 std::string copies_line(unsigned copies, double fastest_seconds, double slowest_seconds);
-// Empty when no advice is needed.
-std::string advice(double total_seconds);
+// Empty when no advice is needed (see pass::advice_needed).
+std::string advice(double total_seconds, const pass::Counts &counts);
 
 } // namespace report

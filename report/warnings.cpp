@@ -134,9 +134,10 @@ std::string sharing_warning(unsigned copies, unsigned usable_processors) {
     return {};
   }
   return formatted("megawhets: warning: %u copies will share %u usable processor%s, so the figures will "
-                   "measure how the processors are shared, not how fast they are; run at most %u copies, or "
+                   "measure how the processors are shared, not how fast they are; run at most %u cop%s, or "
                    "--copies all\n",
-                   copies, usable_processors, usable_processors == 1 ? "" : "s", usable_processors);
+                   copies, usable_processors, usable_processors == 1 ? "" : "s", usable_processors,
+                   usable_processors == 1 ? "y" : "ies");
 }
 
 std::string subnormal_warning(int pass, std::int32_t inner) {

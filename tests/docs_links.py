@@ -2,12 +2,15 @@
 """Checks that every relative link in README.md and docs/ leads somewhere: to
 a file or folder of the source tree and, where it names a #fragment of a
 Markdown file, to one of that file's headings, slugged as the forge slugs
-them. Also checks that every page under docs/ links back to the README.
+them. Also checks that every page under docs/ links back to the README, and
+that each page's Markdown renders as written: every code fence is closed by
+a line of its own, and every table has a delimiter row and as many cells in
+each row as in its header.
 
     docs_links.py SOURCE_DIR
 
-Exits 0 when every link resolves; otherwise names each that does not, by
-file and line, and exits 1.
+Exits 0 when every link resolves and every page is well formed; otherwise
+names each fault, by file and line, and exits 1.
 """
 import pathlib
 import re
@@ -22,17 +25,71 @@ HEADING = re.compile(r"^ {0,3}(#{1,6})\s+(.*?)(?:\s+#+)?\s*$")
 SCHEME = re.compile(r"^[A-Za-z][A-Za-z0-9+.-]*:")
 
 
-def prose_lines(path):
-    """(line number, text) of each line outside fenced code blocks."""
+def prose_lines(path, faults=None):
+    """(line number, text) of each line outside fenced code blocks. A fence
+    is closed only by a line of its marks alone: text after them, as in
+    "``` If the", leaves the fence open, and the rest of the page renders as
+    code. Such lines, and a fence never closed, are added to faults."""
     fence = None
     for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), start=1):
         opening = FENCE.match(line)
         if fence is None and opening:
             fence = opening.group(1)[0] * len(opening.group(1))
-        elif fence is not None and line.lstrip().startswith(fence) and not line.strip(fence[0] + " "):
-            fence = None
+            opened_at = number
+        elif fence is not None and FENCE.match(line) and line.lstrip().startswith(fence):
+            if not line.strip(fence[0] + " "):
+                fence = None
+            elif faults is not None:
+                faults.append((number, "has text after a code fence's marks, which leaves the fence open"))
         elif fence is None:
             yield number, line
+    if fence is not None and faults is not None:
+        faults.append((opened_at, "opens a code fence that no line closes, so the rest of the page is code"))
+
+
+def table_cells(line):
+    """The cells of a table row: split at each pipe that is not escaped, the
+    outer pipes dropped."""
+    cells = re.split(r"(?<!\\)\|", line.strip())
+    if cells and cells[0] == "":
+        cells = cells[1:]
+    if cells and cells[-1] == "":
+        cells = cells[:-1]
+    return [cell.strip() for cell in cells]
+
+
+DELIMITER_CELL = re.compile(r"^:?-+:?$")
+
+
+def table_faults(rows):
+    """What is wrong with a table, given as (line number, text) of each of
+    its rows: a table needs a delimiter row under its header, and each row as
+    many cells as the header."""
+    (first, header), rest = rows[0], rows[1:]
+    width = len(table_cells(header))
+    if not rest or not all(DELIMITER_CELL.match(cell) for cell in table_cells(rest[0][1])):
+        return [(first, "starts a table with no delimiter row (|---|) under its header, so it renders as text")]
+    faults = []
+    for number, row in rest:
+        cells = len(table_cells(row))
+        if cells != width:
+            faults.append((number, f"is a table row of {cells} cells under a header of {width}"))
+    return faults
+
+
+def markdown_faults(path):
+    """(line number, fault) of each fence or table that does not render as
+    written."""
+    faults = []
+    table = []
+    for number, line in list(prose_lines(path, faults)) + [(None, "")]:
+        if line.lstrip().startswith("|") and (not table or table[-1][0] == number - 1):
+            table.append((number, line))
+            continue
+        if table:
+            faults.extend(table_faults(table))
+        table = [(number, line)] if line.lstrip().startswith("|") else []
+    return sorted(faults)
 
 
 def link_targets(path):
@@ -125,6 +182,8 @@ def main():
                 leads_to_readme = True
         if page != readme and not leads_to_readme:
             faults.append(f"{page.relative_to(root)}: no link back to the README")
+        for number, fault in markdown_faults(page):
+            faults.append(f"{page.relative_to(root)}:{number}: {fault}")
 
     for fault in faults:
         print(fault)

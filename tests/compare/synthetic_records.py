@@ -1,3 +1,4 @@
+#!/usr/bin/env python3
 """Writes run records as megawhets --json writes them, for runs that never
 happened: hosts of several processor models, labelled changes, run-to-run
 noise, some hosts slower than their peers, some runs with a warning, runs in

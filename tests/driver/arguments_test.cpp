@@ -56,6 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{{"-h"}, bad, ArgumentProblem::unknown_option, "-h"},
         CommandLineCase{{"20000", "10"}, bad, ArgumentProblem::unexpected_argument, "20000"},
         CommandLineCase{{""}, bad, ArgumentProblem::unexpected_argument, ""},
+        // A command mistyped is one only as the first argument.
+        CommandLineCase{{"comapre", "x"}, bad, ArgumentProblem::unknown_command, "comapre"},
+        CommandLineCase{{"--strict", "comapre"}, bad, ArgumentProblem::unexpected_argument, "comapre"},
         CommandLineCase{{"--auto", "--strict", "--json", "run.json"}, Request::run, {}, "", {"run.json", 15.0, true}},
         CommandLineCase{{"--json=-", "--auto=2.5", "--auto=12"}, Request::run, {}, "", {"-", 12.0, false}},
         CommandLineCase{{"--strict", "--help"}, Request::help},
@@ -77,7 +80,9 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{{"--label=gcc \xE2\x80\x94 -O3"}, Request::run, {}, "", labelled("gcc \xE2\x80\x94 -O3")},
         CommandLineCase{{"--label", longest_label.c_str()}, Request::run, {}, "", labelled(longest_label.c_str())},
         CommandLineCase{{"--label", too_long_label.c_str()}, bad, bad_label, too_long_label.c_str()},
-        CommandLineCase{{"--label"}, bad, bad_label, ""},
+        // A label left out is missing, not empty.
+        CommandLineCase{{"--label"}, bad, ArgumentProblem::missing_label, "--label"},
+        CommandLineCase{{"--label", ""}, bad, bad_label, ""},
         CommandLineCase{{"--label="}, bad, bad_label, ""},
         CommandLineCase{{"--label", "a\tb"}, bad, bad_label, "a\tb"},
         CommandLineCase{{"--label", "a\xC2\x85"}, bad, bad_label, "a\xC2\x85"},

@@ -84,6 +84,15 @@ TEST(ReadCount, TwoCountsOnOneLine) {
   EXPECT_EQ(read_count(input.get()).problem, CountProblem::end_of_input);
 }
 
+// "20k" is 20, with "k" left for the next count: the reading notes that
+// text came right after the digits, so that a message can say where it went.
+TEST(ReadCount, NotesTextRightAfterTheDigits) {
+  for (const auto &[bytes, follows] : {std::pair{"20k", true}, {"20 k", false}, {"20\n", false}, {"20", false}}) {
+    MemoryInput input(bytes);
+    EXPECT_EQ(read_count(input.get()).text_follows, follows) << bytes;
+  }
+}
+
 TEST(CountProblemMessage, NamesTheCountAndWhatWasExpected) {
   EXPECT_EQ(driver::count_problem_message("outer loop count", {0, CountProblem::out_of_range}),
             "megawhets: the outer loop count is out of range; expected an integer from -2147483648 to "

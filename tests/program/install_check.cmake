@@ -1,6 +1,7 @@
 # Installs the build into a scratch prefix and checks that the tree holds the
-# program and no other, its manual page and the record's schema, and that the
-# page renders without warnings.
+# program and no other, its manual page, the record's schema and the fleet
+# scripts the documentation runs from there, and that the page renders without
+# warnings.
 # Run with -DBUILD_DIR=... -DPREFIX=...
 
 file(REMOVE_RECURSE "${PREFIX}")
@@ -24,9 +25,12 @@ endif()
 if(NOT EXISTS "${page}")
   message(FATAL_ERROR "the installed tree has no share/man/man1/megawhets.1")
 endif()
-if(NOT EXISTS "${PREFIX}/share/megawhets/run-record.schema.json")
-  message(FATAL_ERROR "the installed tree has no share/megawhets/run-record.schema.json")
-endif()
+foreach(file share/megawhets/run-record.schema.json share/doc/megawhets/examples/fleet.sbatch
+             share/doc/megawhets/examples/fleet-ssh.sh)
+  if(NOT EXISTS "${PREFIX}/${file}")
+    message(FATAL_ERROR "the installed tree has no ${file}")
+  endif()
+endforeach()
 
 find_program(GROFF groff REQUIRED)
 # -ww turns on every warning; -z discards the rendering itself.

@@ -150,7 +150,8 @@ const char not_integer_inner[] = "megawhets: the inner loop count is not a decim
 
 // What a count that is not an integer starts with is named, and for the
 // outer count, what the inner count was read as: "1e3" is an inner count of
-// 1 followed by an outer count of "e3".
+// 1 followed by an outer count of "e3", which the message says was left over
+// from what was typed as the inner count.
 INSTANTIATE_TEST_SUITE_P(
     Classes, BadInput,
     ::testing::Values(
@@ -164,12 +165,16 @@ INSTANTIATE_TEST_SUITE_P(
                      "inner loop count was read as 10; expected digits with an optional sign\n",
                      2},
         BadInputCase{"1e3\n",
-                     "megawhets: the outer loop count is not a decimal integer: it starts with 'e3', after the "
-                     "inner loop count was read as 1; expected digits with an optional sign\n",
+                     "megawhets: the inner loop count was read as 1 and the rest, 'e3', was left for the outer "
+                     "loop count, which is not a decimal integer; expected digits with an optional sign\n",
+                     2},
+        BadInputCase{"20k\n",
+                     "megawhets: the inner loop count was read as 20 and the rest, 'k', was left for the outer "
+                     "loop count, which is not a decimal integer; expected digits with an optional sign\n",
                      2},
         BadInputCase{"10.5 2\n",
-                     "megawhets: the outer loop count is not a decimal integer: it starts with '.5', after the "
-                     "inner loop count was read as 10; expected digits with an optional sign\n",
+                     "megawhets: the inner loop count was read as 10 and the rest, '.5', was left for the outer "
+                     "loop count, which is not a decimal integer; expected digits with an optional sign\n",
                      2},
         BadInputCase{
             "", "megawhets: input ended before the inner loop count was given; expected a decimal integer\n",
@@ -304,6 +309,17 @@ TEST(Record, TakesStandardOutputAndSendsTheRestToStandardError) {
   EXPECT_NE(run.err.find("suggest larger inner loop\n" + context_start), std::string::npos) << run.err;
   write_file(directory + "run.json", run.out);
   EXPECT_TRUE(record_agrees_with_report(directory + "run.json", run.err, directory));
+}
+
+TEST(Record, CountsChosenByAutoGetNoAdviceToEnlargeThem) {
+  // One second asked for: well under the 10 that typed counts are advised
+  // to reach, but the counts are the program's, not the user's.
+  const std::string directory = scratch_directory("auto-advice");
+  const auto run = program_runner::run_program({.arguments = {"--auto=1", "--json", directory + "run.json"}});
+  EXPECT_EQ(run.exit_status, 0);
+  const std::string end = " % whet error\n\n\a";
+  EXPECT_EQ(run.out.substr(run.out.size() - std::min(run.out.size(), end.size())), end) << run.out;
+  EXPECT_TRUE(record_agrees_with_report(directory + "run.json", run.out, directory));
 }
 
 TEST(Record, AnUnwritablePlaceFailsBeforeAnythingRuns) {
@@ -583,6 +599,11 @@ INSTANTIATE_TEST_SUITE_P(
                      "megawhets: option '--label' needs 1 to 200 bytes of UTF-8 text without control characters, "
                      "but the label is 201 bytes long, more than 200" +
                          see},
+        ArgumentCase{{"comapre", "x"}, 2, "", "megawhets: unknown command 'comapre' (did you mean compare?)" + see},
+        ArgumentCase{{"--json", "run.json", "--label"},
+                     2,
+                     "",
+                     "megawhets: option '--label' needs a label after it, such as --label 'gcc-13 -O3'" + see},
         ArgumentCase{{"--auto", "5"},
                      2,
                      "",

@@ -2,7 +2,9 @@
 """Checks a run record against its schema, and against the report printed
 beside it, figure by figure, to the report's two decimals; and that each
 pass was warned of a change of the machine's speed exactly when its figures
-show one, and of having too few groups to judge exactly when it had.
+show one, and of having too few groups to judge exactly when it had; and
+that the advice to enlarge the counts was given only for counts the user
+typed.
 
     record_check.py SCHEMA RECORD REPORT
 
@@ -87,6 +89,8 @@ def main(schema_path, record_path, report_path):
             agree(faults, key, record["comparison"][key], printed)
         if record["comparison"]["advice_given"] != ("suggest larger inner loop" in report):
             faults.append("the advice is recorded as given when it was not, or the other way round")
+        if record["comparison"]["advice_given"] and record["counts"]["chosen_by"] != "typed":
+            faults.append("the report advises larger counts that --auto chose, not the user")
     elif record["comparison"] or printed_comparison:
         faults.append("a comparison is printed or recorded, but not both")
     check_steadiness_warnings(faults, record)

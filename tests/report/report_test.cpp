@@ -55,7 +55,17 @@ struct AdviceCase {
 
 class Advice : public ::testing::TestWithParam<AdviceCase> {};
 
-TEST_P(Advice, IsDecidedOnTheUnroundedTotal) { EXPECT_EQ(advice(GetParam().total), GetParam().expected); }
+TEST_P(Advice, IsDecidedOnTheUnroundedTotal) {
+  EXPECT_EQ(advice(GetParam().total, {20000, 10}), GetParam().expected);
+}
+
+// --auto chose the counts for the seconds asked for: the user has no count
+// of theirs to enlarge.
+TEST(Advice, IsNotGivenOnCountsTheProgramChose) {
+  EXPECT_EQ(advice(4.0, {20000, 10, 5.0}), "");
+  EXPECT_FALSE(pass::advice_needed(4.0, {20000, 10, 5.0}));
+  EXPECT_TRUE(pass::advice_needed(4.0, {20000, 10}));
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Totals, Advice,

@@ -71,6 +71,15 @@ TEST(Subnormal, ShowsANegativeCountAsItIsUsed) {
             "that; keep the inner count at or below 163791 and raise the outer count instead\n");
 }
 
+TEST(Sharing, CountsTheCopiesToRunInWords) {
+  EXPECT_EQ(sharing_warning(1, 1), "");
+  EXPECT_EQ(sharing_warning(2, 1),
+            "megawhets: warning: 2 copies will share 1 usable processor, so the figures will measure how the "
+            "processors are shared, not how fast they are; run at most 1 copy, or --copies all\n");
+  EXPECT_NE(sharing_warning(3, 2).find("2 usable processors, so"), std::string::npos);
+  EXPECT_NE(sharing_warning(3, 2).find("; run at most 2 copies, or"), std::string::npos);
+}
+
 struct VerdictCase {
   const char *pass;
   double whole_rate;

@@ -9,6 +9,7 @@ Slurm cluster answers, 1 when it fails.
 """
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -145,19 +146,19 @@ def strict_status_reaches_slurm(test):
     say(f"srun exited 4; job {fields['JobId']}: JobState={fields['JobState']} ExitCode={fields['ExitCode']}")
 
 
-def example_batch_script_gives_a_verdict(test):
-    """examples/fleet.sbatch as an administrator submits it: one record per
-    node, the comparison's verdict, and the drain command for slow nodes."""
+def _batch_script_job(test, megawhets):
+    """Submits examples/fleet.sbatch with MEGAWHETS set to megawhets, waits
+    for it to end, checks one record per node, the verdict and the drain
+    command, and returns the job's fields and what it printed."""
     records = test.work / "records"
     output = test.work / "job.txt"
     job_id = submit(f"--chdir={test.work}", f"--output={output}",
-                    f"--export=ALL,MEGAWHETS={test.program},FLEET_DIR={records},FLEET_SECONDS=2",
+                    f"--export=ALL,MEGAWHETS={megawhets},FLEET_DIR={records},FLEET_SECONDS=2",
                     str(EXAMPLES / "fleet.sbatch"))
     fields = await_state(job_id, ("COMPLETED", "FAILED", "CANCELLED", "TIMEOUT", "NODE_FAIL", "OUT_OF_MEMORY"),
                          JOB_START_SECONDS + 300)
     printed = output.read_text(encoding="latin-1")
     print(printed, end="")
-    assert fields["JobState"] == "COMPLETED", f"job {job_id} is {fields['JobState']} ({fields['ExitCode']})"
     nodes = set(slurm("scontrol", "show", "hostnames", fields["NodeList"]).split())
     found = {path.stem for path in records.glob("*.json")}
     assert found == nodes, f"records for {sorted(found)}, but the job ran on {sorted(nodes)}"
@@ -167,12 +168,57 @@ def example_batch_script_gives_a_verdict(test):
     assert set(slow) <= nodes, f"the verdict names {slow}, not all of them nodes of the job"
     if slow:
         assert f"scontrol update nodename={','.join(slow)} state=drain" in printed, "no drain command printed"
-    say(f"job {job_id}: records for {sorted(found)}; slow: {slow or 'none'}")
+    say(f"job {job_id}: records for {sorted(found)}; slow: {slow or 'none'}; "
+        f"JobState={fields['JobState']} ExitCode={fields['ExitCode']}")
+    return fields, printed
+
+
+def _runs_status(printed):
+    """The status srun ended the runs with, as the script prints it: 0 when
+    it prints none."""
+    found = re.search(r"\(srun exited (\d+)\)", printed)
+    return int(found.group(1)) if found else 0
+
+
+def example_batch_script_gives_a_verdict(test):
+    """examples/fleet.sbatch as an administrator submits it: one record per
+    node, the comparison's verdict, and the drain command for slow nodes. The
+    job ends as its runs did: COMPLETED when all of them passed --strict,
+    FAILED with their status when one was disturbed, as a busy machine may
+    make it."""
+    fields, printed = _batch_script_job(test, test.program)
+    runs = _runs_status(printed)
+    expected = ("COMPLETED", "0:0") if runs == 0 else ("FAILED", f"{runs}:0")
+    assert (fields["JobState"], fields["ExitCode"]) == expected, \
+        f"the runs ended with status {runs}, but the job is {fields['JobState']} ({fields['ExitCode']})"
+
+
+# Runs the program, then ends with status 4, as a run --strict found
+# disturbed does; the comparison runs as it is.
+DISTURBED_RUN = """#!/bin/sh
+[ "$1" = compare ] && exec "{program}" "$@"
+"{program}" "$@"
+exit 4
+"""
+
+
+def example_batch_script_fails_when_a_run_does(test):
+    """A run that ends with status 4 (--strict, disturbed) leaves the job
+    FAILED with ExitCode 4:0, so that scontrol show job and sacct show the
+    check as failed, and still gives the verdict on every record."""
+    wrapper = test.work / "disturbed-megawhets"
+    wrapper.write_text(DISTURBED_RUN.format(program=test.program))
+    wrapper.chmod(0o755)
+    fields, printed = _batch_script_job(test, wrapper)
+    assert _runs_status(printed) == 4, "the script did not say that srun exited 4"
+    assert (fields["JobState"], fields["ExitCode"]) == ("FAILED", "4:0"), \
+        f"a run ended with status 4, but the job is {fields['JobState']} ({fields['ExitCode']})"
 
 
 CASES = {case.__name__: case for case in (
     two_tasks_give_two_records, one_processor_gives_one_copy, cancel_leaves_the_record_file_alone,
-    time_limit_leaves_the_record_file_alone, strict_status_reaches_slurm, example_batch_script_gives_a_verdict)}
+    time_limit_leaves_the_record_file_alone, strict_status_reaches_slurm, example_batch_script_gives_a_verdict,
+    example_batch_script_fails_when_a_run_does)}
 
 
 def main():

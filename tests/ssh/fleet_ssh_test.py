@@ -5,8 +5,10 @@ at the same time, the refusing host named and left out, and every sshd
 stopped afterwards.
 
     fleet_ssh_test.py --program PATH --schema PATH --work DIR [--compare]
+    fleet_ssh_test.py --usage
 
-With --compare, the comparison's verdict is checked too. Exits 0 when the
+With --compare, the comparison's verdict is checked too. With --usage, only
+what the script says of its own usage, which needs no sshd. Exits 0 when the
 test passes, 77 (skipped, with the reason printed) when sshd cannot run
 here, 1 when it fails.
 """
@@ -143,8 +145,30 @@ def fleet_ssh_gathers_records(args):
     say("every sshd started is stopped, and no session is left")
 
 
+def usage_is_shown():
+    """--help and -h show the script's header and exit 0; a bad option or no
+    host is named, with the usage, and exits 2."""
+    def script(*words):
+        return subprocess.run([str(SCRIPT), *words], stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                              timeout=SCRIPT_SECONDS)
+    for asking in ("--help", "-h"):
+        done = script(asking)
+        assert (done.returncode, done.stderr) == (0, ""), f"{asking}: exited {done.returncode}: {done.stderr}"
+        assert done.stdout.startswith("Which hosts are slow?") and "-h, --help" in done.stdout, done.stdout
+    for words, complaint in ((["--bogus", "node01"], "fleet-ssh: unknown option '--bogus'"),
+                             (["-x", "node01"], "fleet-ssh: unknown option -x"),
+                             (["-d"], "fleet-ssh: option -d needs a value"),
+                             ([], "fleet-ssh: name at least one HOST")):
+        done = script(*words)
+        assert done.returncode == 2 and done.stderr.startswith(complaint + "\nusage: fleet-ssh.sh "), \
+            f"{words}: exited {done.returncode}: {done.stderr}"
+    say("--help and -h show the usage; bad usage is named, with status 2")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    if "--usage" in sys.argv[1:]:
+        return run_case(usage_is_shown)
     parser.add_argument("--program", required=True)
     parser.add_argument("--schema", required=True)
     parser.add_argument("--work", required=True, type=Path, help="a folder of its own, emptied first")
