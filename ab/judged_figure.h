@@ -9,7 +9,7 @@ namespace ab {
 
 enum class Figure { steady, rate };
 
-constexpr Figure judged_figure = Figure::steady;
+constexpr Figure judged_figure = Figure::rate;
 
 constexpr double judged(const Slice &slice) { return judged_figure == Figure::steady ? slice.steady : slice.rate; }
 

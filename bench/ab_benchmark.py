@@ -29,7 +29,10 @@ mode, TRIES runs of A against itself for about SECONDS each, and the 95 %
 half-width of the rounds' log ratios judged on each figure.
 
 calibrate: a long interleaved run of the program against each drag: the
-drag's true effect on the steady figure, with its 95 % interval.
+drag's effect on the steady figure and on the rate, with their 95 %
+intervals, and on pass 2's work per second of processor time (from the
+slices' records), which other work on the machine hardly moves: the drag's
+true cost.
 
 Each prints the load average before and after: the machine is shared, and
 its noise is the setting these figures are about. The drags table takes
@@ -211,7 +214,7 @@ def drags(given):
                     records = pathlib.Path(directory)
                     document = run_ab(given.program, given.program, b, f"--{mode}", "--budget",
                                       str(checkpoints[-1]), "--alpha", "0.000000001", "--threshold", "0.000001",
-                                      "--records", str(records))
+                                      "--slice", str(given.slice), "--records", str(records))
                     rounds = round_ends(document)
                     seconds, found = replayed_verdict(document, rounds)
                     widths = [half_width([r[1] for r in rounds if r[0] <= t]) for t in checkpoints]
@@ -281,19 +284,38 @@ def choices(given):
         print("| " + " | ".join(str(cell) for cell in row) + " |")
 
 
+def processor_rate(record):
+    """Pass 2's work over the processor time it took: what the program did
+    when it ran, whatever else shared the machine."""
+    passed = record["passes"][1]
+    return passed["work_units"] / passed["processor_seconds"]
+
+
 def calibrate(given):
     print(load(), flush=True)
     for drag, program in sorted(dict(given.drag).items()):
-        document = run_ab(given.program, given.program, program, "--interleaved", "--rounds", str(given.rounds))
-        ratios = [r["log_ratio"] for r in document["rounds"]]
-        estimate, low, high, _ = hodges_lehmann(ratios, 0.05)
-        rates = [math.log(document["slices"][r["b_slice"]]["rate"] / document["slices"][r["a_slice"]]["rate"])
-                 for r in document["rounds"]]
-        rate_estimate, rate_low, rate_high, _ = hodges_lehmann(rates, 0.05)
-        print(f"drag {drag} %: steady {percent(estimate):+.2f} % ({percent(low):+.2f} .. {percent(high):+.2f}), "
-              f"rate {percent(rate_estimate):+.2f} % ({percent(rate_low):+.2f} .. {percent(rate_high):+.2f}), "
-              f"{len(ratios)} rounds in {document['seconds']:.0f} s; expected {-100 * drag / (100 + drag):+.2f} %",
-              flush=True)
+        with tempfile.TemporaryDirectory() as directory:
+            records = pathlib.Path(directory)
+            document = run_ab(given.program, given.program, program, "--interleaved", "--rounds", str(given.rounds),
+                              "--slice", str(given.slice), "--records", str(records))
+            processor = []
+            for r in document["rounds"]:
+                rates = [processor_rate(json.loads((records / f"round-{r['round']:04}-{p}.json").read_text()))
+                         for p in "AB"]
+                processor.append(math.log(rates[1] / rates[0]))
+        found = {}
+        for name, ratios in (("steady", [math.log(document["slices"][r["b_slice"]]["steady"] /
+                                                  document["slices"][r["a_slice"]]["steady"])
+                                         for r in document["rounds"]]),
+                             ("rate", [math.log(document["slices"][r["b_slice"]]["rate"] /
+                                                document["slices"][r["a_slice"]]["rate"])
+                                       for r in document["rounds"]]),
+                             ("processor time", processor)):
+            estimate, low, high, _ = hodges_lehmann(ratios, 0.05)
+            found[name] = f"{percent(estimate):+.2f} % ({percent(low):+.2f} .. {percent(high):+.2f})"
+        print(f"drag {drag} %: " + ", ".join(f"{name} {text}" for name, text in found.items()) +
+              f"; {len(processor)} rounds in {document['seconds']:.0f} s; "
+              f"{-100 * drag / (100 + drag):+.2f} % if the drag's work cost what the program's does", flush=True)
     print(load())
 
 
@@ -314,6 +336,7 @@ def main():
     parser.add_argument("--slices", type=lambda t: [float(x) for x in t.split(",")], default=[0.25, 0.5, 1, 2])
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--rounds", type=int, default=200, help="calibrate: the rounds of each long run")
+    parser.add_argument("--slice", type=float, default=0.5, help="drags and calibrate: the slices' seconds")
     given = parser.parse_args()
     if given.what == "drags":
         given.tries = given.tries or 10
