@@ -130,8 +130,21 @@ void judge_against(GroupResult &result, const Group &group, const Group &base, d
   if (comparison.test.method != statistics::UTestMethod::none) {
     result.p_value = comparison.test.p_value;
   }
+  result.p_exact = comparison.test.method == statistics::UTestMethod::exact;
+  result.direction = comparison.direction;
+  if (std::isfinite(comparison.shift_percent)) {
+    result.shift_percent = comparison.shift_percent;
+  }
+  if (comparison.shift_interval && std::isfinite(comparison.shift_interval->low_percent) &&
+      std::isfinite(comparison.shift_interval->high_percent)) {
+    result.shift_low_percent = comparison.shift_interval->low_percent;
+    result.shift_high_percent = comparison.shift_interval->high_percent;
+    result.shift_interval_exact = comparison.shift_interval->exact;
+  }
   result.enough_records = comparison.enough_records;
+  result.could_be_significant = comparison.could_be_significant;
   result.significant = comparison.significant;
+  result.only_ties_differ = comparison.only_ties_differ;
   result.records_needed = comparison.records_needed;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compare/fleet_judgement.h"
+#include "compare/group_comparison.h"
 
 #include <cstddef>
 #include <optional>
@@ -54,8 +55,19 @@ struct GroupResult {
   // Against the base; none for the base itself.
   std::optional<double> change_percent{}; // of the median steady figure; positive when faster
   std::optional<double> p_value{};        // the two-sided U test's; none when a side has no records
+  bool p_exact = false;                   // from U's exact distribution, not its normal approximation
+  Direction direction = Direction::neither; // the U test's, which faster and slower follow
+  // The Hodges-Lehmann shift, the median of the differences over every pair
+  // of records, in percent of the base's median; positive when faster. Its
+  // interval at the test's level (1 - alpha), where the records give one.
+  std::optional<double> shift_percent{};
+  std::optional<double> shift_low_percent{};
+  std::optional<double> shift_high_percent{};
+  bool shift_interval_exact = false; // its ranks from U's exact distribution, not the normal approximation
   bool enough_records = false;            // both sides have at least 4; otherwise the output says n<4
-  bool significant = false;
+  bool could_be_significant = false;      // some outcome of these sizes is significant; otherwise too few to tell
+  bool significant = false;               // p < alpha, and a shift in the test's direction
+  bool only_ties_differ = false;          // p < alpha, but values both share hold the shift at 0
   std::optional<std::size_t> records_needed{}; // per group, for a difference this size to be found
 };
 

@@ -16,7 +16,11 @@ namespace {
 // mean n1 n2 / 2, against its upper tail, and double that tail.
 double two_sided(double upper_tail) { return std::min(1.0, 2.0 * upper_tail); }
 
-double normal_approximation_p(double larger_u, double n1, double n2, double tie_term) {
+} // namespace
+
+double u_normal_approximation_p(double larger_u, std::size_t first_size, std::size_t second_size, double tie_term) {
+  const double n1 = static_cast<double>(first_size);
+  const double n2 = static_cast<double>(second_size);
   const double n = n1 + n2;
   // The variance of U with ties, zero when every value is equal: nothing
   // then tells the samples apart.
@@ -28,8 +32,6 @@ double normal_approximation_p(double larger_u, double n1, double n2, double tie_
   return two_sided(normal_upper_tail(z));
 }
 
-} // namespace
-
 UTest mann_whitney(std::span<const double> first, std::span<const double> second) {
   const PooledRanks ranks = pooled_ranks(first, second);
   if (first.empty() || second.empty()) {
@@ -39,13 +41,15 @@ UTest mann_whitney(std::span<const double> first, std::span<const double> second
   const double n2 = static_cast<double>(second.size());
   const double u = ranks.first_rank_sum - n1 * (n1 + 1.0) / 2.0;
   const double larger_u = std::max(u, n1 * n2 - u);
-  if (ranks.tie_term == 0.0 && exact_u_distribution_within_reach(first.size(), second.size())) {
-    // Without ties every rank is a whole number, and so is U.
-    const double tail = u_upper_tail(static_cast<std::uint64_t>(larger_u), first.size(), second.size());
+  // Without ties every rank is a whole number, and so is U. The upper tail
+  // from the larger U is the lower tail from the smaller, by symmetry.
+  const auto smaller_u = static_cast<std::uint64_t>(n1 * n2 - larger_u);
+  if (ranks.tie_term == 0.0 && exact_u_tail_within_reach(first.size(), second.size(), smaller_u)) {
+    const double tail = u_lower_tail(first.size(), second.size(), smaller_u).back();
     return {.u = u, .p_value = two_sided(tail), .method = UTestMethod::exact};
   }
   return {.u = u,
-          .p_value = normal_approximation_p(larger_u, n1, n2, ranks.tie_term),
+          .p_value = u_normal_approximation_p(larger_u, first.size(), second.size(), ranks.tie_term),
           .method = UTestMethod::normal_approximation};
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 
 namespace statistics {
 
 enum class UTestMethod {
-  exact,                // no ties, and the exact distribution within reach (u_distribution.h)
+  exact,                // no ties, and the exact tail within reach (u_distribution.h)
   normal_approximation, // with the tie and continuity corrections
   none,                 // a sample is empty: nothing to test, and p is 1
 };
@@ -22,5 +23,10 @@ struct UTest {
 };
 
 UTest mann_whitney(std::span<const double> first, std::span<const double> second);
+
+// The normal approximation's two-sided p for samples of n1 and n2 values
+// whose U lies at larger_u, at or above the mean n1 n2 / 2, with the tie term
+// of pooled_ranks.h and the continuity correction.
+double u_normal_approximation_p(double larger_u, std::size_t n1, std::size_t n2, double tie_term);
 
 } // namespace statistics

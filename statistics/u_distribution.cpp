@@ -1,79 +1,76 @@
 #include "statistics/u_distribution.h"
 
+#include "statistics/scaled_count.h"
+
 #include <algorithm>
-#include <numeric>
-#include <optional>
 #include <stdexcept>
-#include <vector>
 
 namespace statistics {
 
 namespace {
 
-constexpr std::uint64_t most_table_entries = std::uint64_t{1} << 16;
-constexpr std::uint64_t most_count = ~std::uint64_t{0};
+constexpr std::uint64_t most_additions = std::uint64_t{1} << 27;
+constexpr std::uint64_t most_doubles = std::uint64_t{1} << 22;
 
-// C(n1 + n2, n1) when it is below 2^64, built as C(larger + i, i) for
-// i = 1 to the smaller size. Each step's exact division goes first by what
-// the count and i share, so that only a result past 2^64 fails the check.
-std::optional<std::uint64_t> orderings(std::uint64_t n1, std::uint64_t n2) {
-  const std::uint64_t smaller = std::min(n1, n2);
-  const std::uint64_t larger = std::max(n1, n2);
-  std::uint64_t count = 1;
-  for (std::uint64_t i = 1; i <= smaller; ++i) {
-    const std::uint64_t shared = std::gcd(count, i);
-    const std::uint64_t factor = (larger + i) / (i / shared);
-    if (count / shared > most_count / factor) {
-      return std::nullopt;
-    }
-    count = count / shared * factor;
-  }
-  return count;
+// The sizes the counts up to u need, smaller first.
+struct Reach {
+  std::uint64_t rows;    // the smaller size, the rows the table holds
+  std::uint64_t columns; // the larger, the passes over them
+};
+
+Reach reach(std::size_t n1, std::size_t n2, std::uint64_t u) {
+  const std::uint64_t first = std::min<std::uint64_t>(n1, u);
+  const std::uint64_t second = std::min<std::uint64_t>(n2, u);
+  return {std::min(first, second), std::max(first, second)};
 }
 
-// The number of orderings with each value of U, 0 to n1 n2: the
-// coefficients of the Gaussian binomial coefficient
-//   prod over i = 1..k of (1 - q^(m + i)) / (1 - q^i),  k = min, m = max,
-// built one factor at a time. Dividing by (1 - q^i) is a running sum; the
-// partial products overshoot 2^64 and cancel again, which unsigned
-// arithmetic wraps through exactly, since the final counts fit.
-std::vector<std::uint64_t> u_counts(std::size_t n1, std::size_t n2) {
-  const std::size_t smaller = std::min(n1, n2);
-  const std::size_t larger = std::max(n1, n2);
-  const std::size_t top = n1 * n2;
-  std::vector<std::uint64_t> counts(top + 1, 0);
-  counts[0] = 1;
-  for (std::size_t i = 1; i <= smaller; ++i) {
-    for (std::size_t u = top; u >= larger + i; --u) {
-      counts[u] -= counts[u - (larger + i)];
-    }
-    for (std::size_t u = i; u <= top; ++u) {
-      counts[u] += counts[u - i];
-    }
-  }
-  return counts;
-}
+// a * b <= limit, without overflow.
+bool product_within(std::uint64_t a, std::uint64_t b, std::uint64_t limit) { return a == 0 || b <= limit / a; }
 
 } // namespace
 
-bool exact_u_distribution_within_reach(std::size_t n1, std::size_t n2) {
-  const std::uint64_t first = n1;
-  const std::uint64_t second = n2;
-  const bool small_table = second == 0 || first <= (most_table_entries - 1) / second;
-  return small_table && orderings(first, second).has_value();
+bool exact_u_tail_within_reach(std::size_t n1, std::size_t n2, std::uint64_t u) {
+  const Reach sizes = reach(n1, n2, u);
+  if (u >= most_doubles) {
+    return false;
+  }
+  const std::uint64_t length = u + 1;
+  return product_within(sizes.rows + 1, length, most_doubles) &&
+         product_within(sizes.rows, sizes.columns, most_additions) &&
+         product_within(sizes.rows * sizes.columns, length, most_additions);
 }
 
-double u_upper_tail(std::uint64_t u, std::size_t n1, std::size_t n2) {
-  if (!exact_u_distribution_within_reach(n1, n2)) {
-    throw std::invalid_argument(
-        "compare: the exact distribution of U is out of reach for these sample sizes");
+std::vector<double> u_lower_tail(std::size_t n1, std::size_t n2, std::uint64_t top) {
+  if (!exact_u_tail_within_reach(n1, n2, top)) {
+    throw std::invalid_argument("compare: the exact distribution of U is out of reach here");
   }
-  const std::vector<std::uint64_t> counts = u_counts(n1, n2);
-  const std::uint64_t at_or_above =
-      u < counts.size()
-          ? std::accumulate(counts.begin() + static_cast<std::ptrdiff_t>(u), counts.end(), std::uint64_t{0})
-          : 0;
-  return static_cast<double>(at_or_above) / static_cast<double>(*orderings(n1, n2));
+  const Reach sizes = reach(n1, n2, top);
+  const std::size_t length = static_cast<std::size_t>(top) + 1;
+  const std::size_t rows = static_cast<std::size_t>(sizes.rows);
+  // Row b holds N(a, b; v) for v = 0 to top, as a grows to the larger
+  // size. With no values in one sample U is 0 in the one ordering there is.
+  ScaledTable table{std::vector<double>((rows + 1) * length, 0.0)};
+  for (std::size_t b = 0; b <= rows; ++b) {
+    table.counts[b * length] = 1.0;
+  }
+  for (std::uint64_t a = 1; a <= sizes.columns; ++a) {
+    for (std::size_t b = 1; b <= rows; ++b) {
+      double *row = table.counts.data() + b * length;
+      const double *shorter = row - length; // N(a, b - 1), already this pass's
+      // Downwards, so that row[v - b] is still N(a - 1, b; v - b).
+      for (std::size_t v = length; v-- > b;) {
+        row[v] = row[v - b] + shorter[v];
+      }
+      for (std::size_t v = std::min(b, length); v-- > 0;) {
+        row[v] = shorter[v];
+      }
+    }
+    // Counts grow with a and b, so the last row holds the largest.
+    const double *last = table.counts.data() + rows * length;
+    table.keep_in_range(*std::max_element(last, last + length));
+  }
+  const std::vector<double> counts(table.counts.end() - static_cast<std::ptrdiff_t>(length), table.counts.end());
+  return cumulative_probabilities(counts, table.exponent, orderings(n1, n2));
 }
 
 } // namespace statistics

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace statistics_reference {
@@ -43,6 +44,49 @@ struct IntervalRankReference {
   double coverage;
 };
 
+// P(U <= u), where SciPy's exact method would not fit in memory.
+struct UTailReference {
+  std::size_t n1;
+  std::size_t n2;
+  std::uint64_t u;
+  double lower_tail;
+};
+
+// An interval between the low_rank-th smallest and largest of the pairs.
+struct IntervalReference {
+  bool has_interval;
+  std::uint64_t low_rank;
+  double low;
+  double high;
+  double coverage;
+  bool exact;
+};
+
+struct ShiftReference {
+  const char *name;
+  std::vector<double> first;
+  std::vector<double> second;
+  double confidence;
+  double estimate; // the median of second - first over every pair
+  IntervalReference interval;
+};
+
+struct LocationReference {
+  const char *name;
+  std::vector<double> values;
+  double confidence;
+  double estimate; // the median of the Walsh averages
+  IntervalReference interval;
+};
+
+struct SignedRankReference {
+  const char *name;
+  std::vector<double> differences;
+  double positive_rank_sum;
+  double negative_rank_sum;
+  double p_value;
+  bool exact;
+};
 
 #include "statistics_reference.inc"
 

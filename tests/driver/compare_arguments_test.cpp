@@ -1,0 +1,34 @@
+// The compare command's level of significance, as strtod would read it.
+
+#include "driver/compare_arguments.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+std::optional<double> alpha_read(const std::string &value) {
+  const std::string option = "--alpha=" + value;
+  const char *const argv[] = {"compare", option.c_str(), "runs.json"};
+  const driver::CompareCommandLine line = driver::read_compare_command_line(3, argv);
+  if (!line.problem.empty()) {
+    EXPECT_NE(line.problem.find("needs a level between 0 and 1"), std::string::npos) << line.problem;
+    return std::nullopt;
+  }
+  return line.options.settings.alpha;
+}
+
+TEST(CompareArguments, TakeAnyDecimalLevelBetweenZeroAndOne) {
+  for (const auto &[text, value] : {std::pair{"0.01", 0.01}, {".05", 0.05}, {"5e-2", 0.05}, {"1E-3", 0.001},
+                                    {"+0.05", 0.05}, {"5.e-1", 0.5}, {"0.999", 0.999}, {"1e-300", 1e-300}}) {
+    EXPECT_EQ(alpha_read(text), value) << text;
+  }
+  for (const char *text : {"0", "1", "1.5", "-0.05", "nan", "inf", "infinity", "0x1p-3", "0.05x", "", "5e",
+                           " .05", "1e-400", "0,05", "++0.05"}) {
+    EXPECT_EQ(alpha_read(text), std::nullopt) << text;
+  }
+}
+
+} // namespace
