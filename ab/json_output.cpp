@@ -89,6 +89,8 @@ Json answer_json(const Answer &answer) {
 Json unpaired_json(const UnpairedView &view) {
   return {{"change_percent", figure(view.change_percent)},
           {"p_value", figure(view.p_value)},
+          {"low_percent", figure(view.shift_low_percent)},
+          {"high_percent", figure(view.shift_high_percent)},
           {"a", {{"median", figure(view.a_median)}, {"low", figure(view.a_low)}, {"high", figure(view.a_high)}}},
           {"b", {{"median", figure(view.b_median)}, {"low", figure(view.b_low)}, {"high", figure(view.b_high)}}},
           {"intervals_are_ranges", view.intervals_are_ranges}};

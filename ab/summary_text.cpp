@@ -85,10 +85,14 @@ std::string rounds_line(const PairedComparison &comparison) {
 std::string unpaired_line(const PairedComparison &comparison) {
   const UnpairedView &view = comparison.unpaired;
   const std::string interval = view.intervals_are_ranges ? "range" : "95 % interval";
-  return "Unpaired, as compare judges separate runs: " + percent_text(view.change_percent) + ", " +
-         p_text(view.p_value) + "; A's median " + rate_text(view.a_median) + " (" + interval + " " +
-         rate_text(view.a_low) + " .. " + rate_text(view.a_high) + "), B's " + rate_text(view.b_median) + " (" +
-         rate_text(view.b_low) + " .. " + rate_text(view.b_high) + ").";
+  std::string line = "Unpaired, as compare judges separate runs: " + percent_text(view.change_percent) + ", " +
+                     p_text(view.p_value);
+  if (std::isfinite(view.shift_low_percent)) {
+    line += formatted(", 95 %% interval %+.2f .. %+.2f %%", view.shift_low_percent, view.shift_high_percent);
+  }
+  return line + "; A's median " + rate_text(view.a_median) + " (" + interval + " " + rate_text(view.a_low) + " .. " +
+         rate_text(view.a_high) + "), B's " + rate_text(view.b_median) + " (" + rate_text(view.b_low) + " .. " +
+         rate_text(view.b_high) + ").";
 }
 
 } // namespace
