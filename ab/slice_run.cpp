@@ -41,9 +41,16 @@ void bound_report(std::string &report) {
   }
 }
 
+// A program run only to keep a processor busy: its figures are never read.
+struct Filler {
+  platform::StartedProgram program{};
+  platform::ProgramOutput output{};
+};
+
 class Slices {
 public:
-  Slices(std::span<const SliceRequest> requests, std::vector<ProgramSlice> &slices) {
+  Slices(std::span<const SliceRequest> requests, std::vector<ProgramSlice> &slices)
+      : requests_(requests.begin(), requests.end()), fillers_(requests.size()) {
     running_.resize(requests.size());
     for (std::size_t i = 0; i < requests.size(); ++i) {
       running_[i].slice = &slices[i];
@@ -57,6 +64,7 @@ public:
     for (Running &each : running_) {
       platform::end_program(each.program);
     }
+    end_fillers();
   }
 
   bool start(std::span<const SliceRequest> requests) {
@@ -107,6 +115,7 @@ public:
   // microseconds of each other; the passes' start is when each answers.
   bool release(const pass::Counts &counts) {
     const std::string line = std::to_string(counts.inner) + " " + std::to_string(counts.outer) + "\n";
+    counts_line_ = line;
     for (Running &each : running_) {
       each.report_seen = each.output.error.size();
     }
@@ -132,8 +141,10 @@ public:
         all_ended = all_ended && platform::output_ended(each.program);
       }
       if (all_ended) {
+        end_fillers();
         return true;
       }
+      keep_processors_busy();
       if (Clock::now() > give_up) {
         return fail(unfinished(), "did not end within " + seconds_text(longest) + " of its counts");
       }
@@ -152,6 +163,39 @@ public:
   }
 
 private:
+  // Programs that run together end at different moments, and a processor
+  // left idle would let the one still running go faster (the other
+  // processor's share of a turbo budget, of a host core's units, of the
+  // machine's other work), which would shrink the difference between them.
+  // So each that has ended is followed, on its processor, by the same
+  // program again, whose figures are thrown away, until all have ended.
+  void keep_processors_busy() {
+    if (running_.size() < 2) {
+      return;
+    }
+    for (std::size_t i = 0; i < running_.size(); ++i) {
+      Filler &filler = fillers_[i];
+      if (!platform::output_ended(running_[i].program) ||
+          (filler.program.process != -1 && !platform::output_ended(filler.program))) {
+        continue;
+      }
+      platform::end_program(filler.program);
+      filler.output = {};
+      std::string failure;
+      if (platform::start_program(requests_[i].path, {"--json", "-"}, requests_[i].processor, filler.program,
+                                  failure)) {
+        platform::write_to_program(filler.program, counts_line_);
+        platform::close_program_input(filler.program);
+      }
+    }
+  }
+
+  void end_fillers() {
+    for (Filler &filler : fillers_) {
+      platform::end_program(filler.program);
+    }
+  }
+
   bool collect() {
     if (platform::interrupt_requested()) {
       for (Running &each : running_) {
@@ -165,6 +209,12 @@ private:
     for (Running &each : running_) {
       programs.push_back(&each.program);
       outputs.push_back(&each.output);
+    }
+    // A filler's output is read only so that it never waits on a full pipe.
+    for (Filler &filler : fillers_) {
+      filler.output = {};
+      programs.push_back(&filler.program);
+      outputs.push_back(&filler.output);
     }
     const auto before = Clock::now();
     platform::collect_output(programs, outputs, longest_wait);
@@ -196,6 +246,7 @@ private:
   // A program that had closed its streams has ended, or is about to: it
   // is given a moment, so that its own status is kept.
   void stop_all() {
+    end_fillers();
     for (Running &each : running_) {
       keep(each, platform::wait_for_program(each.program, platform::output_ended(each.program)
                                                                ? lingering
@@ -213,7 +264,10 @@ private:
     }
   }
 
+  std::vector<SliceRequest> requests_;
   std::vector<Running> running_;
+  std::vector<Filler> fillers_;
+  std::string counts_line_{};
 };
 
 } // namespace

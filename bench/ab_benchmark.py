@@ -296,13 +296,14 @@ def calibrate(given):
     for drag, program in sorted(dict(given.drag).items()):
         with tempfile.TemporaryDirectory() as directory:
             records = pathlib.Path(directory)
-            document = run_ab(given.program, given.program, program, "--interleaved", "--rounds", str(given.rounds),
-                              "--slice", str(given.slice), "--records", str(records))
-            processor = []
+            document = run_ab(given.program, given.program, program, f"--{given.mode}", "--rounds",
+                              str(given.rounds), "--slice", str(given.slice), "--records", str(records))
+            processor, first_pass = [], []
             for r in document["rounds"]:
-                rates = [processor_rate(json.loads((records / f"round-{r['round']:04}-{p}.json").read_text()))
-                         for p in "AB"]
-                processor.append(math.log(rates[1] / rates[0]))
+                kept = [json.loads((records / f"round-{r['round']:04}-{p}.json").read_text()) for p in "AB"]
+                processor.append(math.log(processor_rate(kept[1]) / processor_rate(kept[0])))
+                first_pass.append(math.log(kept[1]["passes"][0]["megawhets_per_second"] /
+                                           kept[0]["passes"][0]["megawhets_per_second"]))
         found = {}
         for name, ratios in (("steady", [math.log(document["slices"][r["b_slice"]]["steady"] /
                                                   document["slices"][r["a_slice"]]["steady"])
@@ -310,6 +311,7 @@ def calibrate(given):
                              ("rate", [math.log(document["slices"][r["b_slice"]]["rate"] /
                                                 document["slices"][r["a_slice"]]["rate"])
                                        for r in document["rounds"]]),
+                             ("pass 1's rate", first_pass),
                              ("processor time", processor)):
             estimate, low, high, _ = hodges_lehmann(ratios, 0.05)
             found[name] = f"{percent(estimate):+.2f} % ({percent(low):+.2f} .. {percent(high):+.2f})"
@@ -337,6 +339,8 @@ def main():
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--rounds", type=int, default=200, help="calibrate: the rounds of each long run")
     parser.add_argument("--slice", type=float, default=0.5, help="drags and calibrate: the slices' seconds")
+    parser.add_argument("--mode", choices=["interleaved", "duet"], default="interleaved",
+                        help="calibrate: how the long runs are run (default: %(default)s)")
     given = parser.parse_args()
     if given.what == "drags":
         given.tries = given.tries or 10

@@ -38,7 +38,7 @@ import jsonschema
 
 # The drag-5 program's effect on the steady figure, as docs/ab.md gives its
 # calibration: B against A, in percent.
-CALIBRATED_DRAG_5_PERCENT = -4.5
+CALIBRATED_DRAG_5_PERCENT = -5.3
 
 
 class Checks:
@@ -258,7 +258,9 @@ def check_real(checks, program, drag):
         answer, said = verdict_of(checks, mode, program, program, 20)
         checks.expect(f"{mode}: one build against itself is neither faster nor slower: {said}",
                       answer is not None and answer["verdict"] not in ("faster", "slower"), said)
-        answer, said = verdict_of(checks, mode, program, drag, 60)
+        # A drag is found within seconds on a quiet machine; a busy one may
+        # take minutes, which the budget allows, stopping once it is certain.
+        answer, said = verdict_of(checks, mode, program, drag, 240)
         checks.expect(f"{mode}: against its 5 % drag it is slower, the interval holding "
                       f"{CALIBRATED_DRAG_5_PERCENT} %: {said}",
                       answer is not None and answer["verdict"] == "slower" and
