@@ -98,7 +98,7 @@ private:
   // with the comparison's ending set, when any gave no figures.
   bool run_together(const std::vector<int> &programs, const std::vector<std::optional<unsigned>> &processors,
                     const pass::Counts &counts, std::vector<ProgramSlice> &slices,
-                    std::vector<record::RecordedRun> &runs, bool validating, double *passes_seconds = nullptr) {
+                    std::vector<ReadSlice> &runs, bool validating) {
     std::vector<SliceRequest> requests;
     for (std::size_t i = 0; i < programs.size(); ++i) {
       requests.push_back({comparison().programs[programs[i]].path, processors[i]});
@@ -111,10 +111,7 @@ private:
                               named(comparison().programs[programs[i]].name) + ", ";
       switch (read.problem) {
       case SliceProblem::none:
-        runs.push_back(*read.run);
-        if (passes_seconds != nullptr) {
-          *passes_seconds = read.passes_seconds;
-        }
+        runs.push_back(std::move(read));
         continue;
       case SliceProblem::interrupted:
         comparison().interrupted = true;
@@ -145,15 +142,15 @@ private:
   // then one of B, to know that it is a megawhets program too.
   bool probe() {
     std::vector<ProgramSlice> slices;
-    std::vector<record::RecordedRun> runs;
+    std::vector<ReadSlice> runs;
     double seconds_per_unit = 0.0;
     for (int step = 0; step < most_probe_steps; ++step) {
       const pass::Counts counts = probe_counts(step);
-      double seconds = 0.0;
-      if (!run_together({0}, {std::nullopt}, counts, slices, runs, true, &seconds)) {
+      if (!run_together({0}, {std::nullopt}, counts, slices, runs, true)) {
         return false;
       }
-      describe(0, runs[0]);
+      describe(0, *runs[0].run);
+      const double seconds = runs[0].passes_seconds;
       seconds_per_unit = seconds / (3.0 * counts.inner * static_cast<double>(counts.outer));
       if (seconds >= least_probe_seconds) {
         break;
@@ -162,7 +159,7 @@ private:
     if (!run_together({1}, {std::nullopt}, probe_counts(0), slices, runs, true)) {
       return false;
     }
-    describe(1, runs[0]);
+    describe(1, *runs[0].run);
     const pass::Counts counts = slice_counts(seconds_per_unit, request_.settings.slice_seconds);
     comparison().inner = counts.inner;
     comparison().outer = counts.outer;
@@ -171,24 +168,25 @@ private:
 
   void describe(int program, const record::RecordedRun &run) {
     Program &described = comparison().programs[program];
-    described.version = run.program_version;
-    described.build = run.compiler + " " + run.compiler_version + ", " + run.flags +
-                      (run.architecture.empty() ? "" : ", " + run.architecture);
+    described.version = run.program_version.str();
+    described.build = run.compiler.str() + " " + run.compiler_version.str() + ", " + run.flags.str() +
+                      (run.architecture.empty() ? "" : ", " + run.architecture.str());
   }
 
   pass::Counts counts() const { return {comparison().inner, comparison().outer}; }
 
-  Slice slice_of(std::size_t round, int program, const ProgramSlice &ran, const record::RecordedRun &run,
+  Slice slice_of(std::size_t round, int program, const ProgramSlice &ran, const ReadSlice &read,
                  std::optional<unsigned> processor) const {
+    const record::RecordedRun &run = *read.run;
     return {.round = round,
             .program = program,
             .start_seconds = Seconds(ran.started - start_).count(),
             .seconds = Seconds(ran.ended - ran.started).count(),
             .steady = run.steady,
             .rate = run.rate,
-            .warnings = run.warning_kinds,
+            .warnings = read.warning_kinds,
             .processor = processor,
-            .started_at = run.started_at};
+            .started_at = run.started_at.str()};
   }
 
   bool choose_mode() {
@@ -247,7 +245,7 @@ private:
   bool check_duet() {
     DuetCheck check{.processors = {processors_.first, processors_.second}};
     std::vector<ProgramSlice> slices;
-    std::vector<record::RecordedRun> runs;
+    std::vector<ReadSlice> runs;
     double difference = 0.0;
     double beside = 0.0;
     for (std::size_t round = 0; round < duet_check_rounds; ++round) {
@@ -288,7 +286,7 @@ private:
     PairedComparison &paired = comparison();
     Round round{.number = round_};
     std::vector<ProgramSlice> slices;
-    std::vector<record::RecordedRun> runs;
+    std::vector<ReadSlice> runs;
     std::optional<unsigned> processor[2];
     if (paired.mode == Mode::duet) {
       const bool swapped = round_ % 2 == 0;
@@ -315,7 +313,7 @@ private:
     return true;
   }
 
-  bool keep(Round &round, int program, const ProgramSlice &ran, const record::RecordedRun &run,
+  bool keep(Round &round, int program, const ProgramSlice &ran, const ReadSlice &run,
             std::optional<unsigned> processor) {
     PairedComparison &paired = comparison();
     paired.slices.push_back(slice_of(round.number, program, ran, run, processor));

@@ -21,18 +21,27 @@ std::optional<record::ReadRecord> only_record(const ProgramSlice &slice) {
   return std::move(records.front());
 }
 
-// The passes' elapsed seconds, from a record the reader has accepted.
-double passes_seconds(const std::string &record_text) {
+// What a record the reader has accepted says beyond what it keeps: both
+// passes' elapsed seconds, and the kinds of its warnings.
+void read_beyond(const std::string &record_text, ReadSlice &read) {
   const auto record = nlohmann::json::parse(record_text, nullptr, false);
-  double seconds = 0.0;
-  if (record.is_object() && record.contains("passes") && record["passes"].is_array()) {
-    for (const auto &pass : record["passes"]) {
+  if (!record.is_object()) {
+    return;
+  }
+  if (const auto passes = record.find("passes"); passes != record.end() && passes->is_array()) {
+    for (const auto &pass : *passes) {
       if (pass.is_object() && pass.contains("elapsed_seconds") && pass["elapsed_seconds"].is_number()) {
-        seconds += pass["elapsed_seconds"].get<double>();
+        read.passes_seconds += pass["elapsed_seconds"].get<double>();
       }
     }
   }
-  return seconds;
+  if (const auto warnings = record.find("warnings"); warnings != record.end() && warnings->is_array()) {
+    for (const auto &warning : *warnings) {
+      if (warning.is_object() && warning.contains("kind") && warning["kind"].is_string()) {
+        read.warning_kinds.push_back(warning["kind"].get<std::string>());
+      }
+    }
+  }
 }
 
 } // namespace
@@ -79,7 +88,9 @@ ReadSlice read_slice(const ProgramSlice &slice) {
   if (slice.ending.status != 0) {
     return {SliceProblem::failed, slice.ending.description + said(slice), read->run};
   }
-  return {.run = read->run, .passes_seconds = passes_seconds(slice.record_text)};
+  ReadSlice accepted{.run = read->run};
+  read_beyond(slice.record_text, accepted);
+  return accepted;
 }
 
 } // namespace ab

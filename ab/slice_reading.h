@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // What a slice's program gave, read as its record: the figures a normal run
 // reports, or why there are none.
@@ -34,6 +35,7 @@ struct ReadSlice {
   // length, without the program's start and end, which an emulator or a
   // busy machine can make long.
   double passes_seconds = 0.0;
+  std::vector<std::string> warning_kinds{}; // as the record names them: "interference", "short", ...
 };
 
 ReadSlice read_slice(const ProgramSlice &slice);

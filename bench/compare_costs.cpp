@@ -40,13 +40,13 @@ const Case cases[] = {{"compare_fleet/2500_hosts_x4_records", 2500, 4, 3},
 std::vector<std::string> compare_fleet(const std::string &text) {
   std::vector<compare::Entry> entries;
   std::vector<compare::ExcludedRecord> excluded;
-  for (const record::ReadRecord &read : record::read_records(text, "fleet.json")) {
-    if (read.run) {
+  record::read_records(text, record::Text("fleet.json"), [&](const record::TextRead &read) {
+    if (read.run != nullptr) {
       entries.push_back({read.source, *read.run});
     } else {
-      excluded.push_back({read.source, read.message});
+      excluded.push_back({record::source_name(read.source), std::string(read.message)});
     }
-  }
+  });
   const auto comparison = compare::compare_runs(std::move(entries), std::move(excluded), {.fleet = true});
   const compare_output::Tables tables = compare_output::comparison_tables(*comparison);
   benchmark::DoNotOptimize(compare_output::text_output(tables, true, false));

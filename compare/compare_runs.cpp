@@ -62,18 +62,20 @@ std::vector<std::pair<std::string, Group>> grouped(const std::vector<Entry> &ent
 std::vector<Entry> comparable(std::vector<Entry> entries, std::vector<ExcludedRecord> &excluded,
                               std::size_t &duplicates) {
   std::vector<Entry> kept;
-  std::map<std::tuple<std::string, std::string, double, double>, std::string> seen;
+  std::map<std::tuple<record::Text, record::Text, double, double>, record::Source> seen;
   for (Entry &entry : entries) {
     const record::RecordedRun &run = entry.run;
     if (!run.self_check_passed) {
-      excluded.push_back({entry.source, "its self-check failed, so its figures are not the workload's"});
+      excluded.push_back(
+          {record::source_name(entry.source), "its self-check failed, so its figures are not the workload's"});
       continue;
     }
     const auto [at, added] =
         seen.emplace(std::make_tuple(run.host_name, run.started_at, run.rate, run.steady), entry.source);
     if (!added) {
       ++duplicates;
-      excluded.push_back({entry.source, "the same run as " + at->second + ", counted once"});
+      excluded.push_back({record::source_name(entry.source),
+                          "the same run as " + record::source_name(at->second) + ", counted once"});
       continue;
     }
     kept.push_back(std::move(entry));
@@ -109,9 +111,13 @@ GroupResult summary(const std::string &name, const Group &group) {
   std::vector<double> sustains;
   for (const Entry *entry : group) {
     const record::RecordedRun &run = entry->run;
-    const bool warned = !run.warning_kinds.empty();
+    const bool warned = run.warnings > 0;
     result.records.push_back(
-        {.source = entry->source, .steady = run.steady, .rate = run.rate, .sustain = sustain(run), .warned = warned});
+        {.source = record::source_name(entry->source),
+         .steady = run.steady,
+         .rate = run.rate,
+         .sustain = sustain(run),
+         .warned = warned});
     rates.push_back(run.rate);
     sustains.push_back(sustain(run));
     result.warned += warned ? 1 : 0;
@@ -177,7 +183,7 @@ HostResult host_result(const std::string &host, const std::string &stratum, cons
   std::size_t warnings = 0;
   for (const Entry *entry : records) {
     sustains.push_back(sustain(entry->run));
-    warnings += entry->run.warning_kinds.size();
+    warnings += entry->run.warnings;
   }
   return {.host = host,
           .stratum = stratum,
@@ -196,14 +202,15 @@ std::vector<HostResult> fleet_results(const std::vector<Entry> &entries, double 
   std::map<std::string, std::map<std::string, Group>> hosts_by_stratum;
   for (const Entry &entry : entries) {
     if (entry.run.host_name.empty()) {
-      excluded.push_back({entry.source, "it names no host (it was written before records kept host names)"});
+      excluded.push_back({record::source_name(entry.source),
+                          "it names no host (it was written before records kept host names)"});
       continue;
     }
     const std::string stratum = stratum_of(entry.run);
     if (!hosts_by_stratum.count(stratum)) {
       strata.push_back(stratum);
     }
-    hosts_by_stratum[stratum][entry.run.host_name].push_back(&entry);
+    hosts_by_stratum[stratum][entry.run.host_name.str()].push_back(&entry);
   }
   std::vector<HostResult> results;
   for (const std::string &stratum : strata) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compare/comparison.h"
+#include "record/record_reader.h"
 #include "record/recorded_run.h"
 
 #include <optional>
@@ -10,9 +11,10 @@
 
 namespace compare {
 
-// A run read from a record, with where it was read.
+// A run read from a record, with where it was read: a hundred bytes or so,
+// whatever the record's text (see record::Text).
 struct Entry {
-  std::string source;
+  record::Source source;
   record::RecordedRun run;
 };
 

@@ -4,7 +4,7 @@ namespace compare {
 namespace {
 
 std::string processor_value(const record::RecordedRun &run) {
-  std::string value = run.processor_model.empty() ? "unknown processor" : run.processor_model;
+  std::string value = run.processor_model.empty() ? "unknown processor" : run.processor_model.str();
   if (run.processors > 0) {
     value += ", " + std::to_string(run.processors) + (run.processors == 1 ? " processor" : " processors");
   }
@@ -12,7 +12,8 @@ std::string processor_value(const record::RecordedRun &run) {
 }
 
 std::string build_value(const record::RecordedRun &run) {
-  return run.compiler + " " + run.compiler_version + ", " + run.flags + ", " + run.architecture;
+  return run.compiler.str() + " " + run.compiler_version.str() + ", " + run.flags.str() + ", " +
+         run.architecture.str();
 }
 
 std::string copies_value(const record::RecordedRun &run) {
@@ -52,9 +53,9 @@ std::optional<Key> key_named(std::string_view name) {
 std::string key_value(const record::RecordedRun &run, Key key) {
   switch (key) {
   case Key::label:
-    return run.label ? *run.label : "no label";
+    return run.label ? run.label->str() : "no label";
   case Key::host:
-    return run.host_name.empty() ? "unknown host" : run.host_name;
+    return run.host_name.empty() ? "unknown host" : run.host_name.str();
   case Key::processor:
     return processor_value(run);
   case Key::build:

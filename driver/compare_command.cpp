@@ -27,21 +27,23 @@ struct Gathered {
   bool unreadable = false; // an input could not be read, or held something that is not a record
 };
 
-// Every record the arguments lead to; what is not a record is said on
-// standard error as well as listed, since it makes the comparison fail.
+// Every record the arguments lead to, kept as it is read; what is not a
+// record is said on standard error as well as listed, since it makes the
+// comparison fail.
 Gathered gathered(const std::vector<std::string> &arguments) {
   Gathered gathered;
-  for (const record::ReadRecord &read : record::read_sources(arguments)) {
-    if (read.run) {
+  record::read_sources(arguments, [&](const record::TextRead &read) {
+    if (read.run != nullptr) {
       gathered.entries.push_back({read.source, *read.run});
-      continue;
+      return;
     }
-    gathered.excluded.push_back({read.source, read.message});
+    const std::string source = record::source_name(read.source);
+    gathered.excluded.push_back({source, std::string(read.message)});
     if (record::spoils_comparison(read.problem)) {
       gathered.unreadable = true;
-      write_error("megawhets: " + read.source + ": " + report::printable(read.message) + "\n");
+      write_error("megawhets: " + source + ": " + report::printable(std::string(read.message)) + "\n");
     }
-  }
+  });
   return gathered;
 }
 

@@ -1,9 +1,14 @@
 // Feeds arbitrary bytes to record::read_records, as a file of records would
-// bring them, and holds every result to what a comparison relies on: each is
-// named by its source and number, and is either a run whose figures are
-// finite, above 0 and believable, or a problem of a kind, said on one line of
-// printable ASCII.
+// bring them, through the path that hands each record on as it is read, and
+// holds every text handed on to what a comparison and a store of records
+// rely on: records numbered 1, 2, 3 in order and text that is not JSON by a
+// line that never goes back; each text a piece of the input, in order and
+// apart from the others; at most the first ten problems named, the rest
+// counted in a note; and each either a run whose figures are finite, above
+// 0 and believable and whose text fits its field, or a problem of a kind,
+// said on one line of printable ASCII.
 
+#include "record/label.h"
 #include "record/record_reader.h"
 
 #include <cmath>
@@ -24,7 +29,7 @@ void require(bool holds, const char *what) {
 }
 
 bool is_believable_rate(double rate) {
-  return std::isfinite(rate) && rate > 0.0 && rate <= record::most_believable_rate;
+  return std::isfinite(rate) && rate >= record::least_believable_rate && rate <= record::most_believable_rate;
 }
 
 bool is_one_printable_line(std::string_view text) {
@@ -36,38 +41,96 @@ bool is_one_printable_line(std::string_view text) {
   return !text.empty();
 }
 
+bool is_json_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
 void check_run(const record::RecordedRun &run) {
   require(is_believable_rate(run.rate), "a run's rate is not finite, above 0 and believable");
   require(is_believable_rate(run.steady), "a run's steady figure is not finite, above 0 and believable");
   require(std::isnan(run.lowest_processor_share) ||
               (std::isfinite(run.lowest_processor_share) && run.lowest_processor_share >= 0.0),
           "a run's lowest processor share is neither absent nor a finite share");
+  require(run.host_name.view().size() <= record::longest_host_name &&
+              run.processor_model.view().size() <= record::longest_processor_model &&
+              run.flags.view().size() <= record::longest_flags &&
+              run.compiler.view().size() <= record::longest_build_text &&
+              run.started_at.view().size() <= record::longest_start_time &&
+              (!run.label || record::label_problem(run.label->view()).empty()),
+          "a run's text is longer than its field may hold");
 }
 
-void check_record(const record::ReadRecord &read, std::size_t number) {
-  require(read.source == "fuzz.json, record " + std::to_string(number),
-          "a record is not named by its number");
-  require(read.run.has_value() == (read.problem == record::ProblemKind::none), "a run comes with a problem");
-  if (read.run) {
+// What the handler has seen so far of one input.
+struct Seen {
+  std::string_view input;
+  std::size_t records = 0;  // JSON texts
+  std::size_t line = 0;     // the last line of text that was not JSON
+  std::size_t text_end = 0; // of the last text handed on
+  std::size_t named = 0;    // problems named one by one
+  std::size_t notes = 0;    // notes on the whole input
+  std::size_t handed = 0;
+};
+
+void check_text(const record::TextRead &read, Seen &seen) {
+  ++seen.handed;
+  require(read.source.file == record::Text("fuzz.json"), "a text is not named by its file");
+  require((read.run != nullptr) == (read.problem == record::ProblemKind::none), "a run comes with a problem");
+  if (read.source.record == 0 && read.source.line == 0) {
+    // A note on the whole input comes last, with the count of problems not
+    // named.
+    ++seen.notes;
+    require(read.text.empty() && read.run == nullptr, "a note on the whole input holds a text");
+    require(seen.named == record::problems_named_per_file, "problems are counted before ten are named");
+    require(is_one_printable_line(read.message) && read.message.find(" more ") != std::string_view::npos,
+            "a note on the whole input does not count what was not named");
+    return;
+  }
+  require(seen.notes == 0, "a text comes after a note on the whole input");
+  require(read.source.record == 0 || read.source.line == 0, "a text has both a record number and a line");
+  if (read.source.record != 0) {
+    // Once ten problems are named, records that are problems are counted,
+    // not handed on: numbers are left out, never repeated or reordered.
+    require(read.source.record > seen.records, "records are not numbered in order");
+    require(read.source.record == seen.records + 1 || seen.named == record::problems_named_per_file,
+            "records are not numbered 1, 2, 3");
+    seen.records = read.source.record;
+  } else {
+    require(read.source.line >= seen.line && read.source.line >= 1, "text that is not JSON goes back a line");
+    require(read.problem == record::ProblemKind::not_a_record,
+            "text that is not JSON is given another problem");
+    seen.line = read.source.line;
+  }
+  // Each text a piece of the input, after the last and apart from it.
+  require(!read.text.empty() && read.text.data() >= seen.input.data() &&
+              read.text.data() + read.text.size() <= seen.input.data() + seen.input.size(),
+          "a text is not a piece of the input");
+  const auto start = static_cast<std::size_t>(read.text.data() - seen.input.data());
+  require(start >= seen.text_end, "a text overlaps the one before it");
+  seen.text_end = start + read.text.size();
+  if (read.source.record != 0) {
+    require(!is_json_space(read.text.front()) && !is_json_space(read.text.back()),
+            "a record's text starts or ends with white space");
+  }
+  if (read.run != nullptr) {
     require(read.message.empty(), "a run comes with a message");
     check_run(*read.run);
-  } else {
-    require(read.problem == record::ProblemKind::not_a_record ||
-                read.problem == record::ProblemKind::not_comparable,
-            "text is given a problem that only an argument can have");
-    require(is_one_printable_line(read.message), "a problem is not said on one line of printable ASCII");
+    return;
   }
+  ++seen.named;
+  require(seen.named <= record::problems_named_per_file, "more than ten problems are named one by one");
+  require(read.problem == record::ProblemKind::not_a_record ||
+              read.problem == record::ProblemKind::not_comparable,
+          "text is given a problem that only an argument can have");
+  require(is_one_printable_line(read.message), "a problem is not said on one line of printable ASCII");
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char *>(data), size);
-  const auto records = record::read_records(text, "fuzz.json");
-  // Each record takes at least one byte of the text.
-  require(records.size() <= size, "more records than bytes");
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    check_record(records[i], i + 1);
-  }
+  Seen seen{.input = text};
+  const std::size_t texts = record::read_records(
+      text, record::Text("fuzz.json"), [&](const record::TextRead &read) { check_text(read, seen); });
+  // Each text takes at least one byte of the input.
+  require(texts <= size, "more texts than bytes");
+  require(seen.handed - seen.notes <= texts, "more texts handed on than read");
   return 0;
 }

@@ -6,6 +6,12 @@
 #                  (default 30)
 #   FUZZ_TARGETS   which readers to fuzz (default "count_reader record_reader")
 #   further arguments are passed to libFuzzer, e.g. -jobs=2 or -max_len=64
+# Every input is held to 2 GiB of memory and 10 seconds, so that a reader
+# whose cost grows faster than its input is caught as surely as one that
+# crashes; the record reader takes inputs of up to 1 MiB from the start
+# (rather than growing the limit from the seeds' sizes, which reaches some
+# tens of KiB in ten minutes), large enough for hundreds of records or a
+# deep, wide or long one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,8 +40,12 @@ for target in "${targets[@]}"; do
   log=$build_dir/${target}.log
   echo "fuzzing the ${target/_/ } for ${share} s (full output: $log)"
   mkdir -p "$work_corpus/$target"
+  limits=(-rss_limit_mb=2048 -timeout=10)
+  if [ "$target" = record_reader ]; then
+    limits+=(-max_len=1048576 -len_control=0)
+  fi
   status=0
-  "$fuzzer" -max_total_time="$share" -print_final_stats=1 -dict="fuzz/$target.dict" \
+  "$fuzzer" -max_total_time="$share" -print_final_stats=1 -dict="fuzz/$target.dict" "${limits[@]}" \
     -artifact_prefix="$artifacts/$target-" "$@" "$work_corpus/$target" "fuzz/${target}_corpus" >"$log" 2>&1 ||
     status=$?
   if [ "$status" -ne 0 ]; then

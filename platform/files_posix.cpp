@@ -68,4 +68,34 @@ bool replace_file(const std::string &from, const std::string &to, std::string &f
   return true;
 }
 
+OpenedFile open_for_reading(const std::string &path, bool regular_only) {
+  // O_NONBLOCK lets a FIFO open at once rather than wait for a writer; it
+  // means nothing to a regular file, and is taken off again before reading.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | (regular_only ? O_NONBLOCK : 0));
+  if (fd < 0) {
+    return {.failure = reason()};
+  }
+  struct stat status {};
+  if (fstat(fd, &status) != 0) {
+    const std::string failure = reason();
+    close(fd);
+    return {.failure = failure};
+  }
+  const bool regular = S_ISREG(status.st_mode);
+  if (regular_only && (!regular || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)) {
+    const std::string failure = regular ? reason() : std::string();
+    close(fd);
+    return {.failure = failure};
+  }
+  std::FILE *stream = fdopen(fd, "rb");
+  if (stream == nullptr) {
+    const std::string failure = reason();
+    close(fd);
+    return {.failure = failure};
+  }
+  return {.stream = stream,
+          .regular = regular,
+          .size = regular ? static_cast<std::uintmax_t>(status.st_size) : 0U};
+}
+
 } // namespace platform

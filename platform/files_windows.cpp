@@ -2,8 +2,12 @@
 
 #include "platform/windows_common.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
+#include <sys/types.h>
 
 namespace platform {
 
@@ -49,6 +53,24 @@ bool replace_file(const std::string &from, const std::string &to, std::string &f
     return false;
   }
   return true;
+}
+
+OpenedFile open_for_reading(const std::string &path, bool regular_only) {
+  errno = 0;
+  std::FILE *stream = std::fopen(path.c_str(), "rb");
+  if (stream == nullptr) {
+    return {.failure = std::strerror(errno)};
+  }
+  // A named pipe lives in its own namespace, never in a directory of files,
+  // so nothing here waits; a device (NUL, CON) is no regular file either.
+  struct _stat64 status {};
+  const bool regular = _fstat64(_fileno(stream), &status) == 0 && (status.st_mode & _S_IFREG) != 0 &&
+                       GetFileType(handle_of(stream)) == FILE_TYPE_DISK;
+  if (regular_only && !regular) {
+    std::fclose(stream);
+    return {};
+  }
+  return {.stream = stream, .regular = regular, .size = regular ? static_cast<std::uintmax_t>(status.st_size) : 0U};
 }
 
 } // namespace platform

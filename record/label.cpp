@@ -62,12 +62,19 @@ bool is_control_character(unsigned code_point) {
 
 } // namespace
 
-std::string label_problem(std::string_view text) {
-  if (text.empty()) {
+std::string label_length_problem(std::size_t bytes) {
+  if (bytes == 0) {
     return "is empty";
   }
-  if (text.size() > longest_label) {
-    return "is " + std::to_string(text.size()) + " bytes long, more than " + std::to_string(longest_label);
+  if (bytes > longest_label) {
+    return "is " + std::to_string(bytes) + " bytes long, more than " + std::to_string(longest_label);
+  }
+  return {};
+}
+
+std::string label_problem(std::string_view text) {
+  if (std::string problem = label_length_problem(text.size()); !problem.empty()) {
+    return problem;
   }
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t length = utf8_sequence_length(text, at);

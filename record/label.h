@@ -17,4 +17,8 @@ constexpr std::size_t longest_label = 200; // bytes
 // good label.
 std::string label_problem(std::string_view text);
 
+// The same for a label's length alone, for a reader that does not keep the
+// whole of a long one.
+std::string label_length_problem(std::size_t bytes);
+
 } // namespace record

@@ -1,26 +1,29 @@
 #pragma once
 
+#include "record/text.h"
+
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace record {
 
 // A run as its record tells it, read back: what a comparison of runs needs
-// to group it, to weigh it, and to say why it might not be trusted.
+// to group it, to weigh it, and to say why it might not be trusted, and no
+// more, so that a million of them fit in memory. Its text is kept once for
+// all the records that share it (see record/text.h).
 struct RecordedRun {
-  std::string program_version{};
-  std::optional<std::string> label{};
-  std::string host_name{}; // empty in a record written before host names were kept
-  std::string processor_model{}; // empty where the system did not say
-  unsigned processors = 0;        // 0 where the system did not say
-  std::string compiler{};
-  std::string compiler_version{};
-  std::string flags{};
-  std::string architecture{};
-  std::string started_at{};
+  Text program_version{};
+  std::optional<Text> label{};
+  Text host_name{};        // empty in a record written before host names were kept
+  Text processor_model{};  // empty where the system did not say
+  unsigned processors = 0; // 0 where the system did not say
+  Text compiler{};
+  Text compiler_version{};
+  Text flags{};
+  Text architecture{};
+  Text started_at{};
   unsigned copies = 0; // 0 for a run in one process
   // Pass 2's rate as the report printed it, in megaWhets/second: the
   // machine's, for a run in copies.
@@ -31,7 +34,7 @@ struct RecordedRun {
   // The lowest share of the processor any pass (any copy's pass) had; not a
   // number where the record gives none.
   double lowest_processor_share = std::numeric_limits<double>::quiet_NaN();
-  std::vector<std::string> warning_kinds{}; // as the record names them: "interference", "short", ...
+  std::uint32_t warnings = 0; // how many the record carries ("interference", "short", ...)
   bool self_check_passed = true;
   int exit_status = 0;
 };

@@ -8,6 +8,7 @@ import argparse
 import csv
 import io
 import json
+import os
 import pathlib
 import shutil
 import subprocess
@@ -30,9 +31,12 @@ class Compare:
         self.program = program
         self.faults = []
 
-    def run(self, *arguments, stdin=None):
-        done = subprocess.run([self.program, "compare", *arguments], input=stdin, capture_output=True,
-                              text=True, check=False)
+    def run(self, *arguments, stdin=None, timeout=None):
+        try:
+            done = subprocess.run([self.program, "compare", *arguments], input=stdin, capture_output=True,
+                                  text=True, check=False, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None, "", f"still running after {timeout} s"
         return done.returncode, done.stdout, done.stderr
 
     def expect(self, what, holds, detail=""):
@@ -110,6 +114,32 @@ def main():
     status, _, err = compare.run("--html", str(work / "no-such-directory" / "page.html"), lab)
     compare.expect("a page that cannot be written fails with status 1, saying so",
                    status == 1 and "cannot write the page to" in err, f"{status} {err}")
+
+    # Hostile and careless input: a file of junk beside good records, a FIFO
+    # among a directory's files, the same file given twice.
+    junk = work / "junk.json"
+    junk.write_bytes(b"{\n" * (512 * 1024))
+    status, out, err = compare.run(lab, str(junk))
+    lines = err.splitlines()
+    compare.expect("a file of junk names its first ten problems and counts the rest in one line, and the good "
+                   "records beside it are still compared",
+                   status == 1 and len(lines) == 11 and lines[0] == f"megawhets: {junk}, line 1: cut short at line 2: "
+                   "another record starts there before this one ends"
+                   and lines[-1] == f"megawhets: {junk}: 524,278 more texts that are not records" and "after" in out,
+                   f"{status} {lines[:2]} {lines[-1:]}")
+    with_fifo = work / "with-fifo"
+    with_fifo.mkdir()
+    shutil.copy(pathlib.Path(lab) / "runs.json", with_fifo / "runs.json")
+    os.mkfifo(with_fifo / "pipe.json")
+    status, out, _ = compare.run(str(with_fifo), timeout=60)
+    compare.expect("a FIFO in a directory is left out unread, with a note, and fails nothing",
+                   status == 0 and f"{with_fifo / 'pipe.json'}: is a FIFO, not a regular file, so it is left out "
+                   "unread" in out, f"{status} {out[-300:]}")
+    runs = str(pathlib.Path(lab) / "runs.json")
+    status, out, _ = compare.run(runs, runs)
+    compare.expect("the same file given twice names both readings, apart",
+                   status == 0 and f"{runs} (argument 2), record 1: the same run as {runs}, record 1, counted once"
+                   in out, out[-400:])
 
     print("\n".join(compare.faults) or "every case holds")
     return 1 if compare.faults else 0

@@ -13,18 +13,18 @@ namespace {
 using namespace compare;
 
 record::RecordedRun run(std::string host, double steady, std::string label = "", std::string started = "") {
-  record::RecordedRun run{.host_name = std::move(host),
-                          .processor_model = "AMD EPYC",
+  record::RecordedRun run{.host_name = record::Text(host),
+                          .processor_model = record::Text("AMD EPYC"),
                           .processors = 2,
-                          .compiler = "g++",
-                          .compiler_version = "12.2.0",
-                          .flags = "-O2",
-                          .architecture = "x86-64",
-                          .started_at = started.empty() ? std::to_string(steady) : started,
+                          .compiler = record::Text("g++"),
+                          .compiler_version = record::Text("12.2.0"),
+                          .flags = record::Text("-O2"),
+                          .architecture = record::Text("x86-64"),
+                          .started_at = record::Text(started.empty() ? std::to_string(steady) : started),
                           .rate = steady * 0.99,
                           .steady = steady};
   if (!label.empty()) {
-    run.label = label;
+    run.label = record::Text(label);
   }
   return run;
 }
@@ -32,7 +32,7 @@ record::RecordedRun run(std::string host, double steady, std::string label = "",
 std::vector<Entry> entries(const std::vector<record::RecordedRun> &runs) {
   std::vector<Entry> result;
   for (const auto &each : runs) {
-    result.push_back({"runs.json, record " + std::to_string(result.size() + 1), each});
+    result.push_back({{record::Text("runs.json"), static_cast<std::uint32_t>(result.size() + 1)}, each});
   }
   return result;
 }
@@ -88,7 +88,7 @@ TEST(CompareRuns, FindsTheSlowHostOfEachStratumLargeEnoughToJudge) {
   // A stratum of its own (another build) with too few hosts to judge.
   for (int i = 0; i < 3; ++i) {
     runs.push_back(run("other" + std::to_string(i), i == 0 ? 50.0 : 100.0));
-    runs.back().compiler_version = "13.1.0";
+    runs.back().compiler_version = record::Text("13.1.0");
   }
   const auto comparison = compare_runs(entries(runs), {}, Settings{.fleet = true});
   ASSERT_TRUE(comparison);

@@ -9,6 +9,9 @@
 #include "record/timestamp.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -19,6 +22,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -61,23 +65,25 @@ RecordedRun read_back(const std::string &text) {
 TEST(Record, ReadsBackWhatWasWritten) {
   const RunRecord written = sample_run();
   const RecordedRun run = read_back(record_json(written));
-  EXPECT_EQ(run.program_version, "1.0.0");
-  EXPECT_EQ(run.label, "gcc-13 -O3");
-  EXPECT_EQ(run.host_name, "alpha");
-  EXPECT_EQ(run.processor_model, "AMD EPYC 7763 64-Core Processor");
+  EXPECT_EQ(run.program_version.view(), "1.0.0");
+  EXPECT_EQ(run.label.value_or(Text()).view(), "gcc-13 -O3");
+  EXPECT_EQ(run.host_name.view(), "alpha");
+  EXPECT_EQ(run.processor_model.view(), "AMD EPYC 7763 64-Core Processor");
   EXPECT_EQ(run.processors, 2U);
-  EXPECT_EQ(run.compiler + " " + run.compiler_version + " " + run.flags + " " + run.architecture,
+  EXPECT_EQ(run.compiler.str() + " " + run.compiler_version.str() + " " + run.flags.str() + " " +
+                run.architecture.str(),
             "g++ 12.2.0 -O2 -ffp-contract=off x86-64");
-  EXPECT_EQ(run.started_at, "2026-12-08T17:00:45Z");
+  EXPECT_EQ(run.started_at.view(), "2026-12-08T17:00:45Z");
   EXPECT_EQ(run.copies, 0U);
   EXPECT_EQ(run.rate, pass::megawhets_per_second(written.passes[1].figures.rate));
   EXPECT_EQ(run.steady, pass::megawhets_per_second(written.passes[1].steady.fastest_rate));
   EXPECT_DOUBLE_EQ(run.lowest_processor_share, 0.999);
-  EXPECT_EQ(run.warning_kinds, std::vector<std::string>{"short"});
+  EXPECT_EQ(run.warnings, 1U);
   EXPECT_TRUE(run.self_check_passed);
 }
 
-TEST(Record, ARunInCopiesIsReadAsTheMachines) {
+// The sample run in two copies.
+RunRecord sample_run_in_copies() {
   RunRecord written = sample_run();
   written.copies = Copies{2, 2};
   for (pass::PassOutcome &pass : written.passes) {
@@ -88,6 +94,11 @@ TEST(Record, ARunInCopiesIsReadAsTheMachines) {
       pass.copies.push_back({copy.timing, copy.steady});
     }
   }
+  return written;
+}
+
+TEST(Record, ARunInCopiesIsReadAsTheMachines) {
+  const RunRecord written = sample_run_in_copies();
   const RecordedRun run = read_back(record_json(written));
   EXPECT_EQ(run.copies, 2U);
   const auto &copies = written.passes[1].copies;
@@ -126,7 +137,7 @@ TEST_P(RecordText, IsAlwaysValidJsonAndReadsBack) {
   written.machine.processor_model = GetParam().text;
   const std::string text = record_json(written);
   EXPECT_NE(text.find("\"processor_model\": " + GetParam().json + ",\n"), std::string::npos) << text;
-  EXPECT_EQ(read_back(text).processor_model, GetParam().read_back);
+  EXPECT_EQ(read_back(text).processor_model.view(), GetParam().read_back);
 }
 
 // Each ill-formed sequence becomes U+FFFD, written as UTF-8.
@@ -256,17 +267,28 @@ Maker file_holding(const std::string &text) {
 
 // The sample record with the value at a JSON pointer replaced, or removed
 // when the replacement is empty.
-Maker record_with(const char *pointer, const char *replacement) {
+Maker record_with(const char *pointer, std::string replacement, bool in_copies = false) {
   return [=](const fs::path &path) {
-    Json record = Json::parse(sample_text());
+    Json record = Json::parse(in_copies ? record_json(sample_run_in_copies()) : sample_text());
     const Json::json_pointer at(pointer);
-    if (*replacement == '\0') {
-      record[at.parent_pointer()].erase(std::stoul(at.back()));
+    if (Json &parent = record[at.parent_pointer()]; replacement.empty() && parent.is_object()) {
+      parent.erase(at.back());
+    } else if (replacement.empty()) {
+      parent.erase(std::stoul(at.back()));
     } else {
       record[at] = Json::parse(replacement);
     }
     write_file(path, record.dump(2));
   };
+}
+
+// The sample record with pass 2's rate written as `literal`, as no
+// general JSON library would write it back.
+std::string with_second_rate(const std::string &literal) {
+  std::string text = sample_text();
+  const std::string key = "\"megawhets_per_second\": ";
+  const std::size_t at = text.find(key, text.find(key) + 1) + key.size();
+  return text.replace(at, text.find(',', at) - at, literal);
 }
 
 std::string with_label(const std::string &label) {
@@ -279,6 +301,9 @@ struct BadInputCase {
   Maker make; // the RECORD argument
   ProblemKind problem;
   std::string message;
+  // After the argument in the source: a record's number, or the line of text
+  // that is not JSON; nothing for a problem with the whole argument.
+  std::string place = ", record 1";
 };
 
 class BadInput : public ::testing::TestWithParam<BadInputCase> {};
@@ -297,98 +322,238 @@ TEST_P(BadInput, IsNamedOnOneLineWithItsKind) {
   EXPECT_EQ(read[0].problem, GetParam().problem);
   EXPECT_EQ(read[0].message, GetParam().message);
   EXPECT_EQ(read[0].source,
-            path.string() + (GetParam().problem == ProblemKind::unreadable ? "" : ", record 1"));
+            path.string() + (GetParam().problem == ProblemKind::unreadable ? "" : GetParam().place));
 }
 
 constexpr auto unreadable = ProblemKind::unreadable;
 constexpr auto not_a_record = ProblemKind::not_a_record;
 constexpr auto not_comparable = ProblemKind::not_comparable;
 
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, BadInput,
-    ::testing::Values(
-        BadInputCase{"absent", [](const fs::path &) {}, unreadable, "does not exist"},
-        BadInputCase{"empty", file_holding(""), unreadable, "is empty"},
-        BadInputCase{"blank", file_holding("\n \r\n"), unreadable, "holds nothing but white space"},
-        BadInputCase{"directory",
-                     [](const fs::path &path) {
-                       fs::create_directory(path);
-                       write_file(path / "notes.txt", sample_text());
-                     },
-                     unreadable, "holds no *.json file, so no records"},
-        BadInputCase{"huge",
-                     [](const fs::path &path) {
-                       write_file(path, "");
-                       fs::resize_file(path, largest_record_file + 1);
-                     },
-                     unreadable, "is larger than the 64 MiB a file of records may have (67108865 bytes)"},
-        BadInputCase{"not_json", file_holding("megawhets 1.0.0: g++ 12.2.0\n"), not_a_record,
-                     "not JSON at line 1, column 1: invalid literal"},
-        BadInputCase{"utf16", file_holding(std::string("\xFF\xFE{\0\n\0", 6)), not_a_record,
-                     "text in UTF-16, as Windows PowerShell's > writes it: a record is UTF-8, as --json FILE "
-                     "writes it"},
-        BadInputCase{"cut_short", file_holding(sample_text().substr(0, sample_text().find("\"machine\""))),
-                     not_a_record, "cut short: the text ends inside the record, at line 14"},
-        BadInputCase{"array", file_holding("[1, 2]\n"), not_a_record, "$: an array where an object belongs"},
-        BadInputCase{"number", file_holding("42\n"), not_a_record, "$: 42 where an object belongs"},
-        BadInputCase{"string_for_a_number", record_with("/passes/1/megawhets_per_second", "\"fast\""),
-                     not_a_record, "$.passes[1].megawhets_per_second: a string where a number belongs"},
-        BadInputCase{"missing_pass", record_with("/passes/1", ""), not_a_record,
-                     "$.passes: 1 pass where 2 belong"},
-        BadInputCase{"negative_rate", record_with("/passes/1/megawhets_per_second", "-5"), not_a_record,
-                     "$.passes[1].megawhets_per_second: -5 where a rate of at least 0 belongs"},
-        // What a pass with no work leaves: a record, but none to compare.
-        BadInputCase{"zero_steady_rate", record_with("/passes/1/groups/fastest_megawhets_per_second", "0"),
-                     not_comparable,
-                     "$.passes[1].groups.fastest_megawhets_per_second: 0, as a pass with no work (an inner or "
-                     "outer count of 0) leaves it"},
-        BadInputCase{"absurd_rate", record_with("/passes/1/megawhets_per_second", "1e308"), not_a_record,
-                     "$.passes[1].megawhets_per_second: 1e+308 where a rate of at most 1e+12 belongs"},
-        BadInputCase{"another_version", record_with("/schema_version", "2"), not_a_record,
-                     "$.schema_version: 2, but this megawhets reads records of version 1"},
-        BadInputCase{"another_program", record_with("/program/name", "\"stopwatch\""), not_a_record,
-                     "$.program.name: \"stopwatch\", not megawhets"},
-        BadInputCase{"label_not_utf8", file_holding(with_label("gcc-13 \xFF")), not_a_record,
-                     "$.label: text that is not valid UTF-8, at line 7, column 20"},
-        BadInputCase{"label_with_a_bell", file_holding(with_label("gcc\\u0007")), not_a_record,
-                     "$.label: the label holds a control character, U+0007, at byte 4"},
-        BadInputCase{"null_rate", record_with("/passes/1/megawhets_per_second", "null"), not_comparable,
-                     "$.passes[1].megawhets_per_second: null, as a pass too short for the clock leaves it"},
-        BadInputCase{
-            "null_steady_rate", record_with("/passes/1/groups/fastest_megawhets_per_second", "null"),
-            not_comparable,
-            "$.passes[1].groups.fastest_megawhets_per_second: null, as a pass without a full group of "
-            "outer iterations leaves it"},
+INSTANTIATE_TEST_SUITE_P(Inputs, BadInput,
+                         ::
+                             testing::Values(BadInputCase{"absent", [](const fs::path &) {}, unreadable,
+                                                          "does not exist"},
+                                             BadInputCase{"empty", file_holding(""), unreadable, "is empty"},
+                                             BadInputCase{"blank", file_holding("\n \r\n"), unreadable,
+                                                          "holds nothing but white space"},
+                                             BadInputCase{"directory",
+                                                          [](const fs::path &path) {
+                                                            fs::create_directory(path);
+                                                            write_file(path / "notes.txt", sample_text());
+                                                          },
+                                                          unreadable, "holds no *.json file, so no records"},
+                                             BadInputCase{"huge",
+                                                          [](const fs::path &path) {
+                                                            write_file(path, "");
+                                                            fs::resize_file(path, largest_record_file + 1);
+                                                          },
+                                                          unreadable,
+                                                          "is larger than the 64 MiB a file of records may "
+                                                          "have (67108865 bytes)"},
+                                             BadInputCase{
+                                                 "not_json", file_holding("megawhets 1.0.0: g++ 12.2.0\n"),
+                                                 not_a_record,
+                                                 "not JSON at line 1, column 1: invalid literal", ", line 1"},
+                                             BadInputCase{"utf16",
+                                                          file_holding(std::string("\xFF\xFE{\0\n\0", 6)),
+                                                          not_a_record,
+                                                          "text in UTF-16, as Windows PowerShell's > writes "
+                                                          "it: a record is UTF-8, as --json FILE "
+                                                          "writes it",
+                                                          ", line 1"},
+                                             BadInputCase{
+                                                 "cut_short",
+                                                 file_holding(sample_text().substr(
+                                                     0, sample_text().find("\"machine\""))),
+                                                 not_a_record,
+                                                 "cut short: the text ends inside the record, at line 14",
+                                                 ", line 1"},
+                                             BadInputCase{"array", file_holding("[1, 2]\n"), not_a_record,
+                                                          "$: an array where an object belongs"},
+                                             BadInputCase{"number", file_holding("42\n"), not_a_record,
+                                                          "$: 42 where an object belongs"},
+                                             BadInputCase{
+                                                 "string_for_a_number",
+                                                 record_with("/passes/1/megawhets_per_second", "\"fast\""),
+                                                 not_a_record,
+                                                 "$.passes[1].megawhets_per_second: a string where a number "
+                                                 "belongs"},
+                                             BadInputCase{"missing_pass", record_with("/passes/1", ""),
+                                                          not_a_record, "$.passes: 1 pass where 2 belong"},
+                                             BadInputCase{"negative_rate",
+                                                          record_with("/passes/1/megawhets_per_second", "-5"),
+                                                          not_a_record,
+                                                          "$.passes[1].megawhets_per_second: -5 where a rate "
+                                                          "of at least 0 belongs"},
+                                             // What a pass with no work leaves: a record, but none to
+                                             // compare.
+                                             BadInputCase{
+                                                 "zero_steady_rate",
+                                                 record_with("/passes/1/groups/fastest_megawhets_per_second",
+                                                             "0"),
+                                                 not_comparable,
+                                                 "$.passes[1].groups.fastest_megawhets_per_second: 0, as a "
+                                                 "pass with no work (an inner or "
+                                                 "outer count of 0) leaves it"},
+                                             BadInputCase{
+                                                 "absurd_rate",
+                                                 record_with("/passes/1/megawhets_per_second", "1e308"),
+                                                 not_a_record,
+                                                 "$.passes[1].megawhets_per_second: 1e+308 where a rate of "
+                                                 "at most 1e+12 belongs"},
+                                             BadInputCase{"another_version",
+                                                          record_with("/schema_version", "2"), not_a_record,
+                                                          "$.schema_version: 2, but this megawhets reads "
+                                                          "records of version 1"},
+                                             BadInputCase{"another_program",
+                                                          record_with("/program/name", "\"stopwatch\""),
+                                                          not_a_record,
+                                                          "$.program.name: \"stopwatch\", not megawhets"},
+                                             BadInputCase{"label_not_utf8",
+                                                          file_holding(with_label("gcc-13 \xFF")),
+                                                          not_a_record,
+                                                          "$.label: text that is not valid UTF-8, at line 7, "
+                                                          "column 20",
+                                                          ", line 1"},
+                                             BadInputCase{"label_with_a_bell",
+                                                          file_holding(with_label("gcc\\u0007")),
+                                                          not_a_record,
+                                                          "$.label: the label holds a control character, "
+                                                          "U+0007, at byte 4"},
+                                             BadInputCase{
+                                                 "null_rate",
+                                                 record_with("/passes/1/megawhets_per_second", "null"),
+                                                 not_comparable,
+                                                 "$.passes[1].megawhets_per_second: null, as a pass too "
+                                                 "short for the clock leaves it"},
+                                             BadInputCase{
+                                                 "null_steady_rate",
+                                                 record_with("/passes/1/groups/fastest_megawhets_per_second",
+                                                             "null"),
+                                                 not_comparable,
+                                                 "$.passes[1].groups.fastest_megawhets_per_second: null, as "
+                                                 "a pass without a full group of "
+                                                 "outer iterations leaves it"},
+                                             // Text longer than its field may have; a host name can be no
+                                             // longer than 255 bytes.
+                                             BadInputCase{"host_name_too_long",
+                                                          record_with("/machine/host_name", "\"" +
+                                                                                                std::string(256,
+                                                                                                            'h') +
+                                                                                                "\""),
+                                                          not_a_record,
+                                                          "$.machine.host_name: 256 bytes long, more than "
+                                                          "the 255 bytes a host name may have"},
+                                             BadInputCase{"flags_too_long", record_with("/build/flags", "\"" + std::string(4097, 'O') + "\""),
+                                                          not_a_record, "$.build.flags: 4097 bytes long, more than the 4096 bytes the build's flags may have"},
+                                             BadInputCase{"utf16_without_a_byte_order_mark", file_holding(std::string("{\0\n\0\"\0", 6)),
+                                                          not_a_record,
+                                                          "text in UTF-16, as Windows PowerShell's > writes "
+                                                          "it: a record is UTF-8, as --json FILE "
+                                                          "writes it",
+                                                          ", line 1"},
+                                             // A figure above 0 that is no rate, told apart from the 0 of a
+                                             // pass with no work, even where a double holds it as 0.
+                                             BadInputCase{"rate_too_small_for_a_double",
+                                                          file_holding(with_second_rate("1e-400")), not_a_record,
+                                                          "$.passes[1].megawhets_per_second: 1e-400 where a "
+                                                          "rate of 0 or of at least 1e-06 belongs"},
+                                             BadInputCase{"rate_too_small_to_believe",
+                                                          record_with(
+                                                              "/passes/1/groups/fastest_megawhets_per_second", "1e-9"),
+                                                          not_a_record,
+                                                          "$.passes[1].groups.fastest_megawhets_per_second: "
+                                                          "1e-09 where a rate of 0 or of at least 1e-06 "
+                                                          "belongs"},
+                                             // The elements of a record's long arrays, each judged as it is read.
+        BadInputCase{"copy_share_a_string", record_with("/passes/0/copies/1/processor_share", "\"all\"", true),
+                     not_a_record, "$.passes[0].copies[1].processor_share: a string where a number belongs"},
+        BadInputCase{"copy_without_groups", record_with("/passes/1/copies/0/groups", "", true), not_a_record,
+                     "$.passes[1].copies[0].groups: missing"},
+        BadInputCase{"warning_kind_a_number", record_with("/warnings/0/kind", "5"), not_a_record,
+                     "$.warnings[0].kind: 5 where a string belongs"},
         BadInputCase{"self_check_failed_first",
-                     [](const fs::path &path) {
-                       write_file(path, record_json({.mismatch = self_check::Mismatch{"X1", "0.5", "-0.5"}}));
-                     },
-                     not_comparable, "$.passes: none, as the self-check failed before them"}),
-    [](const ::testing::TestParamInfo<BadInputCase> &info) { return std::string(info.param.name); });
+                                                          [](const fs::path &path) {
+                                                            write_file(
+                                                                path,
+                                                                record_json({.mismatch = self_check::Mismatch{
+                                                                                 "X1", "0.5", "-0.5"}}));
+                                                          },
+                                                          not_comparable,
+                                                          "$.passes: none, as the self-check failed before "
+                                                          "them"}),
+                         [](const ::testing::TestParamInfo<BadInputCase> &info) {
+                           return std::string(info.param.name);
+                         });
 
 // As when a run's record was cut off in the middle of a line, and the next
-// appended after it; and a line of a report among the records.
-TEST(Records, OneBrokenRecordDoesNotHideTheRest) {
+// appended after it; and a line of a report among the records. Records are
+// numbered among the JSON texts, so that neither moves the numbers of the
+// records after it; what is not JSON is named by the line it starts on.
+TEST(Records, OneBrokenRecordDoesNotHideOrRenumberTheRest) {
   const std::string record = sample_text();
   const std::string cut = record.substr(0, record.find("\"passes\"") + 4);
   const auto read = read_records(record + cut + record + "Elapsed time = 3.71\n" + record, "runs.json");
-  const auto lines = [](const std::string &text) {
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  const auto line_after = [](const std::string &text) {
+    return std::to_string(std::count(text.begin(), text.end(), '\n') + 1);
   };
-  const std::vector<std::pair<ProblemKind, std::string>> expected = {
-      {ProblemKind::none, ""},
-      {not_a_record, "cut short at line " + std::to_string(lines(record + cut) + 1) +
-                         ": another record starts there before this one ends"},
-      {ProblemKind::none, ""},
-      {not_a_record, "not JSON at line " + std::to_string(lines(record + cut + record) + 1) +
-                         ", column 1: invalid literal"},
-      {ProblemKind::none, ""}};
+  const std::vector<std::tuple<std::string, ProblemKind, std::string>> expected = {
+      {"record 1", ProblemKind::none, ""},
+      {"line " + line_after(record), not_a_record,
+       "cut short at line " + line_after(record + cut) +
+           ": another record starts there before this one ends"},
+      {"record 2", ProblemKind::none, ""},
+      {"line " + line_after(record + cut + record), not_a_record,
+       "not JSON at line " + line_after(record + cut + record) + ", column 1: invalid literal"},
+      {"record 3", ProblemKind::none, ""}};
   ASSERT_EQ(read.size(), expected.size());
   for (std::size_t i = 0; i < read.size(); ++i) {
-    EXPECT_EQ(read[i].source, "runs.json, record " + std::to_string(i + 1));
-    EXPECT_EQ(std::make_pair(read[i].problem, read[i].message), expected[i]);
+    EXPECT_EQ(std::make_tuple(read[i].source, read[i].problem, read[i].message),
+              std::make_tuple("runs.json, " + std::get<0>(expected[i]), std::get<1>(expected[i]),
+                              std::get<2>(expected[i])));
     EXPECT_EQ(read[i].run.has_value(), read[i].problem == ProblemKind::none);
   }
+}
+
+// As `yes '{' | head -c 16777216` makes: the first problems are named, the
+// rest counted in one line, and the records around them still read.
+TEST(Records, AFileOfJunkNamesItsFirstTenProblemsAndCountsTheRest) {
+  const std::string record = sample_text();
+  std::string junk;
+  for (int i = 0; i < 25; ++i) {
+    junk += "{\n";
+  }
+  const auto read = read_records(record + junk + record, "runs.json");
+  const std::size_t first_junk_line =
+      static_cast<std::size_t>(std::count(record.begin(), record.end(), '\n')) + 1;
+  ASSERT_EQ(read.size(), 13U);
+  EXPECT_EQ(read[0].source, "runs.json, record 1");
+  for (std::size_t i = 1; i <= problems_named_per_file; ++i) {
+    EXPECT_EQ(read[i].source, "runs.json, line " + std::to_string(first_junk_line + i - 1));
+    EXPECT_EQ(read[i].problem, not_a_record);
+  }
+  EXPECT_EQ(read[11].source, "runs.json, record 2");
+  EXPECT_TRUE(read[11].run);
+  EXPECT_EQ(std::make_tuple(read[12].source, read[12].problem, read[12].message),
+            std::make_tuple(std::string("runs.json"), not_a_record,
+                            std::string("15 more texts that are not records")));
+}
+
+// Keys a record does not have cost nothing, a key given twice has its last
+// value as a whole, and a key may be written with escapes.
+TEST(Records, ReadOnlyTheirOwnFieldsWhateverElseTheyHold) {
+  Json record = Json::parse(sample_text());
+  for (int i = 0; i < 2000; ++i) {
+    record["extra" + std::to_string(i)] = {{"deep", {{"deeper", Json::array({i, "x", nullptr})}}}};
+  }
+  std::string text = record.dump(2);
+  const std::string machine = "\"machine\": {";
+  text.replace(text.find(machine), machine.size(),
+               "\"machine\": {\"host_name\": \"first\", \"processors\": \"two\"},\n\"ma\\u0063hine\": "
+               "{\"host_name\": 5, ");
+  const RecordedRun run = read_back(text);
+  EXPECT_EQ(run.host_name.view(), "alpha");
+  EXPECT_EQ(run.processors, 2U);
 }
 
 TEST(Records, ADirectoryGivesItsJsonFilesInNameOrder) {
@@ -407,8 +572,58 @@ TEST(Records, ADirectoryGivesItsJsonFilesInNameOrder) {
   ASSERT_EQ(read.size(), 3U);
   EXPECT_EQ(read[0].source, (directory / "alpha.json").string() + ", record 1");
   EXPECT_EQ(read[1].source, (directory / "beta.json").string() + ", record 1");
-  EXPECT_EQ(read[2].source, (directory / "alpha.json").string() + ", record 1");
-  EXPECT_EQ(read[1].run.value_or(RecordedRun{}).label, "beta");
+  // The same file again is told apart from its first reading.
+  EXPECT_EQ(read[2].source, (directory / "alpha.json").string() + " (argument 2), record 1");
+  EXPECT_EQ(read[1].run.value_or(RecordedRun{}).label.value_or(Text()).view(), "beta");
+}
+
+#ifndef _WIN32
+// A FIFO among a directory's files would wait for ever for a writer; one
+// named by itself is read, as `compare <(cat runs.json)` needs. A link to a
+// file is read as the file.
+TEST(Records, ADirectoryLeavesOutWhatIsNoRegularFile) {
+  const fs::path directory = fs::path(::testing::TempDir()) / "megawhets-records-fifo";
+  fs::remove_all(directory);
+  fs::create_directories(directory);
+  write_file(directory / "alpha.json", sample_text());
+  fs::create_symlink("alpha.json", directory / "link.json");
+  fs::create_symlink("gone.json", directory / "dangling.json");
+  ASSERT_EQ(mkfifo((directory / "pipe.json").c_str(), 0600), 0);
+  const auto read = read_sources({directory.string()});
+  fs::remove_all(directory);
+  const auto left_out = [&](const char *name, const char *what) {
+    return std::make_tuple((directory / name).string(), ProblemKind::left_out,
+                           std::string("is ") + what + "not a regular file, so it is left out unread");
+  };
+  ASSERT_EQ(read.size(), 4U);
+  EXPECT_TRUE(read[0].run);
+  EXPECT_EQ(std::make_tuple(read[1].source, read[1].problem, read[1].message),
+            left_out("dangling.json", "a link to nothing, "));
+  EXPECT_EQ(read[2].source, (directory / "link.json").string() + ", record 1");
+  EXPECT_TRUE(read[2].run);
+  EXPECT_EQ(std::make_tuple(read[3].source, read[3].problem, read[3].message),
+            left_out("pipe.json", "a FIFO, "));
+  EXPECT_FALSE(spoils_comparison(read[3].problem));
+}
+#endif
+
+// Each text kept once, however many records give it, and given back whole.
+TEST(Text, IsKeptOnceAndGivenBackWhole) {
+  std::vector<Text> texts;
+  for (int i = 0; i < 50000; ++i) {
+    texts.emplace_back("host-" + std::to_string(i) + std::string(static_cast<std::size_t>(i % 40), 'x'));
+  }
+  for (int i = 0; i < 50000; ++i) {
+    const std::string expected =
+        "host-" + std::to_string(i) + std::string(static_cast<std::size_t>(i % 40), 'x');
+    ASSERT_EQ(texts[static_cast<std::size_t>(i)].view(), expected);
+    ASSERT_EQ(texts[static_cast<std::size_t>(i)], Text(expected));
+  }
+  // Ordered by their text, not by when they were kept.
+  EXPECT_LT(texts[0], texts[1]);
+  EXPECT_LT(Text("a text kept last"), texts[0]);
+  EXPECT_TRUE(Text("").empty());
+  EXPECT_EQ(Text(std::string(100000, 'z')).view().size(), 100000U);
 }
 
 TEST(Timestamp, IsUtcInRfc3339) {
