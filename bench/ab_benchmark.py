@@ -113,14 +113,15 @@ def verdict(low, high, threshold=1.0):
 
 
 def round_ends(document):
-    """Each round's end, in seconds from the comparison's start, and its
-    log ratio on the steady and on the rate figure."""
+    """Each round's end, in seconds from the comparison's start, and its log
+    ratio on the figure ab judged it by, on the steady figure and on the
+    rate."""
     slices = document["slices"]
     rounds = []
     for r in document["rounds"]:
         a, b = slices[r["a_slice"]], slices[r["b_slice"]]
         end = max(s["start_seconds"] + s["seconds"] for s in (a, b))
-        rounds.append((end, math.log(b["steady"] / a["steady"]), math.log(b["rate"] / a["rate"])))
+        rounds.append((end, r["log_ratio"], math.log(b["steady"] / a["steady"]), math.log(b["rate"] / a["rate"])))
     return rounds
 
 
@@ -269,9 +270,9 @@ def choices(given):
                                   str(slice_seconds), "--budget", str(given.seconds), "--alpha", "0.000000001",
                                   "--threshold", "0.000001")
                 within = round_ends(document)
-                for index, figure in ((1, "steady"), (2, "rate")):
+                for index, figure in ((2, "steady"), (3, "rate")):
                     widths[figure].append(half_width([r[index] for r in within]))
-                spread.append(statistics.pstdev(r[1] for r in within) * 100)
+                spread.append(statistics.pstdev(r[2] for r in within) * 100)
             rows.append((slice_seconds, mode, f"{statistics.median(spread):.2f} %",
                          *(f"±{statistics.median([w for w in widths[f] if w is not None]):.3f} %"
                            for f in ("steady", "rate"))))

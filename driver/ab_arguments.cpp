@@ -200,7 +200,7 @@ std::string ab_usage() {
          "processor, the processors swapped each round. Duet runs where the machine has two usable\n"
          "processors and a check of A against itself finds them alike; otherwise, interleaved.\n"
          "\n"
-         "  --slice SECONDS   how long a slice takes, 0.1 to 60 (default 1)\n"
+         "  --slice SECONDS   how long a slice's two passes take, 0.1 to 60 (default 0.5)\n"
          "  --budget SECONDS  the most the comparison takes, 1 to 86400 (default 60); it stops sooner\n"
          "                    once the answer is certain\n"
          "  --rounds N        run N rounds (6 to 100000) instead, judged once at the end\n"

@@ -11,7 +11,7 @@ enum class AbFormat { table, markdown, csv, json };
 
 // How long a slice takes, unless told: the length that gave the tightest
 // paired interval for the minute on a noisy 2-processor guest (docs/ab.md).
-constexpr double default_slice_seconds = 1.0;
+constexpr double default_slice_seconds = 0.5;
 constexpr double default_budget_seconds = 60.0;
 constexpr double shortest_budget_seconds = 1.0;
 constexpr double longest_budget_seconds = 86400.0;
