@@ -7,6 +7,7 @@
 #include "ab/slice_counts.h"
 #include "ab/slice_reading.h"
 #include "ab/stopping_rule.h"
+#include "compare_output/printable_text.h"
 #include "copies/usable_processors.h"
 #include "platform/interrupts.h"
 #include "platform/machine.h"
@@ -28,7 +29,7 @@ constexpr std::size_t duet_check_rounds = 2;
 
 const char *const program_letters[] = {"A", "B"};
 
-std::string named(std::string_view name) { return "'" + report::printable(name) + "'"; }
+std::string named(std::string_view name) { return "'" + compare_output::printable_text(name) + "'"; }
 
 // The two processors a duet runs on: the first this process may use, and
 // the next on another core where the system says which share one.

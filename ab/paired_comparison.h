@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compare/verdict.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,12 +14,11 @@ namespace ab {
 
 enum class Mode { interleaved, duet };
 
-enum class Verdict {
-  faster,    // B is faster than A: the interval lies above 0
-  slower,    // the interval lies below 0
-  same,      // the interval holds 0 and lies within ±threshold
-  undecided, // neither yet
-};
+// B against A: faster or slower where the interval lies above or below 0,
+// same where it holds 0 and lies within the threshold, undecided otherwise;
+// one type with the comparison of runs, shown through the same words and
+// colours.
+using Verdict = compare::Verdict;
 
 // What the user asked for.
 struct Settings {

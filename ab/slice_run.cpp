@@ -1,5 +1,6 @@
 #include "ab/slice_run.h"
 
+#include "compare_output/printable_text.h"
 #include "platform/interrupts.h"
 #include "report/formatted.h"
 
@@ -293,7 +294,7 @@ std::string last_words(const ProgramSlice &slice) {
   if (line.size() > 200) {
     line = line.substr(0, 200);
   }
-  return report::printable(line);
+  return compare_output::printable_text(line);
 }
 
 } // namespace ab

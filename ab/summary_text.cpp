@@ -2,6 +2,7 @@
 
 #include "ab/judged_figure.h"
 #include "ab/verdict_words.h"
+#include "compare_output/number_text.h"
 #include "report/formatted.h"
 
 #include <algorithm>
@@ -12,13 +13,13 @@ namespace {
 
 using report::formatted;
 
-std::string rate_text(double value) { return std::isfinite(value) ? formatted("%.2f", value) : "-"; }
+using compare_output::rate_text;
 
 std::string p_text(double p) {
   if (!std::isfinite(p)) {
     return "p -";
   }
-  return p < 0.001 ? "p < 0.001" : formatted("p = %.3f", p);
+  return p < 0.001 ? "p < 0.001" : "p = " + compare_output::probability_text(p);
 }
 
 std::string plural(std::size_t count, const char *one, const char *many) {
@@ -88,7 +89,8 @@ std::string unpaired_line(const PairedComparison &comparison) {
   std::string line = "Unpaired, as compare judges separate runs: " + percent_text(view.change_percent) + ", " +
                      p_text(view.p_value);
   if (std::isfinite(view.shift_low_percent)) {
-    line += formatted(", 95 %% interval %+.2f .. %+.2f %%", view.shift_low_percent, view.shift_high_percent);
+    line += ", 95 % interval " + compare_output::signed_text(view.shift_low_percent, 2) + " .. " +
+            compare_output::percent_text(view.shift_high_percent);
   }
   return line + "; A's median " + rate_text(view.a_median) + " (" + interval + " " + rate_text(view.a_low) + " .. " +
          rate_text(view.a_high) + "), B's " + rate_text(view.b_median) + " (" + rate_text(view.b_low) + " .. " +
@@ -97,17 +99,17 @@ std::string unpaired_line(const PairedComparison &comparison) {
 
 } // namespace
 
-std::string percent_text(double percent) { return std::isfinite(percent) ? formatted("%+.2f %%", percent) : "-"; }
+std::string percent_text(double percent) { return compare_output::percent_text(percent); }
 
 std::string interval_text(const Answer &answer) {
   if (!std::isfinite(answer.low_percent) || !std::isfinite(answer.high_percent)) {
     return "-";
   }
-  return formatted("%+.2f .. %+.2f %%", answer.low_percent, answer.high_percent) +
+  return compare_output::signed_text(answer.low_percent, 2) + " .. " + compare_output::percent_text(answer.high_percent) +
          (answer.interval_is_range ? " (range)" : "");
 }
 
-std::string confidence_text(double alpha) { return formatted("%g %%", (1.0 - alpha) * 100.0); }
+std::string confidence_text(double alpha) { return compare_output::setting_text((1.0 - alpha) * 100.0) + " %"; }
 
 std::vector<std::string> summary_lines(const PairedComparison &comparison) {
   std::vector<std::string> lines;

@@ -1,26 +1,15 @@
 #include "ab/verdict_words.h"
 
-#include "report/formatted.h"
+#include "compare_output/number_text.h"
+#include "compare_output/verdict_style.h"
 
 namespace ab {
 
-const char *verdict_name(Verdict verdict) {
-  switch (verdict) {
-  case Verdict::faster:
-    return "faster";
-  case Verdict::slower:
-    return "slower";
-  case Verdict::same:
-    return "same";
-  case Verdict::undecided:
-    return "undecided";
-  }
-  return "";
-}
+std::string verdict_name(Verdict verdict) { return std::string(compare_output::verdict_word(verdict)); }
 
 std::string verdict_words(Verdict verdict, double threshold_percent) {
   if (verdict == Verdict::same) {
-    return report::formatted("same within \u00b1%g %%", threshold_percent);
+    return verdict_name(verdict) + " within \u00b1" + compare_output::setting_text(threshold_percent) + " %";
   }
   return verdict_name(verdict);
 }

@@ -6,10 +6,11 @@
 
 namespace ab {
 
-// "faster", "slower", "same" or "undecided", as the JSON and CSV give it.
-const char *verdict_name(Verdict verdict);
+// "faster", "slower", "same" or "undecided": as the JSON and CSV give it,
+// and as every output's table of verdicts words it.
+std::string verdict_name(Verdict verdict);
 
-// As the table and the page give it: "same within ±1 %" for the same.
+// As the table and the page give it: "same within \u00b11 %" for the same.
 std::string verdict_words(Verdict verdict, double threshold_percent);
 
 } // namespace ab

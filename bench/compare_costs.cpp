@@ -8,12 +8,12 @@
 
 #include "bench/fleet_records.h"
 #include "compare/compare_runs.h"
-#include "statistics/mann_whitney.h"
-#include "statistics/median_interval.h"
 #include "compare_output/json_output.h"
 #include "compare_output/tables.h"
 #include "compare_output/text_output.h"
 #include "record/record_reader.h"
+#include "statistics/mann_whitney.h"
+#include "statistics/median_interval.h"
 #include "tests/statistics/statistics_reference.h"
 
 #include <benchmark/benchmark.h>
@@ -47,7 +47,8 @@ std::vector<std::string> compare_fleet(const std::string &text) {
       excluded.push_back({record::source_name(read.source), std::string(read.message)});
     }
   });
-  const auto comparison = compare::compare_runs(std::move(entries), std::move(excluded), {.fleet = true});
+  const auto comparison =
+      compare::compare_runs(std::move(entries), std::move(excluded), {.fleet = true}).comparison;
   const compare_output::Tables tables = compare_output::comparison_tables(*comparison);
   benchmark::DoNotOptimize(compare_output::text_output(tables, true, false));
   benchmark::DoNotOptimize(compare_output::json_output(*comparison));
@@ -68,8 +69,9 @@ void print_agreement_with_scipy() {
   using namespace statistics_reference;
   double p_values = 0.0;
   for (const UTestReference &reference : u_test_references) {
-    p_values = std::max(p_values, relative_difference(statistics::mann_whitney(reference.first, reference.second).p_value,
-                                                      reference.p_value));
+    p_values = std::max(
+        p_values, relative_difference(statistics::mann_whitney(reference.first, reference.second).p_value,
+                                      reference.p_value));
   }
   double intervals = 0.0;
   for (const SampleReference &reference : sample_references) {
@@ -79,8 +81,9 @@ void print_agreement_with_scipy() {
                             relative_difference(interval->coverage, reference.coverage)});
     }
   }
-  std::cout << "against SciPy: p-values within " << p_values << " relative over " << std::size(u_test_references)
-            << " tests, intervals within " << intervals << " over " << std::size(sample_references) << " samples\n";
+  std::cout << "against SciPy: p-values within " << p_values << " relative over "
+            << std::size(u_test_references) << " tests, intervals within " << intervals << " over "
+            << std::size(sample_references) << " samples\n";
 }
 
 } // namespace
@@ -95,13 +98,11 @@ int main(int argc, char **argv) {
     fleets.push_back(bench::synthetic_fleet(each.hosts, each.records_per_host, each.slow));
   }
   for (std::size_t i = 0; i < fleets.size(); ++i) {
-    benchmark::RegisterBenchmark(cases[i].name,
-                                 [&fleet = fleets[i]](benchmark::State &state) {
-                                   for (auto _ : state) {
-                                     benchmark::DoNotOptimize(compare_fleet(fleet.records));
-                                   }
-                                 })
-        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(cases[i].name, [&fleet = fleets[i]](benchmark::State &state) {
+      for (auto _ : state) {
+        benchmark::DoNotOptimize(compare_fleet(fleet.records));
+      }
+    })->Unit(benchmark::kMillisecond);
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
@@ -109,8 +110,9 @@ int main(int argc, char **argv) {
   for (std::size_t i = 0; i < fleets.size(); ++i) {
     const bool found = compare_fleet(fleets[i].records) == fleets[i].slow_hosts;
     all_found = all_found && found;
-    std::cout << cases[i].name << ": " << fleets[i].records.size() / 1024 / 1024 << " MiB of records; the slow hosts "
-              << (found ? "found exactly" : "NOT found exactly") << "\n";
+    std::cout << cases[i].name << ": " << fleets[i].records.size() / 1024 / 1024
+              << " MiB of records; the slow hosts " << (found ? "found exactly" : "NOT found exactly")
+              << "\n";
   }
   std::cout << "peak memory of the whole process: " << peak_memory_megabytes() << " MB\n";
   print_agreement_with_scipy();

@@ -23,8 +23,14 @@ compare::Comparison fleet(std::size_t hosts) {
   std::mt19937 random(7);
   std::normal_distribution<double> noise(0.0, 0.01);
   const double strata_medians[] = {13000.0, 15500.0, 17200.0};
+  for (std::size_t stratum = 0; stratum < 3; ++stratum) {
+    const double median = strata_medians[stratum];
+    comparison.strata.push_back(
+        {.name = "stratum " + std::to_string(stratum), .median = median, .slow_threshold = median * 0.95});
+  }
   for (std::size_t host = 0; host < hosts; ++host) {
-    const double median = strata_medians[host * 3 / hosts];
+    const std::size_t stratum = host * 3 / hosts;
+    const double median = strata_medians[stratum];
     const bool slow = host % 100 == 42;
     const double steady = median * (1.0 + noise(random) - (slow ? 0.12 : 0.0));
     const std::string name = "node-" + std::to_string(host + 1);
@@ -32,13 +38,13 @@ compare::Comparison fleet(std::size_t hosts) {
     group.records.push_back({.source = name + ".json, record 1", .steady = steady, .rate = steady * 0.98});
     group.steady = {.median = steady, .low = steady, .high = steady, .low_high_is_range = true};
     comparison.groups.push_back(group);
+    comparison.strata[stratum].hosts.push_back(comparison.hosts.size());
     comparison.hosts.push_back({.host = name,
-                                .stratum = "stratum " + std::to_string(host * 3 / hosts),
+                                .stratum = stratum,
                                 .records = 1,
                                 .steady = steady,
-                                .stratum_median = median,
                                 .deficit_percent = (1.0 - steady / median) * 100.0,
-                                .verdict = slow ? compare::FleetVerdict::slow : compare::FleetVerdict::ok});
+                                .verdict = slow ? compare::Verdict::slow : compare::Verdict::ok});
     if (slow) {
       comparison.slow_hosts.push_back(name);
     }

@@ -9,8 +9,6 @@ namespace compare {
 
 namespace {
 
-constexpr double normal_mad_per_deviation = 0.6745;
-
 double deficit(double rate, double stratum_median) {
   if (!(stratum_median > 0.0)) {
     return std::numeric_limits<double>::quiet_NaN();
@@ -29,16 +27,16 @@ std::string reason_unjudged(std::size_t hosts, double stratum_median) {
   return {};
 }
 
-FleetVerdict verdict(const HostJudgement &host, double slow_fraction) {
+Verdict verdict(const HostJudgement &host, double slow_fraction) {
   const bool below = !host.z || *host.z < -outlier_z;
   const bool above = !host.z || *host.z > outlier_z;
   if (below && host.deficit >= slow_fraction) {
-    return FleetVerdict::slow;
+    return Verdict::slow;
   }
   if (above && -host.deficit >= slow_fraction) {
-    return FleetVerdict::fast;
+    return Verdict::fast;
   }
-  return FleetVerdict::ok;
+  return Verdict::ok;
 }
 
 } // namespace
@@ -49,6 +47,8 @@ StratumJudgement judge_stratum(std::span<const double> host_rates, double slow_f
                            .median_absolute_deviation = statistics::median_absolute_deviation(host_rates)};
   stratum.unjudged_because = reason_unjudged(host_rates.size(), stratum.median);
   const bool judged = stratum.unjudged_because.empty();
+  stratum.slow_threshold =
+      judged ? stratum.median * (1.0 - slow_fraction) : std::numeric_limits<double>::quiet_NaN();
   const double mad = stratum.median_absolute_deviation;
   for (const double rate : host_rates) {
     HostJudgement host{.deficit = deficit(rate, stratum.median)};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compare/verdict.h"
+
 #include <cstddef>
 #include <optional>
 #include <span>
@@ -16,20 +18,24 @@ inline constexpr std::size_t least_hosts_to_judge = 5;
 // (Iglewicz and Hoaglin's usual bound for outliers).
 inline constexpr double outlier_z = 3.5;
 
-enum class FleetVerdict { ok, slow, fast, unjudged };
+// 0.6745 (x - M) / MAD is the modified z-score: the factor makes the MAD of
+// normally spread rates comparable to a standard deviation.
+inline constexpr double normal_mad_per_deviation = 0.6745;
 
 struct HostJudgement {
-  // 0.6745 (x - M) / MAD, where 0.6745 makes the MAD of normally spread
-  // rates comparable to a standard deviation; none when the MAD is 0 or
-  // the stratum is not judged.
+  // The modified z-score; none when the MAD is 0 or the stratum is not
+  // judged.
   std::optional<double> z{};
-  double deficit = 0.0; // 1 - x / M: how far below the stratum's median the host runs
-  FleetVerdict verdict = FleetVerdict::unjudged;
+  double deficit = 0.0;                // 1 - x / M: how far below the stratum's median the host runs
+  Verdict verdict = Verdict::unjudged; // ok, slow, fast or unjudged
 };
 
 struct StratumJudgement {
   double median = 0.0; // M
   double median_absolute_deviation = 0.0;
+  // The rate at and below which a host is far enough below M to be slow,
+  // M (1 - slow_fraction); not a number where the stratum is not judged.
+  double slow_threshold = 0.0;
   std::vector<HostJudgement> hosts{}; // in the order of the values given
   std::string unjudged_because{};     // why the hosts are unjudged; empty when they are judged
 };

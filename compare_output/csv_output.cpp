@@ -1,69 +1,94 @@
 #include "compare_output/csv_output.h"
 
-#include "compare_output/verdicts.h"
-#include "report/formatted.h"
-
-#include <cmath>
-#include <optional>
+#include "compare_output/csv_table.h"
+#include "compare_output/number_text.h"
 
 namespace compare_output {
 namespace {
 
-std::string field(const std::string &text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) {
-    return text;
+// CSV shows no rounded forms: each figure's cell holds its value, which
+// csv_table writes in full.
+Cell figure(double value) { return number_cell(value, {}); }
+Cell figure(const std::optional<double> &value) { return value ? figure(*value) : empty_cell(""); }
+Cell count(std::size_t value) { return count_cell(value); }
+Cell flag(bool value) { return text_cell(value ? "true" : "false"); }
+
+Table columns(std::initializer_list<const char *> names) {
+  Table table;
+  for (const char *name : names) {
+    table.columns.push_back({name});
   }
-  std::string quoted = "\"";
-  for (const char c : text) {
-    quoted += c == '"' ? "\"\"" : std::string(1, c);
-  }
-  return quoted + "\"";
+  return table;
 }
 
-// Ten significant digits: more than any rate's noise, and short to read.
-std::string number(double value) { return std::isfinite(value) ? report::formatted("%.10g", value) : ""; }
-std::string number(std::optional<double> value) { return value ? number(*value) : ""; }
-std::string flag(bool value) { return value ? "true" : "false"; }
-
-std::string line(const std::vector<std::string> &cells) {
-  std::string text;
-  for (std::size_t i = 0; i < cells.size(); ++i) {
-    text += (i == 0 ? "" : ",") + field(cells[i]);
-  }
-  return text + "\r\n";
-}
-
-std::string groups_csv(const std::vector<compare::GroupResult> &groups) {
-  std::string text = line({"group", "base", "records", "steady_median", "steady_low", "steady_high",
-                           "low_high_is_range", "steady_min", "steady_max", "rate_median", "sustain_median",
-                           "warned", "change_percent", "p_value", "enough_records", "significant", "verdict"});
+Table group_figures(const std::vector<compare::GroupResult> &groups) {
+  Table table = columns({"group",
+                         "base",
+                         "records",
+                         "steady_median",
+                         "steady_low",
+                         "steady_high",
+                         "low_high_is_range",
+                         "steady_min",
+                         "steady_max",
+                         "rate_median",
+                         "sustain_median",
+                         "warned",
+                         "change_percent",
+                         "p_value",
+                         "enough_records",
+                         "significant",
+                         "verdict",
+                         "disturbed",
+                         "rests_on_disturbed_runs",
+                         "shift_percent",
+                         "shift_low_percent",
+                         "shift_high_percent"});
   for (const compare::GroupResult &group : groups) {
     const compare::Spread &steady = group.steady;
-    text += line({group.name, flag(group.base), std::to_string(group.records.size()), number(steady.median),
-                  number(steady.low), number(steady.high), flag(steady.low_high_is_range), number(steady.min),
-                  number(steady.max), number(group.rate_median), number(group.sustain_median),
-                  std::to_string(group.warned), number(group.change_percent), number(group.p_value),
-                  flag(group.enough_records), flag(group.significant), group_verdict(group)});
+    table.rows.push_back({text_cell(group.name),
+                          flag(group.base),
+                          count(group.records.size()),
+                          figure(steady.median),
+                          figure(steady.low),
+                          figure(steady.high),
+                          flag(steady.low_high_is_range),
+                          figure(steady.min),
+                          figure(steady.max),
+                          figure(group.rate_median),
+                          figure(group.sustain_median),
+                          count(group.warned),
+                          figure(group.change_percent),
+                          figure(group.p_value),
+                          flag(group.enough_records),
+                          flag(group.significant),
+                          verdict_cell(group.verdict),
+                          count(group.disturbed),
+                          flag(group.rests_on_disturbed_runs),
+                          figure(group.shift_percent),
+                          figure(group.shift_low_percent),
+                          figure(group.shift_high_percent)});
   }
-  return text;
+  return table;
 }
 
-std::string hosts_csv(const std::vector<compare::HostResult> &hosts) {
-  std::string text = line({"host", "stratum", "records", "steady", "stratum_median", "deficit_percent",
-                           "modified_z", "verdict", "lowest_processor_share", "sustain", "warnings"});
-  for (const compare::HostResult &host : hosts) {
-    text += line({host.host, host.stratum, std::to_string(host.records), number(host.steady),
-                  number(host.stratum_median), number(host.deficit_percent), number(host.modified_z),
-                  host_verdict(host.verdict), number(host.lowest_processor_share), number(host.sustain),
-                  std::to_string(host.warnings)});
+Table host_figures(const compare::Comparison &comparison) {
+  Table table = columns({"host", "stratum", "records", "steady", "stratum_median", "deficit_percent",
+                         "modified_z", "verdict", "lowest_processor_share", "sustain", "warnings"});
+  for (const compare::HostResult &host : comparison.hosts) {
+    const compare::Stratum &stratum = comparison.strata.at(host.stratum);
+    table.rows.push_back({text_cell(host.host), text_cell(stratum.name), count(host.records),
+                          figure(host.steady), figure(stratum.median), figure(host.deficit_percent),
+                          figure(host.modified_z), verdict_cell(host.verdict),
+                          figure(host.lowest_processor_share), figure(host.sustain), count(host.warnings)});
   }
-  return text;
+  return table;
 }
 
 } // namespace
 
 std::string csv_output(const compare::Comparison &comparison) {
-  return comparison.settings.fleet ? hosts_csv(comparison.hosts) : groups_csv(comparison.groups);
+  return csv_table(comparison.settings.fleet ? host_figures(comparison) : group_figures(comparison.groups));
 }
 
 } // namespace compare_output

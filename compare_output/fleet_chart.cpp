@@ -1,12 +1,13 @@
 #include "compare_output/fleet_chart.h"
 
-#include "compare_output/chart_scale.h"
+#include "compare/fleet_judgement.h"
+#include "compare_output/chart_axis.h"
+#include "compare_output/fleet_plan.h"
 #include "compare_output/html_text.h"
 #include "compare_output/label_lanes.h"
 #include "compare_output/number_text.h"
-#include "compare_output/standing.h"
-#include "compare_output/svg_mark.h"
-#include "report/formatted.h"
+#include "compare_output/svg_element.h"
+#include "compare_output/verdict_style.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,10 +17,9 @@
 namespace compare_output {
 namespace {
 
-using compare::FleetVerdict;
 using compare::HostResult;
+using compare::Verdict;
 
-constexpr double chart_width = 880.0;
 constexpr double plot_left = 30.0;
 constexpr double plot_right = chart_width - 30.0;
 constexpr double band_label_baseline = 12.0;
@@ -32,109 +32,27 @@ constexpr std::size_t longest_name_shown = 40; // on a label; its dot's title ho
 constexpr double golden_fraction = 0.6180339887498949;
 
 // The modified z-score below which a host stands apart, with a true minus.
-std::string minus_outlier_z() { return "\u2212" + report::formatted("%g", compare::outlier_z); }
+std::string minus_outlier_z() { return "\u2212" + setting_text(compare::outlier_z); }
 
-struct Stratum {
-  std::string_view name{};
-  std::vector<const HostResult *> hosts{};
-};
-
-// The strata in the order their first host comes.
-std::vector<Stratum> strata_of(const std::vector<HostResult> &hosts) {
-  std::vector<Stratum> strata;
-  for (const HostResult &host : hosts) {
-    auto stratum = std::find_if(strata.begin(), strata.end(),
-                                [&](const Stratum &known) { return known.name == host.stratum; });
-    if (stratum == strata.end()) {
-      strata.push_back({host.stratum, {}});
-      stratum = strata.end() - 1;
-    }
-    stratum->hosts.push_back(&host);
-  }
-  return strata;
+double strip_height(const StratumPlan &plan) {
+  return std::clamp(36.0 + 2.0 * std::sqrt(static_cast<double>(plan.hosts.size())), 40.0, 110.0);
 }
 
-std::size_t count_of(const Stratum &stratum, FleetVerdict verdict) {
-  return static_cast<std::size_t>(
-      std::count_if(stratum.hosts.begin(), stratum.hosts.end(),
-                    [&](const HostResult *host) { return host->verdict == verdict; }));
-}
-
-bool judged(const Stratum &stratum) {
-  return count_of(stratum, FleetVerdict::unjudged) < stratum.hosts.size();
-}
-
-double stratum_median(const Stratum &stratum) { return stratum.hosts.front()->stratum_median; }
-
-// The rate at and below which a host is far enough below M to be slow.
-double slow_threshold(double median, const compare::Settings &settings) {
-  return median * (1.0 - settings.slow_percent / 100.0);
-}
-
-bool has_band(const Stratum &stratum, const compare::Settings &settings) {
-  const double median = stratum_median(stratum);
-  return judged(stratum) && std::isfinite(median) && median > 0.0 &&
-         std::isfinite(slow_threshold(median, settings));
-}
-
-Axis stratum_axis(const Stratum &stratum, const compare::Settings &settings) {
-  std::vector<double> figures;
-  for (const HostResult *host : stratum.hosts) {
-    figures.push_back(host->steady);
-  }
-  figures.push_back(stratum_median(stratum));
-  if (has_band(stratum, settings)) {
-    figures.push_back(slow_threshold(stratum_median(stratum), settings));
-  }
-  std::erase_if(figures, [](double figure) { return !std::isfinite(figure); });
-  if (figures.empty()) {
-    return round_axis(0.0, 1.0);
-  }
-  const auto [lowest, highest] = std::minmax_element(figures.begin(), figures.end());
-  const double margin = (*highest - *lowest) * 0.04;
-  return round_axis(*lowest - margin, *highest + margin, 8);
-}
-
-double strip_height(const Stratum &stratum) {
-  return std::clamp(36.0 + 2.0 * std::sqrt(static_cast<double>(stratum.hosts.size())), 40.0, 110.0);
-}
-
-// The hosts a stratum's chart names: slow before fast, the farthest from M
-// first, up to most_hosts_named.
-std::vector<const HostResult *> named_hosts(const Stratum &stratum) {
-  std::vector<const HostResult *> named;
-  for (const HostResult *host : stratum.hosts) {
-    if (host->verdict == FleetVerdict::slow || host->verdict == FleetVerdict::fast) {
-      named.push_back(host);
-    }
-  }
-  const auto distance = [](const HostResult *host) {
-    return host->deficit_percent ? std::fabs(*host->deficit_percent) : 0.0;
-  };
-  std::stable_sort(named.begin(), named.end(), [&](const HostResult *a, const HostResult *b) {
-    if ((a->verdict == FleetVerdict::slow) != (b->verdict == FleetVerdict::slow)) {
-      return a->verdict == FleetVerdict::slow;
-    }
-    return distance(a) > distance(b);
-  });
-  return named;
-}
-
-std::string host_title(const HostResult &host) {
+std::string host_title(const HostResult &host, const compare::Stratum &stratum) {
   std::string title = host.host + ": steady rate " + rate_text(host.steady) + " megaWhets/second";
   if (host.deficit_percent && std::isfinite(*host.deficit_percent)) {
     title += ", " + percent_text(-*host.deficit_percent) + " against the stratum's median";
   }
   if (host.modified_z && std::isfinite(*host.modified_z)) {
-    title += ", modified z-score " + report::formatted("%.2f", *host.modified_z);
+    title += ", modified z-score " + fixed_text(*host.modified_z, 2);
   }
-  title += "; " + host_standing(host.verdict).words;
-  if (host.verdict == FleetVerdict::unjudged && !host.unjudged_because.empty()) {
-    title += " (" + host.unjudged_because + ")";
+  title += "; " + std::string(verdict_word(host.verdict));
+  if (host.verdict == Verdict::unjudged && !stratum.unjudged_because.empty()) {
+    title += " (" + stratum.unjudged_because + ")";
   }
-  title += "; " + count_text(host.records) + (host.records == 1 ? " record" : " records");
+  title += "; " + counted(host.records, "record", "records");
   if (host.warnings > 0) {
-    title += ", " + count_text(host.warnings) + (host.warnings == 1 ? " warning" : " warnings");
+    title += ", " + counted(host.warnings, "warning", "warnings");
   }
   return title;
 }
@@ -145,16 +63,16 @@ struct Dot {
   double radius = 0.0;
 };
 
-double dot_radius(FleetVerdict verdict) { return verdict == FleetVerdict::ok ? 3.0 : 4.5; }
+double dot_radius(Verdict verdict) { return verdict == Verdict::ok ? 3.0 : 4.5; }
 
 // Each host's dot: across the strip at its rate, and up or down it by the
 // golden ratio, so that hosts of equal rates stay apart, the same way on
 // every drawing.
-std::vector<Dot> dots_of(const Stratum &stratum, const Scale &scale) {
-  const double height = strip_height(stratum);
+std::vector<Dot> dots_of(const StratumPlan &plan, const Scale &scale) {
+  const double height = strip_height(plan);
   std::vector<Dot> dots;
-  for (std::size_t k = 0; k < stratum.hosts.size(); ++k) {
-    const HostResult &host = *stratum.hosts[k];
+  for (std::size_t k = 0; k < plan.hosts.size(); ++k) {
+    const HostResult &host = *plan.hosts[k];
     const double across = std::fmod(static_cast<double>(k) * golden_fraction, 1.0);
     dots.push_back(
         {scale.at(host.steady), strip_top + 6.0 + across * (height - 12.0), dot_radius(host.verdict)});
@@ -162,73 +80,83 @@ std::vector<Dot> dots_of(const Stratum &stratum, const Scale &scale) {
   return dots;
 }
 
-std::string host_mark(const HostResult &host, const Dot &dot) {
-  return svg_mark("circle", "host " + std::string(host_standing(host.verdict).css_class),
-                  "cx=\"" + pixels(dot.x) + "\" cy=\"" + pixels(dot.y) + "\" r=\"" + pixels(dot.radius) +
-                      "\"",
+std::string host_mark(const HostResult &host, const Dot &dot, const compare::Stratum &stratum) {
+  return svg_mark("circle", "host " + std::string(verdict_style(host.verdict).css_class),
                   {.kind = "host",
                    .name = host.host,
                    .value = exact_number(host.steady),
-                   .title = host_title(host),
-                   .attributes = data_attribute("data-stratum", host.stratum) +
-                                 data_attribute("data-verdict", host_standing(host.verdict).words)});
+                   .title = host_title(host, stratum)})
+      .attribute("cx", dot.x)
+      .attribute("cy", dot.y)
+      .attribute("r", dot.radius)
+      .attribute("data-stratum", stratum.name)
+      .attribute("data-verdict", verdict_word(host.verdict))
+      .str();
 }
 
 // Drawn from the most common verdict to the rarest, so that the few slow
 // and fast hosts lie on top of the many that are ok.
-std::string host_marks(const Stratum &stratum, const std::vector<Dot> &dots) {
+std::string host_marks(const StratumPlan &plan, const std::vector<Dot> &dots) {
   std::string marks;
-  for (const FleetVerdict verdict :
-       {FleetVerdict::ok, FleetVerdict::unjudged, FleetVerdict::fast, FleetVerdict::slow}) {
-    for (std::size_t k = 0; k < stratum.hosts.size(); ++k) {
-      if (stratum.hosts[k]->verdict == verdict && std::isfinite(stratum.hosts[k]->steady)) {
-        marks += host_mark(*stratum.hosts[k], dots[k]);
+  for (const Verdict verdict : {Verdict::ok, Verdict::unjudged, Verdict::fast, Verdict::slow}) {
+    for (std::size_t k = 0; k < plan.hosts.size(); ++k) {
+      if (plan.hosts[k]->verdict == verdict && std::isfinite(plan.hosts[k]->steady)) {
+        marks += host_mark(*plan.hosts[k], dots[k], *plan.stratum);
       }
     }
   }
   return marks;
 }
 
-std::string band_mark(const Stratum &stratum, const compare::Settings &settings, const Scale &scale,
-                      const Axis &axis) {
-  const double threshold = slow_threshold(stratum_median(stratum), settings);
-  const double left = scale.at(axis.low);
-  const std::string percent = report::formatted("%g", settings.slow_percent);
-  return svg_mark(
-             "rect", "slow-band",
-             "x=\"" + pixels(left) + "\" y=\"" + pixels(strip_top) + "\" width=\"" +
-                 pixels(std::max(scale.at(threshold) - left, 0.0)) + "\" height=\"" +
-                 pixels(strip_height(stratum)) + "\"",
-             {.kind = "slow-band",
-              .name = stratum.name,
-              .value = exact_number(threshold),
-              .title =
-                  std::string(stratum.name) + ": the slow band, at or below " + rate_text(threshold) +
-                  " megaWhets/second, " + percent +
-                  " % or more below the stratum's median; a host in it is slow when it also stands apart "
-                  "from its stratum (a modified z-score below " +
-                  minus_outlier_z() + ")"}) +
-         "<text class=\"slow small\" x=\"" + pixels(left + 3) + "\" y=\"" + pixels(band_label_baseline) +
-         "\">slow band: at or below " + rate_text(threshold) + " (" + percent + " % under M)</text>\n";
+std::string band_mark(const StratumPlan &plan, const compare::Settings &settings, const Scale &scale) {
+  const compare::Stratum &stratum = *plan.stratum;
+  const double threshold = stratum.slow_threshold;
+  const double left = scale.at(plan.axis.low);
+  const std::string percent = setting_text(settings.slow_percent);
+  return svg_mark("rect", "slow-band",
+                  {.kind = "slow-band",
+                   .name = stratum.name,
+                   .value = exact_number(threshold),
+                   .title = stratum.name + ": the slow band, at or below " + rate_text(threshold) +
+                            " megaWhets/second, " + percent +
+                            " % or more below the stratum's median; a host in it is slow when it also stands "
+                            "apart from its stratum (a modified z-score below " +
+                            minus_outlier_z() + ")"})
+             .attribute("x", left)
+             .attribute("y", strip_top)
+             .attribute("width", std::max(scale.at(threshold) - left, 0.0))
+             .attribute("height", strip_height(plan))
+             .str() +
+         SvgElement("text")
+             .css_class("slow small")
+             .attribute("x", left + 3)
+             .attribute("y", band_label_baseline)
+             .text("slow band: at or below " + rate_text(threshold) + " (" + percent + " % under M)")
+             .str();
 }
 
-std::string median_mark(const Stratum &stratum, const Scale &scale, double strip_bottom) {
-  const double median = stratum_median(stratum);
-  const double x = scale.at(median);
-  const std::string label = "M = " + rate_text(median);
+std::string median_mark(const compare::Stratum &stratum, const Scale &scale, double strip_bottom) {
+  const double x = scale.at(stratum.median);
+  const std::string label = "M = " + rate_text(stratum.median);
   const double label_width = static_cast<double>(label.size()) * label_character_width;
   const bool room_right = x + 4 + label_width <= plot_right;
+  SvgElement text("text");
+  text.css_class("small").attribute("x", room_right ? x + 4 : x - 4).attribute("y", median_label_baseline);
+  if (!room_right) {
+    text.attribute("text-anchor", "end");
+  }
   return svg_mark("line", "stratum-median",
-                  "x1=\"" + pixels(x) + "\" x2=\"" + pixels(x) + "\" y1=\"" +
-                      pixels(median_label_baseline + 3) + "\" y2=\"" + pixels(strip_bottom) + "\"",
                   {.kind = "stratum-median",
                    .name = stratum.name,
-                   .value = exact_number(median),
-                   .title = std::string(stratum.name) + ": M, the stratum\u2019s median, " +
-                            rate_text(median) + " megaWhets/second"}) +
-         "<text class=\"small\" x=\"" + pixels(room_right ? x + 4 : x - 4) + "\" y=\"" +
-         pixels(median_label_baseline) + "\"" + (room_right ? "" : " text-anchor=\"end\"") + ">" + label +
-         "</text>\n";
+                   .value = exact_number(stratum.median),
+                   .title = stratum.name + ": M, the stratum\u2019s median, " + rate_text(stratum.median) +
+                            " megaWhets/second"})
+             .attribute("x1", x)
+             .attribute("x2", x)
+             .attribute("y1", median_label_baseline + 3)
+             .attribute("y2", strip_bottom)
+             .str() +
+         text.text(label).str();
 }
 
 struct Labels {
@@ -238,17 +166,15 @@ struct Labels {
 
 // The named hosts' labels below the strip, each joined to its dot by a
 // line, in as many lanes as keep them from overlapping.
-Labels host_labels(const Stratum &stratum, const std::vector<Dot> &dots, double strip_bottom) {
-  const std::vector<const HostResult *> named = named_hosts(stratum);
-  const std::size_t shown = std::min(named.size(), most_hosts_named);
+Labels host_labels(const StratumPlan &plan, const std::vector<Dot> &dots, double strip_bottom) {
   std::vector<LabelSpan> spans;
   std::vector<std::size_t> dot_of;
-  for (std::size_t k = 0; k < shown; ++k) {
-    const auto at = std::find(stratum.hosts.begin(), stratum.hosts.end(), named[k]);
-    dot_of.push_back(static_cast<std::size_t>(at - stratum.hosts.begin()));
-    const std::string_view word = host_standing(named[k]->verdict).words;
+  for (const HostResult *host : plan.named) {
+    const auto at = std::find(plan.hosts.begin(), plan.hosts.end(), host);
+    dot_of.push_back(static_cast<std::size_t>(at - plan.hosts.begin()));
+    const std::string_view word = verdict_word(host->verdict);
     const double width =
-        static_cast<double>(std::min(character_count(named[k]->host), longest_name_shown) + 1 + word.size()) *
+        static_cast<double>(std::min(character_count(host->host), longest_name_shown) + 1 + word.size()) *
         label_character_width;
     const double start =
         std::clamp(dots[dot_of.back()].x - 3.0, plot_left, std::max(plot_left, plot_right - width));
@@ -256,126 +182,125 @@ Labels host_labels(const Stratum &stratum, const std::vector<Dot> &dots, double 
   }
   const std::vector<std::size_t> lanes = label_lanes(spans, label_gap);
   Labels labels{.bottom = strip_bottom};
-  for (std::size_t k = 0; k < shown; ++k) {
-    const HostResult &host = *named[k];
+  for (std::size_t k = 0; k < plan.named.size(); ++k) {
+    const HostResult &host = *plan.named[k];
     const Dot &dot = dots[dot_of[k]];
-    const Standing standing = host_standing(host.verdict);
+    const VerdictStyle &style = verdict_style(host.verdict);
     const double baseline = strip_bottom + 8.0 + (static_cast<double>(lanes[k]) + 1.0) * lane_height - 4.0;
-    labels.drawing += "<line class=\"leader\" x1=\"" + pixels(dot.x) + "\" x2=\"" + pixels(dot.x) +
-                      "\" y1=\"" + pixels(dot.y + dot.radius) + "\" y2=\"" + pixels(baseline - 10.0) +
-                      "\"/>\n";
-    labels.drawing += "<text class=\"host-label small " + std::string(standing.css_class) + "\" x=\"" +
-                      pixels(spans[k].start) + "\" y=\"" + pixels(baseline) + "\"" +
-                      data_attribute("data-name", host.host) + ">" +
-                      shortened_html_text(host.host, longest_name_shown) + " " + std::string(standing.words) +
-                      "</text>\n";
+    labels.drawing += SvgElement("line")
+                          .css_class("leader")
+                          .attribute("x1", dot.x)
+                          .attribute("x2", dot.x)
+                          .attribute("y1", dot.y + dot.radius)
+                          .attribute("y2", baseline - 10.0)
+                          .str();
+    labels.drawing += SvgElement("text")
+                          .css_class("host-label small " + std::string(style.css_class))
+                          .attribute("x", spans[k].start)
+                          .attribute("y", baseline)
+                          .attribute("data-name", host.host)
+                          .text(host.host, longest_name_shown)
+                          .text(" " + std::string(style.word))
+                          .str();
     labels.bottom = std::max(labels.bottom, baseline + 4.0);
   }
-  if (named.size() > shown) {
+  if (plan.not_named > 0) {
     labels.bottom += lane_height;
-    labels.drawing += "<text class=\"small\" x=\"" + pixels(plot_left) + "\" y=\"" +
-                      pixels(labels.bottom - 4.0) + "\">and " + count_text(named.size() - shown) +
-                      " more hosts, in the list of slow hosts and the table below</text>\n";
+    labels.drawing += SvgElement("text")
+                          .css_class("small")
+                          .attribute("x", plot_left)
+                          .attribute("y", labels.bottom - 4.0)
+                          .text("and " + count_text(plan.not_named) +
+                                " more hosts, in the list of slow hosts and the table below")
+                          .str();
   }
   return labels;
 }
 
-std::string axis_drawing(const Axis &axis, const Scale &scale, double grid_bottom, double axis_top) {
-  const double step = axis.ticks.size() > 1 ? axis.ticks[1] - axis.ticks[0] : 1.0;
-  std::string drawing = "<g class=\"axis\">\n";
-  for (const double tick : axis.ticks) {
-    const std::string x = pixels(scale.at(tick));
-    drawing += "<line x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" + pixels(strip_top) + "\" y2=\"" +
-               pixels(grid_bottom) + "\"" + data_attribute("data-tick", exact_number(tick)) +
-               "/><text class=\"small\" x=\"" + x + "\" y=\"" + pixels(axis_top + 12) +
-               "\" text-anchor=\"middle\">" + tick_text(tick, step) + "</text>\n";
+std::string stratum_heading(const StratumPlan &plan) {
+  const compare::Stratum &stratum = *plan.stratum;
+  std::string summary = counted(plan.hosts.size(), "host", "hosts");
+  if (std::isfinite(stratum.median)) {
+    summary += " \u00b7 median M = " + rate_text(stratum.median) + " megaWhets/second";
   }
-  drawing += "<text class=\"small\" x=\"" + pixels((plot_left + plot_right) / 2) + "\" y=\"" +
-             pixels(axis_top + 28) + "\" text-anchor=\"middle\">steady rate, megaWhets/second</text>\n</g>\n";
-  return drawing;
-}
-
-std::string stratum_heading(const Stratum &stratum) {
-  std::string summary = count_text(stratum.hosts.size()) + (stratum.hosts.size() == 1 ? " host" : " hosts");
-  if (std::isfinite(stratum_median(stratum))) {
-    summary += " \u00b7 median M = " + rate_text(stratum_median(stratum)) + " megaWhets/second";
-  }
-  if (judged(stratum)) {
-    summary += " \u00b7 " + count_text(count_of(stratum, FleetVerdict::slow)) + " slow \u00b7 " +
-               count_text(count_of(stratum, FleetVerdict::fast)) + " fast";
+  if (plan.judged) {
+    summary += " \u00b7 " + count_text(plan.slow) + " slow \u00b7 " + count_text(plan.fast) + " fast";
   } else {
-    summary += " \u00b7 unjudged: " + stratum.hosts.front()->unjudged_because;
+    summary += " \u00b7 unjudged: " + stratum.unjudged_because;
   }
   return "<h3 class=\"name\">" + html_text(stratum.name) + "</h3>\n<p class=\"summary\">" +
          html_text(summary) + "</p>\n";
 }
 
-std::string stratum_chart(const Stratum &stratum, const compare::Settings &settings) {
-  const Axis axis = stratum_axis(stratum, settings);
-  const Scale scale(axis, plot_left, plot_right);
-  const double strip_bottom = strip_top + strip_height(stratum);
-  const std::vector<Dot> dots = dots_of(stratum, scale);
-  const Labels labels = host_labels(stratum, dots, strip_bottom);
+std::string stratum_chart(const StratumPlan &plan, const compare::Settings &settings) {
+  const Scale scale(plan.axis, plot_left, plot_right);
+  const double strip_bottom = strip_top + strip_height(plan);
+  const std::vector<Dot> dots = dots_of(plan, scale);
+  const Labels labels = host_labels(plan, dots, strip_bottom);
   const double axis_top = labels.bottom + 6.0;
-  const double height = axis_top + 36.0;
-  std::string chart = "<svg class=\"chart stratum\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
-                      pixels(chart_width) + " " + pixels(height) + "\" width=\"" + pixels(chart_width) +
-                      "\" height=\"" + pixels(height) + "\" role=\"img\"" +
-                      data_attribute("aria-label", "Each host of the stratum " + std::string(stratum.name) +
-                                                       " at its steady rate") +
-                      data_attribute("data-stratum", stratum.name) + ">\n";
-  if (has_band(stratum, settings)) {
-    chart += band_mark(stratum, settings, scale, axis);
-  }
-  chart += axis_drawing(axis, scale, strip_bottom, axis_top);
-  chart += labels.drawing;
-  chart += host_marks(stratum, dots);
+  std::string drawing = plan.has_band ? band_mark(plan, settings, scale) : std::string();
+  drawing += axis_drawing(plan.axis, scale,
+                          {.left = plot_left,
+                           .right = plot_right,
+                           .grid_top = strip_top,
+                           .grid_bottom = strip_bottom,
+                           .labels_baseline = axis_top + 12})
+                 .str();
+  drawing += SvgElement("text")
+                 .css_class("small axis-caption")
+                 .attribute("x", (plot_left + plot_right) / 2)
+                 .attribute("y", axis_top + 28)
+                 .attribute("text-anchor", "middle")
+                 .text("steady rate, megaWhets/second")
+                 .str();
+  drawing += labels.drawing + host_marks(plan, dots);
   // Over the dots, which crowd around it most.
-  if (std::isfinite(stratum_median(stratum))) {
-    chart += median_mark(stratum, scale, strip_bottom);
+  if (std::isfinite(plan.stratum->median)) {
+    drawing += median_mark(*plan.stratum, scale, strip_bottom);
   }
-  return chart + "</svg>\n";
+  return chart_svg("chart stratum", axis_top + 36.0,
+                   "Each host of the stratum " + plan.stratum->name + " at its steady rate")
+      .attribute("data-stratum", plan.stratum->name)
+      .children(drawing)
+      .str();
 }
 
 } // namespace
 
-// The strata a reader should see first come first: those with hosts apart
-// from their peers, then the rest, then those too small to judge, of which
-// nothing is said; each in the comparison's order. The tables keep it.
-std::vector<Stratum> in_reading_order(std::vector<Stratum> strata) {
-  const auto rank = [](const Stratum &stratum) {
-    if (!judged(stratum)) {
-      return 2;
-    }
-    return count_of(stratum, FleetVerdict::slow) + count_of(stratum, FleetVerdict::fast) > 0 ? 0 : 1;
-  };
-  std::stable_sort(strata.begin(), strata.end(),
-                   [&](const Stratum &a, const Stratum &b) { return rank(a) < rank(b); });
-  return strata;
-}
-
 std::string fleet_chart(const compare::Comparison &comparison) {
   std::string chart;
-  for (const Stratum &stratum : in_reading_order(strata_of(comparison.hosts))) {
-    chart += "<section class=\"stratum\">\n" + stratum_heading(stratum) +
-             stratum_chart(stratum, comparison.settings) + "</section>\n";
+  for (const StratumPlan &plan : fleet_plan(comparison)) {
+    chart += "<section class=\"stratum\">\n" + stratum_heading(plan) +
+             stratum_chart(plan, comparison.settings) + "</section>\n";
   }
   return chart;
 }
 
 std::string fleet_chart_legend(const compare::Settings &settings) {
-  const std::string percent = report::formatted("%g", settings.slow_percent);
-  return "<ul class=\"legend\">\n<li>" +
-         legend_swatch("<circle class=\"host ok\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") + "ok</li>\n<li>" +
-         legend_swatch("<circle class=\"host slow\" cx=\"8\" cy=\"6\" r=\"4.5\"/>") + "slow: " + percent +
-         " % or more below M and apart from the stratum (modified z-score below " + minus_outlier_z() +
-         ")</li>\n<li>" + legend_swatch("<circle class=\"host fast\" cx=\"8\" cy=\"6\" r=\"4.5\"/>") +
-         "fast: the same, above M</li>\n<li>" +
-         legend_swatch("<circle class=\"host unjudged\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") +
-         "unjudged: too few hosts in the stratum</li>\n<li>" +
-         legend_swatch("<line class=\"stratum-median\" x1=\"8\" x2=\"8\" y1=\"0\" y2=\"12\"/>") +
+  const std::string percent = setting_text(settings.slow_percent);
+  const auto dot = [](std::string_view css_class, double radius) {
+    return legend_swatch(
+        SvgElement("circle").css_class(css_class).attribute("cx", 8.0).attribute("cy", 6.0).attribute(
+            "r", radius));
+  };
+  return "<ul class=\"legend\">\n<li>" + dot("host ok", 3.5) + "ok</li>\n<li>" + dot("host slow", 4.5) +
+         "slow: " + percent + " % or more below M and apart from the stratum (modified z-score below " +
+         minus_outlier_z() + ")</li>\n<li>" + dot("host fast", 4.5) + "fast: the same, above M</li>\n<li>" +
+         dot("host unjudged", 3.5) + "unjudged: fewer than " +
+         counted(compare::least_hosts_to_judge, "host", "hosts") + " in the stratum</li>\n<li>" +
+         legend_swatch(SvgElement("line")
+                           .css_class("stratum-median")
+                           .attribute("x1", 8.0)
+                           .attribute("x2", 8.0)
+                           .attribute("y1", 0.0)
+                           .attribute("y2", 12.0)) +
          "M: the stratum\u2019s median</li>\n<li>" +
-         legend_swatch("<rect class=\"slow-band\" x=\"0\" y=\"0\" width=\"16\" height=\"12\"/>") +
+         legend_swatch(SvgElement("rect")
+                           .css_class("slow-band")
+                           .attribute("x", 0.0)
+                           .attribute("y", 0.0)
+                           .attribute("width", 16.0)
+                           .attribute("height", 12.0)) +
          "the slow band: " + percent + " % or more below M</li>\n</ul>\n";
 }
 

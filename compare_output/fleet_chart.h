@@ -2,23 +2,16 @@
 
 #include "compare/comparison.h"
 
-#include <cstddef>
 #include <string>
 
 namespace compare_output {
-
-// On a stratum's chart, at most this many hosts are named, the slowest
-// first: the names take a lane each where they would overlap, and a fleet
-// with hundreds of slow hosts in one stratum has a problem no list of names
-// on a chart explains. Every dot still has its title, and the page's list
-// of slow hosts and its table name them all.
-inline constexpr std::size_t most_hosts_named = 40;
 
 // A strip chart for each stratum (the hosts with the same processor, build
 // and copies): a dot for each host at its steady rate, on the stratum's own
 // axis, since strata differ far more than their hosts; the stratum's median
 // M as a dashed line; the slow band shaded, from the axis's low end to the
-// rate the slow threshold sets below M; and the slow and fast hosts named.
+// rate the slow threshold sets below M; and the slow and fast hosts named
+// (fleet_plan.h chooses them).
 // Empty without hosts.
 std::string fleet_chart(const compare::Comparison &comparison);
 

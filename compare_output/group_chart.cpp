@@ -1,10 +1,12 @@
 #include "compare_output/group_chart.h"
 
+#include "compare_output/chart_axis.h"
 #include "compare_output/chart_scale.h"
 #include "compare_output/html_text.h"
 #include "compare_output/number_text.h"
-#include "compare_output/standing.h"
-#include "compare_output/svg_mark.h"
+#include "compare_output/svg_element.h"
+#include "compare_output/tables.h"
+#include "compare_output/verdict_style.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,24 +16,23 @@ namespace {
 
 using compare::GroupResult;
 
-constexpr double chart_width = 880.0;
 constexpr double panel_title_baseline = 12.0;
 constexpr double base_label_baseline = 28.0;
 constexpr double top_room = 36.0;
 constexpr double row_height = 30.0;
 constexpr double bar_height = 16.0;
-constexpr double axis_room = 48.0;
+constexpr double axis_room = 52.0;
 constexpr double bars_width = 190.0;
-constexpr double panel_gap = 50.0;
+constexpr double panel_gap = 60.0; // keeps the two axes' figures apart, each under its own frame
 constexpr double verdict_room = 130.0;
 constexpr double character_width = 7.0; // of 12 px text, erring wide
 constexpr std::size_t longest_name_shown = 32;
 constexpr double golden_fraction = 0.6180339887498949;
 
-// Two panels side by side, row for row: the bars from zero, where lengths
-// compare as rates do; and beside them the same medians zoomed to the
-// records' range, where differences of a few percent, the records' spread
-// and the intervals can be seen at all.
+// Two panels side by side, row for row, each in its own frame with its own
+// axis: the bars from zero, where lengths compare as rates do; and beside
+// them the same medians zoomed to the records' range, where differences of a
+// few percent, the records' spread and the intervals can be seen at all.
 struct Layout {
   double names_right = 0.0;
   double bars_left = 0.0; // where zero is
@@ -44,6 +45,16 @@ struct Layout {
 };
 
 std::string group_name(const GroupResult &group) { return group.name.empty() ? "all records" : group.name; }
+
+// "+3.25 % faster": the change before the verdict, where there is one.
+std::string verdict_words(const GroupResult &group) {
+  const std::string word = std::string(verdict_word(group.verdict)) +
+                           std::string(group.rests_on_disturbed_runs ? disturbed_mark : std::string_view{});
+  const bool changed = !group.base && group.change_percent && std::isfinite(*group.change_percent);
+  return changed ? percent_text(*group.change_percent) + " " + word : word;
+}
+
+std::string_view verdict_class(const GroupResult &group) { return verdict_style(group.verdict).css_class; }
 
 double name_room(const std::vector<GroupResult> &groups) {
   std::size_t longest = 0;
@@ -88,59 +99,69 @@ double row_middle(std::size_t row) { return top_room + (static_cast<double>(row)
 
 std::string interval_words(const compare::Spread &spread) {
   const std::string ends = rate_text(spread.low) + " to " + rate_text(spread.high);
-  return spread.low_high_is_range ? "range " + ends + " (too few records for a 95 % interval)"
-                                  : "95 % interval " + ends;
+  const std::string interval = fixed_text(compare::interval_confidence * 100.0, 0) + " % interval";
+  return spread.low_high_is_range ? "range " + ends + " (too few records for a " + interval + ")"
+                                  : interval + " " + ends;
 }
 
 std::string bar_title(const GroupResult &group) {
-  const std::size_t records = group.records.size();
   std::string title = group_name(group) + ": median steady rate " + rate_text(group.steady.median) +
-                      " megaWhets/second of " + count_text(records) +
-                      (records == 1 ? " record" : " records") + "; " + interval_words(group.steady) + "; " +
-                      group_standing(group).words;
+                      " megaWhets/second of " + counted(group.records.size(), "record", "records") + "; " +
+                      interval_words(group.steady) + "; " + verdict_words(group);
   if (group.p_value && std::isfinite(*group.p_value)) {
     title += " (p = " + probability_text(*group.p_value) + ")";
+  }
+  if (group.shift_percent && std::isfinite(*group.shift_percent)) {
+    title += "; shift " + percent_text(*group.shift_percent);
+    if (group.shift_low_percent && group.shift_high_percent) {
+      title += " (" + percent_text(*group.shift_low_percent) + " to " +
+               percent_text(*group.shift_high_percent) + ")";
+    }
   }
   return title;
 }
 
-std::string bar_mark(const GroupResult &group, const Scale &scale, double middle) {
+SvgElement bar_mark(const GroupResult &group, const Scale &scale, double middle) {
   const double zero = scale.at(0.0);
-  const double end = scale.at(group.steady.median);
-  const std::string geometry = "x=\"" + pixels(zero) + "\" y=\"" + pixels(middle - bar_height / 2) +
-                               "\" width=\"" + pixels(std::max(end - zero, 0.0)) + "\" height=\"" +
-                               pixels(bar_height) + "\"";
-  return svg_mark("rect", "bar " + std::string(group_standing(group).css_class), geometry,
-                  {.kind = "bar",
-                   .name = group.name,
-                   .value = exact_number(group.steady.median),
-                   .title = bar_title(group),
-                   .attributes = data_attribute("data-base", group.base ? "yes" : "no")});
+  SvgElement bar = svg_mark("rect", "bar " + std::string(verdict_class(group)),
+                            {.kind = "bar",
+                             .name = group.name,
+                             .value = exact_number(group.steady.median),
+                             .title = bar_title(group)});
+  return bar.attribute("x", zero)
+      .attribute("y", middle - bar_height / 2)
+      .attribute("width", std::max(scale.at(group.steady.median) - zero, 0.0))
+      .attribute("height", bar_height)
+      .attribute("data-base", group.base ? "yes" : "no");
 }
 
 // The median again, in the zoomed panel: a short thick stroke across the row.
-std::string median_mark(const GroupResult &group, const Scale &scale, double middle) {
-  const std::string geometry = "x=\"" + pixels(scale.at(group.steady.median) - 1.5) + "\" y=\"" +
-                               pixels(middle - 10.0) + "\" width=\"3\" height=\"20\"";
-  return svg_mark("rect", "median " + std::string(group_standing(group).css_class), geometry,
-                  {.kind = "median",
-                   .name = group.name,
-                   .value = exact_number(group.steady.median),
-                   .title = bar_title(group)});
+SvgElement median_mark(const GroupResult &group, const Scale &scale, double middle) {
+  SvgElement median = svg_mark("rect", "median " + std::string(verdict_class(group)),
+                               {.kind = "median",
+                                .name = group.name,
+                                .value = exact_number(group.steady.median),
+                                .title = bar_title(group)});
+  return median.attribute("x", scale.at(group.steady.median) - 1.5)
+      .attribute("y", middle - 10.0)
+      .attribute("width", 3.0)
+      .attribute("height", 20.0);
 }
 
 // A whisker from the interval's low end to its high end, with caps.
-std::string interval_mark(const GroupResult &group, const Scale &scale, double middle) {
-  const std::string low = pixels(scale.at(group.steady.low));
-  const std::string high = pixels(scale.at(group.steady.high));
-  const std::string cap_top = pixels(middle - 5), cap_bottom = pixels(middle + 5);
-  const std::string path = "d=\"M" + low + " " + pixels(middle) + "H" + high + "M" + low + " " + cap_top +
-                           "V" + cap_bottom + "M" + high + " " + cap_top + "V" + cap_bottom + "\"";
-  return svg_mark("path", group.steady.low_high_is_range ? "interval range" : "interval", path,
-                  {.kind = "interval",
-                   .name = group.name,
-                   .value = exact_number(group.steady.low) + " " + exact_number(group.steady.high),
-                   .title = group_name(group) + ": " + interval_words(group.steady)});
+SvgElement interval_mark(const GroupResult &group, const Scale &scale, double middle) {
+  const std::string low = fixed_text(scale.at(group.steady.low), 2);
+  const std::string high = fixed_text(scale.at(group.steady.high), 2);
+  const std::string cap_top = fixed_text(middle - 5, 2), cap_bottom = fixed_text(middle + 5, 2);
+  SvgElement interval =
+      svg_mark("path", group.steady.low_high_is_range ? "interval range" : "interval",
+               {.kind = "interval",
+                .name = group.name,
+                .value = exact_number(group.steady.low) + " " + exact_number(group.steady.high),
+                .title = group_name(group) + ": " + interval_words(group.steady)});
+  return interval.attribute("d", "M" + low + " " + fixed_text(middle, 2) + "H" + high + "M" + low + " " +
+                                     cap_top + "V" + cap_bottom + "M" + high + " " + cap_top + "V" +
+                                     cap_bottom);
 }
 
 // The records' dots, spread a little up and down so that equal figures
@@ -154,67 +175,95 @@ std::string record_marks(const GroupResult &group, const Scale &scale, double mi
       continue;
     }
     const double offset = (std::fmod(static_cast<double>(k) * golden_fraction, 1.0) - 0.5) * 12.0;
-    const std::string geometry = "cx=\"" + pixels(scale.at(record.steady)) + "\" cy=\"" +
-                                 pixels(middle + offset) + "\" r=\"" + pixels(record.warned ? 3.2 : 3.0) +
-                                 "\"";
-    marks += svg_mark("circle", record.warned ? "record warned" : "record", geometry,
+    marks += svg_mark("circle", record.warned ? "record warned" : "record",
                       {.kind = "record",
                        .name = group.name,
                        .value = exact_number(record.steady),
                        .title = group_name(group) + ", " + record.source + ": steady rate " +
                                 rate_text(record.steady) + " megaWhets/second" +
-                                (record.warned ? ", with a warning" : ""),
-                       .attributes = data_attribute("data-source", record.source)});
+                                (record.warned ? ", with a warning" : "")})
+                 .attribute("cx", scale.at(record.steady))
+                 .attribute("cy", middle + offset)
+                 .attribute("r", record.warned ? 3.2 : 3.0)
+                 .attribute("data-source", record.source)
+                 .str();
   }
   return marks;
 }
 
 std::string row_words(const GroupResult &group, const Layout &layout, double middle) {
-  const Standing standing = group_standing(group);
-  const std::string baseline = pixels(middle + 4);
-  return "<text class=\"name" + std::string(group.base ? " base" : "") + "\" x=\"" +
-         pixels(layout.names_right) + "\" y=\"" + baseline + "\" text-anchor=\"end\">" +
-         shortened_html_text(group_name(group), longest_name_shown) + "</text>\n<text class=\"" +
-         std::string(standing.css_class) + "\" x=\"" + pixels(layout.zoom_right + 12) + "\" y=\"" + baseline +
-         "\">" + html_text(standing.words) + "</text>\n";
+  return SvgElement("text")
+             .css_class(group.base ? "name base" : "name")
+             .attribute("x", layout.names_right)
+             .attribute("y", middle + 4)
+             .attribute("text-anchor", "end")
+             .text(group_name(group), longest_name_shown)
+             .str() +
+         SvgElement("text")
+             .css_class(verdict_class(group))
+             .attribute("x", layout.zoom_right + 12)
+             .attribute("y", middle + 4)
+             .text(verdict_words(group))
+             .str();
 }
 
 std::string base_line(const GroupResult &base, const Scale &zoom, const Layout &layout) {
-  const std::string x = pixels(zoom.at(base.steady.median));
+  const double x = zoom.at(base.steady.median);
   return svg_mark("line", "base-line",
-                  "x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" + pixels(top_room - 4) + "\" y2=\"" +
-                      pixels(layout.rows_bottom) + "\"",
                   {.kind = "base-line",
                    .name = base.name,
                    .value = exact_number(base.steady.median),
                    .title = "the base, " + group_name(base) + ": median " + rate_text(base.steady.median) +
-                            " megaWhets/second"}) +
-         "<text class=\"base small\" x=\"" + x + "\" y=\"" + pixels(base_label_baseline) +
-         "\" text-anchor=\"middle\">base " + rate_text(base.steady.median) + "</text>\n";
+                            " megaWhets/second"})
+             .attribute("x1", x)
+             .attribute("x2", x)
+             .attribute("y1", top_room - 4)
+             .attribute("y2", layout.rows_bottom)
+             .str() +
+         SvgElement("text")
+             .css_class("base small")
+             .attribute("x", x)
+             .attribute("y", base_label_baseline)
+             .attribute("text-anchor", "middle")
+             .text("base " + rate_text(base.steady.median))
+             .str();
 }
 
-// A panel's axis: its title above it, and a grid line and a label for each
-// tick, each line with its figure in data-tick.
-std::string axis_drawing(const Axis &axis, const Scale &scale, double left, std::string_view panel,
-                         std::string_view title, double rows_bottom) {
-  const double step = axis.ticks.size() > 1 ? axis.ticks[1] - axis.ticks[0] : 1.0;
-  std::string drawing = "<g class=\"axis\" data-axis=\"" + std::string(panel) +
-                        "\">\n<text class=\"small\" x=\"" + pixels(left) + "\" y=\"" +
-                        pixels(panel_title_baseline) + "\">" + std::string(title) + "</text>\n";
-  for (const double tick : axis.ticks) {
-    const std::string x = pixels(scale.at(tick));
-    drawing += "<line x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" + pixels(top_room) + "\" y2=\"" +
-               pixels(rows_bottom + 4) + "\"" + data_attribute("data-tick", exact_number(tick)) +
-               "/><text class=\"small\" x=\"" + x + "\" y=\"" + pixels(rows_bottom + 18) +
-               "\" text-anchor=\"middle\">" + tick_text(tick, step) + "</text>\n";
-  }
-  return drawing + "</g>\n";
-}
-
-std::string axis_caption(const Layout &layout) {
-  return "<text class=\"small\" x=\"" + pixels((layout.bars_left + layout.zoom_right) / 2) + "\" y=\"" +
-         pixels(layout.rows_bottom + 38) +
-         "\" text-anchor=\"middle\">steady rate, megaWhets/second (pass 2\u2019s fastest group)</text>\n";
+// A panel: its title above it, its frame, and its axis under the frame with
+// a caption that says what the axis measures, so that the two panels' axes
+// read as two.
+std::string panel(const Axis &axis, const Scale &scale, double left, double right, std::string_view name,
+                  std::string_view title, const std::string &caption, double rows_bottom) {
+  return SvgElement("text")
+             .css_class("small panel-title")
+             .attribute("x", left)
+             .attribute("y", panel_title_baseline)
+             .text(title)
+             .str() +
+         SvgElement("rect")
+             .css_class("panel-frame")
+             .attribute("data-panel", name)
+             .attribute("x", left)
+             .attribute("y", top_room - 4)
+             .attribute("width", right - left)
+             .attribute("height", rows_bottom + 8 - top_room)
+             .str() +
+         axis_drawing(axis, scale,
+                      {.left = left,
+                       .right = right,
+                       .grid_top = top_room - 4,
+                       .grid_bottom = rows_bottom + 4,
+                       .labels_baseline = rows_bottom + 20,
+                       .name = name})
+             .str() +
+         SvgElement("text")
+             .css_class("small axis-caption")
+             .attribute("data-panel", name)
+             .attribute("x", (left + right) / 2)
+             .attribute("y", rows_bottom + 38)
+             .attribute("text-anchor", "middle")
+             .text(caption)
+             .str();
 }
 
 } // namespace
@@ -227,54 +276,66 @@ std::string group_chart(const compare::Comparison &comparison) {
   const Layout layout = layout_of(groups);
   const Scale bars(layout.bars_axis, layout.bars_left, layout.bars_right);
   const Scale zoom(layout.zoom_axis, layout.zoom_left, layout.zoom_right);
-  const double height = layout.rows_bottom + axis_room;
-  std::string chart =
-      "<svg class=\"chart groups\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
-      pixels(chart_width) + " " + pixels(height) + "\" width=\"" + pixels(chart_width) + "\" height=\"" +
-      pixels(height) +
-      "\" role=\"img\" aria-label=\"The median steady rate of each group, with its records and "
-      "its interval\">\n";
-  chart +=
-      axis_drawing(layout.bars_axis, bars, layout.bars_left, "bars", "median, from zero", layout.rows_bottom);
-  chart += axis_drawing(layout.zoom_axis, zoom, layout.zoom_left, "zoom",
-                        "records, median and interval, zoomed", layout.rows_bottom);
-  chart += axis_caption(layout);
+  const std::vector<double> &ticks = layout.zoom_axis.ticks;
+  const double zoom_step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1.0;
+  std::string drawing = panel(layout.bars_axis, bars, layout.bars_left, layout.bars_right, "bars",
+                              "median, from zero", "megaWhets/second, from 0", layout.rows_bottom) +
+                        panel(layout.zoom_axis, zoom, layout.zoom_left, layout.zoom_right, "zoom",
+                              "records, median and interval, zoomed",
+                              "zoomed: " + tick_text(layout.zoom_axis.low, zoom_step) + " to " +
+                                  tick_text(layout.zoom_axis.high, zoom_step) + " megaWhets/second",
+                              layout.rows_bottom);
   const auto base =
       std::find_if(groups.begin(), groups.end(), [](const GroupResult &group) { return group.base; });
   if (base != groups.end() && std::isfinite(base->steady.median)) {
-    chart += base_line(*base, zoom, layout);
+    drawing += base_line(*base, zoom, layout);
   }
   for (std::size_t row = 0; row < groups.size(); ++row) {
     const GroupResult &group = groups[row];
     const double middle = row_middle(row);
-    chart += row_words(group, layout, middle);
+    drawing += row_words(group, layout, middle);
     if (std::isfinite(group.steady.median)) {
-      chart += bar_mark(group, bars, middle) + median_mark(group, zoom, middle);
+      drawing += bar_mark(group, bars, middle).str() + median_mark(group, zoom, middle).str();
     }
     if (std::isfinite(group.steady.low) && std::isfinite(group.steady.high)) {
-      chart += interval_mark(group, zoom, middle);
+      drawing += interval_mark(group, zoom, middle).str();
     }
-    chart += record_marks(group, zoom, middle);
+    drawing += record_marks(group, zoom, middle);
   }
-  return chart + "</svg>\n";
+  return chart_svg("chart groups", layout.rows_bottom + axis_room,
+                   "The median steady rate of each group, with its records and its interval")
+      .children(drawing)
+      .str();
 }
 
-std::string group_chart_legend() {
-  return "<ul class=\"legend\">\n<li>" +
-         legend_swatch("<rect class=\"bar base\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
-         "base: the group the others are measured against</li>\n<li>" +
-         legend_swatch("<rect class=\"bar faster\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
-         "faster than the base</li>\n<li>" +
-         legend_swatch("<rect class=\"bar slower\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
-         "slower than the base</li>\n<li>" +
-         legend_swatch("<rect class=\"bar unclear\" x=\"0\" y=\"2\" width=\"16\" height=\"8\"/>") +
-         "~ no significant change; n&lt;4 too few records to judge</li>\n<li>" +
-         legend_swatch("<circle class=\"record\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") + "a record</li>\n<li>" +
-         legend_swatch("<circle class=\"record warned\" cx=\"8\" cy=\"6\" r=\"3.5\"/>") +
-         "a record with a warning</li>\n<li>" +
-         legend_swatch("<path class=\"interval\" d=\"M1 6H15M1 2V10M15 2V10\"/>") +
-         "95 % interval of the median (dashed: the range, with too few records for an "
-         "interval)</li>\n</ul>\n";
+std::string group_chart_legend(bool fleet) {
+  const auto bar = [](std::string_view css_class) {
+    return legend_swatch(SvgElement("rect")
+                             .css_class("bar " + std::string(css_class))
+                             .attribute("x", 0.0)
+                             .attribute("y", 2.0)
+                             .attribute("width", 16.0)
+                             .attribute("height", 8.0));
+  };
+  const auto dot = [](std::string_view css_class) {
+    return legend_swatch(
+        SvgElement("circle").css_class(css_class).attribute("cx", 8.0).attribute("cy", 6.0).attribute("r",
+                                                                                                      3.5));
+  };
+  const std::string verdicts =
+      fleet
+          ? bar("ok") + "a host that is ok against its stratum</li>\n<li>" + bar("slow") +
+                "slow against its stratum</li>\n<li>" + bar("fast") + "fast against its stratum</li>\n<li>" +
+                bar("unjudged") + "unjudged: too few hosts in its stratum, or not a host</li>\n<li>"
+          : bar("base") + "base: the group the others are measured against</li>\n<li>" + bar("faster") +
+                "faster than the base</li>\n<li>" + bar("slower") + "slower than the base</li>\n<li>" +
+                bar("unclear") + "~ no significant change; " +
+                html_text(verdict_word(compare::Verdict::too_few)) + " too few records to judge</li>\n<li>";
+  return "<ul class=\"legend\">\n<li>" + verdicts + dot("record") + "a record</li>\n<li>" +
+         dot("record warned") + "a record with a warning</li>\n<li>" +
+         legend_swatch(SvgElement("path").css_class("interval").attribute("d", "M1 6H15M1 2V10M15 2V10")) +
+         fixed_text(compare::interval_confidence * 100.0, 0) +
+         " % interval of the median (dashed: the range, with too few records for an interval)</li>\n</ul>\n";
 }
 
 } // namespace compare_output

@@ -21,7 +21,8 @@ inline constexpr std::size_t most_groups_charted = 40;
 // most_groups_charted.
 std::string group_chart(const compare::Comparison &comparison);
 
-// What the group chart's colours, dots and whiskers mean.
-std::string group_chart_legend();
+// What the group chart's colours, dots and whiskers mean: against the base,
+// or in a fleet, each host against its stratum.
+std::string group_chart_legend(bool fleet);
 
 } // namespace compare_output

@@ -6,10 +6,8 @@
 #include "compare_output/html_tables.h"
 #include "compare_output/html_text.h"
 #include "compare_output/number_text.h"
-#include "compare_output/page_style.h"
-#include "compare_output/standing.h"
-#include "compare_output/svg_mark.h"
-#include "report/formatted.h"
+#include "compare_output/page_frame.h"
+#include "compare_output/verdict_style.h"
 
 #include <algorithm>
 #include <string_view>
@@ -19,14 +17,7 @@ namespace compare_output {
 namespace {
 
 using compare::Comparison;
-using compare::FleetVerdict;
-
-// Nothing but the page's own stylesheet: no script, no font, no image, no
-// frame, no form, from anywhere. Styles are allowed inline because the
-// charts' marks take their colours from the one <style> element; every
-// text from a record is escaped, so no record can add a rule of its own.
-constexpr std::string_view content_security_policy =
-    "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'";
+using compare::Verdict;
 
 // With more rows than this, a table starts folded, so that the charts and
 // the verdicts stay near the top of the page.
@@ -59,7 +50,7 @@ std::string grouping_words(const Comparison &comparison) {
     words =
         "Each host is judged against its stratum, the hosts with the same processor, build and copies: slow "
         "when its steady rate is " +
-        report::formatted("%g", settings.slow_percent) +
+        setting_text(settings.slow_percent) +
         " % or more below the stratum\u2019s median M and it stands apart from its stratum. ";
   }
   if (!settings.keys.empty()) {
@@ -74,7 +65,7 @@ std::string grouping_words(const Comparison &comparison) {
   if (base != comparison.groups.end()) {
     words += "The base is " + (base->name.empty() ? std::string("all records") : base->name) +
              "; each other group is judged against it by a two-sided Mann\u2013Whitney U test at \u03b1 = " +
-             report::formatted("%g", settings.alpha) + ".";
+             setting_text(settings.alpha) + ".";
   }
   return words;
 }
@@ -87,31 +78,38 @@ std::string page_header(const Comparison &comparison) {
 std::string verdict_chips(const Comparison &comparison) {
   std::string chips =
       "<p class=\"verdicts\">" + html_text(plural(comparison.hosts.size(), "host", "hosts") + ":") + " ";
-  for (const FleetVerdict verdict :
-       {FleetVerdict::ok, FleetVerdict::slow, FleetVerdict::fast, FleetVerdict::unjudged}) {
+  for (const Verdict verdict : {Verdict::ok, Verdict::slow, Verdict::fast, Verdict::unjudged}) {
     const auto count = static_cast<std::size_t>(
         std::count_if(comparison.hosts.begin(), comparison.hosts.end(),
                       [&](const compare::HostResult &host) { return host.verdict == verdict; }));
-    const Standing standing = host_standing(verdict);
-    chips += "<span class=\"chip " + std::string(standing.css_class) + "\">" + count_text(count) + " " +
-             standing.words + "</span> ";
+    const VerdictStyle &style = verdict_style(verdict);
+    chips += "<span class=\"chip " + std::string(style.css_class) + "\">" + count_text(count) + " " +
+             html_text(style.word) + "</span> ";
   }
   return chips + "</p>\n";
 }
 
 // The slow hosts, each name its own element, as the text output's last line
 // lists them.
-std::string slow_host_list(const Comparison &comparison, std::string_view css_class) {
-  std::string list = "<p class=\"" + std::string(css_class) + "\">Slow hosts: ";
-  if (comparison.slow_hosts.empty()) {
-    return list + "none.</p>\n";
-  }
-  for (std::size_t k = 0; k < comparison.slow_hosts.size(); ++k) {
+std::string names(const std::vector<std::string> &hosts) {
+  std::string list;
+  for (std::size_t k = 0; k < hosts.size(); ++k) {
     list += std::string(k == 0 ? "" : ", ") + "<span class=\"name slow-text\"" +
-            data_attribute("data-name", comparison.slow_hosts[k]) + ">" +
-            html_text(comparison.slow_hosts[k]) + "</span>";
+            html_attribute("data-name", hosts[k]) + ">" + html_text(hosts[k]) + "</span>";
   }
-  return list + "</p>\n";
+  return list;
+}
+
+// The slow hosts, each name its own element, as the text output's last line
+// lists them; and apart from them, those whose names no host name has.
+std::string slow_host_list(const Comparison &comparison, std::string_view css_class) {
+  std::string list = "<p class=\"" + std::string(css_class) + "\">Slow hosts: " +
+                     (comparison.slow_hosts.empty() ? "none." : names(comparison.slow_hosts)) + "</p>\n";
+  if (!comparison.slow_hosts_apart.empty()) {
+    list += "<p class=\"slow-apart\">" + html_text(slow_hosts_apart_title) + " " +
+            names(comparison.slow_hosts_apart) + "</p>\n";
+  }
+  return list;
 }
 
 std::string fleet_section(const Comparison &comparison) {
@@ -124,7 +122,7 @@ std::string groups_section(const Comparison &comparison) {
   std::string section = "<section id=\"groups\">\n<h2>Groups</h2>\n";
   const std::string chart = group_chart(comparison);
   if (!chart.empty()) {
-    return section + group_chart_legend() + chart + "</section>\n";
+    return section + group_chart_legend(comparison.settings.fleet) + chart + "</section>\n";
   }
   if (comparison.groups.empty()) {
     return section + "<p>No record could be compared.</p>\n</section>\n";
@@ -137,38 +135,18 @@ std::string groups_section(const Comparison &comparison) {
   return section + "</section>\n";
 }
 
-std::vector<std::string_view> group_row_classes(const Comparison &comparison, const Table &table) {
-  std::vector<std::string_view> classes;
-  if (table.rows.size() == comparison.groups.size()) {
-    for (const compare::GroupResult &group : comparison.groups) {
-      classes.push_back(group_standing(group).css_class);
-    }
-  }
-  return classes;
-}
-
-std::vector<std::string_view> host_row_classes(const Comparison &comparison, const Table &table) {
-  std::vector<std::string_view> classes;
-  if (table.rows.size() == comparison.hosts.size()) {
-    for (const compare::HostResult &host : comparison.hosts) {
-      classes.push_back(host_standing(host.verdict).css_class);
-    }
-  }
-  return classes;
-}
-
 std::string folded_when_long(std::string_view summary, std::size_t rows, const std::string &table) {
   return std::string(rows > most_rows_unfolded ? "<details>" : "<details open>") + "<summary>" +
          html_text(summary) + "</summary>\n" + table + "</details>\n";
 }
 
-std::string tables_section(const Comparison &comparison, const Tables &tables) {
+std::string tables_section(const Tables &tables) {
   std::string section = "<section id=\"tables\">\n<h2>Tables</h2>\n";
   section += folded_when_long("Groups: " + count_text(tables.groups.rows.size()), tables.groups.rows.size(),
-                              html_table(tables.groups, group_row_classes(comparison, tables.groups)));
+                              html_table(tables.groups));
   if (!tables.hosts.rows.empty()) {
     section += folded_when_long("Hosts: " + count_text(tables.hosts.rows.size()), tables.hosts.rows.size(),
-                                html_table(tables.hosts, host_row_classes(comparison, tables.hosts)));
+                                html_table(tables.hosts));
   }
   if (!tables.notes.empty()) {
     section += html_list(tables.notes, "notes");
@@ -191,21 +169,15 @@ std::string excluded_section(const Tables &tables) {
 } // namespace
 
 std::string html_page(const Comparison &comparison, const Tables &tables) {
-  std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-                     "<meta http-equiv=\"Content-Security-Policy\" content=\"" +
-                     std::string(content_security_policy) +
-                     "\">\n<meta name=\"referrer\" content=\"no-referrer\">\n"
-                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
-                     html_text(page_title(comparison)) + "</title>\n<style>" + std::string(page_style()) +
-                     "</style>\n</head>\n<body>\n" + page_header(comparison);
+  std::string body = page_header(comparison);
   if (comparison.settings.fleet) {
-    page += fleet_section(comparison);
+    body += fleet_section(comparison);
   }
-  page += groups_section(comparison) + tables_section(comparison, tables) + excluded_section(tables);
+  body += groups_section(comparison) + tables_section(tables) + excluded_section(tables);
   if (comparison.settings.fleet) {
-    page += slow_host_list(comparison, "closing");
+    body += slow_host_list(comparison, "closing");
   }
-  return page + "</body>\n</html>\n";
+  return page_frame(page_title(comparison), body);
 }
 
 } // namespace compare_output

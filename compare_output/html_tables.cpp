@@ -1,33 +1,32 @@
 #include "compare_output/html_tables.h"
 
 #include "compare_output/html_text.h"
+#include "compare_output/verdict_style.h"
 
 namespace compare_output {
 namespace {
 
-bool numeric(const Table &table, std::size_t column) {
-  return column < table.numeric.size() && table.numeric[column];
-}
-
-std::string cell(std::string_view tag, const Table &table, std::size_t column, std::string_view text) {
+std::string cell(std::string_view tag, Align align, std::string_view text) {
   const std::string name(tag);
-  return "<" + name + (numeric(table, column) ? " class=\"num\"" : "") + ">" + html_text(text) + "</" + name +
+  return "<" + name + (align == Align::right ? " class=\"num\"" : "") + ">" + html_text(text) + "</" + name +
          ">";
 }
 
 } // namespace
 
-std::string html_table(const Table &table, const std::vector<std::string_view> &row_classes) {
+std::string html_table(const Table &table) {
   std::string html = "<div class=\"table-wrap\"><table>\n<thead><tr>";
-  for (std::size_t column = 0; column < table.header.size(); ++column) {
-    html += cell("th", table, column, table.header[column]);
+  for (const Column &column : table.columns) {
+    html += cell("th", column.align, column.heading);
   }
   html += "</tr></thead>\n<tbody>\n";
-  for (std::size_t row = 0; row < table.rows.size(); ++row) {
-    const bool classed = row < row_classes.size() && !row_classes[row].empty();
-    html += classed ? "<tr class=\"" + std::string(row_classes[row]) + "\">" : std::string("<tr>");
-    for (std::size_t column = 0; column < table.rows[row].size(); ++column) {
-      html += cell("td", table, column, table.rows[row][column]);
+  for (const auto &row : table.rows) {
+    const compare::Verdict verdict = row_verdict(row);
+    html += verdict == compare::Verdict::none
+                ? std::string("<tr>")
+                : "<tr class=\"" + std::string(verdict_style(verdict).css_class) + "\">";
+    for (std::size_t column = 0; column < row.size() && column < table.columns.size(); ++column) {
+      html += cell("td", table.columns[column].align, row[column].shown);
     }
     html += "</tr>\n";
   }

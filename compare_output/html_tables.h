@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compare_output/tables.h"
+#include "compare_output/table.h"
 
 #include <string>
 #include <string_view>
@@ -8,10 +8,10 @@
 
 namespace compare_output {
 
-// A table as HTML, with the very cells the terminal shows: figures aligned
-// right, and each row given the class in row_classes at its index (the
-// group's or the host's standing, which colours it), where there is one.
-std::string html_table(const Table &table, const std::vector<std::string_view> &row_classes);
+// A table as HTML, with the very cells the terminal shows, whole: figures
+// aligned right, text escaped (html_text.h), and each row given the class of
+// its verdict (verdict_style.h), which colours it.
+std::string html_table(const Table &table);
 
 // Lines of text (notes, the legend, records left out) as a list.
 std::string html_list(const std::vector<std::string> &lines, std::string_view css_class);

@@ -17,6 +17,9 @@ std::string readable_text(std::string_view text);
 // references: safe as element text and inside a quoted attribute.
 std::string html_text(std::string_view text);
 
+// ` name="value"`, the value escaped by html_text.
+std::string html_attribute(std::string_view name, std::string_view value);
+
 // html_text of at most most_characters characters, the last of them an
 // ellipsis where the text was longer: for a name in a column of fixed width,
 // beside a title that holds it whole.

@@ -1,7 +1,7 @@
 #include "compare_output/json_output.h"
 
 #include "compare/keys.h"
-#include "compare_output/verdicts.h"
+#include "compare_output/verdict_style.h"
 
 #include <nlohmann/json.hpp>
 
@@ -12,7 +12,21 @@ using Json = nlohmann::ordered_json;
 
 constexpr int schema_version = 1;
 
-template <class T> Json optional(const std::optional<T> &value) { return value ? Json(*value) : Json(nullptr); }
+template <class T> Json optional(const std::optional<T> &value) {
+  return value ? Json(*value) : Json(nullptr);
+}
+
+std::string direction_word(compare::Direction direction) {
+  switch (direction) {
+  case compare::Direction::faster:
+    return "faster";
+  case compare::Direction::slower:
+    return "slower";
+  case compare::Direction::neither:
+    break;
+  }
+  return "neither";
+}
 
 Json settings_json(const compare::Settings &settings) {
   Json keys = Json::array();
@@ -49,25 +63,46 @@ Json group_json(const compare::GroupResult &group) {
           {"rate", {{"median", group.rate_median}}},
           {"sustain", {{"median", group.sustain_median}}},
           {"warned", group.warned},
+          {"disturbed", group.disturbed},
+          {"rests_on_disturbed_runs", group.rests_on_disturbed_runs},
           {"change_percent", optional(group.change_percent)},
           {"p_value", optional(group.p_value)},
+          {"p_exact", group.p_exact},
+          {"direction", direction_word(group.direction)},
+          {"shift_percent", optional(group.shift_percent)},
+          {"shift_low_percent", optional(group.shift_low_percent)},
+          {"shift_high_percent", optional(group.shift_high_percent)},
+          {"shift_interval_exact", group.shift_interval_exact},
+          {"could_be_significant", group.could_be_significant},
+          {"only_ties_differ", group.only_ties_differ},
           {"enough_records", group.enough_records},
           {"significant", group.significant},
-          {"verdict", group_verdict(group)},
+          {"verdict", std::string(verdict_word(group.verdict))},
           {"records_needed", optional(group.records_needed)},
           {"points", points}};
 }
 
-Json host_json(const compare::HostResult &host) {
+Json text_or_null(const std::string &text) { return text.empty() ? Json(nullptr) : Json(text); }
+
+Json stratum_json(const compare::Stratum &stratum) {
+  return {{"name", stratum.name},
+          {"hosts", stratum.hosts.size()},
+          {"median", stratum.median},
+          {"median_absolute_deviation", stratum.median_absolute_deviation},
+          {"slow_threshold", stratum.slow_threshold},
+          {"unjudged_because", text_or_null(stratum.unjudged_because)}};
+}
+
+Json host_json(const compare::HostResult &host, const compare::Stratum &stratum) {
   return {{"host", host.host},
-          {"stratum", host.stratum},
+          {"stratum", stratum.name},
           {"records", host.records},
           {"steady", host.steady},
-          {"stratum_median", host.stratum_median},
+          {"stratum_median", stratum.median},
           {"deficit_percent", optional(host.deficit_percent)},
           {"modified_z", optional(host.modified_z)},
-          {"verdict", host_verdict(host.verdict)},
-          {"unjudged_because", host.unjudged_because.empty() ? Json(nullptr) : Json(host.unjudged_because)},
+          {"verdict", std::string(verdict_word(host.verdict))},
+          {"unjudged_because", text_or_null(stratum.unjudged_because)},
           {"lowest_processor_share", host.lowest_processor_share},
           {"sustain", host.sustain},
           {"warnings", host.warnings}};
@@ -80,11 +115,16 @@ std::string json_output(const compare::Comparison &comparison) {
   for (const compare::GroupResult &group : comparison.groups) {
     groups.push_back(group_json(group));
   }
+  Json strata = nullptr;
   Json hosts = nullptr;
   if (comparison.settings.fleet) {
+    strata = Json::array();
+    for (const compare::Stratum &stratum : comparison.strata) {
+      strata.push_back(stratum_json(stratum));
+    }
     hosts = Json::array();
     for (const compare::HostResult &host : comparison.hosts) {
-      hosts.push_back(host_json(host));
+      hosts.push_back(host_json(host, comparison.strata.at(host.stratum)));
     }
   }
   Json excluded = Json::array();
@@ -94,10 +134,12 @@ std::string json_output(const compare::Comparison &comparison) {
   const Json document = {{"schema_version", schema_version},
                          {"settings", settings_json(comparison.settings)},
                          {"groups", groups},
+                         {"strata", strata},
                          {"hosts", hosts},
                          {"excluded", excluded},
                          {"duplicates", comparison.duplicates},
-                         {"slow_hosts", comparison.slow_hosts}};
+                         {"slow_hosts", comparison.slow_hosts},
+                         {"slow_hosts_apart", comparison.slow_hosts_apart}};
   return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -22,11 +22,15 @@ svg.chart { display: block; width: 100%; height: auto; max-width: 880px; margin:
 svg text { font: 12px system-ui, -apple-system, "Segoe UI", Roboto, "DejaVu Sans", sans-serif; fill: var(--ink); }
 svg text.small { font-size: 11px; }
 svg .axis line { stroke: var(--rule); }
-svg .axis text { fill: #5b6670; }
+svg .axis text, svg text.axis-caption, svg text.panel-title { fill: #5b6670; }
+svg .panel-frame { fill: none; stroke: #aab2ba; stroke-width: 1; }
 svg rect.base { fill: var(--slate); }
 svg rect.faster { fill: var(--blue); }
 svg rect.slower { fill: var(--orange); }
-svg rect.unclear, svg rect.few { fill: var(--grey); }
+svg rect.unclear, svg rect.few, svg rect.unjudged, svg rect.none { fill: var(--grey); }
+svg rect.ok { fill: var(--slate); }
+svg rect.slow { fill: var(--orange); }
+svg rect.fast { fill: var(--blue); }
 svg rect.median { stroke: var(--ink); stroke-width: 0.8; }
 svg .interval { stroke: var(--ink); stroke-width: 1.5; fill: none; }
 svg .interval.range { stroke-dasharray: 3 2; }

@@ -1,148 +1,256 @@
 #include "compare_output/tables.h"
 
+#include "compare/compare_runs.h"
+#include "compare/fleet_judgement.h"
+#include "compare_output/number_text.h"
+#include "compare_output/verdict_style.h"
 #include "statistics/records_needed.h"
-#include "compare_output/verdicts.h"
-#include "report/formatted.h"
 
+#include <algorithm>
 #include <cmath>
-#include <map>
 
 namespace compare_output {
 namespace {
 
 using compare::GroupResult;
 using compare::HostResult;
-using report::formatted;
-
-std::string figure(double value) { return std::isfinite(value) ? formatted("%.2f", value) : "-"; }
 
 std::string interval(const compare::Spread &spread) {
-  return figure(spread.low) + " .. " + figure(spread.high) + (spread.low_high_is_range ? " (range)" : "");
+  return rate_text(spread.low) + " .. " + rate_text(spread.high) +
+         (spread.low_high_is_range ? " (range)" : "");
 }
 
-std::string percent_change(std::optional<double> change) {
-  return change ? formatted("%+.2f %%", *change) : "-";
+Cell optional_number(const std::optional<double> &value, std::string (*shown)(double)) {
+  return value ? number_cell(*value, shown(*value)) : empty_cell();
 }
 
-std::string p_value(std::optional<double> p) {
-  if (!p) {
-    return "-";
-  }
-  return *p < 0.001 ? "<0.001" : formatted("%.3f", *p);
+std::string change_text(double percent) { return percent_text(percent); }
+
+std::string verdict_text(const GroupResult &group) {
+  return std::string(verdict_word(group.verdict)) +
+         std::string(group.rests_on_disturbed_runs ? disturbed_mark : std::string_view{});
 }
 
-std::vector<std::string> group_row(const GroupResult &group) {
-  return {group.name,
-          std::to_string(group.records.size()),
-          figure(group.steady.median),
-          interval(group.steady),
-          figure(group.rate_median),
-          formatted("%.3f", group.sustain_median),
-          std::to_string(group.warned),
-          group.base ? "" : percent_change(group.change_percent),
-          group.base ? "" : p_value(group.p_value),
-          group_verdict(group)};
+std::vector<Cell> group_row(const GroupResult &group) {
+  return {text_cell(group.name),
+          count_cell(group.records.size()),
+          number_cell(group.steady.median, rate_text(group.steady.median)),
+          text_cell(interval(group.steady)),
+          number_cell(group.rate_median, rate_text(group.rate_median)),
+          number_cell(group.sustain_median, fixed_text(group.sustain_median, 3)),
+          count_cell(group.warned),
+          group.base ? empty_cell("") : optional_number(group.change_percent, change_text),
+          group.base ? empty_cell("") : optional_number(group.p_value, probability_text),
+          verdict_cell(group.verdict, verdict_text(group))};
 }
 
 std::string records_needed_text(std::size_t needed) {
-  return needed >= statistics::most_records_needed ? std::to_string(needed) + " or more" : std::to_string(needed);
+  return needed >= statistics::most_records_needed ? std::to_string(needed) + " or more"
+                                                   : std::to_string(needed);
 }
 
-// What a group's figures cannot say on their own: too few records to judge,
-// or how many a difference of the size seen would need to be found.
-void add_group_notes(const std::vector<GroupResult> &groups, std::vector<std::string> &notes) {
-  const std::size_t base = groups.empty() ? 0 : groups.front().records.size();
+// The Hodges-Lehmann shift and its interval: "+10.00 % (+8.10 % to +12.00 %)".
+std::string shift_words(const GroupResult &group) {
+  std::string words = group.shift_percent ? percent_text(*group.shift_percent) : std::string("-");
+  if (group.shift_low_percent && group.shift_high_percent) {
+    words += " (" + percent_text(*group.shift_low_percent) + " to " +
+             percent_text(*group.shift_high_percent) + ")";
+  }
+  return words;
+}
+
+// A significant verdict whose medians' change reads as none, or as the
+// other way: the shift, which the test judges, says what was found.
+bool change_misleads(const GroupResult &group) {
+  if (group.verdict != compare::Verdict::faster && group.verdict != compare::Verdict::slower) {
+    return false;
+  }
+  const std::string change = group.change_percent ? percent_text(*group.change_percent) : std::string("-");
+  const bool zero = change.find_first_of("123456789") == std::string::npos;
+  const bool against = (group.verdict == compare::Verdict::faster) != (change.front() == '+');
+  return zero || against;
+}
+
+std::string group_note(const GroupResult &group, const GroupResult &base, const compare::Settings &settings) {
+  if (group.rests_on_disturbed_runs) {
+    return "the verdict rests on disturbed runs: " + std::to_string(group.disturbed) + " of its " +
+           std::to_string(group.records.size()) + " records and " + std::to_string(base.disturbed) +
+           " of the base's " + std::to_string(base.records.size()) +
+           " carried an interference or steadiness warning; run again with the machine otherwise idle.";
+  }
+  if (group.verdict == compare::Verdict::only_ties_differ) {
+    return "the test finds a difference at " + setting_text(settings.alpha) +
+           ", but only values that both groups share tell them apart, which holds the shift at 0: neither is "
+           "faster.";
+  }
+  if (change_misleads(group)) {
+    return "its median differs from the base's by " +
+           (group.change_percent ? percent_text(*group.change_percent) : std::string("-")) +
+           ", but its records lie " + shift_words(group) +
+           " from the base's (the Hodges-Lehmann shift, with its interval), which the test finds " +
+           std::string(verdict_word(group.verdict)) + ".";
+  }
+  if (!group.records_needed) {
+    return {};
+  }
+  const std::string sizes = std::to_string(group.records.size()) + " records against the base's " +
+                            std::to_string(base.records.size());
+  const std::string need =
+      "a difference of " + (group.change_percent ? percent_text(*group.change_percent) : std::string("-")) +
+      " would need about " + records_needed_text(*group.records_needed) + " records in each to be found";
+  const std::string found =
+      !group.enough_records ? "too few to judge: "
+      : !group.could_be_significant
+          ? "too few to tell at " + setting_text(settings.alpha) + ", whatever they held: "
+          : "no significant change with ";
+  return found + sizes + "; " + need + ".";
+}
+
+// What a group's figures cannot say on their own: that its verdict rests on
+// disturbed runs, which a quiet machine would mend; that only ties tell it
+// from the base; that its medians read otherwise than its test; too few
+// records to judge; or how many a difference of the size seen would need to
+// be found.
+void add_group_notes(const std::vector<GroupResult> &groups, const compare::Settings &settings,
+                     std::vector<std::string> &notes) {
   for (const GroupResult &group : groups) {
-    if (group.base || !group.records_needed) {
-      continue;
+    if (!group.base) {
+      if (const std::string note = group_note(group, groups.front(), settings); !note.empty()) {
+        notes.push_back(group.name + ": " + note);
+      }
     }
-    const std::string sizes = std::to_string(group.records.size()) + " records against the base's " +
-                              std::to_string(base);
-    const std::string need = "a difference of " + percent_change(group.change_percent) + " would need about " +
-                             records_needed_text(*group.records_needed) + " records in each to be found";
-    notes.push_back(group.name + ": " + (group.enough_records ? "no significant change with " : "too few to judge: ") +
-                    sizes + "; " + need + ".");
   }
 }
 
-std::string against_median(const HostResult &host) {
-  return host.deficit_percent ? formatted("%+.1f %%", -*host.deficit_percent) : "-";
+std::string against_median(double deficit_percent) { return percent_text(-deficit_percent, 1); }
+
+std::string z_text(double z) { return signed_text(z, 1); }
+
+// The hosts' table names each stratum S1, S2, ... in their order: strata are
+// long ("AMD EPYC 7763, 64 processors; g++ 12.2.0, -O2 ...; one process"),
+// and the notes say what each is.
+std::string stratum_label(std::size_t stratum) { return "S" + std::to_string(stratum + 1); }
+
+void add_stratum_notes(const std::vector<compare::Stratum> &strata, std::vector<std::string> &notes) {
+  for (std::size_t k = 0; k < strata.size(); ++k) {
+    const compare::Stratum &stratum = strata[k];
+    notes.push_back(stratum_label(k) + ": " + stratum.name + "; " + std::to_string(stratum.hosts.size()) +
+                    (stratum.hosts.size() == 1 ? " host" : " hosts") + ", median " +
+                    rate_text(stratum.median) +
+                    (stratum.unjudged_because.empty() ? "" : "; unjudged: " + stratum.unjudged_because));
+  }
 }
 
-std::string share(double value) { return std::isfinite(value) ? formatted("%.1f %%", value * 100.0) : "-"; }
-
-// Strata are long ("AMD EPYC 7763, 64 processors; g++ 12.2.0, -O2 ...; one
-// process"), so the hosts' table names them S1, S2, ... and the notes say
-// what each is.
-Table hosts_table(const std::vector<HostResult> &hosts, std::vector<std::string> &notes) {
-  Table table{.header = {"host", "stratum", "records", "steady", "vs median", "z", "verdict", "lowest share",
-                         "sustain", "warnings"},
-              .numeric = {false, false, true, true, true, true, false, true, true, true}};
-  std::map<std::string, std::string> labels;
+Table hosts_table(const std::vector<HostResult> &hosts) {
+  Table table{.columns = {{"host"},
+                          {"stratum"},
+                          {"records", Align::right},
+                          {"steady", Align::right},
+                          {"vs median", Align::right},
+                          {"z", Align::right},
+                          {"verdict"},
+                          {"lowest share", Align::right},
+                          {"sustain", Align::right},
+                          {"warnings", Align::right}}};
   for (const HostResult &host : hosts) {
-    auto [at, added] = labels.emplace(host.stratum, "S" + std::to_string(labels.size() + 1));
-    if (added) {
-      std::size_t count = 0;
-      for (const HostResult &other : hosts) {
-        count += other.stratum == host.stratum ? 1 : 0;
-      }
-      notes.push_back(at->second + ": " + host.stratum + "; " + std::to_string(count) +
-                      (count == 1 ? " host" : " hosts") + ", median " + figure(host.stratum_median) +
-                      (host.unjudged_because.empty() ? "" : "; unjudged: " + host.unjudged_because));
-    }
-    table.rows.push_back({host.host, at->second, std::to_string(host.records), figure(host.steady),
-                          against_median(host), host.modified_z ? formatted("%+.1f", *host.modified_z) : "-",
-                          host_verdict(host.verdict), share(host.lowest_processor_share),
-                          formatted("%.3f", host.sustain), std::to_string(host.warnings)});
+    table.rows.push_back({text_cell(host.host), text_cell(stratum_label(host.stratum)),
+                          count_cell(host.records), number_cell(host.steady, rate_text(host.steady)),
+                          host.deficit_percent
+                              ? number_cell(-*host.deficit_percent, against_median(*host.deficit_percent))
+                              : empty_cell(),
+                          optional_number(host.modified_z, z_text), verdict_cell(host.verdict),
+                          number_cell(host.lowest_processor_share, share_text(host.lowest_processor_share)),
+                          number_cell(host.sustain, fixed_text(host.sustain, 3)), count_cell(host.warnings)});
   }
   return table;
 }
 
+std::string interval_heading() { return fixed_text(compare::interval_confidence * 100.0, 0) + " % interval"; }
+
+// The legend's figures are the ones the comparison judges by.
 std::vector<std::string> legend(const compare::Comparison &comparison) {
   const compare::Settings &settings = comparison.settings;
-  const std::string steady = "steady: pass 2's fastest group of outer iterations in megaWhets/second (for a run in "
-                             "copies, the sum of the copies'), the median of the records; rate: pass 2's rate as "
-                             "the report printed it";
+  const std::string steady =
+      "steady: pass 2's fastest group of outer iterations in megaWhets/second (for a run in "
+      "copies, the sum of the copies'), the median of the records; rate: pass 2's rate as "
+      "the report printed it";
   if (settings.fleet) {
-    return {steady,
-            formatted("vs median: a host's steady figure against its stratum's median (the hosts with the same "
-                      "processor, build and copies); z: modified z-score 0.6745 (x - median) / MAD; slow: z below "
-                      "-3.5 and at least %g %% below the median (fast: the mirror; with a MAD of 0, the %g %% "
-                      "alone); unjudged: fewer than 5 hosts in the stratum",
-                      settings.slow_percent, settings.slow_percent),
-            "lowest share: the least of the processor any of the host's passes had; sustain: rate / steady, below "
-            "1 when the machine slowed during a run; warnings: those its records carried, which often say why a "
-            "host is slow"};
+    const std::string slow = setting_text(settings.slow_percent) + " %";
+    return {
+        steady,
+        "vs median: a host's steady figure against its stratum's median (the hosts with the same processor, "
+        "build and copies); z: modified z-score " +
+            setting_text(compare::normal_mad_per_deviation) + " (x - median) / MAD; slow: z below " +
+            setting_text(-compare::outlier_z) + " and at least " + slow +
+            " below the median (fast: the mirror; with a MAD of 0, the " + slow +
+            " alone); unjudged: fewer than " + counted(compare::least_hosts_to_judge, "host", "hosts") +
+            " in the stratum",
+        "lowest share: the least of the processor any of the host's passes had; sustain: rate / steady, "
+        "below "
+        "1 when the machine slowed during a run; warnings: those its records carried, which often say why a "
+        "host is slow"};
   }
-  return {steady,
-          "95 % interval: for the median steady figure, from order statistics; (range) where fewer than 6 records "
-          "give none",
-          "sustain: rate / steady, below 1 when the machine slowed during a run; warned: records that carried a "
-          "warning",
-          formatted("change: the median steady figure against the base's; p: two-sided Mann-Whitney U test; ~: no "
-                    "significant change at %g; n<4: fewer than 4 records on a side, never judged",
-                    settings.alpha)};
+  const std::string too_few(verdict_word(compare::Verdict::too_few));
+  std::vector<std::string> lines{
+      steady,
+      interval_heading() +
+          ": for the median steady figure, from order statistics; (range) where fewer than " +
+          counted(compare::fewest_records_for_interval(), "record gives", "records give") + " none",
+      "sustain: rate / steady, below 1 when the machine slowed during a run; warned: records that carried a "
+      "warning",
+      "change: the median steady figure against the base's; p: two-sided Mann-Whitney U test; " +
+          std::string(verdict_word(compare::Verdict::no_change)) + ": no significant change at " +
+          setting_text(settings.alpha) + "; " + too_few + ": fewer than " +
+          counted(statistics::least_records_per_group, "record", "records") + " on a side, never judged"};
+  const auto any = [&](auto holds) {
+    return std::any_of(comparison.groups.begin(), comparison.groups.end(), holds);
+  };
+  if (any([](const GroupResult &group) { return group.verdict == compare::Verdict::too_few_to_tell; })) {
+    lines.push_back(std::string(verdict_word(compare::Verdict::too_few_to_tell)) +
+                    ": no outcome of groups of these sizes could be significant at " +
+                    setting_text(settings.alpha));
+  }
+  if (any([](const GroupResult &group) { return group.verdict == compare::Verdict::only_ties_differ; })) {
+    lines.push_back(std::string(verdict_word(compare::Verdict::only_ties_differ)) +
+                    ": significant, but only values both groups share tell them apart, so the shift is 0 and "
+                    "neither is faster");
+  }
+  if (any([](const GroupResult &group) { return group.rests_on_disturbed_runs; })) {
+    lines.push_back(
+        std::string(disturbed_mark.substr(1)) + ": the verdict rests on disturbed runs: more than " +
+        fixed_text(compare::most_disturbed_share * 100.0, 0) +
+        " % of the group's records, or of the base's, carried an interference or steadiness warning, "
+        "so nothing vouches for it; run again with the machine otherwise idle");
+  }
+  return lines;
 }
 
 } // namespace
 
 Tables comparison_tables(const compare::Comparison &comparison) {
   Tables tables;
-  tables.groups = {.header = {"group", "records", "steady", "95 % interval", "rate", "sustain", "warned", "change",
-                              "p", "verdict"},
-                   .numeric = {false, true, true, true, true, true, true, true, true, false}};
+  tables.groups.columns = {{"group"},
+                           {"records", Align::right},
+                           {"steady", Align::right},
+                           {interval_heading(), Align::right},
+                           {"rate", Align::right},
+                           {"sustain", Align::right},
+                           {"warned", Align::right},
+                           {"change", Align::right},
+                           {"p", Align::right},
+                           {"verdict"}};
   for (const GroupResult &group : comparison.groups) {
     tables.groups.rows.push_back(group_row(group));
   }
   // A fleet's groups are its hosts, which their strata judge: notes on each
   // host against the first would only bury the verdicts.
   if (!comparison.settings.fleet) {
-    add_group_notes(comparison.groups, tables.notes);
+    add_group_notes(comparison.groups, comparison.settings, tables.notes);
   } else {
-    tables.hosts = hosts_table(comparison.hosts, tables.notes);
-    for (const std::string &host : comparison.slow_hosts) {
-      tables.slow_hosts += (tables.slow_hosts.empty() ? "" : ",") + host;
-    }
+    tables.hosts = hosts_table(comparison.hosts);
+    add_stratum_notes(comparison.strata, tables.notes);
+    tables.slow_hosts = comparison.slow_hosts;
+    tables.slow_hosts_apart = comparison.slow_hosts_apart;
   }
   tables.legend = legend(comparison);
   for (const compare::ExcludedRecord &record : comparison.excluded) {

@@ -1,29 +1,35 @@
 #pragma once
 
 #include "compare/comparison.h"
+#include "compare_output/table.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
-// A comparison laid out as tables of text, which the terminal, Markdown,
-// CSV and the page each render in their own way, so that all of them show
-// the same cells.
+// A comparison laid out as tables of typed cells, which the terminal,
+// Markdown and the page each render in their own way, so that all of them
+// show the same cells.
 namespace compare_output {
 
-struct Table {
-  std::vector<std::string> header{};
-  std::vector<std::vector<std::string>> rows{};
-  std::vector<bool> numeric{}; // per column: right-aligned figures
+struct Tables {
+  Table groups{};                              // one row per group, the base first
+  Table hosts{};                               // with --fleet: one row per host; otherwise empty
+  std::vector<std::string> notes{};            // what the figures need said under them: too few records, ...
+  std::vector<std::string> legend{};           // what each column and mark means
+  std::vector<std::string> excluded{};         // "SOURCE: REASON", one per record left out
+  std::vector<std::string> slow_hosts{};       // with --fleet: the slow hosts, for the comma-separated line
+  std::vector<std::string> slow_hosts_apart{}; // slow hosts whose names no host has: never on that line
 };
 
-struct Tables {
-  Table groups{};                    // one row per group, the base first
-  Table hosts{};                     // with --fleet: one row per host; otherwise empty
-  std::vector<std::string> notes{};  // what the figures need said under them: too few records, ...
-  std::vector<std::string> legend{}; // what each column and mark means
-  std::vector<std::string> excluded{}; // "SOURCE: REASON", one per record left out
-  std::string slow_hosts{};          // with --fleet: the slow hosts, comma-separated, or empty
-};
+// What a verdict that rests on disturbed runs has after its word: "faster
+// (disturbed)".
+inline constexpr std::string_view disturbed_mark = " (disturbed)";
+
+// What every output says of slow_hosts_apart.
+inline constexpr const char *slow_hosts_apart_title =
+    "Slow hosts with names that no host name has (letters, digits, '-', '.' and '_'), kept off the line of "
+    "slow hosts:";
 
 Tables comparison_tables(const compare::Comparison &comparison);
 

@@ -2,6 +2,7 @@
 
 #include "ab/round_order.h"
 #include "ab/slice_counts.h"
+#include "compare_output/printable_text.h"
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
 #include "report/formatted.h"
@@ -18,7 +19,7 @@ constexpr std::array<std::string_view, 14> known_options = {
     "--slice", "--budget", "--rounds", "--alpha",  "--threshold", "--seed", "--interleaved", "--duet",
     "--strict", "--format", "--json",  "--html",   "--records",   "--help"};
 
-std::string quoted(std::string_view text) { return "'" + report::printable(text) + "'"; }
+std::string quoted(std::string_view text) { return "'" + compare_output::printable_text(text) + "'"; }
 
 std::optional<AbFormat> format_in(std::string_view text) {
   if (text == "table") {

@@ -1,10 +1,12 @@
 #include "driver/ab_command.h"
 
-#include "ab/csv_output.h"
+#include "ab/html_page.h"
 #include "ab/json_output.h"
 #include "ab/summary_text.h"
 #include "ab/tables.h"
+#include "compare_output/csv_table.h"
 #include "compare_output/markdown_output.h"
+#include "compare_output/printable_text.h"
 #include "compare_output/text_output.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
@@ -26,7 +28,7 @@ namespace {
 
 using Seconds = std::chrono::duration<double>;
 
-std::string named(std::string_view name) { return "'" + report::printable(name) + "'"; }
+std::string named(std::string_view name) { return "'" + compare_output::printable_text(name) + "'"; }
 
 bool colour_wanted() { return platform::is_terminal(stdout) && std::getenv("NO_COLOR") == nullptr; }
 
@@ -38,7 +40,7 @@ std::string formatted_output(const ab::PairedComparison &comparison, AbFormat fo
   case AbFormat::markdown:
     return compare_output::markdown_output(tables, false);
   case AbFormat::csv:
-    return ab::csv_output(comparison);
+    return compare_output::csv_table(ab::csv_table(comparison));
   case AbFormat::json:
     return ab::json_output(comparison);
   }
@@ -155,11 +157,19 @@ int ab_command(const AbOptions &options) {
   if (comparison.interrupted) {
     write_error("megawhets: the comparison was interrupted" +
                 (options.json_path.empty() ? std::string() : "; " + named(options.json_path) + " keeps what it held") +
+                (options.html_path.empty() ? std::string() : "; " + named(options.html_path) + " keeps what it held") +
                 "\n");
     return run_failed;
   }
   if (!options.json_path.empty() && !write_file(options.json_path, ab::json_output(comparison), "the comparison")) {
     return run_failed;
+  }
+  if (!options.html_path.empty()) {
+    const compare_output::Tables tables = ab::comparison_tables(comparison);
+    if (!write_file(options.html_path, ab::html_page(comparison, tables.groups, tables.notes, tables.legend),
+                    "the page")) {
+      return run_failed;
+    }
   }
   if (result.ending == ab::RunEnding::program_failed) {
     return run_failed;

@@ -1,9 +1,9 @@
 #include "driver/compare_arguments.h"
 
 #include "compare/keys.h"
+#include "compare_output/printable_text.h"
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
-#include "report/formatted.h"
 
 #include <array>
 #include <string_view>
@@ -11,10 +11,11 @@
 namespace driver {
 namespace {
 
-constexpr std::array<std::string_view, 10> known_options = {
-    "--by", "--base", "--alpha", "--threshold", "--fleet", "--slow", "--strict", "--format", "--html", "--help"};
+constexpr std::array<std::string_view, 10> known_options = {"--by",    "--base", "--alpha",  "--threshold",
+                                                            "--fleet", "--slow", "--strict", "--format",
+                                                            "--html",  "--help"};
 
-std::string quoted(std::string_view text) { return "'" + report::printable(text) + "'"; }
+std::string quoted(std::string_view text) { return "'" + compare_output::printable_text(text) + "'"; }
 
 CompareCommandLine refused(std::string problem) { return {.problem = std::move(problem)}; }
 
@@ -54,8 +55,27 @@ std::optional<double> between(std::string_view text, double low, double high) {
   return value && *value > low && *value < high ? value : std::nullopt;
 }
 
+// Options that other programs, or the run itself (--json), give for what
+// compare asks of --format.
+std::optional<std::string_view> format_meant(std::string_view argument) {
+  const std::string_view name = argument.substr(0, argument.find('='));
+  if (name == "--json") {
+    return "--format json";
+  }
+  if (name == "--csv") {
+    return "--format csv";
+  }
+  if (name == "--md" || name == "--markdown") {
+    return "--format md";
+  }
+  return std::nullopt;
+}
+
 std::string unknown(std::string_view argument) {
-  const auto meant = closest_option(argument, known_options);
+  auto meant = format_meant(argument);
+  if (!meant) {
+    meant = closest_option(argument, known_options);
+  }
   return "unknown option " + quoted(argument) +
          (meant ? " (did you mean " + std::string(*meant) + "?)" : " for compare");
 }
@@ -71,8 +91,9 @@ std::string take_option(std::string_view argument, int argc, const char *const *
   } else if (const auto by = option_value("--by", argc, argv, i)) {
     const auto keys = keys_in(by->value);
     if (!keys) {
-      return "option " + quoted(by->as_given) + " needs keys among label, host, processor, build and copies, "
-                                                 "separated by commas, such as --by=host,build";
+      return "option " + quoted(by->as_given) +
+             " needs keys among label, host, processor, build and copies, "
+             "separated by commas, such as --by=host,build";
     }
     settings.keys = *keys;
   } else if (const auto base = option_value("--base", argc, argv, i)) {
@@ -102,9 +123,11 @@ std::string take_option(std::string_view argument, int argc, const char *const *
   } else if (const auto format = option_value("--format", argc, argv, i)) {
     const auto value = format_in(format->value);
     if (!value) {
-      return "option " + quoted(format->as_given) + " needs table, md, csv or json";
+      return "option " + quoted(format->as_given) + " needs table, md, csv or json" +
+             (format->value == "html" ? " (did you mean --html FILE?)" : "");
     }
     options.format = *value;
+    options.format_given = true;
   } else if (const auto html = option_value("--html", argc, argv, i)) {
     if (html->value.empty()) {
       return "option '--html' needs a file name";
@@ -134,6 +157,14 @@ CompareCommandLine read_compare_command_line(int argc, const char *const *argv) 
       line.options.records.emplace_back(argument);
     }
   }
+  if (line.options.settings.fleet && !line.options.base.empty()) {
+    return refused("option '--base' has no place beside --fleet, which judges each host against its stratum "
+                   "rather than against a group");
+  }
+  if (line.options.html_path == "-" && line.options.format_given) {
+    return refused("option '--html -' writes the page to standard output in place of --format's output; give "
+                   "one of them, or --html FILE");
+  }
   if (line.options.records.empty()) {
     return refused("compare needs at least one RECORD: a file of records, a directory of them, or - for "
                    "standard input");
@@ -146,8 +177,10 @@ std::string compare_usage() {
          "Compare the records that megawhets --json writes: tell a real difference from noise, and find the\n"
          "slow machine in a fleet.\n"
          "\n"
-         "A RECORD is a file holding one or more records, a directory (every *.json in it), or - for standard\n"
-         "input. Records are grouped by what differs among them (label, host, processor, build, copies), and\n"
+         "A RECORD is a file holding one or more records, a directory (every *.json in it), or - for "
+         "standard\n"
+         "input. Records are grouped by what differs among them (label, host, processor, build, copies), "
+         "and\n"
          "each group's median steady figure (pass 2's fastest group of outer iterations) is judged against\n"
          "the first group's with a two-sided Mann-Whitney U test.\n"
          "\n"
@@ -159,10 +192,12 @@ std::string compare_usage() {
          "                    build and copies, and list the slow ones last\n"
          "  --slow PCT        with --fleet, how far below its peers' median a host that stands\n"
          "                    apart must be to be slow (default 5)\n"
-         "  --strict          exit with status 4 when a host is slow or fast, or a group\n"
-         "                    changed significantly by at least --threshold\n"
+         "  --strict          exit with status 4 when a host is slow or fast, a group\n"
+         "                    changed significantly by at least --threshold, or a verdict\n"
+         "                    rests on disturbed runs\n"
          "  --format FORMAT   table (default), md, csv or json\n"
-         "  --html FILE       also write the comparison as one self-contained page\n"
+         "  --html FILE       also write the comparison as one self-contained page; with -,\n"
+         "                    write the page to standard output in place of the table\n"
          "  --help            show this help and exit\n"
          "\n"
          "Exit status: 0 when the comparison was written; 1 when a RECORD could not be read or held\n"

@@ -13,9 +13,10 @@ enum class CompareFormat { table, markdown, csv, json };
 
 struct CompareOptions {
   compare::Settings settings{};
-  std::string base{};           // the group the others are judged against; empty for the first
+  std::string base{}; // the group the others are judged against; empty for the first
   CompareFormat format = CompareFormat::table;
-  std::string html_path{};      // empty for no page
+  bool format_given = false;
+  std::string html_path{}; // empty for no page; - for the page on standard output, in place of the format
   bool strict = false;
   std::vector<std::string> records{}; // RECORD arguments: files, directories, or - for standard input
 };

@@ -5,6 +5,7 @@
 #include "compare_output/html_page.h"
 #include "compare_output/json_output.h"
 #include "compare_output/markdown_output.h"
+#include "compare_output/printable_text.h"
 #include "compare_output/tables.h"
 #include "compare_output/text_output.h"
 #include "driver/console.h"
@@ -12,11 +13,13 @@
 #include "platform/terminal.h"
 #include "record/record_file.h"
 #include "record/record_sources.h"
-#include "report/formatted.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace driver {
 namespace {
@@ -24,7 +27,8 @@ namespace {
 struct Gathered {
   std::vector<compare::Entry> entries{};
   std::vector<compare::ExcludedRecord> excluded{};
-  bool unreadable = false; // an input could not be read, or held something that is not a record
+  bool unreadable = false;         // an input could not be read, or held something that is not a record
+  std::vector<std::string> said{}; // the sources of what was said on standard error already
 };
 
 // Every record the arguments lead to, kept as it is read; what is not a
@@ -41,7 +45,9 @@ Gathered gathered(const std::vector<std::string> &arguments) {
     gathered.excluded.push_back({source, std::string(read.message)});
     if (record::spoils_comparison(read.problem)) {
       gathered.unreadable = true;
-      write_error("megawhets: " + source + ": " + report::printable(std::string(read.message)) + "\n");
+      write_error("megawhets: " + compare_output::printable_text(source) + ": " +
+                  compare_output::printable_text(read.message) + "\n");
+      gathered.said.push_back(source);
     }
   });
   return gathered;
@@ -50,7 +56,7 @@ Gathered gathered(const std::vector<std::string> &arguments) {
 std::string names_of(const std::vector<std::string> &names) {
   std::string text;
   for (const std::string &name : names) {
-    text += (text.empty() ? "'" : ", '") + report::printable(name) + "'";
+    text += (text.empty() ? "'" : ", '") + compare_output::printable_text(name) + "'";
   }
   return text.empty() ? "none" : text;
 }
@@ -74,15 +80,19 @@ std::string formatted_output(const compare::Comparison &comparison, const compar
   return {};
 }
 
-// Whether --strict fails the comparison: a host apart from its peers, or a
-// group whose change is both real and large enough to matter.
+// Whether --strict fails the comparison: a host apart from its peers, a
+// group whose change is both real and large enough to matter, or a verdict
+// that rests on disturbed runs, which nothing vouches for.
 bool strict_failure(const compare::Comparison &comparison) {
   for (const compare::HostResult &host : comparison.hosts) {
-    if (host.verdict == compare::FleetVerdict::slow || host.verdict == compare::FleetVerdict::fast) {
+    if (host.verdict == compare::Verdict::slow || host.verdict == compare::Verdict::fast) {
       return true;
     }
   }
   for (const compare::GroupResult &group : comparison.groups) {
+    if (!group.base && group.rests_on_disturbed_runs) {
+      return true;
+    }
     if (group.significant && group.change_percent &&
         std::fabs(*group.change_percent) >= comparison.settings.threshold_percent) {
       return true;
@@ -103,21 +113,105 @@ bool write_page(const std::string &path, const compare::Comparison &comparison,
   return true;
 }
 
+// Whether the page is one of the *.json files of a RECORD directory, by
+// another name.
+bool names_a_record_in(const std::filesystem::path &page, const std::filesystem::path &directory) {
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
+       entry.increment(error)) {
+    std::error_code same_error;
+    if (entry->path().filename().string().ends_with(".json") &&
+        std::filesystem::equivalent(page, entry->path(), same_error)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The page would be written over a record it is to compare: the same file
+// (by device and inode, whatever its name), or a *.json file in a RECORD
+// directory, which the next comparison of that directory would read. Said
+// before anything is read.
+std::string page_over_a_record(const CompareOptions &options) {
+  namespace fs = std::filesystem;
+  if (options.html_path.empty() || options.html_path == "-") {
+    return {};
+  }
+  const fs::path page(options.html_path);
+  const fs::path folder = page.has_parent_path() ? page.parent_path() : fs::path(".");
+  const std::string option =
+      "megawhets: option '--html " + compare_output::printable_text(options.html_path) + "' ";
+  for (const std::string &record : options.records) {
+    std::error_code error;
+    if (record == "-") {
+      continue;
+    }
+    if (fs::equivalent(page, record, error)) {
+      return option + "names '" + compare_output::printable_text(record) +
+             "', one of the records to compare: the page would take its place; give the page another name\n";
+    }
+    if (fs::is_directory(record, error) &&
+        ((page.filename().string().ends_with(".json") && fs::equivalent(folder, record, error)) ||
+         names_a_record_in(page, record))) {
+      return option + "would put the page among the records of directory '" +
+             compare_output::printable_text(record) +
+             "', whose every *.json is read as records; give it another "
+             "name or place\n";
+    }
+  }
+  return {};
+}
+
+// Slow hosts whose names no host has stay off the line that scripts take as
+// it is, and are said on standard error, where a script's log keeps them.
+void warn_of_slow_hosts_apart(const compare::Comparison &comparison) {
+  for (const std::string &host : comparison.slow_hosts_apart) {
+    write_error("megawhets: warning: slow host '" + compare_output::printable_text(host) +
+                "' is kept off the line of slow hosts: its name holds what no host name does\n");
+  }
+}
+
+// With nothing to compare there is no table to print: only why, with the
+// records that were left out and not yet said.
+int nothing_to_compare(const compare::Comparison &comparison, const std::vector<std::string> &said) {
+  for (const compare::ExcludedRecord &record : comparison.excluded) {
+    if (std::find(said.begin(), said.end(), record.source) == said.end()) {
+      write_error("megawhets: " + compare_output::printable_text(record.source) + ": " +
+                  compare_output::printable_text(record.reason) + "\n");
+    }
+  }
+  write_error("megawhets: no records to compare\n");
+  return run_failed;
+}
+
 } // namespace
 
 int compare_command(const CompareOptions &options) {
-  Gathered input = gathered(options.records);
-  const std::vector<std::string> names = compare::group_names(input.entries, options.settings);
-  const auto comparison =
-      compare::compare_runs(std::move(input.entries), std::move(input.excluded), options.settings, options.base);
-  if (!comparison) {
-    write_error("megawhets: option '--base " + report::printable(options.base) +
-                "' names no group; the groups are " + names_of(names) + "\n");
+  if (const std::string refused = page_over_a_record(options); !refused.empty()) {
+    write_error(refused);
     return bad_usage;
   }
+  Gathered input = gathered(options.records);
+  const compare::Compared compared = compare::compare_runs(
+      std::move(input.entries), std::move(input.excluded), options.settings, options.base);
+  const std::optional<compare::Comparison> &comparison = compared.comparison;
+  if (!comparison) {
+    write_error("megawhets: option '--base " + compare_output::printable_text(options.base) +
+                "' names no group; the groups are " + names_of(compared.group_names) + "\n");
+    return bad_usage;
+  }
+  if (comparison->groups.empty()) {
+    return nothing_to_compare(*comparison, input.said);
+  }
+  warn_of_slow_hosts_apart(*comparison);
   const compare_output::Tables tables = compare_output::comparison_tables(*comparison);
-  if (!write_to_standard_output(formatted_output(*comparison, tables, options.format), "the comparison") ||
-      (!options.html_path.empty() && !write_page(options.html_path, *comparison, tables))) {
+  if (options.html_path == "-") {
+    if (!write_to_standard_output(compare_output::html_page(*comparison, tables), "the page")) {
+      return run_failed;
+    }
+  } else if (!write_to_standard_output(formatted_output(*comparison, tables, options.format),
+                                       "the comparison") ||
+             (!options.html_path.empty() && !write_page(options.html_path, *comparison, tables))) {
     return run_failed;
   }
   if (input.unreadable) {

@@ -1,9 +1,10 @@
 #include "record/record_file.h"
 
-#include "report/formatted.h"
 #include "platform/files.h"
 #include "platform/interrupts.h"
+#include "report/formatted.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -66,9 +67,19 @@ bool RecordFile::commit(std::string_view text) {
     return false;
   }
   std::string reason;
-  const bool written = std::fwrite(text.data(), 1, text.size(), stream_) == text.size() &&
-                       platform::write_to_storage(stream_, reason);
+  // The system's reason ("No space left on device") is in errno when a
+  // write fails, in fwrite's flush or in fclose's; nothing else says it.
+  errno = 0;
+  bool written = std::fwrite(text.data(), 1, text.size(), stream_) == text.size();
+  if (!written && errno != 0) {
+    reason = std::generic_category().message(errno);
+  }
+  written = written && platform::write_to_storage(stream_, reason);
+  errno = 0;
   const bool closed = std::fclose(stream_) == 0;
+  if (!closed && reason.empty() && errno != 0) {
+    reason = std::generic_category().message(errno);
+  }
   stream_ = nullptr;
   if (!written || !closed) {
     fail(reason.empty() ? "write error" : reason);

@@ -315,6 +315,16 @@ bool is_warning(const WarningFields &warning, std::string &undone) {
          warning_kind_limit.bytes;
 }
 
+// A warning, as is_warning takes it, that says the run was disturbed.
+bool disturbs(const WarningFields &warning, std::string &undone) {
+  const JsonString kind = warning.kind.string();
+  if (kind.escaped) {
+    unescaped(kind, undone, warning_kind_limit.bytes);
+  }
+  const std::string_view text = kind.escaped ? std::string_view(undone) : kind.raw;
+  return text == "interference" || text == "steadiness";
+}
+
 // Why a warning that is_warning refuses is not one, as its message says.
 [[noreturn]] void refuse_warning(std::size_t index, const WarningFields &warning, std::string &undone) {
   const Path record;
@@ -343,6 +353,7 @@ struct CopiesTally {
 
 struct WarningsTally {
   std::size_t count = 0;
+  std::size_t disturbances = 0; // interference and steadiness warnings
   std::optional<FirstFault<WarningFields>> fault{};
 };
 
@@ -378,6 +389,9 @@ public:
     const std::size_t index = warnings_.count++;
     if (!warnings_.fault && !is_warning(warning, undone_)) {
       warnings_.fault = {index, warning};
+    }
+    if (!warnings_.fault && disturbs(warning, undone_)) {
+      ++warnings_.disturbances;
     }
   }
 
@@ -431,6 +445,8 @@ public:
     }
     run.warnings = static_cast<std::uint32_t>(
         std::min<std::size_t>(tallies_.warnings().count, std::numeric_limits<std::uint32_t>::max()));
+    run.disturbances = static_cast<std::uint32_t>(
+        std::min<std::size_t>(tallies_.warnings().disturbances, std::numeric_limits<std::uint32_t>::max()));
     run.exit_status =
         static_cast<int>(integer(member(record_, f_.exit_status, "exit_status"),
                                  std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));

@@ -35,6 +35,10 @@ struct RecordedRun {
   // number where the record gives none.
   double lowest_processor_share = std::numeric_limits<double>::quiet_NaN();
   std::uint32_t warnings = 0; // how many the record carries ("interference", "short", ...)
+  // Of them, those that say the run was disturbed: other work took the
+  // processor ("interference"), or the machine's speed changed under it
+  // ("steadiness").
+  std::uint32_t disturbances = 0;
   bool self_check_passed = true;
   int exit_status = 0;
 };

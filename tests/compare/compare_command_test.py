@@ -10,7 +10,9 @@ import io
 import json
 import os
 import pathlib
+import resource
 import shutil
+import signal
 import subprocess
 import sys
 
@@ -77,6 +79,37 @@ def main():
     compare.expect("--base names the group the others are judged against; CSV has a row per group",
                    status == 0 and [row["verdict"] for row in rows] == ["base", "slower", "slower"], rows)
 
+    # A change found, and one not found, on runs mostly disturbed: the verdict
+    # says it rests on them, the advice is a quiet machine rather than more
+    # records, and --strict fails even where the change is below --threshold.
+    busy = make(work / "busy", "--host-names", "alpha", "--labels", "before:0,after:+5,again:0", "--runs", "6",
+                "--warned", "0.9", "--one-file", "--seed", "2")
+    status, out, err = compare.run("--format", "json", busy)
+    document = json.loads(out)
+    jsonschema.Draft202012Validator(schema).validate(document)
+    resting = {group["name"]: group.get("rests_on_disturbed_runs") for group in document["groups"]}
+    status, table, _ = compare.run(busy)
+    compare.expect("a verdict on mostly disturbed runs says so, and advises a quiet machine, not more records",
+                   resting == {"before": True, "after": True, "again": True}
+                   and "faster (disturbed)" in table and "~ (disturbed)" in table
+                   and "run again with the machine otherwise idle" in table and "would need about" not in table,
+                   f"{resting}\n{table}")
+    status, _, _ = compare.run("--strict", "--threshold=50", busy)
+    compare.expect("--strict fails a verdict that rests on disturbed runs", status == 4, status)
+    status, table, _ = compare.run("--strict", "--threshold=50", lab)
+    compare.expect("runs that are not mostly disturbed carry no such mark", status == 0 and "disturbed" not in table,
+                   f"{status} {table}")
+
+    # A group whose only record failed its self-check is left out before the
+    # groups are formed: --base cannot name it, and is told the groups there are.
+    broken = dict(json.loads(pathlib.Path(lab, "runs.json").read_text().split("\n}\n")[0] + "\n}"),
+                  label="broken", self_check={"passed": False, "mismatch": {"value": "E1[1]", "got": "0", "expected": "1"}})
+    broken_path = work / "broken.json"
+    broken_path.write_text(json.dumps(broken))
+    status, _, err = compare.run("--base", "broken", lab, str(broken_path))
+    compare.expect("--base names only a group the comparison kept, and the error lists those",
+                   status == 2 and err.endswith("the groups are 'before', 'after', 'again'\n"), f"{status} {err}")
+
     # An administrator's fleet: 60 hosts of two models, two of them slow.
     truth_path = work / "truth.json"
     fleet = make(work / "fleet", "--hosts", "60", "--slow", "2", "--truth", str(truth_path), "--processors",
@@ -88,6 +121,19 @@ def main():
                    status == 0 and out.splitlines()[-1] == ",".join(made_slow), f"{out.splitlines()[-1]} {made_slow}")
     status, _, _ = compare.run("--fleet", "--strict", fleet)
     compare.expect("--strict fails a fleet with a slow host", status == 4, status)
+
+    # A slow host whose name no host name has stays off the last line, which
+    # scontrol and shells take as it is, and is named apart and warned of.
+    made, truth = synthetic_records.make_records(synthetic_records.Plan(
+        hosts=[f"node-{k:02d}" for k in range(1, 13)], slow=2, seed=5))
+    renamed = {truth["slow_hosts"][0]: "node1,node2"}
+    for host, record in made:
+        record["machine"]["host_name"] = renamed.get(host, host)
+    synthetic_records.write_records([(renamed.get(host, host), record) for host, record in made], work / "odd")
+    status, out, err = compare.run("--fleet", str(work / "odd"))
+    compare.expect("a slow host named node1,node2 is warned of and listed apart, never on the last line",
+                   status == 0 and out.splitlines()[-1] == truth["slow_hosts"][1]
+                   and "node1,node2" in out and "'node1,node2' is kept off the line" in err, f"{out} {err}")
     with open(pathlib.Path(fleet) / sorted(pathlib.Path(fleet).iterdir())[0], encoding="utf-8") as one:
         status, out, _ = compare.run("--fleet", "-", stdin=one.read())
     compare.expect("- reads records from standard input", status == 0 and "Slow hosts" in out, status)
@@ -140,6 +186,60 @@ def main():
     compare.expect("the same file given twice names both readings, apart",
                    status == 0 and f"{runs} (argument 2), record 1: the same run as {runs}, record 1, counted once"
                    in out, out[-400:])
+
+    # The page never takes the place of a record it compares: not by its
+    # name, nor by another name for the same file, nor inside a RECORD
+    # directory, where the next comparison would read it.
+    records = pathlib.Path(lab, "runs.json")
+    kept = records.read_bytes()
+    other_name = work / "same-file.json"
+    other_name.unlink(missing_ok=True)
+    os.link(records, other_name)
+    for page, arguments in ((records, [str(records)]), (other_name, [lab]), (pathlib.Path(lab, "page.json"), [lab])):
+        status, out, err = compare.run("--html", str(page), *arguments)
+        compare.expect(f"--html {page.name} over what {arguments[0]} holds is refused with status 2, nothing read",
+                       status == 2 and out == "" and "--html" in err and records.read_bytes() == kept
+                       and not pathlib.Path(lab, "page.json").exists(), f"{status} {err}")
+    before = set(pathlib.Path.cwd().iterdir())
+    status, out, err = compare.run("--html", "-", lab)
+    compare.expect("--html - writes the page to standard output in place of the table, and no file named -",
+                   status == 0 and out.startswith("<!DOCTYPE html>") and set(pathlib.Path.cwd().iterdir()) == before,
+                   f"{status} {out[:80]} {err}")
+    status, _, err = compare.run("--html", "-", "--format", "json", lab)
+    compare.expect("--html - beside --format is refused", status == 2 and "--html -" in err, f"{status} {err}")
+
+    # Where the page cannot be written, the system's reason: a file size
+    # limit stands in for a full disk, whose reason reaches the message the
+    # same way.
+    def small_files():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (0, 0))
+    done = subprocess.run([args.program, "compare", "--html", str(work / "page.html"), lab], capture_output=True,
+                          text=True, check=False, preexec_fn=small_files)
+    compare.expect("a page cut short by the disk says the system's reason, not a bare write error",
+                   done.returncode == 1 and "File too large" in done.stderr and not (work / "page.html").exists(),
+                   f"{done.returncode} {done.stderr}")
+
+    # Nothing readable: only the reason, and status 1.
+    truncated = work / "truncated.json"
+    truncated.write_text(records.read_text()[:300])
+    status, out, err = compare.run(str(truncated), str(work / "missing.json"))
+    compare.expect("with no record to compare, nothing but the reasons, and status 1",
+                   status == 1 and out == "" and err.endswith("megawhets: no records to compare\n")
+                   and "missing.json: does not exist" in err, f"{status} {out} {err}")
+    # What the terminal is told of a file or a group is escaped as the table
+    # is: no control, and no bidi override, reaches it raw.
+    status, _, err = compare.run(str(work / "gone\x1b[2J\u202e.json"), "--base", "x\u202ey", lab)
+    compare.expect("a file's and a group's names reach the terminal escaped",
+                   status == 2 and "\x1b" not in err and "\u202e" not in err and "x\\u202Ey" in err, err)
+    status, _, err = compare.run(str(work / "gone\x1b[2J\u202e.json"), lab)
+    compare.expect("a missing file's name reaches the terminal escaped",
+                   status == 1 and "gone\\x1B[2J\\u202E.json: does not exist" in err, err)
+    for arguments, message in ((["--json", lab], "did you mean --format json?"),
+                               (["--format", "html", lab], "did you mean --html FILE?")):
+        status, _, err = compare.run(*arguments)
+        compare.expect(f"{' '.join(arguments[:2])} points to what was meant", status == 2 and message in err,
+                       f"{status} {err}")
 
     print("\n".join(compare.faults) or "every case holds")
     return 1 if compare.faults else 0

@@ -2,8 +2,11 @@
 // base, and each host of a fleet against its peers.
 
 #include "compare/compare_runs.h"
+#include "compare_output/tables.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include <string>
 #include <vector>
@@ -48,7 +51,7 @@ TEST(CompareRuns, GroupsByWhatDiffersAndJudgesEachAgainstTheFirst) {
   for (int i = 0; i < 3; ++i) {
     runs.push_back(run("alpha", 120.0 + i, "clang", "c" + std::to_string(i)));
   }
-  const auto comparison = compare_runs(entries(runs), {}, Settings{});
+  const auto comparison = compare_runs(entries(runs), {}, Settings{}).comparison;
   ASSERT_TRUE(comparison);
   EXPECT_EQ(comparison->settings.keys, std::vector<Key>{Key::label});
   ASSERT_EQ(comparison->groups.size(), 3U);
@@ -69,7 +72,8 @@ TEST(CompareRuns, GroupsByWhatDiffersAndJudgesEachAgainstTheFirst) {
 TEST(CompareRuns, LeavesOutFailedSelfChecksAndCountsACopiedRecordOnce) {
   std::vector<record::RecordedRun> runs = {run("alpha", 100.0), run("alpha", 100.0), run("alpha", 90.0)};
   runs[2].self_check_passed = false;
-  const auto comparison = compare_runs(entries(runs), {{"gone.json", "it does not exist"}}, Settings{});
+  const auto comparison =
+      compare_runs(entries(runs), {{"gone.json", "it does not exist"}}, Settings{}).comparison;
   ASSERT_TRUE(comparison);
   EXPECT_EQ(comparison->duplicates, 1U);
   ASSERT_EQ(comparison->groups.size(), 1U);
@@ -90,22 +94,129 @@ TEST(CompareRuns, FindsTheSlowHostOfEachStratumLargeEnoughToJudge) {
     runs.push_back(run("other" + std::to_string(i), i == 0 ? 50.0 : 100.0));
     runs.back().compiler_version = record::Text("13.1.0");
   }
-  const auto comparison = compare_runs(entries(runs), {}, Settings{.fleet = true});
+  const auto comparison = compare_runs(entries(runs), {}, Settings{.fleet = true}).comparison;
   ASSERT_TRUE(comparison);
   ASSERT_EQ(comparison->hosts.size(), 9U);
   EXPECT_EQ(comparison->slow_hosts, std::vector<std::string>{"node6"});
-  EXPECT_EQ(comparison->hosts[5].verdict, FleetVerdict::slow);
+  EXPECT_EQ(comparison->hosts[5].verdict, Verdict::slow);
   // The stratum's median is 99.75, midway between its two middle hosts.
   EXPECT_NEAR(*comparison->hosts[5].deficit_percent, (1.0 - 80.0 / 99.75) * 100.0, 1e-9);
-  EXPECT_EQ(comparison->hosts[6].verdict, FleetVerdict::unjudged);
-  EXPECT_EQ(comparison->hosts[6].unjudged_because, "only 3 hosts, fewer than 5");
+  EXPECT_EQ(comparison->hosts[6].verdict, Verdict::unjudged);
+  // The groups, a host each, are not judged against the first of them: each
+  // shows its host's verdict.
+  ASSERT_EQ(comparison->groups.size(), 9U);
+  for (std::size_t host = 0; host < 9; ++host) {
+    EXPECT_EQ(comparison->groups[host].verdict, comparison->hosts[host].verdict) << host;
+    EXPECT_FALSE(comparison->groups[host].base || comparison->groups[host].p_value) << host;
+  }
+  // Each stratum once, with what its hosts are judged by, and its hosts.
+  ASSERT_EQ(comparison->strata.size(), 2U);
+  const compare::Stratum &judged = comparison->strata[0];
+  EXPECT_EQ(judged.hosts, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(judged.median, 99.75);
+  EXPECT_EQ(judged.median_absolute_deviation, 0.75);
+  EXPECT_NEAR(judged.slow_threshold, 99.75 * 0.95, 1e-9);
+  EXPECT_TRUE(judged.unjudged_because.empty());
+  EXPECT_EQ(comparison->hosts[6].stratum, 1U);
+  EXPECT_TRUE(std::isnan(comparison->strata[1].slow_threshold));
+  EXPECT_EQ(comparison->strata[1].unjudged_because, "only 3 hosts, fewer than 5");
 }
 
-TEST(CompareRuns, RefusesABaseThatNamesNoGroup) {
-  EXPECT_FALSE(compare_runs(entries({run("alpha", 1.0), run("beta", 2.0)}), {}, Settings{}, "gamma"));
-  const auto named = compare_runs(entries({run("alpha", 1.0), run("beta", 2.0)}), {}, Settings{}, "beta");
+TEST(CompareRuns, RefusesABaseThatNamesNoGroupItKept) {
+  // gamma's only record failed its self-check: it forms no group to be
+  // judged against, and the groups named are those that were.
+  std::vector<record::RecordedRun> runs = {run("alpha", 1.0), run("beta", 2.0), run("gamma", 3.0)};
+  runs[2].self_check_passed = false;
+  const Compared refused = compare_runs(entries(runs), {}, Settings{}, "gamma");
+  EXPECT_FALSE(refused.comparison);
+  EXPECT_EQ(refused.group_names, (std::vector<std::string>{"alpha", "beta"}));
+  const auto named = compare_runs(entries(runs), {}, Settings{}, "beta").comparison;
   ASSERT_TRUE(named);
   EXPECT_EQ(named->groups[0].name, "beta");
+}
+
+} // namespace
+
+namespace {
+
+struct NamingCase {
+  const char *name;
+  std::vector<record::RecordedRun> runs;
+  std::vector<std::string> groups;
+};
+
+void PrintTo(const NamingCase &naming, std::ostream *out) { *out << naming.name; }
+
+record::RecordedRun labelled(std::optional<std::string> label, std::string host) {
+  static int started = 0;
+  record::RecordedRun each = run(std::move(host), 100.0, "", "run " + std::to_string(++started));
+  each.label = label ? std::optional<record::Text>(record::Text(*label)) : std::nullopt;
+  return each;
+}
+
+class GroupNames : public ::testing::TestWithParam<NamingCase> {};
+
+// Records that differ form groups that differ, and no two groups read alike.
+TEST_P(GroupNames, AreTheKeysValuesAndReadOneWayOnly) {
+  const auto comparison = compare_runs(entries(GetParam().runs), {}, Settings{}).comparison;
+  ASSERT_TRUE(comparison);
+  std::vector<std::string> names;
+  for (const GroupResult &group : comparison->groups) {
+    names.push_back(group.name);
+  }
+  EXPECT_EQ(names, GetParam().groups);
+}
+
+INSTANTIATE_TEST_SUITE_P(Collisions, GroupNames,
+                         ::testing::Values(NamingCase{"no label, and a label that reads so",
+                                                      {labelled(std::nullopt, "alpha"),
+                                                       labelled("no label", "alpha"),
+                                                       labelled("No Label", "alpha")},
+                                                      {"no label", "\"no label\"", "\"No Label\""}},
+                                           NamingCase{"the separator in a value",
+                                                      {labelled("a, b", "c"), labelled("a", "b, c")},
+                                                      {"\"a, b\", c", "a, \"b, c\""}},
+                                           NamingCase{"quotes, an empty label and spaces at its ends",
+                                                      {labelled("say \"hi\"", "h"), labelled("", "h"),
+                                                       labelled(" x", "h"), labelled("-O3", "h")},
+                                                      {"\"say \"\"hi\"\"\"", "\"\"", "\" x\"", "-O3"}}));
+
+TEST(Strata, AreTheirFieldsNotTheirNames) {
+  // A processor model that holds what its count would add is another
+  // stratum, and is named apart.
+  std::vector<record::RecordedRun> runs = {run("a", 100.0), run("b", 101.0)};
+  runs[1].processor_model = record::Text("AMD EPYC, 2 processors");
+  runs[1].processors = 0;
+  const auto comparison = compare_runs(entries(runs), {}, Settings{.fleet = true}).comparison;
+  ASSERT_TRUE(comparison);
+  ASSERT_EQ(comparison->strata.size(), 2U);
+  EXPECT_EQ(comparison->strata[0].name, "AMD EPYC, 2 processors; g++ 12.2.0, -O2, x86-64; one process");
+  EXPECT_EQ(comparison->strata[1].name, "\"AMD EPYC, 2 processors\"; g++ 12.2.0, -O2, x86-64; one process");
+}
+
+} // namespace
+
+namespace {
+
+TEST(CompareRuns, GivesTheVerdictInTheTestsDirectionAndSaysWhereTheMediansReadOtherwise) {
+  // Every record of the other group is at least the base's, but the medians
+  // are equal: the group is faster, and the note says by what shift.
+  std::vector<record::RecordedRun> runs;
+  for (int i = 0; i < 19; ++i) {
+    runs.push_back(run("h", i < 9 ? 9000.0 : 10000.0, "base", "b" + std::to_string(i)));
+    runs.push_back(run("h", i < 10 ? 10000.0 : 11000.0, "other", "o" + std::to_string(i)));
+  }
+  const auto comparison = compare_runs(entries(runs), {}, Settings{}).comparison;
+  ASSERT_TRUE(comparison);
+  const GroupResult &other = comparison->groups[1];
+  EXPECT_EQ(other.verdict, Verdict::faster);
+  EXPECT_NEAR(*other.change_percent, 0.0, 1e-12);
+  const compare_output::Tables tables = compare_output::comparison_tables(*comparison);
+  ASSERT_EQ(tables.notes.size(), 1U);
+  EXPECT_NE(tables.notes[0].find(
+                "other: its median differs from the base's by +0.00 %, but its records lie +10.00 %"),
+            std::string::npos)
+      << tables.notes[0];
 }
 
 } // namespace

@@ -11,15 +11,15 @@ namespace {
 
 using namespace compare;
 
-constexpr FleetVerdict ok = FleetVerdict::ok;
-constexpr FleetVerdict slow = FleetVerdict::slow;
-constexpr FleetVerdict fast = FleetVerdict::fast;
+constexpr Verdict ok = Verdict::ok;
+constexpr Verdict slow = Verdict::slow;
+constexpr Verdict fast = Verdict::fast;
 
 struct StratumCase {
   const char *name;
   std::vector<double> rates;
   double slow_fraction;
-  std::vector<FleetVerdict> verdicts;
+  std::vector<Verdict> verdicts;
   bool z_given;
 };
 
@@ -80,7 +80,7 @@ TEST(Stratum, OfTooFewHostsSaysWhyAndStillGivesDeficits) {
   const std::vector<double> rates{1000, 1000, 1000, 500};
   const StratumJudgement stratum = judge_stratum(rates);
   EXPECT_EQ(stratum.unjudged_because, "only 4 hosts, fewer than 5");
-  EXPECT_EQ(stratum.hosts[3].verdict, FleetVerdict::unjudged);
+  EXPECT_EQ(stratum.hosts[3].verdict, Verdict::unjudged);
   EXPECT_FALSE(stratum.hosts[3].z.has_value());
   EXPECT_DOUBLE_EQ(stratum.hosts[3].deficit, 0.5);
   EXPECT_THROW(judge_stratum(rates, 0.0), std::invalid_argument);

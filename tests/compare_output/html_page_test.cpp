@@ -30,14 +30,14 @@ Comparison hostile_fleet() {
                   .min = 1000.0,
                   .max = 1000.0};
   comparison.groups.push_back(group);
-  for (int host = 0; host < 6; ++host) {
+  comparison.strata.push_back({.name = hostile, .median = 1002.5, .slow_threshold = 1002.5 * 0.95});
+  for (std::size_t host = 0; host < 6; ++host) {
+    comparison.strata[0].hosts.push_back(host);
     comparison.hosts.push_back({.host = hostile + std::to_string(host),
-                                .stratum = hostile,
                                 .records = 1,
-                                .steady = host == 0 ? 800.0 : 1000.0 + host,
-                                .stratum_median = 1002.5,
+                                .steady = host == 0 ? 800.0 : 1000.0 + static_cast<double>(host),
                                 .deficit_percent = host == 0 ? 20.2 : 0.0,
-                                .verdict = host == 0 ? FleetVerdict::slow : FleetVerdict::ok});
+                                .verdict = host == 0 ? Verdict::slow : Verdict::ok});
   }
   comparison.slow_hosts = {hostile + "0"};
   comparison.excluded = {{hostile, hostile}};
@@ -46,11 +46,12 @@ Comparison hostile_fleet() {
 
 compare_output::Tables hostile_tables() {
   compare_output::Tables tables;
-  tables.groups = {.header = {hostile}, .rows = {{hostile}}, .numeric = {true}};
+  tables.groups = {.columns = {{hostile, compare_output::Align::right}},
+                   .rows = {{compare_output::text_cell(hostile)}}};
   tables.notes = {hostile};
   tables.legend = {hostile};
   tables.excluded = {hostile};
-  tables.slow_hosts = hostile;
+  tables.slow_hosts = {hostile};
   return tables;
 }
 
@@ -61,7 +62,8 @@ Comparison figures_not_numbers() {
   GroupResult group{.name = "empty", .base = true};
   group.steady = {.median = nan, .low = nan, .high = nan, .min = nan, .max = nan};
   comparison.groups.push_back(group);
-  comparison.hosts.push_back({.host = "h", .stratum = "s", .steady = nan, .stratum_median = nan});
+  comparison.strata.push_back({.name = "s", .hosts = {0}, .median = nan, .slow_threshold = nan});
+  comparison.hosts.push_back({.host = "h", .steady = nan});
   return comparison;
 }
 

@@ -36,6 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80"},
         TextCase{"controls shown as pictures", std::string("\x01\t\n\x7F", 4) + std::string(1, '\0'),
                  "\xE2\x90\x81\xE2\x90\x89\xE2\x90\x8A\xE2\x90\xA1\xE2\x90\x80"},
+        TextCase{"bidi and C1 controls, as every output escapes them", "gpu7\u202Ewols\u2066\u009B",
+                 "gpu7\\u202Ewols\\u2066\\u009B"},
         TextCase{"a byte that starts nothing",
                  "a\xFF"
                  "b",

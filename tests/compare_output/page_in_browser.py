@@ -60,6 +60,9 @@ PIXEL_TOLERANCE = 0.5      # coordinates are written to a hundredth of a pixel
 COLOURS = {"base": (0x4d, 0x59, 0x66), "faster": (0x00, 0x72, 0xb2), "slower": (0xe6, 0x9f, 0x00),
            "unclear": (0xc3, 0xc9, 0xcf), "few": (0xc3, 0xc9, 0xcf), "slow": (0xe6, 0x9f, 0x00),
            "fast": (0x00, 0x72, 0xb2)}
+# Each verdict's class on the page (compare_output/verdict_style.cpp).
+VERDICT_CLASSES = {"base": "base", "faster": "faster", "slower": "slower", "~": "unclear", "n<4": "few", "ok": "ok",
+                   "slow": "slow", "fast": "fast", "unjudged": "unjudged", "-": "none"}
 # Every element the page makes; a name that got out of its escaping would
 # bring another.
 PAGE_ELEMENTS = {"html", "head", "meta", "title", "style", "body", "header", "h1", "h2", "h3", "p", "section",
@@ -67,14 +70,15 @@ PAGE_ELEMENTS = {"html", "head", "meta", "title", "style", "body", "header", "h1
                  "div", "table", "thead", "tbody", "tr", "th", "td"}
 VOID_ELEMENTS = {"meta", "br", "img", "input", "link", "hr", "area", "base", "col", "embed", "source", "track", "wbr"}
 MEASURING_SCRIPT = (
-    "for (const e of document.querySelectorAll('[data-kind], [data-tick], svg.chart, text.host-label')) {"
+    "for (const e of document.querySelectorAll('[data-kind], [data-tick], [data-panel], g.axis text, svg.chart,"
+    " text.host-label')) {"
     " const r = e.getBoundingClientRect();"
     " e.setAttribute('data-box', [r.left, r.right, r.top, r.bottom].join(' ')); }"
     " document.documentElement.setAttribute('data-measured', 'yes');")
 PROBE = ("<script>document.documentElement.setAttribute('data-script-ran', 'yes')</script>"
          "<img src=\"http://megawhets.invalid/probe.png\" alt=\"\">")
 HOSTILE_NAMES = ["node-0007 <b>&amp;</b>", "o'brien \"box\"", "n\u0153ud-\u00fcn\u00efcode-\u65e5\u672c",
-                 "tab\there", "</title><script>alert(1)</script>"]
+                 "tab\there", "</title><script>alert(1)</script>", "gpu7\u202ewols", "c1-\u009b2J"]
 HOSTILE_LABEL = "</title><script>alert('label')</script> & \"quotes\" <b>"
 HOSTILE_FILE = b"z-few-\xff-<i>.json"  # a file name that is not UTF-8, read after runs.json
 
@@ -140,10 +144,21 @@ def marks(root, kind):
     return [element for element in root.walk() if element.attrs.get("data-kind") == kind]
 
 
+BIDI_CONTROLS = {0x061C, 0x200E, 0x200F, *range(0x202A, 0x202F), *range(0x2066, 0x206A)}
+
+
 def readable(text):
-    """A name as the page shows it (compare_output/html_text.h): control
-    characters as their Unicode pictures."""
-    return "".join("\u2421" if c == "\x7f" else chr(0x2400 + ord(c)) if ord(c) < 0x20 else c for c in text)
+    """A name as the page shows it (compare_output/html_text.h): C0 controls
+    as their Unicode pictures, C1 and bidi controls as escapes."""
+    def shown(c):
+        if c == "\x7f":
+            return "\u2421"
+        if ord(c) < 0x20:
+            return chr(0x2400 + ord(c))
+        if 0x80 <= ord(c) <= 0x9F or ord(c) in BIDI_CONTROLS:
+            return f"\\u{ord(c):04X}"
+        return c
+    return "".join(shown(c) for c in text)
 
 
 # --- what the JSON output says ---------------------------------------------
@@ -152,7 +167,8 @@ def expectations(comparison):
     """What the page must show, from `--format json`
     (compare_output/comparison.schema.json): the one place that knows that
     output's field names."""
-    groups = [{"name": group["name"], "base": group["base"], "median": group["steady"]["median"],
+    groups = [{"name": group["name"], "base": group["base"], "verdict": group["verdict"],
+               "median": group["steady"]["median"],
                "low": group["steady"]["low"], "high": group["steady"]["high"],
                "records": sorted((point["steady"], point["source"]) for point in group["points"])}
               for group in comparison["groups"]]
@@ -160,6 +176,7 @@ def expectations(comparison):
                             "median": host["stratum_median"]} for host in comparison["hosts"] or []}
     return {"fleet": comparison["settings"]["fleet"], "slow_percent": comparison["settings"]["slow_percent"],
             "groups": groups, "hosts": hosts, "slow_hosts": comparison["slow_hosts"],
+            "slow_hosts_apart": comparison["slow_hosts_apart"],
             "excluded": [record["source"] for record in comparison["excluded"]]}
 
 
@@ -213,6 +230,18 @@ def check_group_marks(root, expected):
                       if mark.attrs["data-name"] == readable(group["name"]))
         assert dots == [(steady, readable(source)) for steady, source in group["records"]], \
             f"the dots of {group['name']!r} are not its records"
+    for group, bar in zip(groups, bars):
+        assert bar.attrs["class"].split()[1] == VERDICT_CLASSES[group["verdict"]], \
+            f"the bar of {group['name']!r} is classed {bar.attrs['class']!r}, its verdict is {group['verdict']!r}"
+    if expected["fleet"]:
+        # A fleet's groups are its hosts: the chart shows each host's verdict
+        # against its stratum, as the strip charts above it do, and no base.
+        for group in groups:
+            host = expected["hosts"].get(group["name"])
+            assert host is None or group["verdict"] == host["verdict"], \
+                f"the group {group['name']!r} is {group['verdict']!r}, its host {host['verdict']!r}"
+        assert not marks(root, "base-line") and not any(group["base"] for group in groups), "a fleet has a base"
+        return
     base = [group for group in groups if group["base"]]
     lines = marks(root, "base-line")
     assert len(lines) == len(base) == 1, "the base is not marked once"
@@ -255,6 +284,10 @@ def check_host_marks(root, expected):
                   for e in paragraph.walk() if "data-name" in e.attrs]
         assert listed == [readable(name) for name in expected["slow_hosts"]], \
             f"the page's {css_class} names {listed}, the JSON output {expected['slow_hosts']}"
+    apart = [e.attrs["data-name"] for paragraph in root.walk() if "slow-apart" in paragraph.attrs.get("class", "")
+             for e in paragraph.walk() if "data-name" in e.attrs]
+    assert apart == 2 * [readable(name) for name in expected["slow_hosts_apart"]], \
+        f"the page lists {apart} apart from the slow hosts, the JSON output {expected['slow_hosts_apart']}"
 
 
 def check_tables(root, expected):
@@ -317,7 +350,30 @@ def check_group_geometry(root):
         low, high = (float(figure) for figure in interval.attrs["data-value"].split())
         points += [(low, interval.box()[0]), (high, interval.box()[1])]
     straight_scale(points, "the groups' zoomed panel")
-    return len(points) + len(bars)
+    return len(points) + len(bars) + check_axes_apart(chart)
+
+
+def check_axes_apart(chart):
+    """The bars' axis and the zoomed one read as two: each panel in its own
+    frame, its ticks' figures under that frame and clear of each other, the
+    frames well apart, and the zoomed axis labelled so."""
+    frames = {e.attrs["data-panel"]: e.box() for e in chart.walk() if "panel-frame" in e.attrs.get("class", "")}
+    assert set(frames) == {"bars", "zoom"}, f"the groups' chart frames the panels {sorted(frames)}"
+    gap = frames["zoom"][0] - frames["bars"][1]
+    assert gap >= 24, f"the groups' two panels are {gap:.1f} px apart"
+    figures = []
+    for axis in (g for g in chart.walk() if g.tag == "g" and "data-axis" in g.attrs):
+        left, right = frames[axis.attrs["data-axis"]][:2]
+        for label in (e for e in axis.walk() if e.tag == "text"):
+            box = label.box()
+            assert left - PIXEL_TOLERANCE <= box[0] and box[1] <= right + PIXEL_TOLERANCE, \
+                f"the figure {label.text()!r} of the {axis.attrs['data-axis']} axis lies outside its panel"
+            figures.append(box)
+    for k, first in enumerate(figures):
+        assert not [second for second in figures[k + 1:] if overlapping(first, second)], "two axis figures overlap"
+    captions = {e.attrs["data-panel"]: e.text() for e in chart.walk() if "axis-caption" in e.attrs.get("class", "")}
+    assert "zoomed" in captions.get("zoom", ""), f"the zoomed axis is labelled {captions.get('zoom')!r}"
+    return len(figures)
 
 
 def overlapping(first, second):
@@ -528,6 +584,14 @@ def run_browser_test(args):
         f"({len(truth['slow_hosts'])} made slow), a page of {size / 1e6:.1f} MB")
     seconds = check_page("fleet", work / "fleet.html", comparison, work)
     say(f"fleet: checked in chromium in {seconds:.1f} s")
+
+    # A fleet small enough for the groups' chart, whose groups are its hosts.
+    records, truth = fleet_records(work, hosts=15, slow=1, fast=1, name="small-fleet", hostile=False)
+    comparison = json.loads(compare("--fleet", "--format", "json", records))
+    compare("--fleet", "--html", work / "small-fleet.html", records)
+    seconds = check_page("small fleet", work / "small-fleet.html", comparison, work)
+    say(f"small fleet: {len(comparison['groups'])} groups charted, each with its host's verdict; checked in "
+        f"{seconds:.1f} s")
 
     # The policy is the same on every page: the smaller one loads faster.
     check_policy_holds(work / "experiment.html", work)
