@@ -212,7 +212,7 @@ std::string ratios_chart(const PairedComparison &comparison) {
         {.kind = "interval",
          .name = "B against A",
          .value = exact_number(answer.low_percent) + " " + exact_number(answer.high_percent),
-         .title = confidence + " interval " + interval_text(answer) + ": " + verdict});
+         .title = "B against A: " + confidence + " interval " + interval_text(answer) + ", " + verdict});
     band.attribute("x", plot_left).attribute("width", plot_right - plot_left);
     band.attribute("y", y.at(answer.high_percent)).attribute("height", y.at(answer.low_percent) - y.at(answer.high_percent));
     svg.child(band);
