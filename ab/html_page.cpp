@@ -65,10 +65,10 @@ SvgElement swatch(std::string_view shape, std::string_view css_class) {
 }
 
 std::string figures_section(const PairedComparison &comparison) {
-  const std::string figure = judged_figure_name();
+  const std::string figure = judged_figure_words();
   return "<section id=\"figures\">\n<h2>A and B over time</h2>\n" +
          paragraph("summary", html_text("Each slice's " + figure +
-                                        " figure against when it began: the two lines wander together with the "
+                                        " against when it began: the two lines wander together with the "
                                         "machine's speed, which is why each round's pair is judged, not the "
                                         "two lines apart.")) +
          "<ul class=\"legend\">" + entry(swatch("circle", "slice program-a"), "A: " + comparison.programs[0].name) +

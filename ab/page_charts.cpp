@@ -104,8 +104,8 @@ std::string seconds_text(double seconds) { return compare_output::fixed_text(sec
 } // namespace
 
 std::string figures_chart(const PairedComparison &comparison) {
-  const std::string label = std::string("A's and B's ") + judged_figure_name() +
-                            " figure in each slice against the seconds since the comparison began";
+  const std::string label = std::string("A's and B's ") + judged_figure_words() +
+                            " in each slice against the seconds since the comparison began";
   const std::vector<const Slice *> slices = judged_slices(comparison);
   if (slices.empty()) {
     return empty_chart("chart ab-figures", label);
