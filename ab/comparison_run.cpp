@@ -151,7 +151,9 @@ private:
         return false;
       }
       describe(0, *runs[0].run);
-      const double seconds = runs[0].passes_seconds;
+      // The passes' own seconds, or where a record gives none, the slice's.
+      const double seconds = runs[0].passes_seconds > 0.0 ? runs[0].passes_seconds
+                                                          : Seconds(slices[0].ended - slices[0].started).count();
       seconds_per_unit = seconds / (3.0 * counts.inner * static_cast<double>(counts.outer));
       if (seconds >= least_probe_seconds) {
         break;
