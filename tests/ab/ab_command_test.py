@@ -138,6 +138,20 @@ def check_refusals(checks, work, program):
         checks.expect(f"{name}: status {status}, saying why", got == status and message in err and out == "",
                       f"{got} {err!r} {out[:200]!r}")
 
+    # Held to one processor, as taskset or a container's quota holds it.
+    if shutil.which("taskset"):
+        one = ["taskset", "-c", str(min(os.sched_getaffinity(0)))]
+        done = subprocess.run([*one, program, "ab", "--duet", *short[:4], program, program], capture_output=True,
+                              text=True, errors="replace", check=False)
+        checks.expect("--duet with one usable processor is refused with status 2, saying so",
+                      done.returncode == 2 and "--duet needs two usable processors" in done.stderr, done.stderr)
+        done = subprocess.run([*one, program, "ab", *short[:4], "--format", "json", program, program],
+                              capture_output=True, text=True, errors="replace", check=False)
+        document = json.loads(done.stdout) if done.returncode == 0 else {}
+        checks.expect("with one usable processor the default is interleaved, and the JSON says why",
+                      document.get("mode") == "interleaved" and
+                      "duet needs two usable processors" in document.get("mode_reason", ""), done.stderr)
+
     got, out, err = checks.run(*short, "--format", "json", program, fake["crash"])
     document = json.loads(out) if out.startswith("{") else {}
     checks.expect("a program killed in round 3 is named with its round, status 1, and the two rounds before it "
