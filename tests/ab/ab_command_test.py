@@ -254,12 +254,17 @@ def check_interrupts(checks, work, program):
 
 
 def verdict_of(checks, mode, a, b, budget):
-    got, out, err = checks.run(mode, "--alpha", "0.001", "--budget", str(budget), "--format", "json", a, b)
-    if got != 0:
+    """The answer at alpha 0.001, under --strict: status 4 exactly when B is
+    found slower by at least the threshold."""
+    got, out, err = checks.run(mode, "--alpha", "0.001", "--budget", str(budget), "--strict", "--format", "json",
+                               a, b)
+    if got not in (0, 4):
         return None, f"{got} {err}"
     answer = json.loads(out)["answer"]
-    return answer, f"{answer['verdict']} {answer['change_percent']:.2f} % " \
-                   f"({answer['low_percent']:.2f} .. {answer['high_percent']:.2f})"
+    strict = answer["verdict"] == "slower" and answer["change_percent"] <= -1.0
+    said = f"{answer['verdict']} {answer['change_percent']:.2f} % " \
+           f"({answer['low_percent']:.2f} .. {answer['high_percent']:.2f}), status {got}"
+    return (answer if got == (4 if strict else 0) else None), said
 
 
 def check_real(checks, program, drag):

@@ -25,7 +25,8 @@ endif()
 if(NOT EXISTS "${page}")
   message(FATAL_ERROR "the installed tree has no share/man/man1/megawhets.1")
 endif()
-foreach(file share/megawhets/run-record.schema.json share/doc/megawhets/examples/fleet.sbatch
+foreach(file share/megawhets/run-record.schema.json share/megawhets/comparison.schema.json
+             share/megawhets/ab-comparison.schema.json share/doc/megawhets/examples/fleet.sbatch
              share/doc/megawhets/examples/fleet-ssh.sh)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "the installed tree has no ${file}")
