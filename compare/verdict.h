@@ -19,6 +19,8 @@ enum class Verdict {
   slow,             // a host below its stratum, apart from it and by enough to matter
   fast,             // the mirror of slow
   unjudged,         // a host of a stratum too small to judge
+  same,             // megawhets ab: the interval holds 0 and lies within the threshold
+  undecided,        // megawhets ab: the interval holds 0 and reaches past the threshold
 };
 
 } // namespace compare

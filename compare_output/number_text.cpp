@@ -62,8 +62,9 @@ std::string probability_text(double probability) {
 std::string setting_text(double value) { return without_negative_zero(report::formatted("%g", value), '\0'); }
 
 std::string tick_text(double value, double step) {
-  if (step >= 1.0 && value >= 0.0) {
-    return count_text(static_cast<std::size_t>(std::llround(value)));
+  if (step >= 1.0) {
+    const long long whole = std::llround(value);
+    return (whole < 0 ? "-" : "") + count_text(static_cast<std::size_t>(whole < 0 ? -whole : whole));
   }
   return fixed_text(value, 2);
 }

@@ -8,7 +8,7 @@ namespace compare_output {
 std::string_view page_style() {
   return R"css(
 :root { --blue: #0072b2; --blue-text: #005a8c; --orange: #e69f00; --orange-text: #8a4b00;
-  --orange-pale: #fde9c8; --slate: #4d5966; --grey: #c3c9cf; --ink: #1d232a; --rule: #e3e6e9; }
+  --orange-pale: #fde9c8; --slate: #4d5966; --green: #009e73; --green-text: #00664a; --grey: #c3c9cf; --ink: #1d232a; --rule: #e3e6e9; }
 body { font: 15px/1.45 system-ui, -apple-system, "Segoe UI", Roboto, "DejaVu Sans", sans-serif;
   color: var(--ink); background: #fff; margin: 0 auto; max-width: 64rem; padding: 1rem 1.25rem 3rem; }
 h1 { font-size: 1.5rem; margin: 0.5rem 0 0.25rem; }
@@ -67,6 +67,29 @@ tr.base td:first-child { font-weight: 600; }
 details > summary { cursor: pointer; margin: 0.5rem 0; }
 .notes, .excluded { font-size: 0.9rem; color: #3c4650; }
 .closing { margin-top: 1.5rem; font-weight: 600; }
+/* megawhets ab: A in slate and B in bluish green (apart from the verdicts' blue and orange, and from
+   each other for every common colour blindness, by lightness too), each named beside its line. */
+svg .trace { fill: none; stroke-width: 1.5; stroke-opacity: 0.8; }
+svg .trace.program-a { stroke: var(--slate); }
+svg .trace.program-b { stroke: var(--green); }
+svg .slice.program-a { fill: var(--slate); }
+svg .slice.program-b { fill: var(--green); }
+svg text.program-a { fill: var(--slate); font-weight: 600; }
+svg text.program-b { fill: var(--green-text); font-weight: 600; }
+.chip.program-a { background: #e6e9ec; color: var(--slate); }
+.chip.program-b { background: #d3efe6; color: var(--green-text); }
+svg .round { fill: var(--ink); fill-opacity: 0.75; }
+svg rect.band { stroke-width: 1; }
+svg rect.band.faster { fill: #d6eaf6; stroke: var(--blue); }
+svg rect.band.slower { fill: var(--orange-pale); stroke: var(--orange); }
+svg rect.band.same, svg rect.band.undecided { fill: #eceff1; stroke: #7b858f; }
+svg text.verdict-label.same, svg text.verdict-label.undecided { fill: #3c4650; }
+svg .estimate { stroke: var(--ink); stroke-width: 1.5; }
+svg .threshold { stroke: #7b858f; stroke-width: 1; stroke-dasharray: 4 3; }
+svg rect.unpaired { fill: none; stroke: var(--ink); stroke-width: 1.2; stroke-dasharray: 3 2; }
+.chip.faster { background: #d6eaf6; color: var(--blue-text); }
+.chip.slower { background: var(--orange-pale); color: var(--orange-text); }
+.chip.same, .chip.undecided, .chip.base { background: #eceff1; color: #3c4650; }
 )css";
 }
 

@@ -30,6 +30,8 @@ constexpr std::array verdict_styles = {
     VerdictStyle{Verdict::slow, "slow", "slow", TerminalColour::orange},
     VerdictStyle{Verdict::fast, "fast", "fast", TerminalColour::blue},
     VerdictStyle{Verdict::unjudged, "unjudged", "unjudged", TerminalColour::none},
+    VerdictStyle{Verdict::same, "same", "same", TerminalColour::none},
+    VerdictStyle{Verdict::undecided, "undecided", "undecided", TerminalColour::none},
 };
 
 constexpr bool in_enumeration_order() {

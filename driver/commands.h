@@ -9,6 +9,6 @@ namespace driver {
 // main.cpp; without one, it runs the passes. A first argument close to one
 // of them is answered with the command meant, so a new command adds its
 // name here as well as its dispatch.
-inline constexpr std::array<std::string_view, 2> command_names = {"compare", "history"};
+inline constexpr std::array<std::string_view, 3> command_names = {"compare", "history", "ab"};
 
 } // namespace driver

@@ -6,9 +6,7 @@
 #include "driver/suggestion.h"
 
 #include <array>
-#include <charconv>
 #include <string_view>
-#include <system_error>
 
 namespace driver {
 namespace {
@@ -55,25 +53,6 @@ std::optional<CompareFormat> format_in(std::string_view text) {
 std::optional<double> between(std::string_view text, double low, double high) {
   const auto value = plain_decimal(text);
   return value && *value > low && *value < high ? value : std::nullopt;
-}
-
-// A level in any decimal notation strtod reads (0.01, .05, 5e-2, 1E-3),
-// strictly between 0 and 1. std::from_chars reads it whatever the locale;
-// it also reads inf, nan and hexadecimal, which taking only digits, points,
-// exponents and signs refuses.
-std::optional<double> level_in(std::string_view text) {
-  if (text.starts_with('+')) {
-    text.remove_prefix(1);
-  }
-  if (text.empty() || text.find_first_not_of("0123456789.eE+-") != std::string_view::npos) {
-    return std::nullopt;
-  }
-  double value = 0.0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || end != text.data() + text.size() || !(value > 0.0 && value < 1.0)) {
-    return std::nullopt;
-  }
-  return value;
 }
 
 // Options that other programs, or the run itself (--json), give for what
@@ -123,7 +102,7 @@ std::string take_option(std::string_view argument, int argc, const char *const *
     }
     options.base = base->value;
   } else if (const auto alpha = option_value("--alpha", argc, argv, i)) {
-    const auto value = level_in(alpha->value);
+    const auto value = level(alpha->value);
     if (!value) {
       return "option " + quoted(alpha->as_given) +
              " needs a level between 0 and 1, written in decimal, such as --alpha=0.01 or --alpha=1e-3";

@@ -4,10 +4,13 @@
 // twice the first. What produced the figures, and anything that disturbed
 // them, goes to standard error once the report is complete. Options add a
 // record of the run, counts chosen by a probe, and a strict verdict; the
-// compare command puts the records of many runs side by side, and the
-// history command keeps them and follows each machine's speed through time.
+// compare command puts the records of many runs side by side, the history
+// command keeps them and follows each machine's speed through time, and the
+// ab command tells two programs apart by running them in pairs of slices.
 
 #include "copies/copy_run.h"
+#include "driver/ab_arguments.h"
+#include "driver/ab_command.h"
 #include "driver/arguments.h"
 #include "driver/compare_arguments.h"
 #include "driver/compare_command.h"
@@ -59,6 +62,18 @@ int history_records(int argc, const char *const *argv) {
   return driver::history_command(command_line.options);
 }
 
+int compare_programs(int argc, const char *const *argv) {
+  const driver::AbCommandLine command_line = driver::read_ab_command_line(argc, argv);
+  if (command_line.help) {
+    return show(driver::ab_usage());
+  }
+  if (!command_line.problem.empty()) {
+    driver::write_error("megawhets: " + command_line.problem + "; see 'megawhets ab --help'\n");
+    return driver::bad_usage;
+  }
+  return driver::ab_command(command_line.options);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -71,6 +86,9 @@ int main(int argc, char **argv) {
   }
   if (argc > 1 && std::string_view(argv[1]) == "history") {
     return history_records(argc - 1, argv + 1);
+  }
+  if (argc > 1 && std::string_view(argv[1]) == "ab") {
+    return compare_programs(argc - 1, argv + 1);
   }
   const driver::CommandLine command_line = driver::read_command_line(argc, argv);
   switch (command_line.request) {

@@ -1,6 +1,8 @@
 #include "driver/option_reading.h"
 
+#include <charconv>
 #include <cstdlib>
+#include <system_error>
 
 namespace driver {
 
@@ -30,6 +32,24 @@ std::optional<double> plain_decimal(std::string_view text) {
     return std::nullopt;
   }
   return std::strtod(std::string(text).c_str(), nullptr);
+}
+
+// std::from_chars reads it whatever the locale; it also reads inf, nan and
+// hexadecimal, which taking only digits, points, exponents and signs
+// refuses.
+std::optional<double> level(std::string_view text) {
+  if (text.starts_with('+')) {
+    text.remove_prefix(1);
+  }
+  if (text.empty() || text.find_first_not_of("0123456789.eE+-") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || end != text.data() + text.size() || !(value > 0.0 && value < 1.0)) {
+    return std::nullopt;
+  }
+  return value;
 }
 
 } // namespace driver

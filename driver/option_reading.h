@@ -24,4 +24,9 @@ std::optional<OptionValue> option_value(std::string_view name, int argc, const c
 // strtod would also take.
 std::optional<double> plain_decimal(std::string_view text);
 
+// A level (alpha) in any decimal notation strtod reads (0.01, .05, 5e-2,
+// 1E-3), strictly between 0 and 1; inf, nan and hexadecimal, which strtod
+// also reads, are refused.
+std::optional<double> level(std::string_view text);
+
 } // namespace driver

@@ -52,6 +52,13 @@ constexpr std::string_view architecture =
         "";
 #endif
 
+// Set only for the test programs that do more work than they count.
+#if defined(MEGAWHETS_TEST_DRAG_PERCENT)
+constexpr unsigned drag_percent = MEGAWHETS_TEST_DRAG_PERCENT;
+#else
+constexpr unsigned drag_percent = 0;
+#endif
+
 } // namespace
 
 std::string program_version() { return "megawhets " + std::string(this_build().version); }
@@ -61,7 +68,8 @@ Build this_build() {
           .compiler = compiler,
           .compiler_version = compiler_version,
           .code_flags = MEGAWHETS_CODE_FLAGS,
-          .architecture = architecture};
+          .architecture = architecture,
+          .drag_percent = drag_percent};
 }
 
 std::string build_description() {
@@ -69,8 +77,10 @@ std::string build_description() {
   const std::string compiler_and_version =
       build.compiler_version.empty() ? std::string(build.compiler)
                                      : std::string(build.compiler) + " " + std::string(build.compiler_version);
+  const std::string drag = build.drag_percent == 0 ? "" : "drag " + std::to_string(build.drag_percent) + " %";
   std::string description;
-  for (const std::string_view part : {std::string_view(compiler_and_version), build.code_flags, build.architecture}) {
+  for (const std::string_view part :
+       {std::string_view(compiler_and_version), build.code_flags, build.architecture, std::string_view(drag)}) {
     if (part.empty()) {
       continue;
     }

@@ -18,4 +18,12 @@ void forget_removal_on_interrupt();
 // forgotten.
 void note_on_interrupt(const char *text);
 
+// For a command that must end what it started and still say what it had:
+// from now on the first interrupt or termination request is only noted,
+// for interrupt_requested to tell, and the command answers it when it
+// chooses; a file named to remove_on_interrupt is then left to its owner
+// to remove. A second request is answered as above, at once.
+void defer_interrupts();
+bool interrupt_requested();
+
 } // namespace platform

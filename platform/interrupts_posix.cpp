@@ -13,9 +13,15 @@ const int interrupting_signals[] = {SIGINT, SIGTERM, SIGHUP};
 // cleared only after they are gone.
 char *volatile path_to_remove = nullptr;
 const char *volatile note = nullptr;
+volatile std::sig_atomic_t deferring = 0;
+volatile std::sig_atomic_t requested = 0;
 
 // Only what is safe in a signal handler: unlink, write and _exit.
 extern "C" void remove_and_exit(int) {
+  if (deferring != 0 && requested == 0) {
+    requested = 1;
+    return;
+  }
   if (path_to_remove != nullptr) {
     unlink(path_to_remove);
   }
@@ -36,12 +42,7 @@ extern "C" void remove_and_exit(int) {
   _exit(1);
 }
 
-} // namespace
-
-void remove_on_interrupt(const std::string &path) {
-  static std::string kept;
-  kept = path;
-  path_to_remove = kept.data();
+void install_handler() {
   for (const int signal : interrupting_signals) {
     struct sigaction current {};
     // A signal the caller chose to ignore (nohup, a background job) stays
@@ -56,10 +57,20 @@ void remove_on_interrupt(const std::string &path) {
   }
 }
 
+} // namespace
+
+void remove_on_interrupt(const std::string &path) {
+  static std::string kept;
+  kept = path;
+  path_to_remove = kept.data();
+  install_handler();
+}
+
 void forget_removal_on_interrupt() {
+  // A command that defers interrupts keeps its handler.
   for (const int signal : interrupting_signals) {
     struct sigaction current {};
-    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == remove_and_exit) {
+    if (deferring == 0 && sigaction(signal, nullptr, &current) == 0 && current.sa_handler == remove_and_exit) {
       std::signal(signal, SIG_DFL);
     }
   }
@@ -68,5 +79,12 @@ void forget_removal_on_interrupt() {
 }
 
 void note_on_interrupt(const char *text) { note = text; }
+
+void defer_interrupts() {
+  deferring = 1;
+  install_handler();
+}
+
+bool interrupt_requested() { return requested != 0; }
 
 } // namespace platform

@@ -10,8 +10,13 @@ namespace {
 // Read by the console's control handler, which runs on a thread of its own.
 const char *volatile path_to_remove = nullptr;
 const char *volatile note = nullptr;
+volatile LONG deferring = 0;
+volatile LONG requested = 0;
 
 BOOL WINAPI remove_and_exit(DWORD) {
+  if (deferring != 0 && InterlockedExchange(&requested, 1) == 0) {
+    return TRUE;
+  }
   if (path_to_remove != nullptr) {
     DeleteFileA(path_to_remove);
   }
@@ -32,11 +37,21 @@ void remove_on_interrupt(const std::string &path) {
 }
 
 void forget_removal_on_interrupt() {
-  SetConsoleCtrlHandler(remove_and_exit, FALSE);
+  // A command that defers interrupts keeps its handler.
+  if (deferring == 0) {
+    SetConsoleCtrlHandler(remove_and_exit, FALSE);
+  }
   path_to_remove = nullptr;
   note = nullptr;
 }
 
 void note_on_interrupt(const char *text) { note = text; }
+
+void defer_interrupts() {
+  deferring = 1;
+  SetConsoleCtrlHandler(remove_and_exit, TRUE);
+}
+
+bool interrupt_requested() { return requested != 0; }
 
 } // namespace platform

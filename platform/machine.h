@@ -37,4 +37,15 @@ struct ProcessorLimits {
 
 ProcessorLimits this_process_processor_limits();
 
+// A processor this process may run on, by the system's number, and the core
+// it belongs to where the system says: processors of one core share its
+// units, so that two programs on them slow each other.
+struct AllowedProcessor {
+  unsigned number = 0;
+  long core = -1; // the same for processors of one core; -1 when the system does not say
+};
+
+// In the system's order; empty when the system does not say.
+std::vector<AllowedProcessor> allowed_processors();
+
 } // namespace platform

@@ -50,6 +50,27 @@ OperatingSystem this_operating_system() {
   return {names.sysname, names.release};
 }
 
+std::vector<AllowedProcessor> allowed_processors() {
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  std::vector<AllowedProcessor> processors;
+  if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) {
+    return processors;
+  }
+  for (unsigned number = 0; number < CPU_SETSIZE; ++number) {
+    if (!CPU_ISSET(number, &allowed)) {
+      continue;
+    }
+    const std::string topology = "/sys/devices/system/cpu/cpu" + std::to_string(number) + "/topology/";
+    long package = 0;
+    long core = -1;
+    std::istringstream(whole_file((topology + "physical_package_id").c_str())) >> package;
+    std::istringstream(whole_file((topology + "core_id").c_str())) >> core;
+    processors.push_back({number, core < 0 || package < 0 ? -1 : package * 65536 + core});
+  }
+  return processors;
+}
+
 ProcessorLimits this_process_processor_limits() {
   ProcessorLimits limits;
   cpu_set_t allowed;

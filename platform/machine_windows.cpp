@@ -57,6 +57,37 @@ OperatingSystem this_operating_system() {
                          std::to_string(version.dwBuildNumber)};
 }
 
+std::vector<AllowedProcessor> allowed_processors() {
+  DWORD_PTR process_mask = 0;
+  DWORD_PTR system_mask = 0;
+  std::vector<AllowedProcessor> processors;
+  if (GetProcessAffinityMask(GetCurrentProcess(), &process_mask, &system_mask) == 0) {
+    return processors;
+  }
+  // Each core's entry holds the mask of its logical processors.
+  std::vector<SYSTEM_LOGICAL_PROCESSOR_INFORMATION> cores;
+  DWORD size = 0;
+  GetLogicalProcessorInformation(nullptr, &size);
+  cores.resize(size / sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION));
+  if (cores.empty() || GetLogicalProcessorInformation(cores.data(), &size) == 0) {
+    cores.clear();
+  }
+  for (unsigned number = 0; number < 8 * sizeof(DWORD_PTR); ++number) {
+    const DWORD_PTR bit = DWORD_PTR{1} << number;
+    if ((process_mask & bit) == 0) {
+      continue;
+    }
+    long core = -1;
+    for (std::size_t i = 0; i < cores.size(); ++i) {
+      if (cores[i].Relationship == RelationProcessorCore && (cores[i].ProcessorMask & bit) != 0) {
+        core = static_cast<long>(i);
+      }
+    }
+    processors.push_back({number, core});
+  }
+  return processors;
+}
+
 ProcessorLimits this_process_processor_limits() {
   DWORD_PTR process_mask = 0;
   DWORD_PTR system_mask = 0;

@@ -82,6 +82,7 @@ void RecordFieldsListener::key(const JsonString &name) {
     find({{"compiler", &f.compiler},
           {"compiler_version", &f.compiler_version},
           {"flags", &f.flags},
+          {"drag_percent", &f.drag_percent},
           {"architecture", &f.architecture}});
     break;
   case Context::machine:
@@ -191,7 +192,7 @@ void RecordFieldsListener::enter(Context context, std::uint8_t pass) {
     f.program_name = f.program_version = {};
     break;
   case Context::build:
-    f.compiler = f.compiler_version = f.flags = f.architecture = {};
+    f.compiler = f.compiler_version = f.flags = f.drag_percent = f.architecture = {};
     break;
   case Context::machine:
     f.host_name = f.processor_model = f.processors = {};

@@ -60,6 +60,7 @@ struct RecordFields {
   Kept compiler{};
   Kept compiler_version{};
   Kept flags{};
+  Kept drag_percent{}; // only a test build's
   Kept architecture{};
   Kept machine{};
   Kept host_name{};

@@ -415,7 +415,7 @@ struct RunText {
 // Room for each field's text with its escapes undone.
 struct Undone {
   std::string program_version, label, host_name, processor_model, compiler, compiler_version, flags,
-      architecture, started_at, name;
+      flags_with_drag, architecture, started_at, name;
 };
 
 class RecordReading {
@@ -511,6 +511,13 @@ private:
                      {longest_build_text, "a compiler's version"}, undone_.compiler_version);
     text.flags =
         record::text(member(build, f_.flags, "flags"), {longest_flags, "the build's flags"}, undone_.flags);
+    // A test build's drag is shown wherever its flags are, and sets it
+    // apart from the build without one.
+    if (const Field drag = optional_member(build, f_.drag_percent, "drag_percent");
+        drag.value.type != Kept::Type::absent) {
+      undone_.flags_with_drag = std::string(text.flags) + ", drag " + std::to_string(integer(drag, 1, 100)) + " %";
+      text.flags = undone_.flags_with_drag;
+    }
     text.architecture = record::text(member(build, f_.architecture, "architecture"),
                                      {longest_build_text, "an architecture"}, undone_.architecture);
   }

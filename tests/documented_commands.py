@@ -101,6 +101,11 @@ def report_in_file(folder, stdout):
     assert not stdout and "Pass #  2:    25 outer loop(s),40000 inner loop(s)" in report, report
 
 
+# The answer's line under megawhets ab's table.
+AB_ANSWER = (r"^  B against A: [+-]\d+\.\d\d % \(95 % interval [+-]\d+\.\d\d \.\. [+-]\d+\.\d\d %\), "
+             r"p (=|<) [\d.]+, from \d+ rounds?: (faster|slower|same within \u00b11 %|undecided)")
+AB_CLANG_STAND_IN = "mkdir -p build/release-clang && ln -s \"$(realpath build/release/megawhets)\" build/release-clang/"
+
 CASES = {
     "compare-one-core-against-all": Case(
         stdout=(r"^one core, one process +6 ", r"^all cores, .* 6 "), slow=True),
@@ -122,6 +127,19 @@ CASES = {
     "manual-record-through-jq": Case(stdout=(r'^  "schema_version": 1,$',), needs=("jq",), slow=True),
     "manual-slurm-fleet": Case(stdout=(r"^Slow hosts, comma-separated:$",), slurm=True, slow=True),
     "manual-report-in-a-file": Case(check=report_in_file, slow=True),
+    # megawhets ab runs for its minute, or less once its answer is certain;
+    # what it finds is the machine's, so the table's rows and the answer's
+    # line are held to their shape. The release-clang build, which takes
+    # minutes to make, is stood in for by the release build: the command
+    # runs as written, on one build twice.
+    "ab-installed-against-built": Case(stdout=(r"^A  megawhets +\d+ ", r"^B  build/release/megawhets +\d+ ",
+                                               AB_ANSWER), slow=True),
+    "ab-gcc-against-clang": Case(setup=AB_CLANG_STAND_IN,
+                                 stdout=(r"^A  build/release/megawhets +\d+ ",
+                                         r"^B  build/release-clang/megawhets +\d+ ", AB_ANSWER), slow=True),
+    "manual-ab-old-against-new": Case(setup="mkdir old new && cp build/release/megawhets old/ && "
+                                            "cp build/release/megawhets new/",
+                                      stdout=(r"^A  \./old/megawhets +\d+ ", AB_ANSWER), slow=True),
 }
 
 

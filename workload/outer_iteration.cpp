@@ -39,6 +39,55 @@ inline void run_blocks(std::int32_t n, OuterIterationLocals *locals) {
   }
 }
 
+#if defined(MEGAWHETS_TEST_DRAG_PERCENT)
+static_assert(MEGAWHETS_TEST_DRAG_PERCENT >= 1 && MEGAWHETS_TEST_DRAG_PERCENT <= 100,
+              "a drag is 1 to 100 percent");
+
+// Only in the test builds that tell two programs apart by a difference known
+// in advance: after each outer iteration, the blocks run again at the
+// drag's share of its inner count, on a copy of the state that is then put
+// back, so that the figures count work that was not done and nothing else
+// changes. The share's remainder is carried to the next iteration, so that
+// any inner count gets the drag's share on average.
+struct State {
+  double t, t1, t2, e1[4];
+  std::int32_t j, k, l;
+  double x1, x2, x3, x4;
+};
+
+State saved_state() { return {T, T1, T2, {E1[0], E1[1], E1[2], E1[3]}, J, K, L, X1, X2, X3, X4}; }
+
+void restore(const State &state) {
+  T = state.t;
+  T1 = state.t1;
+  T2 = state.t2;
+  for (int i = 0; i < 4; ++i) {
+    E1[i] = state.e1[i];
+  }
+  J = state.j;
+  K = state.k;
+  L = state.l;
+  X1 = state.x1;
+  X2 = state.x2;
+  X3 = state.x3;
+  X4 = state.x4;
+}
+
+std::uint64_t drag_remainder = 0;
+
+void drag(std::int32_t n) {
+  const std::uint64_t owed = drag_remainder + std::uint64_t{static_cast<std::uint32_t>(n)} *
+                                                  std::uint64_t{MEGAWHETS_TEST_DRAG_PERCENT};
+  drag_remainder = owed % 100;
+  const State state = saved_state();
+  run_blocks(static_cast<std::int32_t>(static_cast<std::uint32_t>(owed / 100)), nullptr);
+  // The extra blocks' stores count as seen, so that putting the state back
+  // cannot make them dead.
+  observe_all_memory();
+  restore(state);
+}
+#endif
+
 } // namespace
 
 BlockCounts block_counts(std::int32_t n) {
@@ -57,7 +106,12 @@ BlockCounts block_counts(std::int32_t n) {
   };
 }
 
-void run_outer_iteration(std::int32_t n) { run_blocks(n, nullptr); }
+void run_outer_iteration(std::int32_t n) {
+  run_blocks(n, nullptr);
+#if defined(MEGAWHETS_TEST_DRAG_PERCENT)
+  drag(n);
+#endif
+}
 
 void run_outer_iteration_keeping_locals(std::int32_t n, OuterIterationLocals &locals) { run_blocks(n, &locals); }
 

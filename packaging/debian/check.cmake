@@ -28,6 +28,11 @@ foreach(path usr/bin/megawhets usr/share/man/man1/megawhets.1.gz usr/share/doc/m
   endif()
 endforeach()
 
+# The test programs with a drag are never packed.
+if(contents MATCHES "drag")
+  message(FATAL_ERROR "${PACKAGE} holds a test program with a drag:\n${contents}")
+endif()
+
 file(REMOVE_RECURSE "${SCRATCH}")
 file(MAKE_DIRECTORY "${SCRATCH}/debian")
 execute_process(COMMAND ${DPKG_DEB} -x "${PACKAGE}" "${SCRATCH}" RESULT_VARIABLE result)

@@ -7,6 +7,7 @@
 #include "compare_output/json_output.h"
 #include "compare_output/markdown_output.h"
 #include "compare_output/markdown_table.h"
+#include "compare_output/number_text.h"
 #include "compare_output/printable_text.h"
 #include "compare_output/tables.h"
 #include "compare_output/text_output.h"
@@ -194,5 +195,15 @@ INSTANTIATE_TEST_SUITE_P(
                                  "www\\.example.org, me\\@example.org"},
                       ReaderCase{"a list item's start", "- x", "\\- x"},
                       ReaderCase{"a control", "x\u202Ey", "x\\\\u202Ey"}));
+
+// An axis's ticks read as whole figures, with thousands separated, on
+// either side of zero; below a step of 1, to the hundredth.
+TEST(NumberText, TicksAreWholeOnEitherSideOfZero) {
+  EXPECT_EQ(tick_text(-10.0, 10.0), "-10");
+  EXPECT_EQ(tick_text(-1500.0, 500.0), "-1,500");
+  EXPECT_EQ(tick_text(0.0, 5.0), "0");
+  EXPECT_EQ(tick_text(12500.0, 2500.0), "12,500");
+  EXPECT_EQ(tick_text(-0.5, 0.25), "-0.50");
+}
 
 } // namespace

@@ -1,6 +1,7 @@
 # Installs the build into a scratch prefix and checks that the tree holds the
-# program, its manual page, the record's schema and the fleet scripts the
-# documentation runs from there, and that the page renders without warnings.
+# program and no other, its manual page, the record's schema and the fleet
+# scripts the documentation runs from there, and that the page renders without
+# warnings.
 # Run with -DBUILD_DIR=... -DPREFIX=...
 
 file(REMOVE_RECURSE "${PREFIX}")
@@ -15,10 +16,17 @@ set(page "${PREFIX}/share/man/man1/megawhets.1")
 if(NOT EXISTS "${program}" OR IS_DIRECTORY "${program}")
   message(FATAL_ERROR "the installed tree has no bin/megawhets")
 endif()
+# The test programs with a drag (megawhets-drag-N) are built beside it, but
+# their figures are not a real build's: they are never installed.
+file(GLOB installed_programs RELATIVE "${PREFIX}/bin" "${PREFIX}/bin/*")
+if(NOT installed_programs STREQUAL "megawhets")
+  message(FATAL_ERROR "the installed tree's bin holds [${installed_programs}], not [megawhets] alone")
+endif()
 if(NOT EXISTS "${page}")
   message(FATAL_ERROR "the installed tree has no share/man/man1/megawhets.1")
 endif()
-foreach(file share/megawhets/run-record.schema.json share/doc/megawhets/examples/fleet.sbatch
+foreach(file share/megawhets/run-record.schema.json share/megawhets/comparison.schema.json
+             share/megawhets/ab-comparison.schema.json share/doc/megawhets/examples/fleet.sbatch
              share/doc/megawhets/examples/fleet-ssh.sh)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "the installed tree has no ${file}")

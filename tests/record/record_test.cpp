@@ -107,6 +107,22 @@ TEST(Record, ARunInCopiesIsReadAsTheMachines) {
   EXPECT_DOUBLE_EQ(run.lowest_processor_share, 0.75);
 }
 
+// A test build's drag is written only where there is one, and read back
+// beside the flags, so that a comparison shows it and groups it apart.
+TEST(Record, ADragIsWrittenAndReadBesideTheFlags) {
+  RunRecord written = sample_run();
+  EXPECT_EQ(record_json(written).find("drag"), std::string::npos);
+  written.build.drag_percent = 5;
+  const std::string text = record_json(written);
+  EXPECT_NE(text.find("\"drag_percent\": 5"), std::string::npos);
+  EXPECT_EQ(read_back(text).flags, "-O2 -ffp-contract=off, drag 5 %");
+  std::string beyond = text;
+  beyond.replace(beyond.find("\"drag_percent\": 5"), 18, "\"drag_percent\": 500");
+  const auto records = read_records(beyond, "run.json");
+  ASSERT_EQ(records.size(), 1U);
+  EXPECT_EQ(records[0].message, "$.build.drag_percent: 500 where an integer from 1 to 100 belongs");
+}
+
 struct TextCase {
   const char *name;
   std::string text;

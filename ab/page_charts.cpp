@@ -1,0 +1,287 @@
+#include "ab/page_charts.h"
+
+#include "ab/judged_figure.h"
+#include "ab/summary_text.h"
+#include "ab/verdict_words.h"
+#include "compare_output/chart_axis.h"
+#include "compare_output/chart_scale.h"
+#include "compare_output/number_text.h"
+#include "compare_output/svg_element.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace ab {
+namespace {
+
+using compare_output::Axis;
+using compare_output::MarkFacts;
+using compare_output::Scale;
+using compare_output::SvgElement;
+using compare_output::exact_number;
+
+constexpr double chart_height = 320.0;
+constexpr double plot_left = 76.0; // room for the figures of the vertical axis
+constexpr double plot_right = 812.0;
+constexpr double plot_top = 16.0;
+constexpr double plot_bottom = 262.0;
+constexpr double axis_baseline = 280.0;
+constexpr double caption_baseline = 308.0;
+constexpr double end_label_left = plot_right + 8.0;
+constexpr double dot_radius = 3.0;
+
+const char *const program_classes[] = {"program-a", "program-b"};
+const char *const letters[] = {"A", "B"};
+
+// The horizontal grid of a vertical axis, each line with its figure in
+// data-tick, the figures to the left of the plot.
+SvgElement vertical_axis(const Axis &axis, const Scale &scale) {
+  const double step = axis.ticks.size() > 1 ? axis.ticks[1] - axis.ticks[0] : 1.0;
+  SvgElement drawing("g");
+  drawing.css_class("axis").attribute("data-axis", "vertical");
+  for (const double tick : axis.ticks) {
+    const double y = scale.at(tick);
+    SvgElement line("line");
+    line.attribute("x1", plot_left).attribute("x2", plot_right).attribute("y1", y).attribute("y2", y);
+    line.attribute("data-tick", exact_number(tick));
+    SvgElement label("text");
+    label.attribute("x", plot_left - 6.0).attribute("y", y + 4.0).attribute("text-anchor", "end");
+    label.text(compare_output::tick_text(tick, step));
+    drawing.child(line).child(label);
+  }
+  return drawing;
+}
+
+SvgElement horizontal_axis(const Axis &axis, const Scale &scale) {
+  return compare_output::axis_drawing(axis, scale,
+                                      {.left = plot_left,
+                                       .right = plot_right,
+                                       .grid_top = plot_top,
+                                       .grid_bottom = plot_bottom,
+                                       .labels_baseline = axis_baseline,
+                                       .name = "horizontal"});
+}
+
+SvgElement caption(double x, double y, std::string_view text, std::string_view anchor = "middle") {
+  SvgElement written("text");
+  written.css_class("axis-caption").attribute("x", x).attribute("y", y).attribute("text-anchor", anchor);
+  written.text(text);
+  return written;
+}
+
+// The vertical axis's caption, turned to run up its side.
+SvgElement side_caption(std::string_view text) {
+  SvgElement written = caption(0.0, 0.0, text);
+  written.attribute("transform", "translate(14 " + compare_output::fixed_text((plot_top + plot_bottom) / 2, 2) +
+                                     ") rotate(-90)");
+  return written;
+}
+
+// A chart with nothing to draw says so.
+std::string empty_chart(std::string_view css_class, std::string_view label) {
+  SvgElement svg = compare_output::chart_svg(css_class, 60.0, label);
+  svg.child(caption(compare_output::chart_width / 2, 34.0, "No round finished."));
+  return svg.str();
+}
+
+std::vector<const Slice *> judged_slices(const PairedComparison &comparison) {
+  std::vector<const Slice *> slices;
+  for (const Round &round : comparison.rounds) {
+    slices.push_back(&comparison.slices[round.a_slice]);
+    slices.push_back(&comparison.slices[round.b_slice]);
+  }
+  return slices;
+}
+
+Axis axis_holding(const std::vector<double> &figures) {
+  const auto [least, most] = std::minmax_element(figures.begin(), figures.end());
+  return compare_output::round_axis(*least, *most);
+}
+
+std::string seconds_text(double seconds) { return compare_output::fixed_text(seconds, 1) + " s"; }
+
+} // namespace
+
+std::string figures_chart(const PairedComparison &comparison) {
+  const std::string label = std::string("A's and B's ") + judged_figure_words() +
+                            " in each slice against the seconds since the comparison began";
+  const std::vector<const Slice *> slices = judged_slices(comparison);
+  if (slices.empty()) {
+    return empty_chart("chart ab-figures", label);
+  }
+  std::vector<double> seconds;
+  std::vector<double> figures;
+  for (const Slice *slice : slices) {
+    seconds.push_back(slice->start_seconds);
+    figures.push_back(judged(*slice));
+  }
+  const Axis time_axis = axis_holding(seconds);
+  const Axis figure_axis = axis_holding(figures);
+  const Scale x(time_axis, plot_left, plot_right);
+  const Scale y(figure_axis, plot_bottom, plot_top);
+  SvgElement svg = compare_output::chart_svg("chart ab-figures", chart_height, label);
+  svg.child(vertical_axis(figure_axis, y)).child(horizontal_axis(time_axis, x));
+  for (int program = 0; program < 2; ++program) {
+    std::string path;
+    std::string dots;
+    const Slice *last = nullptr;
+    for (const Slice *slice : slices) {
+      if (slice->program != program) {
+        continue;
+      }
+      const double sx = x.at(slice->start_seconds);
+      const double sy = y.at(judged(*slice));
+      path += (path.empty() ? "M" : " L") + compare_output::fixed_text(sx, 2) + " " +
+              compare_output::fixed_text(sy, 2);
+      const std::string name = letters[program];
+      SvgElement dot = compare_output::svg_mark(
+          program == 0 ? "circle" : "rect", std::string("slice ") + program_classes[program],
+          {.kind = "slice",
+           .name = name,
+           .value = exact_number(judged(*slice)),
+           .title = name + ", round " + std::to_string(slice->round) + ": " +
+                    compare_output::rate_text(judged(*slice)) + " megaWhets/second at " +
+                    seconds_text(slice->start_seconds)});
+      if (program == 0) {
+        dot.attribute("cx", sx).attribute("cy", sy).attribute("r", dot_radius);
+      } else {
+        dot.attribute("x", sx - dot_radius).attribute("y", sy - dot_radius);
+        dot.attribute("width", 2 * dot_radius).attribute("height", 2 * dot_radius);
+      }
+      dot.attribute("data-round", std::to_string(slice->round))
+          .attribute("data-seconds", exact_number(slice->start_seconds));
+      dots += dot.str();
+      last = slice;
+    }
+    const std::string name = letters[program];
+    SvgElement trace = compare_output::svg_mark(
+        "path", std::string("trace ") + program_classes[program],
+        {.kind = "trace",
+         .name = name,
+         .value = exact_number(static_cast<double>(slices.size() / 2)),
+         .title = name + ": " + comparison.programs[program].name + ", " +
+                  std::to_string(slices.size() / 2) + " slices"});
+    trace.attribute("d", path);
+    svg.child(trace).children(dots);
+    SvgElement end_label("text");
+    end_label.css_class(std::string("end-label ") + program_classes[program])
+        .attribute("x", end_label_left)
+        .attribute("y", y.at(judged(*last)) + 4.0)
+        .attribute("data-name", name)
+        .text(name);
+    svg.child(end_label);
+  }
+  svg.child(caption((plot_left + plot_right) / 2, caption_baseline, "seconds since the comparison began"));
+  svg.child(side_caption(std::string(judged_figure_name()) + ", megaWhets/second"));
+  return svg.str();
+}
+
+std::string ratios_chart(const PairedComparison &comparison) {
+  const std::string label = "B against A in each round, in percent, with the answer's interval";
+  if (comparison.rounds.empty()) {
+    return empty_chart("chart ab-ratios", label);
+  }
+  const Answer &answer = comparison.answer;
+  const UnpairedView &unpaired = comparison.unpaired;
+  const double threshold = comparison.settings.threshold_percent;
+  std::vector<double> changes;
+  std::vector<double> numbers;
+  for (const Round &round : comparison.rounds) {
+    changes.push_back(std::expm1(round.log_ratio) * 100.0);
+    numbers.push_back(static_cast<double>(round.number));
+  }
+  std::vector<double> drawn = changes;
+  for (const double figure : {answer.low_percent, answer.high_percent, answer.change_percent, 0.0, threshold,
+                              -threshold, unpaired.shift_low_percent, unpaired.shift_high_percent}) {
+    if (std::isfinite(figure)) {
+      drawn.push_back(figure);
+    }
+  }
+  const Axis change_axis = axis_holding(drawn);
+  const Axis round_axis = compare_output::round_axis(1.0, std::max(2.0, numbers.back()));
+  const Scale x(round_axis, plot_left, plot_right);
+  const Scale y(change_axis, plot_bottom, plot_top);
+  SvgElement svg = compare_output::chart_svg("chart ab-ratios", chart_height, label);
+  svg.child(vertical_axis(change_axis, y)).child(horizontal_axis(round_axis, x));
+  const std::string verdict = verdict_words(answer.verdict, threshold);
+  const std::string confidence = confidence_text(comparison.settings.alpha);
+  if (std::isfinite(answer.low_percent) && std::isfinite(answer.high_percent)) {
+    SvgElement band = compare_output::svg_mark(
+        "rect", std::string("band ") + verdict_name(answer.verdict),
+        {.kind = "interval",
+         .name = "B against A",
+         .value = exact_number(answer.low_percent) + " " + exact_number(answer.high_percent),
+         .title = "B against A: " + confidence + " interval " + interval_text(answer) + ", " + verdict});
+    band.attribute("x", plot_left).attribute("width", plot_right - plot_left);
+    band.attribute("y", y.at(answer.high_percent)).attribute("height", y.at(answer.low_percent) - y.at(answer.high_percent));
+    svg.child(band);
+    SvgElement word("text");
+    word.css_class(std::string("verdict-label ") + verdict_name(answer.verdict))
+        .attribute("x", plot_right - 6.0)
+        .attribute("y", y.at(answer.high_percent) - 5.0)
+        .attribute("text-anchor", "end")
+        .text(verdict);
+    svg.child(word);
+  }
+  for (const double bound : {threshold, -threshold}) {
+    SvgElement line = compare_output::svg_mark(
+        "line", "threshold",
+        {.kind = "threshold",
+         .name = "threshold",
+         .value = exact_number(bound),
+         .title = compare_output::percent_text(bound) + ": the threshold, within which the two are the same"});
+    line.attribute("x1", plot_left).attribute("x2", plot_right).attribute("y1", y.at(bound)).attribute("y2", y.at(bound));
+    svg.child(line);
+  }
+  if (std::isfinite(answer.change_percent)) {
+    SvgElement estimate = compare_output::svg_mark(
+        "line", "estimate",
+        {.kind = "estimate",
+         .name = "B against A",
+         .value = exact_number(answer.change_percent),
+         .title = "B against A: " + percent_text(answer.change_percent) + ", the Hodges-Lehmann estimate"});
+    estimate.attribute("x1", plot_left).attribute("x2", plot_right);
+    estimate.attribute("y1", y.at(answer.change_percent)).attribute("y2", y.at(answer.change_percent));
+    svg.child(estimate);
+  }
+  if (std::isfinite(unpaired.shift_low_percent) && std::isfinite(unpaired.shift_high_percent)) {
+    SvgElement outline = compare_output::svg_mark(
+        "rect", "unpaired",
+        {.kind = "unpaired-interval",
+         .name = "unpaired",
+         .value = exact_number(unpaired.shift_low_percent) + " " + exact_number(unpaired.shift_high_percent),
+         .title = "The same slices unpaired, as compare judges separate runs: 95 % interval " +
+                  compare_output::percent_text(unpaired.shift_low_percent) + " .. " +
+                  compare_output::percent_text(unpaired.shift_high_percent)});
+    outline.attribute("x", plot_right + 6.0).attribute("width", 12.0);
+    outline.attribute("y", y.at(unpaired.shift_high_percent))
+        .attribute("height", y.at(unpaired.shift_low_percent) - y.at(unpaired.shift_high_percent));
+    svg.child(outline);
+    SvgElement name("text");
+    name.css_class("small")
+        .attribute("x", plot_right + 22.0)
+        .attribute("y", y.at((unpaired.shift_low_percent + unpaired.shift_high_percent) / 2) + 4.0)
+        .text("unpaired");
+    svg.child(name);
+  }
+  for (std::size_t k = 0; k < comparison.rounds.size(); ++k) {
+    const Round &round = comparison.rounds[k];
+    const std::string order = comparison.mode == Mode::duet ? "together" : round.b_first ? "B first" : "A first";
+    SvgElement dot = compare_output::svg_mark(
+        "circle", "round",
+        {.kind = "round",
+         .name = "round " + std::to_string(round.number),
+         .value = exact_number(changes[k]),
+         .title = "round " + std::to_string(round.number) + " (" + order + "): " +
+                  compare_output::percent_text(changes[k])});
+    dot.attribute("cx", x.at(numbers[k])).attribute("cy", y.at(changes[k])).attribute("r", dot_radius);
+    dot.attribute("data-round", std::to_string(round.number));
+    svg.child(dot);
+  }
+  svg.child(caption((plot_left + plot_right) / 2, caption_baseline, "round"));
+  svg.child(side_caption("B against A, %"));
+  return svg.str();
+}
+
+} // namespace ab

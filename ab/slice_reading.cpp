@@ -1,0 +1,96 @@
+#include "ab/slice_reading.h"
+
+#include "record/record_reader.h"
+
+#include <nlohmann/json.hpp>
+
+namespace ab {
+namespace {
+
+// What the program said last, in brackets, where it said anything.
+std::string said(const ProgramSlice &slice) {
+  const std::string words = last_words(slice);
+  return words.empty() ? "" : " (it said: " + words + ")";
+}
+
+std::optional<record::ReadRecord> only_record(const ProgramSlice &slice) {
+  std::vector<record::ReadRecord> records = record::read_records(slice.record_text, "its record");
+  if (records.size() != 1) {
+    return std::nullopt;
+  }
+  return std::move(records.front());
+}
+
+// What a record the reader has accepted says beyond what it keeps: both
+// passes' elapsed seconds, and the kinds of its warnings.
+void read_beyond(const std::string &record_text, ReadSlice &read) {
+  const auto record = nlohmann::json::parse(record_text, nullptr, false);
+  if (!record.is_object()) {
+    return;
+  }
+  if (const auto passes = record.find("passes"); passes != record.end() && passes->is_array()) {
+    for (const auto &pass : *passes) {
+      if (pass.is_object() && pass.contains("elapsed_seconds") && pass["elapsed_seconds"].is_number()) {
+        read.passes_seconds += pass["elapsed_seconds"].get<double>();
+      }
+    }
+  }
+  if (const auto warnings = record.find("warnings"); warnings != record.end() && warnings->is_array()) {
+    for (const auto &warning : *warnings) {
+      if (warning.is_object() && warning.contains("kind") && warning["kind"].is_string()) {
+        read.warning_kinds.push_back(warning["kind"].get<std::string>());
+      }
+    }
+  }
+}
+
+} // namespace
+
+ReadSlice read_slice(const ProgramSlice &slice) {
+  if (slice.interrupted) {
+    return {SliceProblem::interrupted, "was interrupted"};
+  }
+  const std::optional<record::ReadRecord> read = only_record(slice);
+  // A program whose self-check fails writes its record, without passes,
+  // and ends with status 3 before it asks for counts.
+  const bool self_check_failed =
+      read && ((read->run && !read->run->self_check_passed) ||
+               (read->problem == record::ProblemKind::not_comparable && slice.ending.exited &&
+                slice.ending.status == 3));
+  if (self_check_failed) {
+    return {SliceProblem::self_check_failed, "failed its self-check: it does not compute the workload's arithmetic" +
+                                                 said(slice),
+            read->run};
+  }
+  if (slice.failure == "asked for no counts") {
+    return {SliceProblem::not_megawhets,
+            "is not megawhets: it " + slice.ending.description + " without asking for its counts" + said(slice)};
+  }
+  if (!slice.failure.empty()) {
+    // What goes wrong before the counts says the program is not one to
+    // compare; what goes wrong after them is a failure during the slice.
+    const bool before_counts =
+        slice.failure.starts_with("could not be started") || slice.failure.starts_with("asked for no counts");
+    return {before_counts ? SliceProblem::not_megawhets : SliceProblem::failed, slice.failure + said(slice)};
+  }
+  if (!slice.ending.exited) {
+    return {SliceProblem::failed, slice.ending.description + said(slice)};
+  }
+  if (!read) {
+    return {SliceProblem::not_megawhets, "is not megawhets: it wrote no record" + said(slice)};
+  }
+  if (read->problem == record::ProblemKind::not_a_record || read->problem == record::ProblemKind::unreadable) {
+    return {SliceProblem::not_megawhets, "wrote no record this megawhets reads: " + read->message};
+  }
+  if (!read->run) {
+    return {SliceProblem::failed, "gave no figure: " + read->message};
+  }
+  if (slice.ending.status != 0) {
+    return {SliceProblem::failed, slice.ending.description + said(slice), read->run};
+  }
+  ReadSlice accepted{.run = read->run};
+  read_beyond(slice.record_text, accepted);
+  return accepted;
+}
+
+} // namespace ab

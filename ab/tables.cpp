@@ -1,0 +1,122 @@
+#include "ab/tables.h"
+
+#include "ab/judged_figure.h"
+#include "ab/summary_text.h"
+#include "ab/verdict_words.h"
+#include "compare_output/number_text.h"
+#include "statistics/median.h"
+
+#include <cmath>
+#include <limits>
+
+namespace ab {
+namespace {
+
+using compare_output::Align;
+using compare_output::Cell;
+
+constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
+
+// A program's slices in the rounds: their medians and how many warned.
+struct ProgramFigures {
+  std::size_t slices = 0;
+  double steady = not_a_number;
+  double rate = not_a_number;
+  std::size_t warned = 0;
+};
+
+ProgramFigures figures_of(const PairedComparison &comparison, int program) {
+  std::vector<double> steady;
+  std::vector<double> rate;
+  ProgramFigures figures;
+  for (const Slice &slice : comparison.slices) {
+    if (slice.round == 0 || slice.program != program) {
+      continue;
+    }
+    steady.push_back(slice.steady);
+    rate.push_back(slice.rate);
+    figures.warned += slice.warnings.empty() ? 0 : 1;
+  }
+  figures.slices = steady.size();
+  if (!steady.empty()) {
+    figures.steady = statistics::median(steady);
+    figures.rate = statistics::median(rate);
+  }
+  return figures;
+}
+
+const char *const letters[] = {"A", "B"};
+
+Cell rate_cell(double value) { return compare_output::number_cell(value, compare_output::rate_text(value)); }
+
+} // namespace
+
+compare_output::Tables comparison_tables(const PairedComparison &comparison) {
+  const Answer &answer = comparison.answer;
+  compare_output::Table table{.columns = {{"", Align::left},
+                                          {"program", Align::left},
+                                          {"slices", Align::right},
+                                          {"steady", Align::right},
+                                          {"rate", Align::right},
+                                          {"warned", Align::right},
+                                          {"change", Align::right},
+                                          {confidence_text(comparison.settings.alpha) + " interval", Align::right},
+                                          {"p", Align::right},
+                                          {"verdict", Align::left}}};
+  for (int program = 0; program < 2; ++program) {
+    const ProgramFigures figures = figures_of(comparison, program);
+    std::vector<Cell> row = {compare_output::text_cell(letters[program]),
+                             compare_output::text_cell(comparison.programs[program].name),
+                             compare_output::count_cell(figures.slices),
+                             rate_cell(figures.steady),
+                             rate_cell(figures.rate),
+                             compare_output::count_cell(figures.warned)};
+    if (program == 0) {
+      row.insert(row.end(), {compare_output::empty_cell(""), compare_output::empty_cell(""),
+                             compare_output::empty_cell(""), compare_output::verdict_cell(Verdict::base)});
+    } else {
+      row.insert(row.end(),
+                 {compare_output::number_cell(answer.change_percent, compare_output::percent_text(answer.change_percent)),
+                  std::isfinite(answer.low_percent) ? compare_output::text_cell(interval_text(answer))
+                                                    : compare_output::empty_cell(),
+                  compare_output::number_cell(answer.p_value, compare_output::probability_text(answer.p_value)),
+                  compare_output::verdict_cell(answer.verdict,
+                                               verdict_words(answer.verdict, comparison.settings.threshold_percent))});
+    }
+    table.rows.push_back(std::move(row));
+  }
+  return {.groups = std::move(table), .notes = summary_lines(comparison), .legend = legend_lines(comparison)};
+}
+
+compare_output::Table csv_table(const PairedComparison &comparison) {
+  const Answer &answer = comparison.answer;
+  compare_output::Table table{.columns = {{"program", Align::left},
+                                          {"name", Align::left},
+                                          {"slices", Align::right},
+                                          {"steady_median", Align::right},
+                                          {"rate_median", Align::right},
+                                          {"warned", Align::right},
+                                          {"figure", Align::left},
+                                          {"change_percent", Align::right},
+                                          {"low_percent", Align::right},
+                                          {"high_percent", Align::right},
+                                          {"p_value", Align::right},
+                                          {"verdict", Align::left}}};
+  const auto number = [](double value) { return compare_output::number_cell(value, ""); };
+  for (int program = 0; program < 2; ++program) {
+    const ProgramFigures figures = figures_of(comparison, program);
+    const bool b = program == 1;
+    table.rows.push_back({compare_output::text_cell(letters[program]),
+                          compare_output::text_cell(comparison.programs[program].name),
+                          compare_output::count_cell(figures.slices), number(figures.steady), number(figures.rate),
+                          compare_output::count_cell(figures.warned), compare_output::text_cell(judged_figure_name()),
+                          b ? number(answer.change_percent) : compare_output::empty_cell(""),
+                          b ? number(answer.low_percent) : compare_output::empty_cell(""),
+                          b ? number(answer.high_percent) : compare_output::empty_cell(""),
+                          b ? number(answer.p_value) : compare_output::empty_cell(""),
+                          compare_output::verdict_cell(b ? answer.verdict : Verdict::base)});
+  }
+  return table;
+}
+
+} // namespace ab

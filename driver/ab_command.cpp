@@ -1,0 +1,180 @@
+#include "driver/ab_command.h"
+
+#include "ab/html_page.h"
+#include "ab/json_output.h"
+#include "ab/summary_text.h"
+#include "ab/tables.h"
+#include "compare_output/csv_table.h"
+#include "compare_output/markdown_output.h"
+#include "compare_output/printable_text.h"
+#include "compare_output/text_output.h"
+#include "driver/console.h"
+#include "driver/exit_status.h"
+#include "platform/interrupts.h"
+#include "platform/progress_line.h"
+#include "platform/terminal.h"
+#include "record/record_file.h"
+#include "report/formatted.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace driver {
+namespace {
+
+using Seconds = std::chrono::duration<double>;
+
+std::string named(std::string_view name) { return "'" + compare_output::printable_text(name) + "'"; }
+
+bool colour_wanted() { return platform::is_terminal(stdout) && std::getenv("NO_COLOR") == nullptr; }
+
+std::string formatted_output(const ab::PairedComparison &comparison, AbFormat format) {
+  const compare_output::Tables tables = ab::comparison_tables(comparison);
+  switch (format) {
+  case AbFormat::table:
+    return compare_output::text_output(tables, false, colour_wanted());
+  case AbFormat::markdown:
+    return compare_output::markdown_output(tables, false);
+  case AbFormat::csv:
+    return compare_output::csv_table(ab::csv_table(comparison));
+  case AbFormat::json:
+    return ab::json_output(comparison);
+  }
+  return {};
+}
+
+// A file that cannot be written is found before the first slice, not after
+// the last: one is made beside it, and removed.
+bool can_write(const std::string &path, const char *what) {
+  if (path.empty()) {
+    return true;
+  }
+  record::RecordFile probe(path, what);
+  if (!probe.ready()) {
+    write_error(probe.failure());
+    return false;
+  }
+  return true;
+}
+
+bool make_directory(const std::string &path) {
+  if (path.empty()) {
+    return true;
+  }
+  std::error_code error;
+  std::filesystem::create_directories(path, error);
+  if (error || !std::filesystem::is_directory(path, error)) {
+    write_error("megawhets: cannot keep the slices' records in " + named(path) + ": " +
+                (error ? error.message() : std::string("it is not a directory")) + "\n");
+    return false;
+  }
+  return true;
+}
+
+bool write_file(const std::string &path, const std::string &text, const char *what) {
+  record::RecordFile file(path, what);
+  if (!file.ready() || !file.commit(text)) {
+    write_error(file.failure());
+    return false;
+  }
+  return true;
+}
+
+// A slice's record as its program wrote it, named by its round and
+// program: round-0007-B.json.
+bool keep_record(const std::string &directory, const ab::Slice &slice, std::string_view text) {
+  const std::string number = std::to_string(slice.round);
+  const std::string name = "round-" + std::string(number.size() < 4 ? 4 - number.size() : 0, '0') + number + "-" +
+                           (slice.program == 0 ? "A" : "B") + ".json";
+  return write_file((std::filesystem::path(directory) / name).string(), std::string(text), "the slice's record");
+}
+
+// B slower than A by at least the threshold, found so.
+bool strict_failure(const ab::PairedComparison &comparison) {
+  const ab::Answer &answer = comparison.answer;
+  return answer.verdict == ab::Verdict::slower && answer.change_percent <= -comparison.settings.threshold_percent;
+}
+
+int refused(const ab::RunResult &result) {
+  if (!result.message.empty()) {
+    write_error("megawhets: " + result.message + "\n");
+  }
+  switch (result.ending) {
+  case ab::RunEnding::self_check_failed:
+    return arithmetic_differs;
+  case ab::RunEnding::not_megawhets:
+  case ab::RunEnding::no_duet:
+    return bad_usage;
+  default:
+    return run_failed;
+  }
+}
+
+} // namespace
+
+int ab_command(const AbOptions &options) {
+  if (!can_write(options.json_path, "the comparison") || !can_write(options.html_path, "the page") ||
+      !make_directory(options.records_path)) {
+    return run_failed;
+  }
+  // An interrupt ends the running slices here, and the rounds that finished
+  // are still answered.
+  platform::defer_interrupts();
+  const bool progress = platform::is_terminal(stderr);
+  const auto start = std::chrono::steady_clock::now();
+  ab::RunHooks hooks;
+  if (progress) {
+    hooks.after_round = [&](const ab::PairedComparison &comparison, const ab::Answer &answer) {
+      platform::show_progress(
+          ab::progress_line(comparison, answer, Seconds(std::chrono::steady_clock::now() - start).count()));
+    };
+  }
+  if (!options.records_path.empty()) {
+    hooks.keep_record = [&](const ab::Slice &slice, std::string_view text) {
+      return keep_record(options.records_path, slice, text);
+    };
+  }
+  const ab::RunResult result = ab::run_comparison(options.request, hooks);
+  if (progress) {
+    platform::clear_progress();
+  }
+  const ab::PairedComparison &comparison = result.comparison;
+  const bool answered = result.ending == ab::RunEnding::answered || result.ending == ab::RunEnding::program_failed;
+  if (!answered) {
+    return refused(result);
+  }
+  if (result.ending == ab::RunEnding::program_failed) {
+    write_error("megawhets: " + result.message + "\n");
+  }
+  if (!write_to_standard_output(formatted_output(comparison, options.format), "the comparison")) {
+    return run_failed;
+  }
+  // An interrupted comparison leaves the files as they were.
+  if (comparison.interrupted) {
+    write_error("megawhets: the comparison was interrupted" +
+                (options.json_path.empty() ? std::string() : "; " + named(options.json_path) + " keeps what it held") +
+                (options.html_path.empty() ? std::string() : "; " + named(options.html_path) + " keeps what it held") +
+                "\n");
+    return run_failed;
+  }
+  if (!options.json_path.empty() && !write_file(options.json_path, ab::json_output(comparison), "the comparison")) {
+    return run_failed;
+  }
+  if (!options.html_path.empty()) {
+    const compare_output::Tables tables = ab::comparison_tables(comparison);
+    if (!write_file(options.html_path, ab::html_page(comparison, tables.groups, tables.notes, tables.legend),
+                    "the page")) {
+      return run_failed;
+    }
+  }
+  if (result.ending == ab::RunEnding::program_failed) {
+    return run_failed;
+  }
+  return options.strict && strict_failure(comparison) ? warned_under_strict : completed;
+}
+
+} // namespace driver

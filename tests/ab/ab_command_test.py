@@ -1,0 +1,333 @@
+"""`megawhets ab` from the command line.
+
+    ab_command_test.py --program MEGAWHETS --drag MEGAWHETS_DRAG_5 --schema ab-comparison.schema.json
+                       --record-schema run-record.schema.json --work DIR --cases endings|real
+
+endings: every way a comparison ends, on short slices whose figures do not
+matter: bad usage, programs that are missing, not executable, not megawhets,
+of another record schema or whose self-check fails; a program that crashes
+in a round; SIGTERM and Ctrl+C, which leave no program running and the
+--json file as it was; the progress line on a terminal and nowhere else; the
+JSON against its schema, Markdown, CSV, and the slices' records, which
+compare reads.
+
+real: the answers on differences known in advance, judged at alpha 0.001 so
+that a real machine's noise cannot make them flake: one build against itself
+is never faster or slower, and against the build that does 5 % more work it
+is slower, with the interval holding the drag's calibrated effect; both
+interleaved and in duet (skipped where there are not two processors).
+
+windows: the Windows program under Wine, --emulator giving Wine's command:
+short comparisons interleaved and in duet of it and its drag, and a
+missing program.
+"""
+import argparse
+import csv
+import io
+import json
+import os
+import pathlib
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+import jsonschema
+
+# The drag-5 program's effect on the steady figure, as docs/ab.md gives its
+# calibration: B against A, in percent.
+CALIBRATED_DRAG_5_PERCENT = -5.3
+
+
+class Checks:
+    def __init__(self, program, emulator=()):
+        self.program = program
+        self.emulator = list(emulator)
+        self.faults = []
+
+    def expect(self, what, holds, detail=""):
+        print(("ok    " if holds else "FAULT ") + what, flush=True)
+        if not holds:
+            self.faults.append(f"{what}: {detail}")
+
+    def run(self, *arguments, timeout=600):
+        done = subprocess.run([*self.emulator, self.program, "ab", *arguments], capture_output=True, text=True, errors="replace", check=False,
+                              timeout=timeout)
+        return done.returncode, done.stdout, done.stderr
+
+
+def script(path, text):
+    path.write_text("#!/bin/sh\n" + text)
+    path.chmod(0o755)
+    return str(path)
+
+
+def children_of(pid):
+    """The processes whose parent is pid, from /proc."""
+    found = []
+    for entry in pathlib.Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            fields = (entry / "stat").read_text().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        if int(fields[1]) == pid:
+            found.append(int(entry.name))
+    return found
+
+
+def running(pid):
+    try:
+        state = pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
+    except OSError:
+        return False
+    return state != "Z"
+
+
+def fakes(work, program):
+    """Programs that are not what ab needs, each in its own way."""
+    record = json.loads(subprocess.run([program, "--json", "-"], input="1000 1\n", capture_output=True, text=True, errors="replace",
+                                       check=True).stdout)
+    record.update(counts=None, passes=[], comparison=None, warnings=[], exit_status=3,
+                  self_check={"passed": False, "mismatch": {"value": "X1", "got": "1", "expected": "2"}})
+    (work / "failed-self-check.json").write_text(json.dumps(record))
+    count = work / "invocations"
+    count.write_text("0")
+    return {
+        "not executable": str(work / "failed-self-check.json"),
+        "echo": script(work / "echo.sh", 'echo "$@"\n'),
+        "another schema": script(work / "schema.sh",
+                                 f'"{program}" "$@" | sed "s/\\"schema_version\\": 1/\\"schema_version\\": 2/"\n'),
+        "self-check": script(work / "self-check.sh",
+                             f'cat "{work / "failed-self-check.json"}"\necho "megawhets: self-check failed" >&2\n'
+                             "exit 3\n"),
+        # Right for its check and two rounds, then killed in round 3.
+        "crash": script(work / "crash.sh",
+                        f'n=$(cat "{count}"); echo $((n + 1)) > "{count}"\n'
+                        f'if [ "$n" -lt 3 ]; then exec "{program}" "$@"; fi\n'
+                        'printf "Number of inner loops (suggest more than 3): " >&2\nread line\nkill -SEGV $$\n'),
+    }
+
+
+def check_refusals(checks, work, program):
+    fake = fakes(work, program)
+    short = ["--slice", "0.1", "--rounds", "6", "--interleaved"]
+    for name, arguments, status, message in (
+            ("one program", [program], 2, "ab needs two programs, PROGRAM_A and PROGRAM_B, and was given 1"),
+            ("--budget with --rounds", ["--budget", "10", "--rounds", "8", program, program], 2,
+             "cannot go together"),
+            ("--slice 0", ["--slice", "0", program, program], 2, "needs seconds from 0.1 to 60"),
+            ("--rounds 5", ["--rounds", "5", program, program], 2, "from 6 to 100000"),
+            ("--threshold -1", ["--threshold", "-1", program, program], 2, "needs a percentage"),
+            ("--sed", ["--sed", "1", program, program], 2, "did you mean --seed?"),
+            ("a missing A", [*short, str(work / "missing"), program], 2, f"A, '{work / 'missing'}', does not exist"),
+            ("a B not on PATH", [*short, program, "no-such-megawhets-on-path"], 2,
+             "B, 'no-such-megawhets-on-path', is not on PATH"),
+            ("a B not executable", [*short, program, fake["not executable"]], 2, "is not executable"),
+            ("an A that is not megawhets", [*short, fake["echo"], program], 2,
+             "is not megawhets: it ended with status 0 without asking"),
+            ("a B of another record schema", [*short, program, fake["another schema"]], 2,
+             "this megawhets reads records of version 1"),
+            ("an A whose self-check fails", [*short, fake["self-check"], program], 3,
+             "A, '" + fake["self-check"] + "', failed its self-check"),
+    ):
+        got, out, err = checks.run(*arguments)
+        checks.expect(f"{name}: status {status}, saying why", got == status and message in err and out == "",
+                      f"{got} {err!r} {out[:200]!r}")
+
+    # Held to one processor, as taskset or a container's quota holds it.
+    if shutil.which("taskset"):
+        one = ["taskset", "-c", str(min(os.sched_getaffinity(0)))]
+        done = subprocess.run([*one, program, "ab", "--duet", *short[:4], program, program], capture_output=True,
+                              text=True, errors="replace", check=False)
+        checks.expect("--duet with one usable processor is refused with status 2, saying so",
+                      done.returncode == 2 and "--duet needs two usable processors" in done.stderr, done.stderr)
+        done = subprocess.run([*one, program, "ab", *short[:4], "--format", "json", program, program],
+                              capture_output=True, text=True, errors="replace", check=False)
+        document = json.loads(done.stdout) if done.returncode == 0 else {}
+        checks.expect("with one usable processor the default is interleaved, and the JSON says why",
+                      document.get("mode") == "interleaved" and
+                      "duet needs two usable processors" in document.get("mode_reason", ""), done.stderr)
+
+    got, out, err = checks.run(*short, "--format", "json", program, fake["crash"])
+    document = json.loads(out) if out.startswith("{") else {}
+    checks.expect("a program killed in round 3 is named with its round, status 1, and the two rounds before it "
+                  "are answered",
+                  got == 1 and "B, " in err and "was killed by signal 11" in err and "in round 3" in err and
+                  document.get("answer", {}).get("rounds") == 2 and document.get("failure"), f"{got} {err}")
+
+
+def check_outputs(checks, work, program, schema, record_schema):
+    json_path = work / "comparison.json"
+    records = work / "records"
+    got, out, err = checks.run("--slice", "0.1", "--rounds", "6", "--interleaved", "--seed", "12345", "--format",
+                               "json", "--json", str(json_path), "--records", str(records), program, program)
+    document = json.loads(out)
+    jsonschema.Draft202012Validator(schema).validate(document)
+    checks.expect("--format json follows its schema, and --json FILE holds the same document",
+                  got == 0 and json.loads(json_path.read_text()) == document, f"{got} {err}")
+    order = "".join(r["order"][0] for r in document["rounds"])
+    checks.expect("the seed is recorded, and each round's order is drawn from it",
+                  document["settings"]["seed"] == "12345" and order == seeded_order(checks, program, work), order)
+    kept = sorted(p.name for p in records.iterdir())
+    checks.expect("--records keeps each round's two slices' records",
+                  kept == [f"round-{r:04}-{p}.json" for r in range(1, 7) for p in "AB"], kept)
+    for path in records.iterdir():
+        jsonschema.Draft202012Validator(record_schema).validate(json.loads(path.read_text()))
+    compared = subprocess.run([program, "compare", "--format", "json", str(records)], capture_output=True,
+                              text=True, check=False)
+    checks.expect("compare reads the kept records",
+                  compared.returncode == 0 and json.loads(compared.stdout)["groups"][0]["records"] == 12,
+                  compared.stderr)
+
+    got, out, _ = checks.run("--slice", "0.1", "--rounds", "6", "--interleaved", "--format", "csv", program, program)
+    rows = list(csv.DictReader(io.StringIO(out)))
+    checks.expect("--format csv has a row for A and one for B", got == 0 and len(rows) == 2, out)
+    got, out, _ = checks.run("--slice", "0.1", "--rounds", "6", "--interleaved", "--format", "md", program, program)
+    checks.expect("--format md is a Markdown table", got == 0 and out.startswith("|") and "|---" in out, out)
+
+
+def seeded_order(checks, program, work):
+    """The order a second run with the same seed draws."""
+    _, out, _ = checks.run("--slice", "0.1", "--rounds", "6", "--interleaved", "--seed", "12345", "--format", "json",
+                           program, program)
+    return "".join(r["order"][0] for r in json.loads(out)["rounds"])
+
+
+def read_available(descriptor, into, seconds):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        ready, _, _ = select.select([descriptor], [], [], 0.1)
+        if ready:
+            try:
+                chunk = os.read(descriptor, 65536)
+            except OSError:
+                return
+            if not chunk:
+                return
+            into.extend(chunk)
+
+
+def check_interrupts(checks, work, program):
+    # SIGTERM: the running slices end, the answer so far is printed and
+    # marked, the --json file keeps what it held.
+    json_path = work / "kept.json"
+    json_path.write_text("as it was\n")
+    ab = subprocess.Popen([program, "ab", "--slice", "0.3", "--budget", "120", "--interleaved", "--json",
+                           str(json_path), program, program], stdout=subprocess.PIPE, stderr=subprocess.PIPE, errors="replace",
+                          text=True)
+    time.sleep(4)
+    started = children_of(ab.pid)
+    ab.send_signal(signal.SIGTERM)
+    out, err = ab.communicate(timeout=60)
+    checks.expect("SIGTERM ends the comparison with status 1, the answer marked interrupted",
+                  ab.returncode == 1 and "Interrupted" in out and "interrupted" in err, f"{ab.returncode} {err}")
+    checks.expect("SIGTERM leaves no program running", started and not any(running(pid) for pid in started),
+                  started)
+    checks.expect("SIGTERM leaves the --json file as it was", json_path.read_text() == "as it was\n",
+                  json_path.read_text()[:100])
+
+    # Ctrl+C on a terminal: the progress line, rewritten in place, is
+    # cleared before the answer.
+    leader, follower = os.openpty()
+    ab = subprocess.Popen([program, "ab", "--slice", "0.2", "--budget", "120", "--interleaved", program, program],
+                          stdout=subprocess.PIPE, stderr=follower, text=True, errors="replace")
+    os.close(follower)
+    shown = bytearray()
+    end = time.monotonic() + 60
+    while b"round 2," not in shown and time.monotonic() < end and ab.poll() is None:
+        read_available(leader, shown, 0.2)
+    ab.send_signal(signal.SIGINT)
+    out, _ = ab.communicate(timeout=60)
+    read_available(leader, shown, 0.5)
+    os.close(leader)
+    text = shown.decode(errors="replace")
+    checks.expect("on a terminal, standard error shows the round and the estimate, rewritten in place",
+                  "\rmegawhets ab: round 1, " in text and "\rmegawhets ab: round 2, " in text, repr(text[:300]))
+    checks.expect("the progress line is cleared before the answer, and Ctrl+C answers as SIGTERM does",
+                  "\r\x1b[K" in text and ab.returncode == 1 and "Interrupted" in out, repr(text[-200:]))
+    _, _, err = checks.run("--slice", "0.1", "--rounds", "6", "--interleaved", program, program)
+    checks.expect("no progress line where standard error is not a terminal", "megawhets ab: round" not in err, err)
+
+
+def verdict_of(checks, mode, a, b, budget):
+    """The answer at alpha 0.001, under --strict: status 4 exactly when B is
+    found slower by at least the threshold."""
+    got, out, err = checks.run(mode, "--alpha", "0.001", "--budget", str(budget), "--strict", "--format", "json",
+                               a, b)
+    if got not in (0, 4):
+        return None, f"{got} {err}"
+    answer = json.loads(out)["answer"]
+    strict = answer["verdict"] == "slower" and answer["change_percent"] <= -1.0
+    said = f"{answer['verdict']} {answer['change_percent']:.2f} % " \
+           f"({answer['low_percent']:.2f} .. {answer['high_percent']:.2f}), status {got}"
+    return (answer if got == (4 if strict else 0) else None), said
+
+
+def check_real(checks, program, drag):
+    modes = ["--interleaved"]
+    if len(os.sched_getaffinity(0)) >= 2:
+        modes.append("--duet")
+    else:
+        print("skipped: --duet, since this process may use one processor only")
+    for mode in modes:
+        answer, said = verdict_of(checks, mode, program, program, 20)
+        checks.expect(f"{mode}: one build against itself is neither faster nor slower: {said}",
+                      answer is not None and answer["verdict"] not in ("faster", "slower"), said)
+        # A drag is found within seconds on a quiet machine; a busy one may
+        # take minutes, which the budget allows, stopping once it is certain.
+        answer, said = verdict_of(checks, mode, program, drag, 240)
+        checks.expect(f"{mode}: against its 5 % drag it is slower, the interval holding "
+                      f"{CALIBRATED_DRAG_5_PERCENT} %: {said}",
+                      answer is not None and answer["verdict"] == "slower" and
+                      answer["low_percent"] <= CALIBRATED_DRAG_5_PERCENT <= answer["high_percent"], said)
+
+
+def check_windows(checks, program, drag, schema):
+    """The Windows program under Wine: its slices are Windows programs it
+    starts with pipes, holds to a processor in duet, and ends."""
+    modes = ["--interleaved"] + (["--duet"] if len(os.sched_getaffinity(0)) >= 2 else [])
+    for mode in modes:
+        got, out, err = checks.run(mode, "--slice", "0.1", "--rounds", "6", "--format", "json", program, drag)
+        document = json.loads(out) if got == 0 else {}
+        if document:
+            jsonschema.Draft202012Validator(schema).validate(document)
+        checks.expect(f"{mode} runs six rounds of the two Windows programs",
+                      got == 0 and len(document["rounds"]) == 6 and document["mode"] == mode[2:] and
+                      "drag 5 %" in document["programs"][1]["build"], f"{got} {err}")
+    got, _, err = checks.run("--rounds", "6", program, program + ".missing")
+    checks.expect("a missing B is refused with status 2", got == 2 and "does not exist" in err, f"{got} {err}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--drag", required=True)
+    parser.add_argument("--schema", required=True)
+    parser.add_argument("--record-schema", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--cases", choices=["endings", "real", "windows"], required=True)
+    parser.add_argument("--emulator", nargs="*", default=[], help="what runs the program (Wine, for Windows)")
+    args = parser.parse_args()
+    work = pathlib.Path(args.work)
+    shutil.rmtree(work, ignore_errors=True)
+    work.mkdir(parents=True)
+    checks = Checks(args.program, args.emulator)
+    if args.cases == "windows":
+        check_windows(checks, args.program, args.drag, json.loads(pathlib.Path(args.schema).read_text()))
+    elif args.cases == "endings":
+        check_refusals(checks, work, args.program)
+        check_outputs(checks, work, args.program, json.loads(pathlib.Path(args.schema).read_text()),
+                      json.loads(pathlib.Path(args.record_schema).read_text()))
+        check_interrupts(checks, work, args.program)
+    else:
+        check_real(checks, args.program, args.drag)
+    print("\n".join(checks.faults) or "every case holds")
+    return 1 if checks.faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
