@@ -444,6 +444,8 @@ INSTANTIATE_TEST_SUITE_P(Inputs, BadInput,
                                                           not_a_record,
                                                           "$.machine.host_name: 256 bytes long, more than "
                                                           "the 255 bytes a host name may have"},
+                                             BadInputCase{"start_time_too_long", record_with("/started_at", "\"" + std::string(65, '2') + "\""),
+                                                          not_a_record, "$.started_at: 65 bytes long, more than the 64 bytes a start time may have"},
                                              BadInputCase{"flags_too_long", record_with("/build/flags", "\"" + std::string(4097, 'O') + "\""),
                                                           not_a_record, "$.build.flags: 4097 bytes long, more than the 4096 bytes the build's flags may have"},
                                              BadInputCase{"utf16_without_a_byte_order_mark", file_holding(std::string("{\0\n\0\"\0", 6)),
@@ -624,6 +626,24 @@ TEST(Text, IsKeptOnceAndGivenBackWhole) {
   EXPECT_LT(Text("a text kept last"), texts[0]);
   EXPECT_TRUE(Text("").empty());
   EXPECT_EQ(Text(std::string(100000, 'z')).view().size(), 100000U);
+}
+
+// A start time is held within its run, not among the shared texts: the
+// longest a reader takes is given back whole, escapes undone, and a start
+// time is ordered by its bytes.
+TEST(StartTime, HoldsTheLongestARecordMayGiveWhole) {
+  std::string longest;
+  for (std::size_t i = 0; i < record::longest_start_time / 2; ++i) {
+    longest += "\\u00e9"; // é, escaped: two bytes once undone
+  }
+  std::string text = sample_text();
+  text.replace(text.find("2026-12-08T17:00:45Z"), 20, longest);
+  const RecordedRun run = read_back(text);
+  EXPECT_EQ(run.started_at.view().size(), record::longest_start_time);
+  EXPECT_EQ(run.started_at.view().substr(0, 4), "\u00e9\u00e9");
+  EXPECT_LT(StartTime("2026-12-08T17:00:45Z"), StartTime("2026-12-08T17:00:46Z"));
+  EXPECT_EQ(StartTime(std::string(200, 't')).view(), std::string(StartTime::most_bytes, 't'));
+  EXPECT_TRUE(StartTime().view().empty());
 }
 
 TEST(Timestamp, IsUtcInRfc3339) {
