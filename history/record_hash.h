@@ -12,6 +12,11 @@ namespace history {
 // be dropped as a copy.
 using RecordHash = std::array<std::uint8_t, 32>;
 
+// Hashed with the processor's SHA extensions where it has them (x86-64),
+// otherwise a block at a time in portable code.
 RecordHash record_hash(std::string_view text);
+
+// Always in the portable code, for a test that the two agree.
+RecordHash record_hash_portably(std::string_view text);
 
 } // namespace history
