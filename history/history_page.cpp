@@ -9,7 +9,6 @@
 #include "compare_output/verdict_style.h"
 #include "history/change_text.h"
 #include "history/run_time.h"
-#include "report/formatted.h"
 
 #include <algorithm>
 #include <array>

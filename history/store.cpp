@@ -218,7 +218,8 @@ bool Store::Transaction::add(std::string_view text, const record::RecordedRun &r
       found = connection.series_ids.emplace(key, id).first;
     }
     Statement &add_run = *connection.add_run;
-    add_run.bind(1, found->second).bind(2, run.started_at.view()).bind(3, record_id).bind(4, run.steady).bind(5, run.rate);
+    const std::string started_at = run.started_at.str();
+    add_run.bind(1, found->second).bind(2, started_at).bind(3, record_id).bind(4, run.steady).bind(5, run.rate);
     add_run.bind(6, std::int64_t{run.warnings}).bind(7, std::int64_t{run.self_check_passed ? 1 : 0});
     if (std::isnan(run.lowest_processor_share)) {
       add_run.bind_null(8);

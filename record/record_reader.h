@@ -38,8 +38,6 @@ constexpr std::size_t longest_build_text = 256; // the compiler, its version, th
 constexpr std::size_t longest_flags = 4096;
 constexpr std::size_t longest_program_version = 256;
 constexpr std::size_t longest_start_time = 64;
-// A run keeps its start time within it (start_time.h), which has room for this.
-static_assert(longest_start_time <= StartTime::most_bytes);
 constexpr std::size_t longest_warning_kind = 64;
 
 // A file of records is refused above this size, which thousands of records
