@@ -102,12 +102,14 @@ def percent(log_value):
     return math.expm1(log_value) * 100
 
 
-def verdict(low, high, threshold=1.0):
-    if low > 0:
+def verdict(low_percent, high_percent, threshold=1.0):
+    """ab's verdict on an interval in percent; the threshold is in percent
+    too, so an interval of log ratios must be turned into percent first."""
+    if low_percent > 0:
         return "faster"
-    if high < 0:
+    if high_percent < 0:
         return "slower"
-    if -threshold < low and high < threshold:
+    if -threshold < low_percent and high_percent < threshold:
         return "same"
     return "undecided"
 
@@ -149,7 +151,7 @@ def replayed_verdict(document, rounds, budget=60.0, alpha=0.05):
     while True:
         if done in looks:
             _, low, high, _ = hodges_lehmann(ratios[:done], looks[done])
-            found = verdict(low, high)
+            found = verdict(percent(low), percent(high))
             if found != "undecided":
                 return ends[done - 1], found
         if done == len(rounds) or ends[done - 1] + max(durations[:done]) > budget:
@@ -157,7 +159,7 @@ def replayed_verdict(document, rounds, budget=60.0, alpha=0.05):
         done += 1
     spent = sum(share for at, share in looks.items() if at < done)
     _, low, high, _ = hodges_lehmann(ratios[:done], alpha - spent)
-    found = verdict(low, high)
+    found = verdict(percent(low), percent(high))
     return (ends[done - 1] if found != "undecided" else None), found
 
 
@@ -216,6 +218,10 @@ def drags(given):
                     document = run_ab(given.program, given.program, b, f"--{mode}", "--budget",
                                       str(checkpoints[-1]), "--alpha", "0.000000001", "--threshold", "0.000001",
                                       "--slice", str(given.slice), "--records", str(records))
+                    if given.keep:
+                        kept = pathlib.Path(given.keep) / f"drag-{drag}-try-{attempt + 1}-{mode}.json"
+                        kept.parent.mkdir(parents=True, exist_ok=True)
+                        kept.write_text(json.dumps(document))
                     rounds = round_ends(document)
                     seconds, found = replayed_verdict(document, rounds)
                     widths = [half_width([r[1] for r in rounds if r[0] <= t]) for t in checkpoints]
@@ -336,6 +342,7 @@ def main():
     parser.add_argument("--drag", type=drag_program, action="append", default=[],
                         help="N=PROGRAM: the program that does N %% more work (repeatable)")
     parser.add_argument("--tries", type=int, default=None)
+    parser.add_argument("--keep", help="drags: keep each comparison's JSON in this folder")
     parser.add_argument("--slices", type=lambda t: [float(x) for x in t.split(",")], default=[0.25, 0.5, 1, 2])
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--rounds", type=int, default=200, help="calibrate: the rounds of each long run")

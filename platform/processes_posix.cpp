@@ -1,5 +1,7 @@
 #include "platform/processes.h"
 
+#include "platform/posix_common.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -16,15 +18,6 @@
 
 namespace platform {
 namespace {
-
-int descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
-
-void close_if_open(std::intptr_t &handle) {
-  if (handle >= 0) {
-    close(descriptor(handle));
-    handle = -1;
-  }
-}
 
 // A channel to every copy needs a descriptor of its own; the usual soft
 // limit of 1024 would stop a run of that many copies short.

@@ -11,16 +11,6 @@
 namespace platform {
 namespace {
 
-HANDLE handle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
-std::intptr_t value_of(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle); }
-
-void close_if_open(std::intptr_t &value) {
-  if (value != -1 && value != 0) {
-    CloseHandle(handle(value));
-  }
-  value = -1;
-}
-
 // The copies belong to a job that ends them all when its last handle, the
 // run's, closes: however the run ends, even killed outright, they end too.
 HANDLE job_that_ends_with_the_run() {

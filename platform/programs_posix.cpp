@@ -1,5 +1,7 @@
 #include "platform/programs.h"
 
+#include "platform/posix_common.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -16,15 +18,6 @@
 
 namespace platform {
 namespace {
-
-int descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
-
-void close_if_open(std::intptr_t &handle) {
-  if (handle >= 0) {
-    close(descriptor(handle));
-    handle = -1;
-  }
-}
 
 // The reason a path cannot be started, or empty.
 std::string start_problem(const std::string &path) {

@@ -8,16 +8,6 @@
 namespace platform {
 namespace {
 
-HANDLE handle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
-std::intptr_t value_of(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle); }
-
-void close_if_open(std::intptr_t &value) {
-  if (value != -1 && value != 0) {
-    CloseHandle(handle(value));
-  }
-  value = -1;
-}
-
 // The programs belong to a job that ends them all when its last handle,
 // this process's, closes: however this process ends, even killed outright,
 // they end too.
