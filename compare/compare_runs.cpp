@@ -54,7 +54,7 @@ std::vector<std::pair<std::string, Group>> grouped(const std::vector<Entry> &ent
 std::vector<Entry> comparable(std::vector<Entry> entries, std::vector<ExcludedRecord> &excluded,
                               std::size_t &duplicates) {
   std::vector<Entry> kept;
-  std::map<std::tuple<record::Text, record::Text, double, double>, record::Source> seen;
+  std::map<std::tuple<record::Text, record::StartTime, double, double>, record::Source> seen;
   for (Entry &entry : entries) {
     const record::RecordedRun &run = entry.run;
     if (!run.self_check_passed) {

@@ -15,13 +15,13 @@ constexpr std::string_view content_security_policy =
 
 } // namespace
 
-std::string page_frame(std::string_view title, const std::string &body) {
+std::string page_frame(std::string_view title, const std::string &body, std::string_view own_style) {
   return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
          "<meta http-equiv=\"Content-Security-Policy\" content=\"" +
          std::string(content_security_policy) +
          "\">\n<meta name=\"referrer\" content=\"no-referrer\">\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
-         html_text(title) + "</title>\n<style>" + std::string(page_style()) + "</style>\n</head>\n<body>\n" +
+         html_text(title) + "</title>\n<style>" + std::string(page_style()) + std::string(own_style) + "</style>\n</head>\n<body>\n" +
          body + "</body>\n</html>\n";
 }
 

@@ -10,6 +10,8 @@ namespace compare_output {
 // Content-Security-Policy that lets it run no script and load nothing from
 // anywhere, so that it can be mailed, archived and opened as it is. Every
 // command that shows its answer as a page writes it in this frame.
-std::string page_frame(std::string_view title, const std::string &body);
+// `own_style` holds a page's rules for what only it draws (the history's
+// small multiples), after the shared stylesheet's in the same <style>.
+std::string page_frame(std::string_view title, const std::string &body, std::string_view own_style = {});
 
 } // namespace compare_output

@@ -2,7 +2,6 @@
 
 #include "ab/round_order.h"
 #include "ab/slice_counts.h"
-#include "compare_output/printable_text.h"
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
 #include "report/formatted.h"
@@ -18,24 +17,6 @@ namespace {
 constexpr std::array<std::string_view, 14> known_options = {
     "--slice", "--budget", "--rounds", "--alpha",  "--threshold", "--seed", "--interleaved", "--duet",
     "--strict", "--format", "--json",  "--html",   "--records",   "--help"};
-
-std::string quoted(std::string_view text) { return "'" + compare_output::printable_text(text) + "'"; }
-
-std::optional<AbFormat> format_in(std::string_view text) {
-  if (text == "table") {
-    return AbFormat::table;
-  }
-  if (text == "md") {
-    return AbFormat::markdown;
-  }
-  if (text == "csv") {
-    return AbFormat::csv;
-  }
-  if (text == "json") {
-    return AbFormat::json;
-  }
-  return std::nullopt;
-}
 
 // A number from low to high, in plain decimal; strictly between them where
 // `open`.
@@ -120,7 +101,7 @@ std::string take_option(std::string_view argument, int argc, const char *const *
     settings.seed = *value;
     settings.seed_given = true;
   } else if (const auto format = option_value("--format", argc, argv, i)) {
-    const auto value = format_in(format->value);
+    const auto value = output_format_named(format->value);
     if (!value) {
       return "option " + quoted(format->as_given) + " needs table, md, csv or json";
     }

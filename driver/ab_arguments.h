@@ -1,13 +1,14 @@
 #pragma once
 
 #include "ab/comparison_run.h"
+#include "driver/option_reading.h"
 
 #include <string>
 
 // The command line of `megawhets ab`.
 namespace driver {
 
-enum class AbFormat { table, markdown, csv, json };
+using AbFormat = OutputFormat;
 
 // How long a slice takes, unless told: the length that gave the tightest
 // paired interval for the minute on a noisy 2-processor guest (docs/ab.md).

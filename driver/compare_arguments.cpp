@@ -1,7 +1,6 @@
 #include "driver/compare_arguments.h"
 
 #include "compare/keys.h"
-#include "compare_output/printable_text.h"
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
 
@@ -15,39 +14,7 @@ constexpr std::array<std::string_view, 10> known_options = {"--by",    "--base",
                                                             "--fleet", "--slow", "--strict", "--format",
                                                             "--html",  "--help"};
 
-std::string quoted(std::string_view text) { return "'" + compare_output::printable_text(text) + "'"; }
-
 CompareCommandLine refused(std::string problem) { return {.problem = std::move(problem)}; }
-
-std::optional<std::vector<compare::Key>> keys_in(std::string_view text) {
-  std::vector<compare::Key> keys;
-  for (std::size_t start = 0; start <= text.size();) {
-    const std::size_t comma = std::min(text.find(',', start), text.size());
-    const auto key = compare::key_named(text.substr(start, comma - start));
-    if (!key) {
-      return std::nullopt;
-    }
-    keys.push_back(*key);
-    start = comma + 1;
-  }
-  return keys;
-}
-
-std::optional<CompareFormat> format_in(std::string_view text) {
-  if (text == "table") {
-    return CompareFormat::table;
-  }
-  if (text == "md") {
-    return CompareFormat::markdown;
-  }
-  if (text == "csv") {
-    return CompareFormat::csv;
-  }
-  if (text == "json") {
-    return CompareFormat::json;
-  }
-  return std::nullopt;
-}
 
 // A number strictly between two bounds, in plain decimal.
 std::optional<double> between(std::string_view text, double low, double high) {
@@ -89,7 +56,7 @@ std::string take_option(std::string_view argument, int argc, const char *const *
   } else if (argument == "--strict") {
     options.strict = true;
   } else if (const auto by = option_value("--by", argc, argv, i)) {
-    const auto keys = keys_in(by->value);
+    const auto keys = keys_named(by->value);
     if (!keys) {
       return "option " + quoted(by->as_given) +
              " needs keys among label, host, processor, build and copies, "
@@ -121,7 +88,7 @@ std::string take_option(std::string_view argument, int argc, const char *const *
     }
     settings.slow_percent = *value;
   } else if (const auto format = option_value("--format", argc, argv, i)) {
-    const auto value = format_in(format->value);
+    const auto value = output_format_named(format->value);
     if (!value) {
       return "option " + quoted(format->as_given) + " needs table, md, csv or json" +
              (format->value == "html" ? " (did you mean --html FILE?)" : "");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compare/comparison.h"
+#include "driver/option_reading.h"
 
 #include <optional>
 #include <string>
@@ -9,7 +10,7 @@
 // The command line of `megawhets compare`.
 namespace driver {
 
-enum class CompareFormat { table, markdown, csv, json };
+using CompareFormat = OutputFormat;
 
 struct CompareOptions {
   compare::Settings settings{};

@@ -4,7 +4,6 @@
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
 #include "history/run_time.h"
-#include "report/formatted.h"
 
 #include <algorithm>
 #include <array>
@@ -17,39 +16,15 @@ constexpr std::array<std::string_view, 13> known_options = {
     "--host",   "--label",  "--since",  "--until", "--by",  "--min-change", "--fleet",
     "--recent", "--slow",   "--strict", "--format", "--html", "--help"};
 
-std::string quoted(std::string_view text) { return "'" + report::printable(text) + "'"; }
-
-std::optional<HistoryFormat> format_in(std::string_view text) {
-  if (text == "table") {
-    return HistoryFormat::table;
-  }
-  if (text == "md") {
-    return HistoryFormat::markdown;
-  }
-  if (text == "csv") {
-    return HistoryFormat::csv;
-  }
-  if (text == "json") {
-    return HistoryFormat::json;
-  }
-  return std::nullopt;
-}
-
+// In the order every key is named in, whatever order they were given in.
 std::optional<std::vector<compare::Key>> keys_in(std::string_view text) {
-  std::vector<compare::Key> keys;
-  for (std::size_t start = 0; start <= text.size();) {
-    const std::size_t comma = std::min(text.find(',', start), text.size());
-    const auto key = compare::key_named(text.substr(start, comma - start));
-    if (!key) {
-      return std::nullopt;
-    }
-    keys.push_back(*key);
-    start = comma + 1;
+  const auto keys = keys_named(text);
+  if (!keys) {
+    return std::nullopt;
   }
-  // In the order every key is named in, whatever order they were given in.
   std::vector<compare::Key> ordered;
   for (const compare::Key key : compare::all_keys) {
-    if (std::find(keys.begin(), keys.end(), key) != keys.end()) {
+    if (std::find(keys->begin(), keys->end(), key) != keys->end()) {
       ordered.push_back(key);
     }
   }
@@ -132,7 +107,7 @@ std::string take_option(std::string_view argument, int argc, const char *const *
     }
     settings.slow_percent = *value;
   } else if (const auto format = option_value("--format", argc, argv, i)) {
-    const auto value = format_in(format->value);
+    const auto value = output_format_named(format->value);
     if (!value) {
       return "option " + quoted(format->as_given) + " needs table, md, csv or json";
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "driver/option_reading.h"
 #include "history/history_view.h"
 #include "history/store.h"
 
@@ -11,7 +12,7 @@
 namespace driver {
 
 enum class HistoryAction { trends, add, export_records };
-enum class HistoryFormat { table, markdown, csv, json };
+using HistoryFormat = OutputFormat;
 
 struct HistoryOptions {
   HistoryAction action = HistoryAction::trends;

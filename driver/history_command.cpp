@@ -2,6 +2,7 @@
 
 #include "driver/console.h"
 #include "driver/exit_status.h"
+#include "driver/option_reading.h"
 #include "history/history_json.h"
 #include "history/history_page.h"
 #include "history/history_tables.h"
@@ -16,8 +17,6 @@
 
 namespace driver {
 namespace {
-
-std::string quoted(const std::string &path) { return "'" + report::printable(path) + "'"; }
 
 std::string count_of(std::size_t count, const char *one, const char *many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);

@@ -1,10 +1,45 @@
 #include "driver/option_reading.h"
 
+#include "compare/keys.h"
+#include "compare_output/printable_text.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <system_error>
 
 namespace driver {
+
+std::string quoted(std::string_view text) { return "'" + compare_output::printable_text(text) + "'"; }
+
+std::optional<OutputFormat> output_format_named(std::string_view text) {
+  if (text == "table") {
+    return OutputFormat::table;
+  }
+  if (text == "md") {
+    return OutputFormat::markdown;
+  }
+  if (text == "csv") {
+    return OutputFormat::csv;
+  }
+  if (text == "json") {
+    return OutputFormat::json;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::vector<compare::Key>> keys_named(std::string_view text) {
+  std::vector<compare::Key> keys;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    const auto key = compare::key_named(text.substr(start, comma - start));
+    if (!key) {
+      return std::nullopt;
+    }
+    keys.push_back(*key);
+    start = comma + 1;
+  }
+  return keys;
+}
 
 bool starts_with(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
 

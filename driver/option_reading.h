@@ -1,8 +1,11 @@
 #pragma once
 
+#include "compare/comparison.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What the program's commands share in reading their options, so that an
 // option's value and a number are read the same way everywhere.
@@ -28,5 +31,17 @@ std::optional<double> plain_decimal(std::string_view text);
 // 1E-3), strictly between 0 and 1; inf, nan and hexadecimal, which strtod
 // also reads, are refused.
 std::optional<double> level(std::string_view text);
+
+// An argument as a message quotes it: in single quotes, its controls
+// escaped, so that a message cannot move a terminal's cursor.
+std::string quoted(std::string_view text);
+
+// What --format takes, the same for every command that judges records.
+enum class OutputFormat { table, markdown, csv, json };
+std::optional<OutputFormat> output_format_named(std::string_view text);
+
+// The keys --by names, comma-separated ("host,label"), in the order given;
+// none where one is not a key.
+std::optional<std::vector<compare::Key>> keys_named(std::string_view text);
 
 } // namespace driver

@@ -53,7 +53,7 @@ void check_run(const record::RecordedRun &run) {
               run.processor_model.view().size() <= record::longest_processor_model &&
               run.flags.view().size() <= record::longest_flags &&
               run.compiler.view().size() <= record::longest_build_text &&
-              run.started_at.view().size() <= record::longest_start_time &&
+              run.started_at.str().size() <= record::longest_start_time &&
               (!run.label || record::label_problem(run.label->view()).empty()),
           "a run's text is longer than its field may hold");
 }

@@ -4,11 +4,11 @@
 #include "compare_output/html_tables.h"
 #include "compare_output/html_text.h"
 #include "compare_output/number_text.h"
-#include "compare_output/page_style.h"
+#include "compare_output/page_frame.h"
+#include "compare_output/svg_element.h"
 #include "compare_output/verdict_style.h"
 #include "history/change_text.h"
 #include "history/run_time.h"
-#include "report/formatted.h"
 
 #include <algorithm>
 #include <array>
@@ -21,58 +21,15 @@ namespace {
 
 using compare_output::exact_number;
 using compare_output::html_text;
+using compare_output::SvgElement;
 
-// ` name="value"`, the value escaped.
+// ` name="value"`, the value escaped: for the page's HTML around the charts.
 std::string data_attribute(std::string_view name, std::string_view value) {
   return " " + std::string(name) + "=\"" + html_text(value) + "\"";
 }
 
-// A coordinate or length in pixels, to a hundredth.
-std::string pixels(double value) { return report::formatted("%.2f", value); }
-
-struct MarkFacts {
-  std::string_view kind{};  // data-kind: "run", "level", "change", "band", ...
-  std::string_view name{};  // data-name: the series or stratum
-  std::string value{};      // data-value: the figure drawn, as exact_number writes it
-  std::string title{};      // what a reader sees on hovering
-  std::string attributes{}; // further attributes, written by data_attribute
-};
-
-// <shape class=... geometry data-kind=... data-name=... data-value=...><title>...</title></shape>
-std::string svg_mark(std::string_view shape, std::string_view css_class, std::string_view geometry,
-                     const MarkFacts &facts) {
-  return "<" + std::string(shape) + " class=\"" + std::string(css_class) + "\" " + std::string(geometry) +
-         data_attribute("data-kind", facts.kind) + data_attribute("data-name", facts.name) +
-         data_attribute("data-value", facts.value) + facts.attributes + "><title>" + html_text(facts.title) +
-         "</title></" + std::string(shape) + ">\n";
-}
-
-// The table as HTML, the very cells the terminal shows, each row given its
-// class where there is one.
-std::string html_table(const TextTable &table, const std::vector<std::string_view> &row_classes) {
-  const auto cell = [&](const char *tag, std::size_t column, const std::string &text) {
-    const bool numeric = column < table.numeric.size() && table.numeric[column];
-    return std::string("<") + tag + (numeric ? " class=\"num\"" : "") + ">" + html_text(text) + "</" + tag + ">";
-  };
-  std::string html = "<div class=\"table-wrap\"><table>\n<thead><tr>";
-  for (std::size_t column = 0; column < table.header.size(); ++column) {
-    html += cell("th", column, table.header[column]);
-  }
-  html += "</tr></thead>\n<tbody>\n";
-  for (std::size_t row = 0; row < table.rows.size(); ++row) {
-    const bool classed = row < row_classes.size() && !row_classes[row].empty();
-    html += classed ? "<tr class=\"" + std::string(row_classes[row]) + "\">" : std::string("<tr>");
-    for (std::size_t column = 0; column < table.rows[row].size(); ++column) {
-      html += cell("td", column, table.rows[row][column]);
-    }
-    html += "</tr>\n";
-  }
-  return html + "</tbody>\n</table></div>\n";
-}
-
-// The same policy as compare's page: nothing from anywhere, styles inline.
-constexpr std::string_view content_security_policy =
-    "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'";
+// A coordinate in a path, to a hundredth of a pixel.
+std::string pixels(double value) { return compare_output::fixed_text(value, 2); }
 
 // A panel's box, and the plot within it, in pixels.
 constexpr double panel_width = 300.0;
@@ -172,19 +129,29 @@ compare_output::Axis value_axis(const std::vector<StoredRun> &runs, const std::v
   return compare_output::round_axis(low, high, 3);
 }
 
+// A panel's axis runs up its left side: compare's charts' axes
+// (chart_axis.h) run across, with room for their figures that a panel
+// 300 pixels wide has not.
 std::string axis_marks(const compare_output::Axis &axis, const compare_output::Scale &y) {
-  std::string marks = "<g class=\"axis\">\n";
+  const double step = axis.ticks.size() > 1 ? axis.ticks[1] - axis.ticks[0] : 1.0;
+  SvgElement group("g");
+  group.css_class("axis");
   for (const double tick : axis.ticks) {
     const double at = y.at(tick);
-    marks += "<line x1=\"" + pixels(plot_left) + "\" x2=\"" + pixels(plot_right) + "\" y1=\"" + pixels(at) +
-             "\" y2=\"" + pixels(at) + "\" data-tick=\"" + exact_number(tick) + "\"></line>\n";
-    marks += "<text class=\"small\" x=\"" + pixels(plot_left - 4.0) + "\" y=\"" + pixels(at + 4.0) +
-             "\" text-anchor=\"end\">" + html_text(compare_output::tick_text(tick, axis.ticks.size() > 1
-                                                                                    ? axis.ticks[1] - axis.ticks[0]
-                                                                                    : 1.0)) +
-             "</text>\n";
+    group.child(SvgElement("line")
+                    .attribute("x1", plot_left)
+                    .attribute("x2", plot_right)
+                    .attribute("y1", at)
+                    .attribute("y2", at)
+                    .attribute("data-tick", exact_number(tick)));
+    group.child(SvgElement("text")
+                    .css_class("small")
+                    .attribute("x", plot_left - 4.0)
+                    .attribute("y", at + 4.0)
+                    .attribute("text-anchor", "end")
+                    .text(compare_output::tick_text(tick, step)));
   }
-  return marks + "</g>\n";
+  return group.str();
 }
 
 // Within the plot, however far a left-out run fell.
@@ -207,43 +174,48 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
                    ? "; left out of the trend: " + std::to_string(run.warnings) + (run.warnings == 1 ? " warning" : " warnings")
                    : "; left out of the trend: its self-check failed";
     }
-    dots += svg_mark("circle", left_out[i] ? "run left-out" : "run",
-                     "cx=\"" + pixels(xs[i]) + "\" cy=\"" + pixels(clamped(at)) + "\" r=\"2\"",
-                     {.kind = "run",
-                      .name = series.name,
-                      .value = exact_number(run.steady),
-                      .title = title,
-                      .attributes = data_attribute("data-run", std::to_string(i + 1)) +
-                                    (left_out[i] ? data_attribute("data-left-out", "true") : "")});
+    SvgElement dot = compare_output::svg_mark(
+        "circle", left_out[i] ? "run left-out" : "run",
+        {.kind = "run", .name = series.name, .value = exact_number(run.steady), .title = title});
+    dot.attribute("cx", xs[i]).attribute("cy", clamped(at)).attribute("r", 2.0).attribute("data-run", std::to_string(i + 1));
+    if (left_out[i]) {
+      dot.attribute("data-left-out", "true");
+    }
+    dots += dot.str();
   }
-  return (path.empty() ? std::string() : "<path class=\"trend\" d=\"" + path + "\"></path>\n") + dots;
+  return (path.empty() ? std::string() : SvgElement("path").css_class("trend").attribute("d", path).str()) + dots;
 }
 
 std::string level_marks(const SeriesView &series, const std::vector<double> &xs, const compare_output::Scale &y) {
   std::string marks;
   for (const Segment &segment : series.segments) {
     const double at = y.at(segment.median);
-    marks += svg_mark("line", "level",
-                      "x1=\"" + pixels(xs[segment.first]) + "\" x2=\"" + pixels(xs[segment.last]) + "\" y1=\"" +
-                          pixels(at) + "\" y2=\"" + pixels(at) + "\"",
-                      {.kind = "level",
-                       .name = series.name,
-                       .value = exact_number(segment.median),
-                       .title = series.name + ": level " + compare_output::rate_text(segment.median) + " megaWhets/s, runs " +
-                                std::to_string(segment.first + 1) + " to " + std::to_string(segment.last + 1),
-                       .attributes = data_attribute("data-first-run", std::to_string(segment.first + 1)) +
-                                     data_attribute("data-last-run", std::to_string(segment.last + 1))});
+    marks += compare_output::svg_mark("line", "level",
+                                      {.kind = "level",
+                                       .name = series.name,
+                                       .value = exact_number(segment.median),
+                                       .title = series.name + ": level " + compare_output::rate_text(segment.median) +
+                                                " megaWhets/s, runs " + std::to_string(segment.first + 1) + " to " +
+                                                std::to_string(segment.last + 1)})
+                 .attribute("x1", xs[segment.first])
+                 .attribute("x2", xs[segment.last])
+                 .attribute("y1", at)
+                 .attribute("y2", at)
+                 .attribute("data-first-run", std::to_string(segment.first + 1))
+                 .attribute("data-last-run", std::to_string(segment.last + 1))
+                 .str();
   }
   for (const ChangeLine &change : series.changes) {
     const double x = xs[change.run - 1];
-    marks += svg_mark("line", change.percent < 0.0 ? "change slower" : "change faster",
-                      "x1=\"" + pixels(x) + "\" x2=\"" + pixels(x) + "\" y1=\"" + pixels(plot_top) + "\" y2=\"" +
-                          pixels(plot_bottom) + "\"",
-                      {.kind = "change",
-                       .name = series.name,
-                       .value = exact_number(change.percent),
-                       .title = change_line(change),
-                       .attributes = data_attribute("data-run", std::to_string(change.run))});
+    marks += compare_output::svg_mark(
+                 "line", change.percent < 0.0 ? "change slower" : "change faster",
+                 {.kind = "change", .name = series.name, .value = exact_number(change.percent), .title = change_line(change)})
+                 .attribute("x1", x)
+                 .attribute("x2", x)
+                 .attribute("y1", plot_top)
+                 .attribute("y2", plot_bottom)
+                 .attribute("data-run", std::to_string(change.run))
+                 .str();
   }
   return marks;
 }
@@ -253,9 +225,32 @@ std::string time_labels(const TimeSpan &span) {
     return {};
   }
   const auto date = [](double seconds) { return date_text(static_cast<long>(std::floor(seconds / 86400.0))); };
-  return "<text class=\"small\" x=\"" + pixels(plot_left) + "\" y=\"" + pixels(plot_bottom + 14.0) + "\">" +
-         html_text(date(span.first)) + "</text>\n<text class=\"small\" x=\"" + pixels(plot_right) + "\" y=\"" +
-         pixels(plot_bottom + 14.0) + "\" text-anchor=\"end\">" + html_text(date(span.last)) + "</text>\n";
+  return SvgElement("text")
+             .css_class("small")
+             .attribute("x", plot_left)
+             .attribute("y", plot_bottom + 14.0)
+             .text(date(span.first))
+             .str() +
+         SvgElement("text")
+             .css_class("small")
+             .attribute("x", plot_right)
+             .attribute("y", plot_bottom + 14.0)
+             .attribute("text-anchor", "end")
+             .text(date(span.last))
+             .str();
+}
+
+// One small chart with its name and words above it.
+std::string multiple(const std::string &name, const std::string &words, const std::string &label,
+                     const std::string &marks) {
+  SvgElement svg("svg");
+  svg.css_class("panel")
+      .attribute("viewBox", "0 0 " + pixels(panel_width) + " " + pixels(panel_height))
+      .attribute("role", "img")
+      .attribute("aria-label", label)
+      .children(marks);
+  return "<div class=\"multiple\"" + data_attribute("data-name", name) + ">\n<h3 class=\"name\">" +
+         html_text(name) + "</h3>\n<p>" + html_text(words) + "</p>\n" + svg.str() + "</div>\n";
 }
 
 std::string panel_words(const SeriesView &series, bool fleet) {
@@ -276,12 +271,9 @@ std::string panel(const SeriesView &series, const std::vector<StoredRun> &runs, 
   const compare_output::Axis axis = value_axis(runs, left_out);
   // Up the page is faster.
   const compare_output::Scale y(axis, plot_bottom, plot_top);
-  return "<div class=\"multiple\"" + data_attribute("data-name", series.name) + ">\n<h3 class=\"name\">" +
-         html_text(series.name) + "</h3>\n<p>" + html_text(panel_words(series, fleet)) +
-         "</p>\n<svg class=\"panel\" viewBox=\"0 0 " + pixels(panel_width) + " " + pixels(panel_height) +
-         "\" role=\"img\"" + data_attribute("aria-label", "the steady figures of " + series.name + " over time") +
-         ">\n" + axis_marks(axis, y) + time_labels(span) + run_marks(series, runs, left_out, xs, y) +
-         level_marks(series, xs, y) + "</svg>\n</div>\n";
+  return multiple(series.name, panel_words(series, fleet), "the steady figures of " + series.name + " over time",
+                  axis_marks(axis, y) + time_labels(span) + run_marks(series, runs, left_out, xs, y) +
+                      level_marks(series, xs, y));
 }
 
 // The runs of the series not drawn, per stratum and day: their least,
@@ -339,22 +331,24 @@ std::string band_panel(const std::string &stratum, const Band &band, const TimeS
     lower += " L" + pixels(x(at->first)) + " " + pixels(y.at(at->second[0]));
   }
   const std::string words = plural(band.series, "series", "series") + " with no change that stand apart";
-  return "<div class=\"multiple\"" + data_attribute("data-name", stratum) + ">\n<h3 class=\"name\">" +
-         html_text(stratum) + "</h3>\n<p>" + html_text(words) + "</p>\n<svg class=\"panel\" viewBox=\"0 0 " +
-         pixels(panel_width) + " " + pixels(panel_height) + "\" role=\"img\"" +
-         data_attribute("aria-label", "the range and mean of " + words) + ">\n" + axis_marks(axis, y) +
-         time_labels(span) +
-         svg_mark("path", "band", "d=\"" + upper + lower + " Z\"",
-                  {.kind = "band",
-                   .name = stratum,
-                   .value = std::to_string(band.series),
-                   .title = stratum + ": the least and greatest steady figure of each day's runs of " + words}) +
-         svg_mark("path", "band-mean", "d=\"" + mean + "\"",
-                  {.kind = "band-mean",
-                   .name = stratum,
-                   .value = std::to_string(band.series),
-                   .title = stratum + ": the mean steady figure of each day's runs of " + words}) +
-         "</svg>\n</div>\n";
+  return multiple(
+      stratum, words, "the range and mean of " + words,
+      axis_marks(axis, y) + time_labels(span) +
+          compare_output::svg_mark("path", "band",
+                                   {.kind = "band",
+                                    .name = stratum,
+                                    .value = std::to_string(band.series),
+                                    .title = stratum + ": the least and greatest steady figure of each day's runs of " +
+                                             words})
+              .attribute("d", upper + lower + " Z")
+              .str() +
+          compare_output::svg_mark("path", "band-mean",
+                                   {.kind = "band-mean",
+                                    .name = stratum,
+                                    .value = std::to_string(band.series),
+                                    .title = stratum + ": the mean steady figure of each day's runs of " + words})
+              .attribute("d", mean)
+              .str());
 }
 
 bool stands_out(const SeriesView &series) {
@@ -396,27 +390,11 @@ std::string trends_section(const HistoryView &view, const SeriesSource &source, 
   return section + "</section>\n";
 }
 
-std::vector<std::string_view> row_classes(const HistoryView &view, const HistoryTables &tables) {
-  std::vector<std::string_view> classes;
-  if (!view.settings.fleet && tables.series.rows.size() == view.series.size()) {
-    return classes;
-  }
-  // A fleet's table holds only the series that stand apart, in order.
-  std::size_t row = 0;
-  for (const SeriesView &series : view.series) {
-    if (row < tables.series.rows.size() && tables.series.rows[row].front() == series.name) {
-      classes.push_back(compare_output::verdict_style(series.verdict).css_class);
-      ++row;
-    }
-  }
-  return classes;
-}
-
 std::string tables_section(const HistoryView &view, const HistoryTables &tables) {
   std::string section = "<section id=\"tables\">\n<h2>Tables</h2>\n";
   section += std::string(tables.series.rows.size() > 100 ? "<details>" : "<details open>") + "<summary>" +
              html_text("Series: " + compare_output::count_text(tables.series.rows.size())) + "</summary>\n" +
-             html_table(tables.series, row_classes(view, tables)) + "</details>\n";
+             compare_output::html_table(tables.series) + "</details>\n";
   if (!tables.changes.empty()) {
     section += "<h3>" + html_text(view.settings.fleet ? "Recent changes of single hosts" : "Changes") + "</h3>\n" +
                compare_output::html_list(tables.changes, "changes-list");
@@ -440,25 +418,18 @@ std::string page_title(const HistoryView &view) {
 
 std::string history_page(const HistoryView &view, const HistoryTables &tables, const SeriesSource &source) {
   const TimeSpan span = time_span(view);
-  std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-                     "<meta http-equiv=\"Content-Security-Policy\" content=\"" +
-                     std::string(content_security_policy) +
-                     "\">\n<meta name=\"referrer\" content=\"no-referrer\">\n"
-                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
-                     html_text(page_title(view)) + "</title>\n<style>" + std::string(compare_output::page_style()) +
-                     std::string(history_style) + "</style>\n</head>\n<body>\n<header>\n<h1>" +
-                     html_text(page_title(view)) + "</h1>\n<p class=\"summary\">" +
+  std::string body = "<header>\n<h1>" + html_text(page_title(view)) + "</h1>\n<p class=\"summary\">" +
                      html_text("Each series' steady figures over time: a dot per run (hollow where the run was left "
                                "out of its trend), a bar at the level of each stretch between changes, and a dashed "
                                "line at each change, orange where slower and blue where faster.") +
                      "</p>\n</header>\n";
-  page += trends_section(view, source, span) + tables_section(view, tables);
+  body += trends_section(view, source, span) + tables_section(view, tables);
   if (view.settings.fleet) {
-    page += "<p class=\"closing\">" + html_text("Changed recently or slow: " +
+    body += "<p class=\"closing\">" + html_text("Changed recently or slow: " +
                                                 (tables.flagged.empty() ? std::string("none") : tables.flagged)) +
             "</p>\n";
   }
-  return page + "</body>\n</html>\n";
+  return compare_output::page_frame(page_title(view), body, history_style);
 }
 
 } // namespace history

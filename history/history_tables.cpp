@@ -1,5 +1,10 @@
 #include "history/history_tables.h"
 
+#include "compare_output/csv_table.h"
+#include "compare_output/markdown_table.h"
+#include "compare_output/number_text.h"
+#include "compare_output/printable_text.h"
+#include "compare_output/text_table.h"
 #include "compare_output/verdict_style.h"
 #include "history/change_text.h"
 #include "history/run_time.h"
@@ -13,17 +18,37 @@
 namespace history {
 namespace {
 
-using Table = TextTable;
+using compare_output::Align;
+using compare_output::Cell;
+using compare_output::Table;
+using compare_output::count_cell;
+using compare_output::empty_cell;
+using compare_output::number_cell;
+using compare_output::text_cell;
 using report::formatted;
 
-std::string figure(double value) { return std::isfinite(value) ? formatted("%.2f", value) : "-"; }
+std::string figure(double value) { return compare_output::rate_text(value); }
 
-std::string latest_change(const SeriesView &series) {
+Cell level_cell(double level) { return number_cell(level, figure(level)); }
+
+// A series' latest change is a verdict on its latest level against the one
+// before it, slower or faster, so that every output colours it as it
+// colours compare's.
+Cell latest_change(const SeriesView &series) {
   if (series.changes.empty()) {
-    return "-";
+    return empty_cell();
   }
   const ChangeLine &change = series.changes.back();
-  return change_percent_text(change.percent) + " from " + date_of(change.started_at);
+  return compare_output::verdict_cell(change.percent < 0.0 ? compare::Verdict::slower : compare::Verdict::faster,
+                                      change_percent_text(change.percent) + " from " + date_of(change.started_at));
+}
+
+std::vector<compare_output::Column> columns(std::initializer_list<std::pair<const char *, Align>> headings) {
+  std::vector<compare_output::Column> made;
+  for (const auto &[heading, align] : headings) {
+    made.push_back({.heading = heading, .align = align});
+  }
+  return made;
 }
 
 // Strata are long, so the fleet's table names them S1, S2, ... and the
@@ -58,11 +83,17 @@ std::map<std::string, std::string> stratum_labels(const HistoryView &view, std::
 }
 
 Table series_table(const HistoryView &view) {
-  Table table{.header = {"series", "runs", "first", "last", "level", "changes", "latest change"},
-              .numeric = {false, true, false, false, true, true, false}};
+  Table table{.columns = columns({{"series", Align::left},
+                                   {"runs", Align::right},
+                                   {"first", Align::left},
+                                   {"last", Align::left},
+                                   {"level", Align::right},
+                                   {"changes", Align::right},
+                                   {"latest change", Align::left}})};
   for (const SeriesView &series : view.series) {
-    table.rows.push_back({series.name, std::to_string(series.runs), date_of(series.first), date_of(series.last),
-                          figure(series.level), std::to_string(series.changes.size()), latest_change(series)});
+    table.rows.push_back({text_cell(series.name), count_cell(series.runs), text_cell(date_of(series.first)),
+                          text_cell(date_of(series.last)), level_cell(series.level),
+                          count_cell(series.changes.size()), latest_change(series)});
   }
   return table;
 }
@@ -74,18 +105,27 @@ bool changed_recently(const SeriesView &series) {
 // A fleet at a glance: only the series that stand apart or changed
 // recently, whatever the fleet's size.
 Table fleet_table(const HistoryView &view, const std::map<std::string, std::string> &labels) {
-  Table table{.header = {"series", "stratum", "runs", "last", "level", "vs median", "z", "verdict", "latest change"},
-              .numeric = {false, false, true, false, true, true, true, false, false}};
+  Table table{.columns = columns({{"series", Align::left},
+                                   {"stratum", Align::left},
+                                   {"runs", Align::right},
+                                   {"last", Align::left},
+                                   {"level", Align::right},
+                                   {"vs median", Align::right},
+                                   {"z", Align::right},
+                                   {"verdict", Align::left},
+                                   {"latest change", Align::left}})};
   for (const SeriesView &series : view.series) {
     if (series.verdict != compare::Verdict::slow && series.verdict != compare::Verdict::fast &&
         !changed_recently(series)) {
       continue;
     }
-    table.rows.push_back({series.name, labels.at(series.stratum), std::to_string(series.runs), date_of(series.last),
-                          figure(series.level),
-                          series.deficit_percent ? formatted("%+.1f %%", -*series.deficit_percent) : "-",
-                          series.modified_z ? formatted("%+.1f", *series.modified_z) : "-",
-                          std::string(compare_output::verdict_word(series.verdict)), latest_change(series)});
+    const double below = series.deficit_percent ? -*series.deficit_percent : std::nan("");
+    const double z = series.modified_z ? *series.modified_z : std::nan("");
+    table.rows.push_back({text_cell(series.name), text_cell(labels.at(series.stratum)), count_cell(series.runs),
+                          text_cell(date_of(series.last)), level_cell(series.level),
+                          number_cell(below, compare_output::percent_text(below, 1)),
+                          number_cell(z, compare_output::signed_text(z, 1)),
+                          compare_output::verdict_cell(series.verdict), latest_change(series)});
   }
   return table;
 }
@@ -115,75 +155,15 @@ std::vector<std::string> legend(const HistoryView &view) {
   return lines;
 }
 
-// Columns are aligned by characters, not bytes: a UTF-8 character's
-// continuation bytes take no column of their own.
-std::size_t columns(const std::string &text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
-std::string coloured(const std::string &cell, const std::string &padded, bool colour) {
-  if (colour && (cell == "slow" || cell.starts_with("\u2212"))) {
-    return "\x1b[38;5;208m" + padded + "\x1b[0m";
-  }
-  if (colour && cell == "fast") {
-    return "\x1b[34m" + padded + "\x1b[0m";
-  }
-  return padded;
-}
-
-std::string aligned(const Table &table, bool colour) {
-  std::vector<std::vector<std::string>> lines{table.header};
-  for (const auto &row : table.rows) {
-    std::vector<std::string> shown;
-    for (const std::string &cell : row) {
-      shown.push_back(report::printable(cell));
-    }
-    lines.push_back(shown);
-  }
-  std::vector<std::size_t> widths(table.header.size(), 0);
-  for (const auto &line : lines) {
-    for (std::size_t column = 0; column < line.size(); ++column) {
-      widths[column] = std::max(widths[column], columns(line[column]));
-    }
-  }
-  std::string text;
-  for (std::size_t row = 0; row < lines.size(); ++row) {
-    std::string line;
-    for (std::size_t column = 0; column < lines[row].size(); ++column) {
-      const std::string &cell = lines[row][column];
-      const std::string padding(widths[column] - columns(cell), ' ');
-      const std::string padded = table.numeric[column] ? padding + cell : cell + padding;
-      line += (column == 0 ? "" : "  ") + coloured(cell, padded, colour && row > 0);
-    }
-    line.erase(line.find_last_not_of(' ') + 1);
-    text += line + "\n";
-  }
-  return text;
-}
-
 std::string section(const std::string &title, const std::vector<std::string> &lines) {
   if (lines.empty()) {
     return {};
   }
   std::string text = "\n" + title + "\n";
   for (const std::string &line : lines) {
-    text += "  " + report::printable(line) + "\n";
+    text += "  " + compare_output::printable_text(line) + "\n";
   }
   return text;
-}
-
-// A Markdown cell holds no line break, and its bars and backslashes are its
-// own.
-std::string markdown_cell(const std::string &text) {
-  std::string escaped;
-  for (const char c : report::printable(text)) {
-    if (c == '|' || c == '\\' || c == '*' || c == '_' || c == '`' || c == '<' || c == '[' || c == ']') {
-      escaped += '\\';
-    }
-    escaped += c;
-  }
-  return escaped;
 }
 
 std::string markdown_list(const std::string &title, const std::vector<std::string> &items) {
@@ -192,36 +172,9 @@ std::string markdown_list(const std::string &title, const std::vector<std::strin
   }
   std::string text = "\n**" + title + "**\n\n";
   for (const std::string &item : items) {
-    text += "- " + markdown_cell(item) + "\n";
+    text += "- " + compare_output::markdown_text(item) + "\n";
   }
   return text;
-}
-
-// A spreadsheet takes a cell that begins with one of these as a formula.
-std::string csv_field(const std::string &text) {
-  std::string value = text;
-  if (!value.empty() && std::string("=+-@\t\r").find(value.front()) != std::string::npos) {
-    value.insert(0, "'");
-  }
-  if (value.find_first_of(",\"\r\n") == std::string::npos) {
-    return value;
-  }
-  std::string quoted = "\"";
-  for (const char c : value) {
-    quoted += c == '"' ? "\"\"" : std::string(1, c);
-  }
-  return quoted + "\"";
-}
-
-std::string csv_number(double value) { return std::isfinite(value) ? formatted("%.10g", value) : ""; }
-std::string csv_number(std::optional<double> value) { return value ? csv_number(*value) : ""; }
-
-std::string csv_line(const std::vector<std::string> &cells, const std::vector<bool> &text) {
-  std::string line;
-  for (std::size_t i = 0; i < cells.size(); ++i) {
-    line += (i == 0 ? "" : ",") + (text[i] ? csv_field(cells[i]) : cells[i]);
-  }
-  return line + "\r\n";
 }
 
 } // namespace
@@ -261,70 +214,70 @@ HistoryTables history_tables(const HistoryView &view) {
 
 std::string history_text(const HistoryTables &tables, bool fleet, bool colour) {
   std::string text = fleet && tables.series.rows.empty() ? "No series is slow or fast, or changed recently.\n"
-                                                          : aligned(tables.series, colour);
+                                                          : compare_output::text_table(tables.series, colour);
   text += section(fleet ? "Recent changes of single hosts:" : "Changes:", tables.changes);
   text += section("Changes of a whole stratum:", tables.stratum_changes);
   text += section(fleet ? "Strata and notes:" : "Notes:", tables.notes);
   text += section("Legend:", tables.legend);
   if (fleet) {
-    text += "\nChanged recently or slow, comma-separated:\n" + report::printable(tables.flagged) + "\n";
+    text += "\nChanged recently or slow, comma-separated:\n" + compare_output::printable_text(tables.flagged) + "\n";
   }
   return text;
 }
 
 std::string history_markdown(const HistoryTables &tables, bool fleet) {
-  const auto row = [](const std::vector<std::string> &cells) {
-    std::string line = "|";
-    for (const std::string &cell : cells) {
-      line += " " + markdown_cell(cell) + " |";
-    }
-    return line + "\n";
-  };
-  std::string text;
-  if (fleet && tables.series.rows.empty()) {
-    text = "No series is slow or fast, or changed recently.\n";
-  } else {
-    text = row(tables.series.header) + "|";
-    for (const bool numeric : tables.series.numeric) {
-      text += numeric ? "---:|" : "---|";
-    }
-    text += "\n";
-    for (const auto &cells : tables.series.rows) {
-      text += row(cells);
-    }
-  }
+  std::string text = fleet && tables.series.rows.empty() ? "No series is slow or fast, or changed recently.\n"
+                                                          : compare_output::markdown_table(tables.series);
   text += markdown_list(fleet ? "Recent changes of single hosts" : "Changes", tables.changes);
   text += markdown_list("Changes of a whole stratum", tables.stratum_changes);
   text += markdown_list("Notes", tables.notes);
   text += markdown_list("Legend", tables.legend);
   if (fleet) {
-    text += "\n**Changed recently or slow:** " + (tables.flagged.empty() ? std::string("none") : markdown_cell(tables.flagged)) + "\n";
+    text += "\n**Changed recently or slow:** " +
+            (tables.flagged.empty() ? std::string("none") : compare_output::markdown_text(tables.flagged)) + "\n";
   }
   return text;
 }
 
+// Every figure of every series, as numbers a spreadsheet keeps: the table's
+// columns and more, one line per series.
 std::string history_csv(const HistoryView &view) {
-  const std::vector<bool> text = {true, true, true, true, false, false, true, true, false,
-                                  false, false, true, false, false, false, false, false, true};
-  std::string csv = csv_line({"series", "host", "label", "stratum", "runs", "left_out", "first", "last", "level",
-                              "changes", "latest_change_percent", "latest_change_started_at", "latest_change_run",
-                              "latest_change_p_value", "deficit_percent", "modified_z", "recent_change", "verdict"},
-                             std::vector<bool>(18, false));
+  Table table{.columns = columns({{"series", Align::left},
+                                  {"host", Align::left},
+                                  {"label", Align::left},
+                                  {"stratum", Align::left},
+                                  {"runs", Align::right},
+                                  {"left_out", Align::right},
+                                  {"first", Align::left},
+                                  {"last", Align::left},
+                                  {"level", Align::right},
+                                  {"changes", Align::right},
+                                  {"latest_change_percent", Align::right},
+                                  {"latest_change_started_at", Align::left},
+                                  {"latest_change_run", Align::right},
+                                  {"latest_change_p_value", Align::right},
+                                  {"deficit_percent", Align::right},
+                                  {"modified_z", Align::right},
+                                  {"recent_change", Align::left},
+                                  {"verdict", Align::left}})};
+  const auto number = [](std::optional<double> value) {
+    return value ? number_cell(*value, compare_output::exact_number(*value)) : empty_cell("");
+  };
   for (const SeriesView &series : view.series) {
     const ChangeLine *latest = series.changes.empty() ? nullptr : &series.changes.back();
-    const bool recent = std::any_of(series.changes.begin(), series.changes.end(),
-                                    [](const ChangeLine &change) { return change.recent; });
-    csv += csv_line({series.name, series.identity.host_name.str(),
-                     series.identity.label ? series.identity.label->str() : std::string(), series.stratum,
-                     std::to_string(series.runs), std::to_string(series.left_out), series.first, series.last,
-                     csv_number(series.level), std::to_string(series.changes.size()),
-                     latest ? csv_number(latest->percent) : "", latest ? latest->started_at : "",
-                     latest ? std::to_string(latest->run) : "", latest ? csv_number(latest->p_value) : "",
-                     csv_number(series.deficit_percent), csv_number(series.modified_z), recent ? "true" : "false",
-                     view.settings.fleet ? std::string(compare_output::verdict_word(series.verdict)) : ""},
-                    text);
+    table.rows.push_back(
+        {text_cell(series.name), text_cell(series.identity.host_name.str()),
+         series.identity.label ? text_cell(series.identity.label->str()) : empty_cell(""), text_cell(series.stratum),
+         count_cell(series.runs), count_cell(series.left_out), text_cell(series.first), text_cell(series.last),
+         number(series.level), count_cell(series.changes.size()),
+         latest ? number(latest->percent) : empty_cell(""),
+         latest ? text_cell(latest->started_at) : empty_cell(""),
+         latest ? count_cell(latest->run) : empty_cell(""), latest ? number(latest->p_value) : empty_cell(""),
+         number(series.deficit_percent), number(series.modified_z),
+         text_cell(changed_recently(series) ? "true" : "false"),
+         view.settings.fleet ? compare_output::verdict_cell(series.verdict) : empty_cell("")});
   }
-  return csv;
+  return compare_output::csv_table(table);
 }
 
 } // namespace history

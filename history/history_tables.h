@@ -1,23 +1,18 @@
 #pragma once
 
+#include "compare_output/table.h"
 #include "history/history_view.h"
 
 #include <string>
 #include <vector>
 
-// A history laid out as a table and lines of text, which the terminal,
-// Markdown and the page each render in their own way.
+// A history laid out as a table of typed cells and lines of text, which the
+// terminal, Markdown and the page each render through compare_output, so
+// that every reader's escaping is written once for every command.
 namespace history {
 
-// A table of text, each column's figures aligned right or text left.
-struct TextTable {
-  std::vector<std::string> header{};
-  std::vector<std::vector<std::string>> rows{};
-  std::vector<bool> numeric{}; // per column
-};
-
 struct HistoryTables {
-  TextTable series{};                        // one row per series
+  compare_output::Table series{};                        // one row per series
   std::vector<std::string> changes{};        // change lines: every change, or with a fleet the recent ones of single hosts
   std::vector<std::string> stratum_changes{}; // with a fleet: "S1: −3.2 % from ..."
   std::vector<std::string> notes{};          // the strata, runs left out, ...

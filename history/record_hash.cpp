@@ -3,6 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
+// x86-64's SHA extensions, where the processor has them: a record is hashed
+// in a fifth of the time, which is most of what storing it costs.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define MEGAWHETS_SHA_EXTENSIONS 1
+#include <cpuid.h>
+#include <immintrin.h>
+#else
+#define MEGAWHETS_SHA_EXTENSIONS 0
+#endif
+
 namespace history {
 namespace {
 
@@ -22,8 +32,61 @@ constexpr std::uint32_t rotated_right(std::uint32_t value, int bits) {
   return (value >> bits) | (value << (32 - bits));
 }
 
+#if MEGAWHETS_SHA_EXTENSIONS
+// SHA-NI, SSSE3 and SSE4.1, which every processor with the first has, asked
+// of the processor itself (CPUID leaves 7 and 1).
+bool has_sha_extensions() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  if (__get_cpuid_count(7, 0, &a, &b, &c, &d) == 0 || (b & (1U << 29)) == 0) {
+    return false;
+  }
+  return __get_cpuid(1, &a, &b, &c, &d) != 0 && (c & (1U << 9)) != 0 && (c & (1U << 19)) != 0;
+}
+
+const bool sha_extensions = has_sha_extensions();
+
+// The same compression as Sha256::compress below, four rounds to an
+// instruction pair. The extensions keep the state as ABEF and CDGH.
+__attribute__((target("sha,sse4.1"))) void compress_with_extensions(std::uint32_t state[8],
+                                                                   const std::uint8_t *block) {
+  const __m128i big_endian = _mm_set_epi64x(0x0c0d0e0f08090a0bLL, 0x0405060700010203LL);
+  __m128i dcba = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(&state[0])), 0xB1);
+  __m128i hgfe = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(&state[4])), 0x1B);
+  __m128i abef = _mm_alignr_epi8(dcba, hgfe, 8);
+  __m128i cdgh = _mm_blend_epi16(hgfe, dcba, 0xF0);
+  const __m128i abef_before = abef;
+  const __m128i cdgh_before = cdgh;
+  __m128i words[4];
+  for (int group = 0; group < 16; ++group) {
+    __m128i &w = words[group % 4];
+    if (group < 4) {
+      w = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * group)), big_endian);
+    } else {
+      const __m128i &last = words[(group + 3) % 4];
+      const __m128i &before_last = words[(group + 2) % 4];
+      w = _mm_sha256msg2_epu32(
+          _mm_add_epi32(_mm_sha256msg1_epu32(w, words[(group + 1) % 4]), _mm_alignr_epi8(last, before_last, 4)),
+          last);
+    }
+    __m128i scheduled =
+        _mm_add_epi32(w, _mm_loadu_si128(reinterpret_cast<const __m128i *>(&round_constants[4 * group])));
+    cdgh = _mm_sha256rnds2_epu32(cdgh, abef, scheduled);
+    scheduled = _mm_shuffle_epi32(scheduled, 0x0E);
+    abef = _mm_sha256rnds2_epu32(abef, cdgh, scheduled);
+  }
+  abef = _mm_add_epi32(abef, abef_before);
+  cdgh = _mm_add_epi32(cdgh, cdgh_before);
+  const __m128i feba = _mm_shuffle_epi32(abef, 0x1B);
+  const __m128i dchg = _mm_shuffle_epi32(cdgh, 0xB1);
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(&state[0]), _mm_blend_epi16(feba, dchg, 0xF0));
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(&state[4]), _mm_alignr_epi8(dchg, feba, 8));
+}
+#endif
+
 class Sha256 {
 public:
+  explicit Sha256(bool extensions) : extensions_(extensions) {}
+
   void add(std::string_view text) {
     length_ += static_cast<std::uint64_t>(text.size());
     while (!text.empty()) {
@@ -64,6 +127,13 @@ public:
 
 private:
   void compress() {
+#if MEGAWHETS_SHA_EXTENSIONS
+    if (extensions_) {
+      compress_with_extensions(state_, block_.data());
+      filled_ = 0;
+      return;
+    }
+#endif
     std::uint32_t w[64];
     for (std::size_t i = 0; i < 16; ++i) {
       w[i] = static_cast<std::uint32_t>(block_[4 * i]) << 24 | static_cast<std::uint32_t>(block_[4 * i + 1]) << 16 |
@@ -106,12 +176,23 @@ private:
   std::array<std::uint8_t, 64> block_{};
   std::size_t filled_ = 0;
   std::uint64_t length_ = 0;
+  bool extensions_ = false;
 };
 
 } // namespace
 
 RecordHash record_hash(std::string_view text) {
-  Sha256 sha;
+#if MEGAWHETS_SHA_EXTENSIONS
+  Sha256 sha(sha_extensions);
+#else
+  Sha256 sha(false);
+#endif
+  sha.add(text);
+  return sha.finish();
+}
+
+RecordHash record_hash_portably(std::string_view text) {
+  Sha256 sha(false);
   sha.add(text);
   return sha.finish();
 }

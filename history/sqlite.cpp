@@ -39,7 +39,9 @@ Statement::Statement(Statement &&other) noexcept : database_(other.database_), s
 }
 
 Statement &Statement::bind(int index, std::string_view text) {
-  check(database_, sqlite3_bind_text(statement_, index, text.data(), length_of(text.size()), SQLITE_STATIC));
+  // An empty view may point nowhere, which SQLite would bind as NULL.
+  const char *const bytes = text.data() != nullptr ? text.data() : "";
+  check(database_, sqlite3_bind_text(statement_, index, bytes, length_of(text.size()), SQLITE_STATIC));
   return *this;
 }
 

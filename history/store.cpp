@@ -27,19 +27,15 @@ constexpr int busy_wait_milliseconds = 10 * 60 * 1000;
 // where SQLite's usual 4 KiB page would hold one and waste half.
 constexpr const char *page_size = "PRAGMA page_size = 16384";
 
-using SeriesKey = std::tuple<std::string, std::string, std::string, unsigned, std::string, std::string, std::string,
-                             std::string, unsigned>;
+// A series' identity by the handles of its texts (record/text.h), which a
+// record read has already: found without copying a byte. No label is the
+// empty label, as the series table keeps it.
+using SeriesKey = std::tuple<record::Text, record::Text, record::Text, unsigned, record::Text, record::Text,
+                             record::Text, record::Text, unsigned>;
 
 SeriesKey key_of(const record::RecordedRun &run) {
-  return {run.host_name.str(),
-          run.label ? run.label->str() : std::string(),
-          run.processor_model.str(),
-          run.processors,
-          run.compiler.str(),
-          run.compiler_version.str(),
-          run.flags.str(),
-          run.architecture.str(),
-          run.copies};
+  return {run.host_name,         run.label.value_or(record::Text()), run.processor_model, run.processors, run.compiler,
+          run.compiler_version, run.flags,                          run.architecture,    run.copies};
 }
 
 std::string quoted(const std::string &path) { return "'" + report::printable(path) + "'"; }
@@ -205,9 +201,9 @@ bool Store::Transaction::add(std::string_view text, const record::RecordedRun &r
     auto found = connection.series_ids.find(key);
     if (found == connection.series_ids.end()) {
       const auto bind_key = [&](Statement &statement) {
-        statement.bind(1, std::get<0>(key)).bind(2, std::get<1>(key)).bind(3, std::get<2>(key));
-        statement.bind(4, static_cast<std::int64_t>(std::get<3>(key))).bind(5, std::get<4>(key));
-        statement.bind(6, std::get<5>(key)).bind(7, std::get<6>(key)).bind(8, std::get<7>(key));
+        statement.bind(1, std::get<0>(key).view()).bind(2, std::get<1>(key).view()).bind(3, std::get<2>(key).view());
+        statement.bind(4, static_cast<std::int64_t>(std::get<3>(key))).bind(5, std::get<4>(key).view());
+        statement.bind(6, std::get<5>(key).view()).bind(7, std::get<6>(key).view()).bind(8, std::get<7>(key).view());
         statement.bind(9, static_cast<std::int64_t>(std::get<8>(key)));
       };
       Statement &find = *connection.find_series;
@@ -222,7 +218,8 @@ bool Store::Transaction::add(std::string_view text, const record::RecordedRun &r
       found = connection.series_ids.emplace(key, id).first;
     }
     Statement &add_run = *connection.add_run;
-    add_run.bind(1, found->second).bind(2, run.started_at.view()).bind(3, record_id).bind(4, run.steady).bind(5, run.rate);
+    const std::string started_at = run.started_at.str();
+    add_run.bind(1, found->second).bind(2, started_at).bind(3, record_id).bind(4, run.steady).bind(5, run.rate);
     add_run.bind(6, std::int64_t{run.warnings}).bind(7, std::int64_t{run.self_check_passed ? 1 : 0});
     if (std::isnan(run.lowest_processor_share)) {
       add_run.bind_null(8);

@@ -630,7 +630,7 @@ private:
     run.compiler_version = Text(text.compiler_version);
     run.flags = Text(text.flags);
     run.architecture = Text(text.architecture);
-    run.started_at = Text(text.started_at);
+    run.started_at = StartTime(text.started_at);
   }
 
   const RecordFields &f_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "record/start_time.h"
 #include "record/text.h"
 
 #include <cstddef>
@@ -12,7 +13,8 @@ namespace record {
 // A run as its record tells it, read back: what a comparison of runs needs
 // to group it, to weigh it, and to say why it might not be trusted, and no
 // more, so that a million of them fit in memory. Its text is kept once for
-// all the records that share it (see record/text.h).
+// all the records that share it (see record/text.h); its start time, which
+// no other run shares, within it.
 struct RecordedRun {
   Text program_version{};
   std::optional<Text> label{};
@@ -23,7 +25,7 @@ struct RecordedRun {
   Text compiler_version{};
   Text flags{};
   Text architecture{};
-  Text started_at{};
+  StartTime started_at{};
   unsigned copies = 0; // 0 for a run in one process
   // Pass 2's rate as the report printed it, in megaWhets/second: the
   // machine's, for a run in copies.

@@ -195,11 +195,7 @@ def check_screenshot(png, measured, verdict):
 
 
 def check(args):
-    reason = chromium.missing_reason()
-    if reason:
-        raise support.Skip(reason)
-    work = pathlib.Path(args.work)
-    work.mkdir(parents=True, exist_ok=True)
+    work = chromium.work_folder(args.work)
     links = hostile_links(work, args.program, args.drag)
     page = work / "page.html"
     document = json.loads(run_ab(args.program, "--interleaved", "--slice", "0.1", "--rounds", "8", "--seed", "7",
@@ -238,11 +234,7 @@ def check(args):
 
 
 def write_documentation_screenshot(args):
-    reason = chromium.missing_reason()
-    if reason:
-        raise support.Skip(reason)
-    work = pathlib.Path(args.work)
-    work.mkdir(parents=True, exist_ok=True)
+    work = chromium.work_folder(args.work)
     page = work / "documentation.html"
     run_ab(args.program, "--interleaved", "--rounds", "30", "--html", page, args.program, args.drag)
     chromium.screenshot(page, args.screenshot_to, (1000, 1180))
@@ -251,15 +243,8 @@ def write_documentation_screenshot(args):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--program", required=True)
     parser.add_argument("--drag", required=True, help="the program's 5 % drag")
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--screenshot-to")
-    args = parser.parse_args()
-    if args.screenshot_to:
-        return support.run_case(lambda: write_documentation_screenshot(args))
-    return support.run_case(lambda: check(args))
-
+    return chromium.page_test_main(parser, check, write_documentation_screenshot)
 
 if __name__ == "__main__":
     sys.exit(main())

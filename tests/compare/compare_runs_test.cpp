@@ -23,7 +23,7 @@ record::RecordedRun run(std::string host, double steady, std::string label = "",
                           .compiler_version = record::Text("12.2.0"),
                           .flags = record::Text("-O2"),
                           .architecture = record::Text("x86-64"),
-                          .started_at = record::Text(started.empty() ? std::to_string(steady) : started),
+                          .started_at = record::StartTime(started.empty() ? std::to_string(steady) : started),
                           .rate = steady * 0.99,
                           .steady = steady};
   if (!label.empty()) {

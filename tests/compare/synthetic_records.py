@@ -229,15 +229,26 @@ def percent_range(text):
         raise SystemExit(f"synthetic_records: --slow-by '{text}' is not LOW-HIGH") from None
 
 
-def main(argv):
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0],
-                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+def fleet_parser(description):
+    """The command line every maker of records shares (this one, the
+    history's): where they go, and which hosts with which processors make
+    them; host_names reads the hosts back."""
+    parser = argparse.ArgumentParser(description=description, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("out_dir", metavar="OUT_DIR", help="where the records go (made if missing)")
     parser.add_argument("--hosts", type=int, default=1, help="hosts, named node-0001 and on (default 1)")
     parser.add_argument("--host-names", help="the hosts' names, comma-separated, instead of --hosts")
     parser.add_argument("--processors", default=DEFAULT_PROCESSOR,
                         help="MODEL:RATE,...: processor models and their typical steady rate in megaWhets/second; "
                              f"the hosts take them in blocks (default '{DEFAULT_PROCESSOR}')")
+    return parser
+
+
+def host_names(args):
+    return args.host_names.split(",") if args.host_names else [f"node-{k:04d}" for k in range(1, args.hosts + 1)]
+
+
+def main(argv):
+    parser = fleet_parser(__doc__.split("\n\n")[0])
     parser.add_argument("--labels", help="LABEL:PERCENT,...: every host runs every label, PERCENT changing its "
                                          "rate (default: no label)")
     parser.add_argument("--runs", type=int, default=1, help="runs per host and label (default 1)")
@@ -252,7 +263,7 @@ def main(argv):
     parser.add_argument("--one-file", action="store_true", help="append every record to OUT_DIR/runs.json")
     parser.add_argument("--truth", help="write what was made, as JSON, to this file")
     args = parser.parse_args(argv)
-    hosts = args.host_names.split(",") if args.host_names else [f"node-{k:04d}" for k in range(1, args.hosts + 1)]
+    hosts = host_names(args)
     labels = named_figures(args.labels, "label") if args.labels else None
     if args.runs < 1 or not hosts or (args.copies is not None and not 1 <= args.copies <= 1024):
         raise SystemExit("synthetic_records: --runs and --hosts need at least 1, --copies 1 to 1024")

@@ -28,6 +28,30 @@ def missing_reason():
     return None
 
 
+def work_folder(path):
+    """The folder a page test works in, made, for a test that needs the
+    browser: a test skips here (script_test_support.Skip) where there is none."""
+    reason = missing_reason()
+    if reason:
+        import script_test_support  # on the path of every page test, from tests/
+        raise script_test_support.Skip(reason)
+    work = pathlib.Path(path)
+    work.mkdir(parents=True, exist_ok=True)
+    return work
+
+
+def page_test_main(parser, check, write_screenshot):
+    """A page test's command line: the parser's own options, --program,
+    --work, and --screenshot-to PNG, which writes the documentation's
+    screenshot instead of checking. Returns the exit status ctest reads."""
+    import script_test_support
+    parser.add_argument("--program", required=True, help="the program that writes the page")
+    parser.add_argument("--work", required=True, help="a directory for the records, pages and logs")
+    parser.add_argument("--screenshot-to", help="write the documentation's screenshot here instead")
+    args = parser.parse_args()
+    return script_test_support.run_case(lambda: (write_screenshot if args.screenshot_to else check)(args))
+
+
 def _run(url, arguments, window, seconds):
     with tempfile.TemporaryDirectory(prefix="megawhets-chromium-") as profile:
         command = [CHROMIUM, *QUIET_FLAGS, f"--user-data-dir={profile}", f"--window-size={window[0]},{window[1]}",

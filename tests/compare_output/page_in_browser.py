@@ -559,11 +559,7 @@ def check_policy_holds(page_path, work):
 
 
 def run_browser_test(args):
-    reason = chromium.missing_reason()
-    if reason:
-        raise support.Skip(reason)
-    work = pathlib.Path(args.work)
-    work.mkdir(parents=True, exist_ok=True)
+    work = chromium.work_folder(args.work)
     compare = Compare(args.program, args.subcommand)
     began = time.monotonic()
 
@@ -599,11 +595,7 @@ def run_browser_test(args):
 
 
 def write_documentation_screenshot(args):
-    reason = chromium.missing_reason()
-    if reason:
-        raise support.Skip(reason)
-    work = pathlib.Path(args.work)
-    work.mkdir(parents=True, exist_ok=True)
+    work = chromium.work_folder(args.work)
     records, _ = fleet_records(work, hosts=240, slow=4, fast=1, name="documentation-fleet", hostile=False)
     page = work / "documentation-fleet.html"
     Compare(args.program, args.subcommand)("--fleet", "--html", page, records)
@@ -613,15 +605,8 @@ def write_documentation_screenshot(args):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--program", required=True, help="the program that compares records")
     parser.add_argument("--subcommand", default="", help="its subcommand, such as compare")
-    parser.add_argument("--work", required=True, help="a directory for the records, pages and logs")
-    parser.add_argument("--screenshot-to", help="write the documentation's screenshot of a fleet page here instead")
-    args = parser.parse_args()
-    if args.screenshot_to:
-        return support.run_case(lambda: write_documentation_screenshot(args))
-    return support.run_case(lambda: run_browser_test(args))
-
+    return chromium.page_test_main(parser, run_browser_test, write_documentation_screenshot)
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -134,6 +134,18 @@ def everything_else(history, work, schema):
     status, _, _ = history.run("--strict", "--host", "node-0001", "--recent", "7", fleet_db)
     history.expect("--strict passes a host that changed only with its stratum, long ago", status == 0, status)
 
+    # Names as a hostile record gives them: every output escapes them for
+    # its reader, in the one place every command's outputs share.
+    hostile_db = str(work / "hostile.db")
+    history.run("add", hostile_db, make(work / "hostile", "--host-names", "=1+2\x1b[31m,[x](http://e.org)|*a*",
+                                        "--runs", "6"))
+    outputs = {form: history.run("--format", form, hostile_db)[1] for form in ("table", "md", "csv")}
+    csv_rows = [line.split(",")[0] for line in outputs["csv"].splitlines()[1:3]]
+    history.expect("hostile names: no raw control in the table, Markdown or CSV; no formula, link or markup",
+                   not any("\x1b" in text for text in outputs.values()) and
+                   csv_rows == ['"\'=1+2\\x1B[31m"', "[x](http://e.org)|*a*"] and
+                   "| \\[x\\](http\\://e.org)\\|\\*a\\* |" in outputs["md"], outputs)
+
     # Endings: what is not a history is refused and left as it was; bad
     # records are named and the rest stored.
     text_file = work / "notes.db"

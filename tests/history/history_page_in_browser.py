@@ -183,11 +183,7 @@ def check_page(name, page, document, work):
 
 
 def run_browser_test(args):
-    reason = chromium.missing_reason()
-    if reason:
-        raise support.Skip(reason)
-    work = pathlib.Path(args.work)
-    work.mkdir(parents=True, exist_ok=True)
+    work = chromium.work_folder(args.work)
     history = History(args.program, work)
     names = ",".join(HOSTILE_NAMES + [f"node-{k:04d}" for k in range(1, 27)])
     small = history.made("hosts", "--host-names", names, "--runs", "24", "--every", "7", "--step",
@@ -205,11 +201,7 @@ def run_browser_test(args):
 
 
 def write_documentation_screenshot(args):
-    reason = chromium.missing_reason()
-    if reason:
-        raise support.Skip(reason)
-    work = pathlib.Path(args.work)
-    work.mkdir(parents=True, exist_ok=True)
+    work = chromium.work_folder(args.work)
     history = History(args.program, work)
     fleet = history.made("documentation", "--hosts", "9", "--runs", "24", "--every", "30", "--step",
                          "node-0004:14:-6", "--drift", "node-0008:16:-1", "--warned", "0.04")
@@ -220,14 +212,7 @@ def write_documentation_screenshot(args):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--screenshot-to")
-    args = parser.parse_args()
-    if args.screenshot_to:
-        return support.run_case(lambda: write_documentation_screenshot(args))
-    return support.run_case(lambda: run_browser_test(args))
-
+    return chromium.page_test_main(parser, run_browser_test, write_documentation_screenshot)
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -15,7 +15,6 @@ Examples:
     # a kernel update slows every node by 3 % from run 20
     history_records.py --hosts 20 --runs 30 --every 7 --step all:20:-3 fleet/
 """
-import argparse
 import datetime
 import json
 import pathlib
@@ -56,7 +55,7 @@ def level(host, run, steps, drifts):
 
 
 def make(args):
-    hosts = args.host_names.split(",") if args.host_names else [f"node-{k:04d}" for k in range(1, args.hosts + 1)]
+    hosts = synthetic_records.host_names(args)
     plan = synthetic_records.Plan(hosts=hosts, processors=synthetic_records.named_figures(args.processors, "processor"),
                                   noise=args.noise, warned=args.warned, seed=args.seed)
     rng = random.Random(args.seed)
@@ -82,13 +81,7 @@ def make(args):
 
 
 def main(argv):
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0],
-                                     formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("out_dir", metavar="OUT_DIR", help="where the records go (made if missing)")
-    parser.add_argument("--hosts", type=int, default=1, help="hosts, named node-0001 and on (default 1)")
-    parser.add_argument("--host-names", help="the hosts' names, comma-separated, instead of --hosts")
-    parser.add_argument("--processors", default=synthetic_records.DEFAULT_PROCESSOR,
-                        help="MODEL:RATE,...: as synthetic_records.py takes them")
+    parser = synthetic_records.fleet_parser(__doc__.split("\n\n")[0])
     parser.add_argument("--runs", type=int, default=12, help="runs per host (default 12)")
     parser.add_argument("--every", type=float, default=1.0, help="days between a host's runs (default 1)")
     parser.add_argument("--step", action="append", help="HOST:RUN:PERCENT: the host (or all) changes by PERCENT "

@@ -73,7 +73,7 @@ TEST(Record, ReadsBackWhatWasWritten) {
   EXPECT_EQ(run.compiler.str() + " " + run.compiler_version.str() + " " + run.flags.str() + " " +
                 run.architecture.str(),
             "g++ 12.2.0 -O2 -ffp-contract=off x86-64");
-  EXPECT_EQ(run.started_at.view(), "2026-12-08T17:00:45Z");
+  EXPECT_EQ(run.started_at.str(), "2026-12-08T17:00:45Z");
   EXPECT_EQ(run.copies, 0U);
   EXPECT_EQ(run.rate, pass::megawhets_per_second(written.passes[1].figures.rate));
   EXPECT_EQ(run.steady, pass::megawhets_per_second(written.passes[1].steady.fastest_rate));
@@ -444,6 +444,8 @@ INSTANTIATE_TEST_SUITE_P(Inputs, BadInput,
                                                           not_a_record,
                                                           "$.machine.host_name: 256 bytes long, more than "
                                                           "the 255 bytes a host name may have"},
+                                             BadInputCase{"start_time_too_long", record_with("/started_at", "\"" + std::string(65, '2') + "\""),
+                                                          not_a_record, "$.started_at: 65 bytes long, more than the 64 bytes a start time may have"},
                                              BadInputCase{"flags_too_long", record_with("/build/flags", "\"" + std::string(4097, 'O') + "\""),
                                                           not_a_record, "$.build.flags: 4097 bytes long, more than the 4096 bytes the build's flags may have"},
                                              BadInputCase{"utf16_without_a_byte_order_mark", file_holding(std::string("{\0\n\0\"\0", 6)),
@@ -624,6 +626,43 @@ TEST(Text, IsKeptOnceAndGivenBackWhole) {
   EXPECT_LT(Text("a text kept last"), texts[0]);
   EXPECT_TRUE(Text("").empty());
   EXPECT_EQ(Text(std::string(100000, 'z')).view().size(), 100000U);
+}
+
+// A start time is held within its run, packed where it is one as the
+// program writes it and among the shared texts otherwise: either way given
+// back byte for byte, and ordered as the texts are.
+TEST(StartTime, IsGivenBackWholeAndOrderedAsItsText) {
+  std::string longest;
+  for (std::size_t i = 0; i < record::longest_start_time / 2; ++i) {
+    longest += "\\u00e9"; // é, escaped: two bytes once undone
+  }
+  std::string text = sample_text();
+  text.replace(text.find("2026-12-08T17:00:45Z"), 20, longest);
+  const RecordedRun run = read_back(text);
+  EXPECT_EQ(run.started_at.str().size(), record::longest_start_time);
+  EXPECT_EQ(run.started_at.str().substr(0, 4), "\u00e9\u00e9");
+  // In text order: packed ones (digits and -.:TZ, up to 32), and shared ones
+  // (an offset, another character, more than 32 characters).
+  std::vector<std::string> ordered = {"",
+                                            "2026-12-08T17:00:45+01:00",
+                                            "2026-12-08T17:00:45.5Z",
+                                            "2026-12-08T17:00:45Z",
+                                            "2026-12-08T17:00:45Z ",
+                                            "2026-12-08T17:00:46.00000000000Z", // 32, packed
+                                            "2026-12-08T17:00:46.000000000000Z",
+                                            "2026-12-08T17:00:46.0000000000000Z",
+                                            "2026-12-08t17:00:46Z",
+                                            "2026-12-0800000000000000000000000",
+                                            "Z"};
+  std::sort(ordered.begin(), ordered.end());
+  for (std::size_t i = 0; i < ordered.size(); ++i) {
+    EXPECT_EQ(StartTime(ordered[i]).str(), ordered[i]);
+    for (std::size_t j = 0; j < ordered.size(); ++j) {
+      EXPECT_EQ(StartTime(ordered[i]) <=> StartTime(ordered[j]), i <=> j) << ordered[i] << " " << ordered[j];
+      EXPECT_EQ(StartTime(ordered[i]) == StartTime(ordered[j]), i == j);
+    }
+  }
+  EXPECT_EQ(sizeof(StartTime), 16U);
 }
 
 TEST(Timestamp, IsUtcInRfc3339) {
