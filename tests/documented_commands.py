@@ -108,7 +108,8 @@ AB_CLANG_STAND_IN = "mkdir -p build/release-clang && ln -s \"$(realpath build/re
 
 CASES = {
     "compare-one-core-against-all": Case(
-        stdout=(r"^one core, one process +6 ", r"^all cores, .* 6 "), slow=True),
+        stdout=(r"^group .* change +change interval +p +verdict$", r"^one core, one process +6 ",
+                r"^all cores, .* 6 "), slow=True),
     "compare-a-generated-fleet": Case(stdout=(r"\nnode-0003\n\Z",)),
     "history-of-a-generated-fleet": Case(shown="stdout"),
     "history-of-nightly-builds": Case(shown="stdout"),
