@@ -219,8 +219,13 @@ def check_interrupts(checks, work, program):
     ab = subprocess.Popen([program, "ab", "--slice", "0.3", "--budget", "120", "--interleaved", "--json",
                            str(json_path), program, program], stdout=subprocess.PIPE, stderr=subprocess.PIPE, errors="replace",
                           text=True)
-    time.sleep(4)
-    started = children_of(ab.pid)
+    # A slice must be running when the signal comes; a slow build (a
+    # sanitizer's, on a busy machine) may still be probing after seconds.
+    time.sleep(2)
+    started, end = children_of(ab.pid), time.monotonic() + 60
+    while not started and time.monotonic() < end and ab.poll() is None:
+        time.sleep(0.05)
+        started = children_of(ab.pid)
     ab.send_signal(signal.SIGTERM)
     out, err = ab.communicate(timeout=60)
     checks.expect("SIGTERM ends the comparison with status 1, the answer marked interrupted",
