@@ -106,15 +106,37 @@ bool read_some(int fd, std::string &into) {
 
 } // namespace
 
+std::optional<std::string> process_file(const std::string &pid, const char *name) {
+  const int file = open(("/proc/" + pid + "/" + name).c_str(), O_RDONLY | O_CLOEXEC);
+  if (file < 0) {
+    return std::nullopt;
+  }
+  std::string text;
+  bool whole = true;
+  for (;;) {
+    char buffer[4096];
+    const ssize_t n = read(file, buffer, sizeof buffer);
+    if (n > 0) {
+      text.append(buffer, static_cast<std::size_t>(n));
+    } else if (n == 0) {
+      break;
+    } else if (errno != EINTR) {
+      whole = false;
+      break;
+    }
+  }
+  close(file);
+  return whole ? std::optional<std::string>(std::move(text)) : std::nullopt;
+}
+
 long long processor_ticks(int process) {
-  std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
-  std::string line;
-  if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) {
+  const auto stat = process_file(std::to_string(process), "stat");
+  if (!stat || stat->rfind(')') == std::string::npos) {
     return -1;
   }
   // After the command's name, in parentheses, come the state (field 3) and
   // numbers; utime, stime, cutime and cstime are fields 14 to 17.
-  std::istringstream fields(line.substr(line.rfind(')') + 1));
+  std::istringstream fields(stat->substr(stat->rfind(')') + 1));
   std::string field;
   long long ticks = 0;
   for (int number = 3; number <= 17 && fields >> field; ++number) {
@@ -255,19 +277,19 @@ void redirect(const std::string &path, int flags, int target) {
 std::vector<int> child_processes(int pid) {
   std::vector<int> children;
   for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    if (!std::getline(stat, line)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) {
       continue;
     }
+    const auto stat = process_file(name, "stat");
     // "pid (name) state ppid ...": the name may hold spaces and parentheses.
-    const auto after_name = line.rfind(')');
+    const auto after_name = stat ? stat->rfind(')') : std::string::npos;
     char state = 0;
     int parent = 0;
     if (after_name != std::string::npos &&
-        std::sscanf(line.c_str() + after_name + 1, " %c %d", &state, &parent) == 2 && parent == pid &&
+        std::sscanf(stat->c_str() + after_name + 1, " %c %d", &state, &parent) == 2 && parent == pid &&
         state != 'Z') {
-      children.push_back(std::stoi(entry.path().filename().string()));
+      children.push_back(std::stoi(name));
     }
   }
   return children;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,12 @@ std::vector<int> child_processes(int pid);
 // in clock ticks; -1 once it is gone. An emulator (qemu-user, or Wine through
 // exec) runs the program in the process it was started as.
 long long processor_ticks(int process);
+
+// The whole of /proc/PID/NAME, or nothing where the process has ended (or
+// ends while it is read: the read then fails with ESRCH) or is not ours to
+// read. Every look at another process goes through this, since on a busy
+// machine any of them may end between the listing of /proc and the read.
+std::optional<std::string> process_file(const std::string &pid, const char *name);
 
 inline Outcome run_through_pipes(const std::string &input, const Environment &environment = {}) {
   return run_program({.input = input, .environment = environment});

@@ -469,9 +469,13 @@ TEST(Copies, AllMeansTheProcessorsThisProcessMayUse) {
 std::vector<int> processes_running(const std::string &text) {
   std::vector<int> found;
   for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
-    const std::string command = file_text((entry.path() / "cmdline").string());
-    if (command.find(text) != std::string::npos) {
-      found.push_back(std::stoi(entry.path().filename().string()));
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) {
+      continue;
+    }
+    const auto command = program_runner::process_file(name, "cmdline");
+    if (command && command->find(text) != std::string::npos) {
+      found.push_back(std::stoi(name));
     }
   }
   return found;
@@ -514,9 +518,8 @@ struct LongRunInCopies {
 // out.
 bool ends_soon(int pid) {
   for (int wait = 0; wait < 500; ++wait) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line) || line.substr(line.rfind(')') + 2, 1) == "Z") {
+    const auto stat = program_runner::process_file(std::to_string(pid), "stat");
+    if (!stat || stat->rfind(')') == std::string::npos || stat->substr(stat->rfind(')') + 2, 1) == "Z") {
       return true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
