@@ -27,7 +27,6 @@ using Seconds = std::chrono::duration<double>;
 constexpr double largest_duet_slowdown_percent = 10.0;
 constexpr std::size_t duet_check_rounds = 2;
 
-const char *const program_letters[] = {"A", "B"};
 
 std::string named(std::string_view name) { return "'" + compare_output::printable_text(name) + "'"; }
 

@@ -19,7 +19,6 @@ Json figure(double value) { return std::isfinite(value) ? Json(value) : Json(nul
 
 template <class T> Json optional(const std::optional<T> &value) { return value ? Json(*value) : Json(nullptr); }
 
-const char *const letters[] = {"A", "B"};
 
 Json settings_json(const Settings &settings) {
   return {{"slice_seconds", settings.slice_seconds},
@@ -34,7 +33,7 @@ Json settings_json(const Settings &settings) {
 }
 
 Json program_json(const Program &program, int index) {
-  return {{"letter", letters[index]},
+  return {{"letter", program_letters[index]},
           {"name", program.name},
           {"path", program.path},
           {"version", program.version},
@@ -43,7 +42,7 @@ Json program_json(const Program &program, int index) {
 
 Json slice_json(const Slice &slice) {
   return {{"round", slice.round},
-          {"program", letters[slice.program]},
+          {"program", program_letters[slice.program]},
           {"start_seconds", figure(slice.start_seconds)},
           {"seconds", figure(slice.seconds)},
           {"steady", figure(slice.steady)},

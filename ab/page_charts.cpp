@@ -32,7 +32,6 @@ constexpr double end_label_left = plot_right + 8.0;
 constexpr double dot_radius = 3.0;
 
 const char *const program_classes[] = {"program-a", "program-b"};
-const char *const letters[] = {"A", "B"};
 
 // The horizontal grid of a vertical axis, each line with its figure in
 // data-tick, the figures to the left of the plot.
@@ -134,7 +133,7 @@ std::string figures_chart(const PairedComparison &comparison) {
       const double sy = y.at(judged(*slice));
       path += (path.empty() ? "M" : " L") + compare_output::fixed_text(sx, 2) + " " +
               compare_output::fixed_text(sy, 2);
-      const std::string name = letters[program];
+      const std::string name = program_letters[program];
       SvgElement dot = compare_output::svg_mark(
           program == 0 ? "circle" : "rect", std::string("slice ") + program_classes[program],
           {.kind = "slice",
@@ -154,7 +153,7 @@ std::string figures_chart(const PairedComparison &comparison) {
       dots += dot.str();
       last = slice;
     }
-    const std::string name = letters[program];
+    const std::string name = program_letters[program];
     SvgElement trace = compare_output::svg_mark(
         "path", std::string("trace ") + program_classes[program],
         {.kind = "trace",

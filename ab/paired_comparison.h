@@ -31,6 +31,9 @@ struct Settings {
   bool seed_given = false;
 };
 
+// How every output names the two programs: A, the base, and B.
+inline constexpr const char *program_letters[] = {"A", "B"};
+
 // A program compared, as named on the command line and as its record
 // describes its build.
 struct Program {

@@ -45,7 +45,6 @@ ProgramFigures figures_of(const PairedComparison &comparison, int program) {
   return figures;
 }
 
-const char *const letters[] = {"A", "B"};
 
 Cell rate_cell(double value) { return compare_output::number_cell(value, compare_output::rate_text(value)); }
 
@@ -65,7 +64,7 @@ compare_output::Tables comparison_tables(const PairedComparison &comparison) {
                                           {"verdict", Align::left}}};
   for (int program = 0; program < 2; ++program) {
     const ProgramFigures figures = figures_of(comparison, program);
-    std::vector<Cell> row = {compare_output::text_cell(letters[program]),
+    std::vector<Cell> row = {compare_output::text_cell(program_letters[program]),
                              compare_output::text_cell(comparison.programs[program].name),
                              compare_output::count_cell(figures.slices),
                              rate_cell(figures.steady),
@@ -106,7 +105,7 @@ compare_output::Table csv_table(const PairedComparison &comparison) {
   for (int program = 0; program < 2; ++program) {
     const ProgramFigures figures = figures_of(comparison, program);
     const bool b = program == 1;
-    table.rows.push_back({compare_output::text_cell(letters[program]),
+    table.rows.push_back({compare_output::text_cell(program_letters[program]),
                           compare_output::text_cell(comparison.programs[program].name),
                           compare_output::count_cell(figures.slices), number(figures.steady), number(figures.rate),
                           compare_output::count_cell(figures.warned), compare_output::text_cell(judged_figure_name()),

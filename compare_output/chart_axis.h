@@ -12,6 +12,10 @@ namespace compare_output {
 // The width every chart is drawn at; the page scales it down to fit.
 inline constexpr double chart_width = 880.0;
 
+// The golden ratio's fraction: dots spread along an axis at k times it
+// (modulo 1) never fall on one another, however many there are.
+inline constexpr double golden_fraction = 0.6180339887498949;
+
 // A chart's <svg>, `label` what a screen reader says of it.
 SvgElement chart_svg(std::string_view css_class, double height, std::string_view label);
 

@@ -28,8 +28,7 @@ constexpr double strip_top = 34.0;
 constexpr double lane_height = 15.0;
 constexpr double label_character_width = 6.8; // of 11 px text, erring wide
 constexpr double label_gap = 10.0;
-constexpr std::size_t longest_name_shown = 40; // on a label; its dot's title holds it whole
-constexpr double golden_fraction = 0.6180339887498949;
+constexpr std::size_t longest_host_shown = 40; // on a label; its dot's title holds it whole
 
 // The modified z-score below which a host stands apart, with a true minus.
 std::string minus_outlier_z() { return "\u2212" + setting_text(compare::outlier_z); }
@@ -174,7 +173,7 @@ Labels host_labels(const StratumPlan &plan, const std::vector<Dot> &dots, double
     dot_of.push_back(static_cast<std::size_t>(at - plan.hosts.begin()));
     const std::string_view word = verdict_word(host->verdict);
     const double width =
-        static_cast<double>(std::min(character_count(host->host), longest_name_shown) + 1 + word.size()) *
+        static_cast<double>(std::min(character_count(host->host), longest_host_shown) + 1 + word.size()) *
         label_character_width;
     const double start =
         std::clamp(dots[dot_of.back()].x - 3.0, plot_left, std::max(plot_left, plot_right - width));
@@ -199,7 +198,7 @@ Labels host_labels(const StratumPlan &plan, const std::vector<Dot> &dots, double
                           .attribute("x", spans[k].start)
                           .attribute("y", baseline)
                           .attribute("data-name", host.host)
-                          .text(host.host, longest_name_shown)
+                          .text(host.host, longest_host_shown)
                           .text(" " + std::string(style.word))
                           .str();
     labels.bottom = std::max(labels.bottom, baseline + 4.0);

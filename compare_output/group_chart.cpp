@@ -26,8 +26,7 @@ constexpr double bars_width = 190.0;
 constexpr double panel_gap = 60.0; // keeps the two axes' figures apart, each under its own frame
 constexpr double verdict_room = 130.0;
 constexpr double character_width = 7.0; // of 12 px text, erring wide
-constexpr std::size_t longest_name_shown = 32;
-constexpr double golden_fraction = 0.6180339887498949;
+constexpr std::size_t longest_group_shown = 32;
 
 // Two panels side by side, row for row, each in its own frame with its own
 // axis: the bars from zero, where lengths compare as rates do; and beside
@@ -59,7 +58,7 @@ std::string_view verdict_class(const GroupResult &group) { return verdict_style(
 double name_room(const std::vector<GroupResult> &groups) {
   std::size_t longest = 0;
   for (const GroupResult &group : groups) {
-    longest = std::max(longest, std::min(character_count(group_name(group)), longest_name_shown));
+    longest = std::max(longest, std::min(character_count(group_name(group)), longest_group_shown));
   }
   return std::clamp(static_cast<double>(longest) * character_width + 16.0, 90.0, 240.0);
 }
@@ -194,7 +193,7 @@ std::string row_words(const GroupResult &group, const Layout &layout, double mid
              .attribute("x", layout.names_right)
              .attribute("y", middle + 4)
              .attribute("text-anchor", "end")
-             .text(group_name(group), longest_name_shown)
+             .text(group_name(group), longest_group_shown)
              .str() +
          SvgElement("text")
              .css_class(verdict_class(group))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace statistics {
@@ -35,6 +36,12 @@ struct ScaledTable {
   // Rescales every count when `largest` has grown past 2^900.
   void keep_in_range(double largest);
 };
+
+// How far an exact distribution's table may grow before it stops being
+// exact: each count stays a sum of at most most_additions terms, and the
+// table holds at most most_doubles values.
+inline constexpr std::uint64_t most_additions = std::uint64_t{1} << 27;
+inline constexpr std::uint64_t most_doubles = std::uint64_t{1} << 22;
 
 // The running sums of counts[0..top] divided by `total`: P(X <= v) for each
 // v, from counts and a total kept at the scales given. Compensated, so that

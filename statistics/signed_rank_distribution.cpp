@@ -7,13 +7,6 @@
 
 namespace statistics {
 
-namespace {
-
-constexpr std::uint64_t most_additions = std::uint64_t{1} << 27;
-constexpr std::uint64_t most_doubles = std::uint64_t{1} << 22;
-
-} // namespace
-
 bool exact_signed_rank_tail_within_reach(std::size_t n, std::uint64_t t) {
   if (t >= most_doubles) {
     return false;

@@ -9,9 +9,6 @@ namespace statistics {
 
 namespace {
 
-constexpr std::uint64_t most_additions = std::uint64_t{1} << 27;
-constexpr std::uint64_t most_doubles = std::uint64_t{1} << 22;
-
 // The sizes the counts up to u need, smaller first.
 struct Reach {
   std::uint64_t rows;    // the smaller size, the rows the table holds
