@@ -38,6 +38,7 @@ CopyMessage timed_message(int pass, const pass::PassTiming &timing) {
   message.full_groups = timing.groups.full;
   message.fastest_group = timing.groups.fastest;
   message.slowest_group = timing.groups.slowest;
+  message.fastest_group_processor = timing.groups.fastest_processor;
   return message;
 }
 
@@ -47,7 +48,8 @@ pass::PassTiming timing_in(const CopyMessage &message) {
           .groups = {.outer_per_group = message.outer_per_group,
                      .full = message.full_groups,
                      .fastest = message.fastest_group,
-                     .slowest = message.slowest_group},
+                     .slowest = message.slowest_group,
+                     .fastest_processor = message.fastest_group_processor},
           .start = message.start,
           .end = message.end};
 }

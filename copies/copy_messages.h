@@ -24,6 +24,7 @@ struct CopyMessage {
   std::uint64_t full_groups;
   double fastest_group;
   double slowest_group;
+  double fastest_group_processor;
   // state_checked: the first value that differs, if any.
   std::uint32_t mismatched;
   char value[200];

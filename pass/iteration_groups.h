@@ -24,13 +24,21 @@ struct IterationGroups {
   std::uint64_t full = 0;
   double fastest = std::numeric_limits<double>::infinity(); // seconds
   double slowest = 0.0;                                     // seconds
+  // The least processor time the thread spent on one group: the group's
+  // work without the time other programs had the processor. Not a number
+  // where the system cannot tell.
+  double fastest_processor = std::numeric_limits<double>::infinity(); // seconds
 
   // Called between outer iterations inside the timed interval: no
   // allocation, no output, nothing but a few comparisons.
-  void add(double seconds) {
+  void add(double seconds, double processor_seconds) {
     ++full;
     fastest = seconds < fastest ? seconds : fastest;
     slowest = seconds > slowest ? seconds : slowest;
+    // A comparison with a NaN is false: one unreadable clock leaves NaN.
+    fastest_processor = processor_seconds < fastest_processor || processor_seconds != processor_seconds
+                            ? processor_seconds
+                            : fastest_processor;
   }
 };
 

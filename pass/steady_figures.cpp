@@ -2,6 +2,8 @@
 
 #include "pass/figures.h"
 
+#include <limits>
+
 namespace pass {
 
 SteadyFigures steady_figures(const IterationGroups &groups, std::int32_t inner) {
@@ -13,7 +15,10 @@ SteadyFigures steady_figures(const IterationGroups &groups, std::int32_t inner) 
   const double units = static_cast<double>(groups.outer_per_group) * static_cast<std::uint32_t>(inner);
   return {.groups = groups.full,
           .fastest_rate = pass_rate(units, groups.fastest),
-          .slowest_rate = pass_rate(units, groups.slowest)};
+          .slowest_rate = pass_rate(units, groups.slowest),
+          .fastest_processor_rate = groups.fastest_processor > 0.0
+                                        ? pass_rate(units, groups.fastest_processor)
+                                        : std::numeric_limits<double>::quiet_NaN()};
 }
 
 } // namespace pass

@@ -13,6 +13,9 @@ struct SteadyFigures {
   std::uint64_t groups = 0; // full groups timed
   double fastest_rate = std::numeric_limits<double>::quiet_NaN();
   double slowest_rate = std::numeric_limits<double>::quiet_NaN();
+  // The fastest group's rate by the thread's processor time: what the pass
+  // ran at when it had the processor, whoever else was waiting for it.
+  double fastest_processor_rate = std::numeric_limits<double>::quiet_NaN();
 };
 
 // Not a number for the rates of a pass without a full group.

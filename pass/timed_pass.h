@@ -15,9 +15,10 @@ struct PassTiming {
 };
 
 // Runs `outer` outer iterations of the workload with inner count `inner` and
-// times them. Between the two wall-clock readings the same clock is read
-// after every group of outer iterations and nothing else happens; the
-// processor clock is read just outside them.
+// times them. Between the two wall-clock readings the same clock and the
+// thread's processor clock are read after every group of outer iterations
+// and nothing else happens; the process's processor clock is read just
+// outside them.
 PassTiming time_outer_iterations(std::int32_t outer, std::int32_t inner);
 
 } // namespace pass

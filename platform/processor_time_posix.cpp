@@ -17,6 +17,11 @@ double processor_seconds() {
   return clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now) == 0 ? seconds(now) : std::nan("");
 }
 
+double thread_processor_seconds() {
+  timespec now{};
+  return clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) == 0 ? seconds(now) : std::nan("");
+}
+
 double processor_clock_step() {
   timespec step{};
   return clock_getres(CLOCK_PROCESS_CPUTIME_ID, &step) == 0 ? seconds(step) : std::nan("");

@@ -26,6 +26,17 @@ double processor_seconds() {
   return seconds(kernel) + seconds(user);
 }
 
+double thread_processor_seconds() {
+  FILETIME created{};
+  FILETIME exited{};
+  FILETIME kernel{};
+  FILETIME user{};
+  if (GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user) == 0) {
+    return std::nan("");
+  }
+  return seconds(kernel) + seconds(user);
+}
+
 // Process times are kept in 100 ns units but only advance at the system's
 // clock interrupt, 15.625 ms by default.
 double processor_clock_step() {

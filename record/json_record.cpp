@@ -56,11 +56,18 @@ Json counts_object(const std::optional<pass::Counts> &counts) {
           {"auto_seconds", counts->auto_seconds ? figure(*counts->auto_seconds) : Json(nullptr)}};
 }
 
+// The pass's work per second of processor time its process used: in copies,
+// the machine's work per processor second of all of them.
+double processor_megawhets_per_second(const PassOutcome &pass) {
+  return pass::megawhets_per_second(pass::pass_rate(pass::work_units(pass.inner, pass.outer), pass.timing.processor));
+}
+
 Json groups_object(const pass::PassTiming &timing, const pass::SteadyFigures &steady) {
   return {{"outer_per_group", timing.groups.outer_per_group},
           {"count", steady.groups},
           {"fastest_megawhets_per_second", figure(pass::megawhets_per_second(steady.fastest_rate))},
-          {"slowest_megawhets_per_second", figure(pass::megawhets_per_second(steady.slowest_rate))}};
+          {"slowest_megawhets_per_second", figure(pass::megawhets_per_second(steady.slowest_rate))},
+          {"fastest_processor_megawhets_per_second", figure(pass::megawhets_per_second(steady.fastest_processor_rate))}};
 }
 
 // Each copy's own figures, its start measured from the earliest copy's,
@@ -95,6 +102,7 @@ Json pass_object(const PassOutcome &pass) {
                  {"megawhets_per_second", figure(pass::megawhets_per_second(pass.figures.rate))},
                  {"processor_seconds", figure(pass.timing.processor)},
                  {"processor_share", figure(pass.timing.processor / pass.timing.elapsed)},
+                 {"processor_megawhets_per_second", figure(processor_megawhets_per_second(pass))},
                  {"groups", groups_object(pass.timing, pass.steady)}};
   add_copies(object, pass);
   return object;

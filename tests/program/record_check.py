@@ -65,6 +65,32 @@ def check_steadiness_warnings(faults, record):
                               f"{fastest}, but was {'not ' if changed else ''}warned of a change of speed")
 
 
+# One thread's processor time never runs ahead of the clock: a group's
+# figure by processor time is at least its figure by the clock, but for the
+# microseconds between the two clocks' readings, which a group of some
+# milliseconds makes a small share.
+CLOCKS_APART = 0.01
+
+
+def check_processor_figures(faults, record):
+    for recorded in record["passes"]:
+        sides = [(None, recorded)] + [(c["copy"], c) for c in recorded["copies"]]
+        for copy, figures in sides:
+            groups = figures["groups"]
+            by_processor = groups.get("fastest_processor_megawhets_per_second")
+            by_clock = groups["fastest_megawhets_per_second"]
+            if by_processor is not None and by_clock is not None and by_processor < by_clock * (1 - CLOCKS_APART):
+                faults.append(f"pass {recorded['pass']} (copy {copy}): its fastest group ran at {by_processor} by "
+                              f"processor time, below its {by_clock} by the clock")
+        work = recorded.get("processor_megawhets_per_second")
+        if recorded["copies"] and work is not None:
+            faults.append(f"pass {recorded['pass']} ran in copies but gives one process's work per processor second")
+        processor = recorded["processor_seconds"]
+        if work is not None and abs(work - recorded["work_units"] * 100 / processor / 1024) > 1e-9 * work:
+            faults.append(f"pass {recorded['pass']} gives {work} per processor second, not its work over its "
+                          f"{processor} processor seconds")
+
+
 def main(schema_path, record_path, report_path):
     with open(schema_path) as f:
         schema = json.load(f)
@@ -94,6 +120,7 @@ def main(schema_path, record_path, report_path):
     elif record["comparison"] or printed_comparison:
         faults.append("a comparison is printed or recorded, but not both")
     check_steadiness_warnings(faults, record)
+    check_processor_figures(faults, record)
     print("\n".join(faults) or "the record agrees with its schema and the report")
     return 1 if faults else 0
 
