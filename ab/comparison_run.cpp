@@ -186,6 +186,8 @@ private:
             .seconds = Seconds(ran.ended - ran.started).count(),
             .steady = run.steady,
             .rate = run.rate,
+            .processor_rate = read.processor_rate,
+            .processor_steady = read.processor_steady,
             .warnings = read.warning_kinds,
             .processor = processor,
             .started_at = run.started_at.str()};

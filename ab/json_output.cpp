@@ -47,6 +47,8 @@ Json slice_json(const Slice &slice) {
           {"seconds", figure(slice.seconds)},
           {"steady", figure(slice.steady)},
           {"rate", figure(slice.rate)},
+          {"processor_rate", figure(slice.processor_rate)},
+          {"processor_steady", figure(slice.processor_steady)},
           {"warnings", slice.warnings},
           {"processor", optional(slice.processor)},
           {"started_at", slice.started_at}};

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +52,11 @@ struct Slice {
   double seconds = 0.0;       // its wall time, from its counts to its end
   double steady = 0.0;        // pass 2's fastest group, megaWhets/second
   double rate = 0.0;          // pass 2's rate, megaWhets/second
+  // Pass 2's work per processor second, and its fastest group by the
+  // thread's processor time, megaWhets/second; not a number where the
+  // program's record gives none.
+  double processor_rate = std::numeric_limits<double>::quiet_NaN();
+  double processor_steady = std::numeric_limits<double>::quiet_NaN();
   std::vector<std::string> warnings{}; // the kinds its record names
   std::optional<unsigned> processor{}; // in duet, the processor it was held to
   std::string started_at{}; // UTC, to the second, as its record gives it

@@ -2,6 +2,7 @@
 
 #include "record/record_reader.h"
 
+#include <limits>
 #include <nlohmann/json.hpp>
 
 namespace ab {
@@ -21,8 +22,15 @@ std::optional<record::ReadRecord> only_record(const ProgramSlice &slice) {
   return std::move(records.front());
 }
 
+// A number of the object's, or not a number where it has none.
+double number_in(const nlohmann::json &object, const char *key) {
+  const auto found = object.find(key);
+  return found != object.end() && found->is_number() ? found->get<double>() : std::numeric_limits<double>::quiet_NaN();
+}
+
 // What a record the reader has accepted says beyond what it keeps: both
-// passes' elapsed seconds, and the kinds of its warnings.
+// passes' elapsed seconds, pass 2's figures by processor time, and the
+// kinds of its warnings.
 void read_beyond(const std::string &record_text, ReadSlice &read) {
   const auto record = nlohmann::json::parse(record_text, nullptr, false);
   if (!record.is_object()) {
@@ -32,6 +40,13 @@ void read_beyond(const std::string &record_text, ReadSlice &read) {
     for (const auto &pass : *passes) {
       if (pass.is_object() && pass.contains("elapsed_seconds") && pass["elapsed_seconds"].is_number()) {
         read.passes_seconds += pass["elapsed_seconds"].get<double>();
+      }
+    }
+    if (passes->size() == 2 && (*passes)[1].is_object()) {
+      const auto &second = (*passes)[1];
+      read.processor_rate = number_in(second, "processor_megawhets_per_second");
+      if (const auto groups = second.find("groups"); groups != second.end() && groups->is_object()) {
+        read.processor_steady = number_in(*groups, "fastest_processor_megawhets_per_second");
       }
     }
   }

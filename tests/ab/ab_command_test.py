@@ -172,6 +172,14 @@ def check_outputs(checks, work, program, schema, record_schema):
     order = "".join(r["order"][0] for r in document["rounds"])
     checks.expect("the seed is recorded, and each round's order is drawn from it",
                   document["settings"]["seed"] == "12345" and order == seeded_order(checks, program, work), order)
+    # A thread's processor time never runs ahead of the clock, so a slice's
+    # fastest group by processor time is at least its fastest by the clock;
+    # and each figure is the one its slice's record gives.
+    by_processor = [(s["processor_steady"], s["steady"], s["processor_rate"]) for s in document["slices"]]
+    checks.expect("each slice keeps pass 2's figures by processor time, its fastest group by them no slower "
+                  "than by the clock",
+                  by_processor and all(p is not None and r is not None and p >= c * 0.99 and r > 0
+                                       for p, c, r in by_processor), by_processor)
     kept = sorted(p.name for p in records.iterdir())
     checks.expect("--records keeps each round's two slices' records",
                   kept == [f"round-{r:04}-{p}.json" for r in range(1, 7) for p in "AB"], kept)
