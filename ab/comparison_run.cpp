@@ -94,6 +94,15 @@ private:
     return {.run = longest};
   }
 
+  bool gives_judged_figure(const ReadSlice &read) const {
+    const Slice figures{.steady = read.run->steady,
+                        .rate = read.run->rate,
+                        .processor_rate = read.processor_rate,
+                        .processor_steady = read.processor_steady};
+    const double figure = judged(figures, comparison().settings.figure);
+    return std::isfinite(figure) && figure > 0.0;
+  }
+
   // Runs one slice in each program asked for, released together; false,
   // with the comparison's ending set, when any gave no figures.
   bool run_together(const std::vector<int> &programs, const std::vector<std::optional<unsigned>> &processors,
@@ -109,6 +118,17 @@ private:
       ReadSlice read = read_slice(slices[i]);
       const std::string who = std::string(program_letters[programs[i]]) + ", " +
                               named(comparison().programs[programs[i]].name) + ", ";
+      if (read.problem == SliceProblem::none && !gives_judged_figure(read)) {
+        // An older program's record, or a system whose processor clock is
+        // too coarse, gives no figure by processor time.
+        const std::string message = std::string("gives no ") + figure_words(comparison().settings.figure) +
+                                    " to judge it by: choose another --figure";
+        if (validating) {
+          return refuse(RunEnding::not_megawhets, who + message);
+        }
+        comparison().failure = who + message + slice_name();
+        return refuse(RunEnding::program_failed, comparison().failure);
+      }
       switch (read.problem) {
       case SliceProblem::none:
         runs.push_back(std::move(read));
@@ -261,7 +281,7 @@ private:
       double figure[2];
       for (std::size_t i = 0; i < 2; ++i) {
         comparison().slices.push_back(slice_of(0, 0, slices[i], runs[i], i == 0 ? first : second));
-        figure[i] = judged(comparison().slices.back());
+        figure[i] = judged(comparison().slices.back(), comparison().settings.figure);
         beside += std::log(figure[i]);
       }
       // The second processor's figure over the first's; the swap takes the
@@ -274,7 +294,7 @@ private:
       return false;
     }
     comparison().slices.push_back(slice_of(0, 0, slices[0], runs[0], processors_.first));
-    const double alone = judged(comparison().slices.back());
+    const double alone = judged(comparison().slices.back(), comparison().settings.figure);
     check.rounds = duet_check_rounds;
     check.processor_difference_percent = std::expm1(difference / duet_check_rounds) * 100.0;
     check.duet_slowdown_percent = -std::expm1(beside / (2.0 * duet_check_rounds) - std::log(alone)) * 100.0;
@@ -312,7 +332,7 @@ private:
         }
       }
     }
-    round.log_ratio = std::log(judged(paired.slices[round.b_slice]) / judged(paired.slices[round.a_slice]));
+    round.log_ratio = std::log(judged(paired.slices[round.b_slice], paired.settings.figure) / judged(paired.slices[round.a_slice], paired.settings.figure));
     paired.rounds.push_back(round);
     return true;
   }
@@ -399,8 +419,8 @@ private:
     }
     std::vector<double> figures[2];
     for (const Round &round : paired.rounds) {
-      figures[0].push_back(judged(paired.slices[round.a_slice]));
-      figures[1].push_back(judged(paired.slices[round.b_slice]));
+      figures[0].push_back(judged(paired.slices[round.a_slice], paired.settings.figure));
+      figures[1].push_back(judged(paired.slices[round.b_slice], paired.settings.figure));
     }
     paired.unpaired = unpaired_view(figures[0], figures[1]);
     for (const Slice &slice : paired.slices) {

@@ -65,7 +65,7 @@ SvgElement swatch(std::string_view shape, std::string_view css_class) {
 }
 
 std::string figures_section(const PairedComparison &comparison) {
-  const std::string figure = judged_figure_words();
+  const std::string figure = figure_words(comparison.settings.figure);
   return "<section id=\"figures\">\n<h2>A and B over time</h2>\n" +
          paragraph("summary", html_text("Each slice's " + figure +
                                         " against when it began: the two lines wander together with the "

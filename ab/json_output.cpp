@@ -26,7 +26,7 @@ Json settings_json(const Settings &settings) {
           {"rounds", optional(settings.rounds)},
           {"alpha", settings.alpha},
           {"threshold_percent", settings.threshold_percent},
-          {"figure", judged_figure_name()},
+          {"figure", figure_name(settings.figure)},
           // As text: a 64-bit seed is beyond the integers many JSON readers
           // hold exactly.
           {"seed", std::to_string(settings.seed)}};

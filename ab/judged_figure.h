@@ -2,24 +2,31 @@
 
 #include "ab/paired_comparison.h"
 
-// The one figure of each slice that the rounds' pairs are judged by: of the
-// two a slice gives, the one that gave the tighter paired interval for the
-// time on a noisy 2-processor guest (docs/ab.md says what was measured):
-// the rate. On a machine shared by many programs no group of outer
-// iterations runs undisturbed, and the fastest of them, a maximum of noisy
-// figures, spread several times more than the pass's whole rate.
+#include <optional>
+#include <string_view>
+
+// The one figure of each slice that the rounds' pairs are judged by, as
+// --figure chooses it. Unless told, the rate: on a noisy 2-processor guest
+// it gave the tighter paired interval of the two clock figures for the time
+// (docs/ab.md says what was measured), since on a machine shared by many
+// programs no group of outer iterations runs undisturbed and the fastest
+// of them, a maximum of noisy figures, spread several times more. The two
+// figures by processor time leave out the turns other programs had on the
+// processor, which is most of what a loaded machine does to the rate, but
+// not what they do to its caches and clock.
 namespace ab {
 
-enum class Figure { steady, rate };
+inline constexpr Figure default_figure = Figure::rate;
 
-constexpr Figure judged_figure = Figure::rate;
+double judged(const Slice &slice, Figure figure);
 
-constexpr double judged(const Slice &slice) { return judged_figure == Figure::steady ? slice.steady : slice.rate; }
+// As --figure and the outputs name it: "rate", "steady", "processor-rate"
+// or "processor-steady".
+const char *figure_name(Figure figure);
 
-// "steady" or "rate", as the outputs name it.
-constexpr const char *judged_figure_name() { return judged_figure == Figure::steady ? "steady" : "rate"; }
+// As a sentence names it: "rate", "steady figure", ...
+const char *figure_words(Figure figure);
 
-// As a sentence names it: "steady figure" or "rate".
-constexpr const char *judged_figure_words() { return judged_figure == Figure::steady ? "steady figure" : "rate"; }
+std::optional<Figure> figure_named(std::string_view name);
 
 } // namespace ab

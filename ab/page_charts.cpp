@@ -103,7 +103,7 @@ std::string seconds_text(double seconds) { return compare_output::fixed_text(sec
 } // namespace
 
 std::string figures_chart(const PairedComparison &comparison) {
-  const std::string label = std::string("A's and B's ") + judged_figure_words() +
+  const std::string label = std::string("A's and B's ") + figure_words(comparison.settings.figure) +
                             " in each slice against the seconds since the comparison began";
   const std::vector<const Slice *> slices = judged_slices(comparison);
   if (slices.empty()) {
@@ -113,7 +113,7 @@ std::string figures_chart(const PairedComparison &comparison) {
   std::vector<double> figures;
   for (const Slice *slice : slices) {
     seconds.push_back(slice->start_seconds);
-    figures.push_back(judged(*slice));
+    figures.push_back(judged(*slice, comparison.settings.figure));
   }
   const Axis time_axis = axis_holding(seconds);
   const Axis figure_axis = axis_holding(figures);
@@ -130,7 +130,7 @@ std::string figures_chart(const PairedComparison &comparison) {
         continue;
       }
       const double sx = x.at(slice->start_seconds);
-      const double sy = y.at(judged(*slice));
+      const double sy = y.at(judged(*slice, comparison.settings.figure));
       path += (path.empty() ? "M" : " L") + compare_output::fixed_text(sx, 2) + " " +
               compare_output::fixed_text(sy, 2);
       const std::string name = program_letters[program];
@@ -138,9 +138,9 @@ std::string figures_chart(const PairedComparison &comparison) {
           program == 0 ? "circle" : "rect", std::string("slice ") + program_classes[program],
           {.kind = "slice",
            .name = name,
-           .value = exact_number(judged(*slice)),
+           .value = exact_number(judged(*slice, comparison.settings.figure)),
            .title = name + ", round " + std::to_string(slice->round) + ": " +
-                    compare_output::rate_text(judged(*slice)) + " megaWhets/second at " +
+                    compare_output::rate_text(judged(*slice, comparison.settings.figure)) + " megaWhets/second at " +
                     seconds_text(slice->start_seconds)});
       if (program == 0) {
         dot.attribute("cx", sx).attribute("cy", sy).attribute("r", dot_radius);
@@ -166,13 +166,13 @@ std::string figures_chart(const PairedComparison &comparison) {
     SvgElement end_label("text");
     end_label.css_class(std::string("end-label ") + program_classes[program])
         .attribute("x", end_label_left)
-        .attribute("y", y.at(judged(*last)) + 4.0)
+        .attribute("y", y.at(judged(*last, comparison.settings.figure)) + 4.0)
         .attribute("data-name", name)
         .text(name);
     svg.child(end_label);
   }
   svg.child(caption((plot_left + plot_right) / 2, caption_baseline, "seconds since the comparison began"));
-  svg.child(side_caption(std::string(judged_figure_name()) + ", megaWhets/second"));
+  svg.child(side_caption(std::string(figure_name(comparison.settings.figure)) + ", megaWhets/second"));
   return svg.str();
 }
 

@@ -15,6 +15,9 @@ namespace ab {
 
 enum class Mode { interleaved, duet };
 
+// The figure of each slice that the rounds are judged by (judged_figure.h).
+enum class Figure { rate, steady, processor_rate, processor_steady };
+
 // B against A: faster or slower where the interval lies above or below 0,
 // same where it holds 0 and lies within the threshold, undecided otherwise;
 // one type with the comparison of runs, shown through the same words and
@@ -28,6 +31,7 @@ struct Settings {
   std::optional<std::size_t> rounds{};    // a fixed count of rounds
   double alpha = 0.05;
   double threshold_percent = 1.0;
+  Figure figure = Figure::rate;
   std::uint64_t seed = 0;
   bool seed_given = false;
 };

@@ -86,7 +86,7 @@ std::string rounds_line(const PairedComparison &comparison) {
 std::string unpaired_line(const PairedComparison &comparison) {
   const UnpairedView &view = comparison.unpaired;
   const std::string interval = view.intervals_are_ranges ? "range" : "95 % interval";
-  std::string line = std::string("Unpaired, as compare judges separate runs (by the ") + judged_figure_words() +
+  std::string line = std::string("Unpaired, as compare judges separate runs (by the ") + figure_words(comparison.settings.figure) +
                      "): " + percent_text(view.change_percent) + ", " + p_text(view.p_value);
   if (std::isfinite(view.shift_low_percent)) {
     line += ", 95 % interval " + compare_output::signed_text(view.shift_low_percent, 2) + " .. " +
@@ -137,7 +137,7 @@ std::vector<std::string> legend_lines(const PairedComparison &comparison) {
       "steady: the median of the program's slices' steady figures (pass 2's fastest group of outer iterations), "
       "in megaWhets/second; rate: the median of their pass 2 rates.",
       std::string("change: B against A, the Hodges-Lehmann estimate from each round's ratio of B's ") +
-          judged_figure_words() + " to A's; positive when B is faster.",
+          figure_words(comparison.settings.figure) + " to A's; positive when B is faster.",
       confidence + " interval: holds the true change with at least " + confidence +
           " however the comparison stopped: each look at the answer judges at its share of alpha.",
       "p: the two-sided Wilcoxon signed-rank test of the rounds' ratios.",

@@ -108,7 +108,7 @@ compare_output::Table csv_table(const PairedComparison &comparison) {
     table.rows.push_back({compare_output::text_cell(program_letters[program]),
                           compare_output::text_cell(comparison.programs[program].name),
                           compare_output::count_cell(figures.slices), number(figures.steady), number(figures.rate),
-                          compare_output::count_cell(figures.warned), compare_output::text_cell(judged_figure_name()),
+                          compare_output::count_cell(figures.warned), compare_output::text_cell(figure_name(comparison.settings.figure)),
                           b ? number(answer.change_percent) : compare_output::empty_cell(""),
                           b ? number(answer.low_percent) : compare_output::empty_cell(""),
                           b ? number(answer.high_percent) : compare_output::empty_cell(""),

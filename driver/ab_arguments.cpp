@@ -1,5 +1,6 @@
 #include "driver/ab_arguments.h"
 
+#include "ab/judged_figure.h"
 #include "ab/round_order.h"
 #include "ab/slice_counts.h"
 #include "driver/option_reading.h"
@@ -14,9 +15,9 @@
 namespace driver {
 namespace {
 
-constexpr std::array<std::string_view, 14> known_options = {
-    "--slice", "--budget", "--rounds", "--alpha",  "--threshold", "--seed", "--interleaved", "--duet",
-    "--strict", "--format", "--json",  "--html",   "--records",   "--help"};
+constexpr std::array<std::string_view, 15> known_options = {
+    "--slice",  "--budget", "--rounds", "--alpha", "--threshold", "--figure", "--seed", "--interleaved",
+    "--duet",   "--strict", "--format", "--json",  "--html",      "--records", "--help"};
 
 // A number from low to high, in plain decimal; strictly between them where
 // `open`.
@@ -92,6 +93,12 @@ std::string take_option(std::string_view argument, int argc, const char *const *
              " needs a percentage between 0 and 100, such as --threshold=0.5";
     }
     settings.threshold_percent = *value;
+  } else if (const auto figure = option_value("--figure", argc, argv, i)) {
+    const auto value = ab::figure_named(figure->value);
+    if (!value) {
+      return "option " + quoted(figure->as_given) + " needs rate, steady, processor-rate or processor-steady";
+    }
+    settings.figure = *value;
   } else if (const auto seed = option_value("--seed", argc, argv, i)) {
     const auto value = whole_number<std::uint64_t>(seed->value);
     if (!value) {
@@ -134,6 +141,7 @@ AbCommandLine read_ab_command_line(int argc, const char *const *argv) {
   AbOptions &options = line.options;
   options.request.settings.slice_seconds = default_slice_seconds;
   options.request.settings.threshold_percent = default_threshold_percent;
+  options.request.settings.figure = ab::default_figure;
   bool budget_given = false;
   std::vector<std::string> programs;
   for (int i = 1; i < argc; ++i) {
@@ -188,6 +196,8 @@ std::string ab_usage() {
          "  --rounds N        run N rounds (6 to 100000) instead, judged once at the end\n"
          "  --alpha A         the chance of calling equal programs faster or slower (default 0.05)\n"
          "  --threshold PCT   the change within which the two are the same (default 1)\n"
+         "  --figure NAME     the slices' figure the rounds are judged on: rate (default), steady,\n"
+         "                    processor-rate or processor-steady (by the processor time they had)\n"
          "  --seed N          repeat the order of an interleaved comparison, as it printed its seed\n"
          "  --interleaved     run the slices one after the other\n"
          "  --duet            run the slices together, each on its own processor\n"

@@ -25,6 +25,7 @@ import argparse
 import csv
 import io
 import json
+import math
 import os
 import pathlib
 import select
@@ -180,6 +181,42 @@ def check_outputs(checks, work, program, schema, record_schema):
                   "than by the clock",
                   by_processor and all(p is not None and r is not None and p >= c * 0.99 and r > 0
                                        for p, c, r in by_processor), by_processor)
+    # --figure judges the rounds on another figure, and says which.
+    for figure, key in (("processor-steady", "processor_steady"), ("steady", "steady")):
+        got, out, err = checks.run("--slice", "0.1", "--rounds", "6", "--interleaved", "--figure", figure,
+                                   "--format", "json", program, program)
+        judged = json.loads(out) if got == 0 else {"settings": {}, "rounds": [], "slices": []}
+        slices = judged["slices"]
+        checks.expect(f"--figure {figure} judges each round on the slices' {key}, and the JSON names it",
+                      judged["settings"].get("figure") == figure and len(judged["rounds"]) == 6 and all(
+                          abs(r["log_ratio"] - math.log(slices[r["b_slice"]][key] / slices[r["a_slice"]][key])) < 1e-9
+                          for r in judged["rounds"]), f"{got} {err}")
+    # An older program's record gives no figure by processor time: judged
+    # on one, it is refused before any round; on the rate, it still runs.
+    older = work / "older-megawhets"
+    older.write_text(f"""#!{sys.executable}
+import json, subprocess, sys
+done = subprocess.run([{str(program)!r}, *sys.argv[1:]], stdout=subprocess.PIPE, text=True)
+try:
+    record = json.loads(done.stdout)
+    for p in record.get("passes") or []:
+        p.pop("processor_megawhets_per_second", None)
+        p["groups"].pop("fastest_processor_megawhets_per_second", None)
+    print(json.dumps(record, indent=2))
+except ValueError:
+    sys.stdout.write(done.stdout)
+sys.exit(done.returncode)
+""")
+    older.chmod(0o755)
+    got, _, err = checks.run("--slice", "0.1", "--rounds", "6", "--interleaved", "--figure", "processor-rate",
+                             str(older), program)
+    checks.expect("judged on processor time, an older program whose records give none is refused by name",
+                  got == 2 and "gives no work per processor second to judge it by" in err, f"{got} {err}")
+    got, _, err = checks.run("--slice", "0.1", "--rounds", "6", "--interleaved", str(older), program)
+    checks.expect("judged on the rate, an older program still runs", got == 0, f"{got} {err}")
+    got, _, err = checks.run("--figure", "cpu", program, program)
+    checks.expect("an unknown --figure is refused, naming the figures there are",
+                  got == 2 and "needs rate, steady, processor-rate or processor-steady" in err, f"{got} {err}")
     kept = sorted(p.name for p in records.iterdir())
     checks.expect("--records keeps each round's two slices' records",
                   kept == [f"round-{r:04}-{p}.json" for r in range(1, 7) for p in "AB"], kept)
