@@ -22,4 +22,9 @@ constexpr const char *judged_figure_name() { return judged_figure == Figure::ste
 // As a sentence names it: "steady figure" or "rate".
 constexpr const char *judged_figure_words() { return judged_figure == Figure::steady ? "steady figure" : "rate"; }
 
+// What the figure is, for a reader who has not met the name.
+constexpr const char *judged_figure_meaning() {
+  return judged_figure == Figure::steady ? "pass 2's fastest group" : "pass 2's megaWhets over its whole time";
+}
+
 } // namespace ab

@@ -1,5 +1,6 @@
 #include "driver/ab_arguments.h"
 
+#include "ab/judged_figure.h"
 #include "ab/round_order.h"
 #include "ab/slice_counts.h"
 #include "driver/option_reading.h"
@@ -170,13 +171,17 @@ AbCommandLine read_ab_command_line(int argc, const char *const *argv) {
 }
 
 std::string ab_usage() {
+  // The figure is named from the one the rounds are judged by, so that the
+  // help cannot go on naming another once that choice changes.
   return "Usage: megawhets ab [OPTIONS] PROGRAM_A PROGRAM_B\n"
          "Tell two megawhets programs apart on a noisy machine: run them in short slices, in pairs, and give\n"
          "B's change against A with its 95 % interval.\n"
          "\n"
          "Each PROGRAM is a megawhets program (two builds, or one build twice to check the machine). Each\n"
          "round runs one slice of each, a normal run of the program with the same counts for both; the\n"
-         "round's pair is judged on the ratio of their steady figures (pass 2's fastest group), with the\n"
+         "round's pair is judged on the ratio of their " +
+         std::string(ab::judged_figure_words()) + "s (" + ab::judged_figure_meaning() +
+         "), with the\n"
          "Wilcoxon signed-rank test and the Hodges-Lehmann estimate. Interleaved, the slices run one after\n"
          "the other in an order drawn at random each round; in duet, together, each held to its own\n"
          "processor, the processors swapped each round. Duet runs where the machine has two usable\n"
