@@ -24,7 +24,7 @@ constexpr const char *judged_figure_words() { return judged_figure == Figure::st
 
 // What the figure is, for a reader who has not met the name.
 constexpr const char *judged_figure_meaning() {
-  return judged_figure == Figure::steady ? "pass 2's fastest group" : "pass 2's megaWhets over its whole time";
+  return judged_figure == Figure::steady ? "pass 2's fastest group" : "pass 2's work over its whole time";
 }
 
 } // namespace ab
