@@ -95,7 +95,7 @@ std::string ratios_section(const PairedComparison &comparison) {
 std::string html_page(const PairedComparison &comparison, const compare_output::Table &table,
                       const std::vector<std::string> &notes, const std::vector<std::string> &legend) {
   const std::string body = page_header(comparison) + figures_section(comparison) + ratios_section(comparison) +
-                           "<section id=\"answer\">\n<h2>The answer</h2>\n" + compare_output::html_table(table) +
+                           "<section id=\"answer\">\n<h2>The answer</h2>\n" + compare_output::html_table(table, true) +
                            compare_output::html_list(notes, "notes") + "<h3>Legend</h3>\n" +
                            compare_output::html_list(legend, "notes") + "</section>\n";
   return compare_output::page_frame("megawhets ab: " + comparison.programs[1].name + " against " +

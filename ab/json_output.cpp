@@ -1,3 +1,4 @@
+#include "ab/disturbed_slices.h"
 #include "ab/json_output.h"
 
 #include "ab/judged_figure.h"
@@ -75,7 +76,7 @@ Json duet_check_json(const std::optional<DuetCheck> &check) {
           {"passed", check->passed}};
 }
 
-Json answer_json(const Answer &answer) {
+Json answer_json(const Answer &answer, bool disturbed) {
   return {{"rounds", answer.rounds},
           {"change_percent", figure(answer.change_percent)},
           {"low_percent", figure(answer.low_percent)},
@@ -84,7 +85,8 @@ Json answer_json(const Answer &answer) {
           {"confidence", answer.confidence},
           {"p_value", figure(answer.p_value)},
           {"verdict", verdict_name(answer.verdict)},
-          {"rounds_to_decide", optional(answer.rounds_to_decide)}};
+          {"rounds_to_decide", optional(answer.rounds_to_decide)},
+          {"disturbed", disturbed}};
 }
 
 Json unpaired_json(const UnpairedView &view) {
@@ -122,7 +124,7 @@ std::string json_output(const PairedComparison &comparison) {
       {"duet_check", duet_check_json(comparison.duet_check)},
       {"slices", slices},
       {"rounds", rounds},
-      {"answer", answer_json(comparison.answer)},
+      {"answer", answer_json(comparison.answer, rests_on_disturbed_slices(comparison))},
       {"unpaired", unpaired_json(comparison.unpaired)},
       {"seconds", figure(comparison.seconds)},
       {"warned_slices", comparison.warned_slices},

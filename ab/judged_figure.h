@@ -29,4 +29,8 @@ const char *figure_words(Figure figure);
 
 std::optional<Figure> figure_named(std::string_view name);
 
+// What the figure is, for a reader who has not met the name: "pass 2's
+// work over its whole time", ...
+const char *figure_meaning(Figure figure);
+
 } // namespace ab

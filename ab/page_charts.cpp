@@ -23,7 +23,9 @@ using compare_output::exact_number;
 
 constexpr double chart_height = 320.0;
 constexpr double plot_left = 76.0; // room for the figures of the vertical axis
-constexpr double plot_right = 812.0;
+// Right of the plot, the unpaired interval's outline and its name, which the
+// chart's edge would otherwise clip.
+constexpr double plot_right = 796.0;
 constexpr double plot_top = 16.0;
 constexpr double plot_bottom = 262.0;
 constexpr double axis_baseline = 280.0;

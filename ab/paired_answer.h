@@ -17,8 +17,8 @@ namespace ab {
 // the spread seen.
 Answer paired_answer(std::span<const double> log_ratios, double alpha, double threshold_percent);
 
-// A's and B's steady figures as `megawhets compare` would judge two groups
-// of separate runs.
+// A's and B's judged figures (the rounds' figure, ab/judged_figure.h) as
+// `megawhets compare` would judge two groups of separate runs.
 UnpairedView unpaired_view(std::span<const double> a, std::span<const double> b);
 
 } // namespace ab

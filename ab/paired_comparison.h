@@ -72,7 +72,7 @@ struct Round {
   bool b_first = false;   // interleaved: B's slice ran first
   std::size_t a_slice = 0; // indices into the comparison's slices
   std::size_t b_slice = 0;
-  double log_ratio = 0.0; // ln(B's steady figure / A's)
+  double log_ratio = 0.0; // ln(B's judged figure / A's), the figure of ab/judged_figure.h
   // In duet, how far apart the two slices' passes began, in seconds.
   std::optional<double> start_apart{};
 };
@@ -109,9 +109,10 @@ struct Answer {
   std::optional<std::size_t> rounds_to_decide{};
 };
 
-// The same slices judged as `megawhets compare` judges separate runs: each
-// program's median steady figure, the U test between them, and their
-// intervals.
+// The same slices judged as `megawhets compare` judges separate runs, but on
+// the figure the rounds are judged by (ab/judged_figure.h), so that the two
+// views differ only in the pairing: each program's median of that figure,
+// the U test between them, and their intervals.
 struct UnpairedView {
   double change_percent = 0.0; // of the medians, B against A
   double p_value = 1.0;        // the two-sided Mann-Whitney U test's

@@ -1,6 +1,9 @@
 #include "ab/summary_text.h"
 
+#include "ab/disturbed_slices.h"
 #include "ab/judged_figure.h"
+#include "compare/comparison.h"
+#include "compare_output/tables.h"
 #include "ab/verdict_words.h"
 #include "compare_output/number_text.h"
 #include "report/formatted.h"
@@ -120,6 +123,11 @@ std::vector<std::string> summary_lines(const PairedComparison &comparison) {
     lines.push_back("Failed: " + comparison.failure + "; the answer is from the rounds before.");
   }
   lines.push_back(answer_line(comparison));
+  if (rests_on_disturbed_slices(comparison)) {
+    lines.push_back("The answer rests on disturbed slices: " + std::to_string(disturbed_slices(comparison)) +
+                    " of the rounds' slices carried an interference or steadiness warning; run again with the "
+                    "machine otherwise idle.");
+  }
   lines.push_back(mode_line(comparison));
   lines.push_back(rounds_line(comparison));
   if (!comparison.rounds.empty()) {
@@ -133,7 +141,7 @@ std::vector<std::string> summary_lines(const PairedComparison &comparison) {
 
 std::vector<std::string> legend_lines(const PairedComparison &comparison) {
   const std::string confidence = confidence_text(comparison.settings.alpha);
-  return {
+  std::vector<std::string> lines = {
       "steady: the median of the program's slices' steady figures (pass 2's fastest group of outer iterations), "
       "in megaWhets/second; rate: the median of their pass 2 rates.",
       std::string("change: B against A, the Hodges-Lehmann estimate from each round's ratio of B's ") +
@@ -143,6 +151,15 @@ std::vector<std::string> legend_lines(const PairedComparison &comparison) {
       "p: the two-sided Wilcoxon signed-rank test of the rounds' ratios.",
       "verdict: faster or slower where the interval leaves out 0; same within the threshold where it holds 0 and "
       "lies inside it; otherwise undecided."};
+  // Only where it applies, as compare's legend says it.
+  if (rests_on_disturbed_slices(comparison)) {
+    lines.push_back(std::string(compare_output::disturbed_mark.substr(1)) +
+                    ": the answer rests on disturbed slices: more than " +
+                    formatted("%.0f", compare::most_disturbed_share * 100.0) +
+                    " % of the rounds' slices carried an interference or steadiness warning, so nothing vouches "
+                    "for it; run again with the machine otherwise idle.");
+  }
+  return lines;
 }
 
 std::string progress_line(const PairedComparison &comparison, const Answer &answer, double seconds) {

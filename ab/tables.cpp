@@ -1,5 +1,6 @@
 #include "ab/tables.h"
 
+#include "ab/disturbed_slices.h"
 #include "ab/judged_figure.h"
 #include "ab/summary_text.h"
 #include "ab/verdict_words.h"
@@ -79,8 +80,11 @@ compare_output::Tables comparison_tables(const PairedComparison &comparison) {
                   std::isfinite(answer.low_percent) ? compare_output::text_cell(interval_text(answer))
                                                     : compare_output::empty_cell(),
                   compare_output::number_cell(answer.p_value, compare_output::probability_text(answer.p_value)),
-                  compare_output::verdict_cell(answer.verdict,
-                                               verdict_words(answer.verdict, comparison.settings.threshold_percent))});
+                  compare_output::verdict_cell(
+                      answer.verdict, verdict_words(answer.verdict, comparison.settings.threshold_percent) +
+                                          std::string(rests_on_disturbed_slices(comparison)
+                                                          ? compare_output::disturbed_mark
+                                                          : std::string_view{}))});
     }
     table.rows.push_back(std::move(row));
   }

@@ -1,6 +1,7 @@
 #include "compare_output/html_tables.h"
 
 #include "compare_output/html_text.h"
+#include "compare_output/text_table.h"
 #include "compare_output/verdict_style.h"
 
 namespace compare_output {
@@ -12,9 +13,16 @@ std::string cell(std::string_view tag, Align align, std::string_view text) {
          ">";
 }
 
+// A text cell too long for the column, shortened, with its whole text for
+// the pointer to show.
+std::string shortened_cell(Align align, std::string_view text) {
+  return std::string("<td") + (align == Align::right ? " class=\"num\"" : "") + html_attribute("title", text) + ">" +
+         shortened_html_text(text, widest_cell) + "</td>";
+}
+
 } // namespace
 
-std::string html_table(const Table &table) {
+std::string html_table(const Table &table, bool shorten_text) {
   std::string html = "<div class=\"table-wrap\"><table>\n<thead><tr>";
   for (const Column &column : table.columns) {
     html += cell("th", column.align, column.heading);
@@ -26,7 +34,10 @@ std::string html_table(const Table &table) {
                 ? std::string("<tr>")
                 : "<tr class=\"" + std::string(verdict_style(verdict).css_class) + "\">";
     for (std::size_t column = 0; column < row.size() && column < table.columns.size(); ++column) {
-      html += cell("td", table.columns[column].align, row[column].shown);
+      const Cell &shown = row[column];
+      html += shorten_text && shown.kind == CellKind::text && character_count(shown.shown) > widest_cell
+                  ? shortened_cell(table.columns[column].align, shown.shown)
+                  : cell("td", table.columns[column].align, shown.shown);
     }
     html += "</tr>\n";
   }

@@ -178,14 +178,18 @@ AbCommandLine read_ab_command_line(int argc, const char *const *argv) {
 }
 
 std::string ab_usage() {
+  // The figure is named from the one the rounds are judged by, so that the
+  // help cannot go on naming another once that choice changes.
   return "Usage: megawhets ab [OPTIONS] PROGRAM_A PROGRAM_B\n"
          "Tell two megawhets programs apart on a noisy machine: run them in short slices, in pairs, and give\n"
          "B's change against A with its 95 % interval.\n"
          "\n"
          "Each PROGRAM is a megawhets program (two builds, or one build twice to check the machine). Each\n"
          "round runs one slice of each, a normal run of the program with the same counts for both; the\n"
-         "round's pair is judged on the ratio of their steady figures (pass 2's fastest group), with the\n"
-         "Wilcoxon signed-rank test and the Hodges-Lehmann estimate. Interleaved, the slices run one after\n"
+         "round's pair is judged on the ratio of B's " +
+         std::string(ab::figure_words(ab::default_figure)) + " to A's\n(" + ab::figure_meaning(ab::default_figure) +
+         "; --figure names another), with the Wilcoxon signed-rank test\n"
+         "and the Hodges-Lehmann estimate. Interleaved, the slices run one after\n"
          "the other in an order drawn at random each round; in duet, together, each held to its own\n"
          "processor, the processors swapped each round. Duet runs where the machine has two usable\n"
          "processors and a check of A against itself finds them alike; otherwise, interleaved.\n"
@@ -201,7 +205,8 @@ std::string ab_usage() {
          "  --seed N          repeat the order of an interleaved comparison, as it printed its seed\n"
          "  --interleaved     run the slices one after the other\n"
          "  --duet            run the slices together, each on its own processor\n"
-         "  --strict          exit with status 4 when B is slower than A by at least --threshold\n"
+         "  --strict          exit with status 4 when B is slower than A by at least --threshold, or when\n"
+         "                    the answer rests on disturbed slices\n"
          "  --format FORMAT   table (default), md, csv or json\n"
          "  --json FILE       also write every slice, the order, the seed and the answer to FILE\n"
          "  --html FILE       also write the comparison as one self-contained page\n"

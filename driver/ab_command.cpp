@@ -1,5 +1,6 @@
 #include "driver/ab_command.h"
 
+#include "ab/disturbed_slices.h"
 #include "ab/html_page.h"
 #include "ab/json_output.h"
 #include "ab/summary_text.h"
@@ -93,10 +94,10 @@ bool keep_record(const std::string &directory, const ab::Slice &slice, std::stri
   return write_file((std::filesystem::path(directory) / name).string(), std::string(text), "the slice's record");
 }
 
-// B slower than A by at least the threshold, found so.
+// B slower than A by at least the threshold, or an answer resting on
+// disturbed slices (ab/disturbed_slices.h).
 bool strict_failure(const ab::PairedComparison &comparison) {
-  const ab::Answer &answer = comparison.answer;
-  return answer.verdict == ab::Verdict::slower && answer.change_percent <= -comparison.settings.threshold_percent;
+  return ab::fails_strict(comparison);
 }
 
 int refused(const ab::RunResult &result) {

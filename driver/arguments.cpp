@@ -122,6 +122,7 @@ std::string usage() {
          "                 [--copies N|all] [--db DB]\n"
          "       megawhets compare [OPTIONS] RECORD...   (see 'megawhets compare --help')\n"
          "       megawhets history [OPTIONS] DB          (see 'megawhets history --help')\n"
+         "       megawhets ab [OPTIONS] PROGRAM_A PROGRAM_B (see 'megawhets ab --help')\n"
          "       megawhets --help | --version\n"
          "Measure how fast this machine does double-precision floating-point work.\n"
          "\n"

@@ -16,6 +16,7 @@ for a few short rounds, with `--format json` and `--html page.html`; then:
   its figure puts it, on one straight scale per axis: the slices by their
   figure and their start, the rounds, the band's edges and the lines by
   theirs;
+- no text of a chart leaves its SVG's box, where the browser would clip it;
 - a screenshot is not blank, and has the slices' colours (A slate, B green)
   at the slices and the verdict's colour inside the band;
 - the page requests nothing, and its policy refuses an added script and
@@ -57,6 +58,10 @@ HOSTILE_DIRECTORY = "dir <b>&amp;</b> \"o'brien\""
 HOSTILE_NAMES = {"A": b"a-<title><script>alert(1)<\\script>&amp;\x01\xff", "B": b"b-<i>drag<\\i>\x1b[31m"}
 
 say = support.say
+
+# compare's measuring script, measuring every text of the charts as well.
+MEASURING_SCRIPT = compare_page.MEASURING_SCRIPT.replace(" text.host-label')", " text.host-label, svg.chart text')")
+assert MEASURING_SCRIPT != compare_page.MEASURING_SCRIPT, "compare's measuring script changed its selector"
 
 
 def run_ab(program, *arguments):
@@ -169,6 +174,26 @@ def check_geometry(measured):
     return len(points) + 2 * len(slices) + len(rounds)
 
 
+def check_text_inside(measured):
+    """Every text of a chart lies within its SVG's box: a label past the
+    viewBox's edge is cut off, as "unpaired" once lost its last letter."""
+    texts = 0
+    for chart in measured.walk():
+        if chart.tag != "svg" or "chart" not in chart.attrs.get("class", "").split():
+            continue
+        left, right, top, bottom = chart.box()
+        for text in chart.walk():
+            if text.tag != "text":
+                continue
+            texts += 1
+            t_left, t_right, t_top, t_bottom = text.box()
+            assert (t_left >= left - 0.5 and t_right <= right + 0.5 and t_top >= top - 0.5
+                    and t_bottom <= bottom + 0.5), \
+                f"the text {text.text()!r} at {text.box()} leaves its chart's box {chart.box()}"
+    assert texts, "no text was measured in the charts"
+    return texts
+
+
 def check_screenshot(png, measured, verdict):
     image = png_pixels.read_png(png)
     flat = image.reshape(-1, 3)
@@ -213,17 +238,18 @@ def check(args):
         f"the hostile names are text, and the page requested nothing")
 
     # A copy whose policy admits the measuring script, by its hash.
-    digest = base64.b64encode(hashlib.sha256(compare_page.MEASURING_SCRIPT.encode()).digest()).decode()
+    digest = base64.b64encode(hashlib.sha256(MEASURING_SCRIPT.encode()).digest()).decode()
     measuring = re.sub(r'(http-equiv="Content-Security-Policy" content=")([^"]*)"',
                        lambda found: f"{found.group(1)}{found.group(2)}; script-src 'sha256-{digest}'\"",
                        page.read_text(encoding="utf-8"), count=1)
-    measuring = measuring.replace("</body>", f"<script>{compare_page.MEASURING_SCRIPT}</script></body>")
+    measuring = measuring.replace("</body>", f"<script>{MEASURING_SCRIPT}</script></body>")
     measuring_path = work / "measuring.html"
     measuring_path.write_text(measuring, encoding="utf-8")
     measured = compare_page.parse_dom(chromium.dump_dom(measuring_path, WINDOW))
     assert measured.children and measured.children[0].attrs.get("data-measured") == "yes", \
         "the measuring script did not run"
     say(f"{check_geometry(measured)} marks and ticks lie where their figures put them")
+    say(f"{check_text_inside(measured)} texts of the charts lie inside them")
 
     png = work / "page.png"
     chromium.screenshot(page, png, WINDOW)
