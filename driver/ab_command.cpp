@@ -10,6 +10,7 @@
 #include "compare_output/text_output.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
+#include "driver/output_paths.h"
 #include "platform/interrupts.h"
 #include "platform/progress_line.h"
 #include "platform/terminal.h"
@@ -117,6 +118,15 @@ int refused(const ab::RunResult &result) {
 } // namespace
 
 int ab_command(const AbOptions &options) {
+  if (const std::string clash = output_clash({{"--json", options.json_path},
+                                              {"--html", options.html_path},
+                                              {"--records", options.records_path}},
+                                             {{options.request.names[0], "PROGRAM_A"},
+                                              {options.request.names[1], "PROGRAM_B"}});
+      !clash.empty()) {
+    write_error(clash);
+    return bad_usage;
+  }
   if (!can_write(options.json_path, "the comparison") || !can_write(options.html_path, "the page") ||
       !make_directory(options.records_path)) {
     return run_failed;

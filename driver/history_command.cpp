@@ -3,6 +3,7 @@
 #include "driver/console.h"
 #include "driver/exit_status.h"
 #include "driver/option_reading.h"
+#include "driver/output_paths.h"
 #include "history/history_json.h"
 #include "history/history_page.h"
 #include "history/history_tables.h"
@@ -113,6 +114,14 @@ int show_trends(const HistoryOptions &options) {
 } // namespace
 
 int history_command(const HistoryOptions &options) {
+  std::vector<NamedInput> inputs{{options.database, "the history"}};
+  for (const std::string &record : options.records) {
+    inputs.push_back({record, "a record to add"});
+  }
+  if (const std::string clash = output_clash({{"--html", options.html_path}}, inputs); !clash.empty()) {
+    write_error(clash);
+    return bad_usage;
+  }
   try {
     switch (options.action) {
     case HistoryAction::add:

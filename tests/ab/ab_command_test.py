@@ -160,6 +160,32 @@ def check_refusals(checks, work, program):
                   document.get("answer", {}).get("rounds") == 2 and document.get("failure"), f"{got} {err}")
 
 
+def check_outputs_apart(checks, work, program):
+    """No output takes the place of a program compared or of another output:
+    each refused with status 2 before a slice runs, the files kept."""
+    clashes = work / "clashes"
+    clashes.mkdir()
+    a, b = clashes / "progA", clashes / "progB"
+    shutil.copy(program, a)
+    shutil.copy(program, b)
+    kept = {path: path.read_bytes() for path in (a, b)}
+    same = str(clashes / "same.out")
+    for name, arguments, message in (
+            ("--html over PROGRAM_A", ["--html", str(a), str(a), str(b)], f"option '--html {a}' names '{a}', PROGRAM_A"),
+            ("--json over PROGRAM_B", ["--json", str(b), str(a), str(b)], f"option '--json {b}' names '{b}', PROGRAM_B"),
+            ("--html over PROGRAM_A by another name",
+             ["--html", str(clashes / "." / "progA"), str(a), str(b)], "PROGRAM_A: the output would take its place"),
+            ("--json and --html on one file", ["--json", same, "--html", same, str(a), str(b)],
+             "options '--json' and '--html' both name"),
+            ("--json and --html both on standard output", ["--json", "-", "--html", "-", str(a), str(b)],
+             "options '--json' and '--html' both name '-'"),
+    ):
+        got, out, err = checks.run("--rounds", "6", "--slice", "0.1", *arguments)
+        checks.expect(f"{name}: status 2, saying which option and path, the files kept",
+                      got == 2 and message in err and out == "" and not pathlib.Path(same).exists() and
+                      all(path.read_bytes() == text for path, text in kept.items()), f"{got} {err!r}")
+
+
 def check_outputs(checks, work, program, schema, record_schema):
     json_path = work / "comparison.json"
     records = work / "records"
@@ -325,6 +351,7 @@ def main():
         check_windows(checks, args.program, args.drag, json.loads(pathlib.Path(args.schema).read_text()))
     elif args.cases == "endings":
         check_refusals(checks, work, args.program)
+        check_outputs_apart(checks, work, args.program)
         check_outputs(checks, work, args.program, json.loads(pathlib.Path(args.schema).read_text()),
                       json.loads(pathlib.Path(args.record_schema).read_text()))
         check_interrupts(checks, work, args.program)

@@ -100,7 +100,23 @@ def main():
     return 1 if history.faults else 0
 
 
+def outputs_over_inputs(history, work):
+    """No output of the history takes the place of the history it reads, by
+    whatever name reaches it."""
+    database = str(work / "victim.db")
+    history.run("add", database, make(work / "victim", "--hosts", "1", "--runs", "3"))
+    os.link(database, work / "victim-link.db")
+    before = pathlib.Path(database).read_bytes()
+    for page in (database, str(work / "victim-link.db")):
+        status, out, err = history.run(database, "--html", page)
+        history.expect(f"--html {pathlib.Path(page).name} over the history it reads is refused with status 2, "
+                       "naming the option and the history, which is kept",
+                       status == 2 and out == "" and f"option '--html {page}' names '{database}', the history" in err
+                       and pathlib.Path(database).read_bytes() == before, f"{status} {err}")
+
+
 def everything_else(history, work, schema):
+    outputs_over_inputs(history, work)
     database, records = concurrent_writers(history, work)
     status, _, err = history.run("add", database, records)
     history.expect("history add of records stored already stores nothing again, and says so",
