@@ -80,9 +80,8 @@ std::string take_option(std::string_view argument, int argc, const char *const *
     settings.rounds = *value;
   } else if (const auto alpha = option_value("--alpha", argc, argv, i)) {
     const auto value = level(alpha->value);
-    if (!value) {
-      return "option " + quoted(alpha->as_given) +
-             " needs a level between 0 and 1, written in decimal, such as --alpha=0.01 or --alpha=1e-3";
+    if (std::string problem = level_problem(alpha->as_given, value); !problem.empty()) {
+      return problem;
     }
     settings.alpha = *value;
   } else if (const auto threshold = option_value("--threshold", argc, argv, i)) {

@@ -70,9 +70,8 @@ std::string take_option(std::string_view argument, int argc, const char *const *
     options.base = base->value;
   } else if (const auto alpha = option_value("--alpha", argc, argv, i)) {
     const auto value = level(alpha->value);
-    if (!value) {
-      return "option " + quoted(alpha->as_given) +
-             " needs a level between 0 and 1, written in decimal, such as --alpha=0.01 or --alpha=1e-3";
+    if (std::string problem = level_problem(alpha->as_given, value); !problem.empty()) {
+      return problem;
     }
     settings.alpha = *value;
   } else if (const auto threshold = option_value("--threshold", argc, argv, i)) {
@@ -153,7 +152,7 @@ std::string compare_usage() {
          "\n"
          "  --by KEY[,KEY]    group by these keys: label, host, processor, build, copies\n"
          "  --base NAME       judge the groups against this one (default: the first)\n"
-         "  --alpha A         the test's level, between 0 and 1 (default 0.05)\n"
+         "  --alpha A         the test's level, from 1e-14 to below 1 (default 0.05)\n"
          "  --threshold PCT   with --strict, the least significant change that fails (default 2)\n"
          "  --fleet           judge each host against the hosts with the same processor,\n"
          "                    build and copies, and list the slow ones last\n"

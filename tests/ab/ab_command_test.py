@@ -185,6 +185,36 @@ def check_outputs_apart(checks, work, program):
                       got == 2 and message in err and out == "" and not pathlib.Path(same).exists() and
                       all(path.read_bytes() == text for path, text in kept.items()), f"{got} {err!r}")
 
+# Every number an option takes, at its bounds and past them: refused with
+# status 2 and a line naming the option, or taken; never a crash.
+CARELESS_NUMBERS = ("0", "-1", "1e-17", "1e-320", "1e309", "inf", "nan", "99999999999999999999999", "-0")
+
+
+def careless_numbers(checks, numeric_options, *rest):
+    """Each numeric option at its bounds and past them: status 2 naming the
+    option, or a normal ending; never a signal, never an internal error."""
+    for option in numeric_options:
+        for value in CARELESS_NUMBERS:
+            status, _, err = checks.run(option, value, *rest)
+            checks.expect(f"{option} {value}: refused naming the option, or taken; no crash",
+                          status in (0, 1, 2, 4) and "internal error" not in err and
+                          (status != 2 or f"'{option}" in err or "PROGRAM" in err or "does not exist" in err),
+                          f"{status} {err[-300:]!r}")
+
+
+def check_small_alpha(checks, program):
+    """The smallest level is refused when the command is read, not after the
+    rounds; the smallest accepted runs to its answer in both modes."""
+    short = ["--slice", "0.1", "--interleaved"]
+    for alpha, mode in (("5e-17", ["--rounds", "6"]), ("1e-15", ["--budget", "2"])):
+        got, out, err = checks.run(*short, "--alpha", alpha, *mode, program, program)
+        checks.expect(f"--alpha {alpha} with {mode[0]}: status 2 at once, naming the smallest level accepted",
+                      got == 2 and f"--alpha {alpha}' is below 1e-14, the smallest level accepted" in err, err)
+    for mode in (["--rounds", "6"], ["--budget", "2"]):
+        got, out, err = checks.run(*short, "--alpha", "1e-14", *mode, "--format", "json", program, program)
+        checks.expect(f"--alpha 1e-14 with {mode[0]} runs to its answer", got == 0 and out.startswith("{"),
+                      f"{got} {err}")
+
 
 def check_outputs(checks, work, program, schema, record_schema):
     json_path = work / "comparison.json"
@@ -352,6 +382,9 @@ def main():
     elif args.cases == "endings":
         check_refusals(checks, work, args.program)
         check_outputs_apart(checks, work, args.program)
+        careless_numbers(checks, ("--slice", "--budget", "--rounds", "--alpha", "--threshold", "--seed"),
+                         args.program, str(work / "no-such-program"))
+        check_small_alpha(checks, args.program)
         check_outputs(checks, work, args.program, json.loads(pathlib.Path(args.schema).read_text()),
                       json.loads(pathlib.Path(args.record_schema).read_text()))
         check_interrupts(checks, work, args.program)

@@ -114,9 +114,26 @@ def outputs_over_inputs(history, work):
                        status == 2 and out == "" and f"option '--html {page}' names '{database}', the history" in err
                        and pathlib.Path(database).read_bytes() == before, f"{status} {err}")
 
+# Every number an option takes, at its bounds and past them: refused with
+# status 2 and a line naming the option, or taken; never a crash.
+CARELESS_NUMBERS = ("0", "-1", "1e-17", "1e-320", "1e309", "inf", "nan", "99999999999999999999999", "-0")
+
+
+def careless_numbers(checks, numeric_options, *rest):
+    """Each numeric option at its bounds and past them: status 2 naming the
+    option, or a normal ending; never a signal, never an internal error."""
+    for option in numeric_options:
+        for value in CARELESS_NUMBERS:
+            status, _, err = checks.run(option, value, *rest)
+            checks.expect(f"{option} {value}: refused naming the option, or taken; no crash",
+                          status in (0, 1, 2, 4) and "internal error" not in err and
+                          (status != 2 or f"'{option}" in err or "PROGRAM" in err or "does not exist" in err),
+                          f"{status} {err[-300:]!r}")
+
 
 def everything_else(history, work, schema):
     outputs_over_inputs(history, work)
+    careless_numbers(history, ("--min-change", "--recent", "--slow"), "--fleet", str(work / "victim.db"))
     database, records = concurrent_writers(history, work)
     status, _, err = history.run("add", database, records)
     history.expect("history add of records stored already stores nothing again, and says so",
