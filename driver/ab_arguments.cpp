@@ -14,9 +14,9 @@
 namespace driver {
 namespace {
 
-constexpr std::array<std::string_view, 14> known_options = {
+constexpr std::array<std::string_view, 15> known_options = {
     "--slice", "--budget", "--rounds", "--alpha",  "--threshold", "--seed", "--interleaved", "--duet",
-    "--strict", "--format", "--json",  "--html",   "--records",   "--help"};
+    "--strict", "--format", "--json",  "--html",   "--records",   "--force", "--help"};
 
 // A number from low to high, in plain decimal; strictly between them where
 // `open`.
@@ -57,6 +57,8 @@ std::string take_option(std::string_view argument, int argc, const char *const *
     options.request.mode = ab::ModeChoice::duet;
   } else if (argument == "--strict") {
     options.strict = true;
+  } else if (argument == "--force") {
+    options.force = true;
   } else if (const auto slice = option_value("--slice", argc, argv, i)) {
     const auto value = within(slice->value, ab::shortest_slice, ab::longest_slice);
     if (!value) {
@@ -195,6 +197,7 @@ std::string ab_usage() {
          "  --json FILE       also write every slice, the order, the seed and the answer to FILE\n"
          "  --html FILE       also write the comparison as one self-contained page\n"
          "  --records DIR     keep each slice's own record in DIR, for megawhets compare\n"
+         "  --force           write an output even over a file of run records, a history or a program\n"
          "  --help            show this help and exit\n"
          "\n"
          "Exit status: 0 when the comparison was written, whatever its verdict; 1 when a program failed\n"

@@ -127,6 +127,13 @@ int ab_command(const AbOptions &options) {
     write_error(clash);
     return bad_usage;
   }
+  if (const std::string precious = options.force ? std::string()
+                                                 : precious_output({{"--json", options.json_path},
+                                                                    {"--html", options.html_path}});
+      !precious.empty()) {
+    write_error(precious);
+    return bad_usage;
+  }
   if (!can_write(options.json_path, "the comparison") || !can_write(options.html_path, "the page") ||
       !make_directory(options.records_path)) {
     return run_failed;

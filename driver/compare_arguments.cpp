@@ -10,9 +10,9 @@
 namespace driver {
 namespace {
 
-constexpr std::array<std::string_view, 10> known_options = {"--by",    "--base", "--alpha",  "--threshold",
+constexpr std::array<std::string_view, 11> known_options = {"--by",    "--base", "--alpha",  "--threshold",
                                                             "--fleet", "--slow", "--strict", "--format",
-                                                            "--html",  "--help"};
+                                                            "--html",  "--force", "--help"};
 
 CompareCommandLine refused(std::string problem) { return {.problem = std::move(problem)}; }
 
@@ -55,6 +55,8 @@ std::string take_option(std::string_view argument, int argc, const char *const *
     settings.fleet = true;
   } else if (argument == "--strict") {
     options.strict = true;
+  } else if (argument == "--force") {
+    options.force = true;
   } else if (const auto by = option_value("--by", argc, argv, i)) {
     const auto keys = keys_named(by->value);
     if (!keys) {
@@ -164,6 +166,7 @@ std::string compare_usage() {
          "  --format FORMAT   table (default), md, csv or json\n"
          "  --html FILE       also write the comparison as one self-contained page; with -,\n"
          "                    write the page to standard output in place of the table\n"
+         "  --force           write an output even over a file of run records, a history or a program\n"
          "  --help            show this help and exit\n"
          "\n"
          "Exit status: 0 when the comparison was written; 1 when a RECORD could not be read or held\n"

@@ -191,6 +191,9 @@ int compare_command(const CompareOptions &options) {
   if (refused.empty()) {
     refused = page_over_a_record(options);
   }
+  if (refused.empty() && !options.force) {
+    refused = precious_output({{"--html", options.html_path}});
+  }
   if (!refused.empty()) {
     write_error(refused);
     return bad_usage;

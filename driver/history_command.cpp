@@ -118,7 +118,11 @@ int history_command(const HistoryOptions &options) {
   for (const std::string &record : options.records) {
     inputs.push_back({record, "a record to add"});
   }
-  if (const std::string clash = output_clash({{"--html", options.html_path}}, inputs); !clash.empty()) {
+  std::string clash = output_clash({{"--html", options.html_path}}, inputs);
+  if (clash.empty() && !options.force) {
+    clash = precious_output({{"--html", options.html_path}});
+  }
+  if (!clash.empty()) {
     write_error(clash);
     return bad_usage;
   }

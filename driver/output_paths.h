@@ -24,4 +24,14 @@ struct NamedInput {
 // carry only one).
 std::string output_clash(const std::vector<NamedOutput> &outputs, const std::vector<NamedInput> &inputs);
 
+// What an existing file at `path` holds that an output must not replace
+// unasked: "run records", "a history" or "a program", read from its first
+// bytes; empty for anything else (a page, a comparison's JSON), or no file.
+std::string precious_content(const std::string &path);
+
+// The first output whose file holds what precious_content names, as one
+// line for standard error, or empty: a flag's value taken for a file name
+// (--html runs.json more.json) is refused unless --force says it is meant.
+std::string precious_output(const std::vector<NamedOutput> &outputs);
+
 } // namespace driver

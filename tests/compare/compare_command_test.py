@@ -222,6 +222,19 @@ def main():
         compare.expect(f"--html {page.name} over what {arguments[0]} holds is refused with status 2, nothing read",
                        status == 2 and out == "" and "--html" in err and records.read_bytes() == kept
                        and not pathlib.Path(lab, "page.json").exists(), f"{status} {err}")
+    # --html taken for a flag (--html runs.json more.json) would replace a
+    # file of records that is not compared: refused unless --force says so.
+    precious = work / "precious.json"
+    shutil.copy(records, precious)
+    status, out, err = compare.run("--html", str(precious), lab)
+    compare.expect("--html over a file of run records is refused with status 2, the file kept",
+                   status == 2 and out == "" and f"--html {precious}' would replace a file that holds run records" in err
+                   and "--force" in err and precious.read_bytes() == kept, f"{status} {err}")
+    status, out, err = compare.run("--html", str(precious), "--force", lab)
+    compare.expect("--force writes the page over it", status == 0 and precious.read_text().startswith("<!DOCTYPE"),
+                   f"{status} {err}")
+    status, out, err = compare.run("--html", str(precious), lab)
+    compare.expect("a page is written over a page as before", status == 0, f"{status} {err}")
     before = set(pathlib.Path.cwd().iterdir())
     status, out, err = compare.run("--html", "-", lab)
     compare.expect("--html - writes the page to standard output in place of the table, and no file named -",

@@ -61,4 +61,44 @@ TEST_F(OutputClash, RefusesTwoOutputsOnOnePath) {
   }
 }
 
+struct Opening {
+  const char *what;
+  std::string bytes;
+  std::string content; // what precious_content names, or empty
+};
+
+class PreciousContent : public ::testing::TestWithParam<Opening> {};
+
+TEST_P(PreciousContent, NamesWhatAnOutputMustNotReplaceUnasked) {
+  const fs::path file = fs::temp_directory_path() / "megawhets-precious-content";
+  std::ofstream(file, std::ios::binary) << GetParam().bytes;
+  EXPECT_EQ(precious_content(file.string()), GetParam().content) << GetParam().what;
+  const std::string refused = precious_output({{"--html", file.string()}});
+  EXPECT_EQ(refused.empty(), GetParam().content.empty()) << refused;
+  fs::remove(file);
+}
+
+using namespace std::string_literals;
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PreciousContent,
+    ::testing::Values(
+        Opening{"a run record", "{\n  \"schema_version\": 1,\n  \"program\": {\"name\": \"megawhets\"}}", "run records"},
+        Opening{"a record after a BOM and blank lines", "\xEF\xBB\xBF\n\n {\"schema_version\":1,\"label\":\"x\",\"program\" :{}}",
+                "run records"},
+        Opening{"ab's comparison, whose slices name a program deeper down",
+                "{\"schema_version\": 1, \"programs\": [{\"letter\": \"A\"}], \"slices\": [{\"program\": \"A\"}]}", ""},
+        Opening{"a history", "SQLite format 3\0\x10\0"s, "a history"},
+        Opening{"a text that only starts like a history", "SQLite format 3 notes", ""},
+        Opening{"an ELF program", "\x7F" "ELF\x02\x01", "a program"},
+        Opening{"a Windows program", "MZ\x90\0"s, "a program"},
+        Opening{"a script", "#!/bin/sh\necho\n", "a program"},
+        Opening{"a page", "<!DOCTYPE html>\n<html>", ""},
+        Opening{"a JSON document of another kind", "{\"program\": 1}", ""},
+        Opening{"an empty file", "", ""}));
+
+TEST(PreciousOutput, PassesNoFileAndStandardOutput) {
+  EXPECT_EQ(precious_output({{"--json", ""}, {"--html", "-"}, {"--html", "/no/such/folder/page.html"}}), "");
+}
+
 } // namespace
