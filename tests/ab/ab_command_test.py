@@ -202,6 +202,32 @@ def careless_numbers(checks, numeric_options, *rest):
                           f"{status} {err[-300:]!r}")
 
 
+def check_standard_output(checks, work, program):
+    """- is standard output for --json and --html, the table going to standard
+    error then; and a standard output that fails costs no file."""
+    folder = work / "dash"
+    folder.mkdir()
+    program = os.path.abspath(program)
+    short = ["--slice", "0.1", "--rounds", "6", "--interleaved"]
+    for option, opening in (("--json", "{"), ("--html", "<!DOCTYPE html>")):
+        done = subprocess.run([program, "ab", *short, option, "-", program, program], cwd=folder,
+                              capture_output=True, text=True, errors="replace", check=False)
+        checks.expect(f"{option} - writes to standard output, the table to standard error, and no file named -",
+                      done.returncode == 0 and done.stdout.startswith(opening) and "verdict" in done.stderr and
+                      not (folder / "-").exists(), f"{done.returncode} {done.stderr[-300:]!r}")
+    if pathlib.Path("/dev/full").exists():
+        with open("/dev/full", "w") as full:
+            done = subprocess.run([program, "ab", *short, "--json", str(folder / "kept.json"), "--html",
+                                   str(folder / "kept.html"), program, program], stdout=full,
+                                  stderr=subprocess.PIPE, text=True, errors="replace", check=False)
+        checks.expect("a full standard output fails with status 1, and the --json and --html files are written",
+                      done.returncode == 1 and "standard output" in done.stderr and
+                      (folder / "kept.json").read_text().startswith("{") and
+                      (folder / "kept.html").read_text().startswith("<!DOCTYPE html>")
+                      if (folder / "kept.json").exists() and (folder / "kept.html").exists() else False,
+                      f"{done.returncode} {done.stderr[-300:]!r}")
+
+
 def check_small_alpha(checks, program):
     """The smallest level is refused when the command is read, not after the
     rounds; the smallest accepted runs to its answer in both modes."""
@@ -385,6 +411,7 @@ def main():
         careless_numbers(checks, ("--slice", "--budget", "--rounds", "--alpha", "--threshold", "--seed"),
                          args.program, str(work / "no-such-program"))
         check_small_alpha(checks, args.program)
+        check_standard_output(checks, work, args.program)
         check_outputs(checks, work, args.program, json.loads(pathlib.Path(args.schema).read_text()),
                       json.loads(pathlib.Path(args.record_schema).read_text()))
         check_interrupts(checks, work, args.program)

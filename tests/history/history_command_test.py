@@ -131,8 +131,19 @@ def careless_numbers(checks, numeric_options, *rest):
                           f"{status} {err[-300:]!r}")
 
 
+def page_on_standard_output(history, work):
+    """--html - is the page on standard output, the table on standard error,
+    and no file named -."""
+    done = subprocess.run([os.path.abspath(history.program), "history", "--html", "-", str(work / "victim.db")], cwd=work,
+                          capture_output=True, text=True, check=False)
+    history.expect("--html - writes the page to standard output, the table to standard error, no file named -",
+                   done.returncode == 0 and done.stdout.startswith("<!DOCTYPE html>") and "node-0001" in done.stderr
+                   and not (work / "-").exists(), f"{done.returncode} {done.stderr}")
+
+
 def everything_else(history, work, schema):
     outputs_over_inputs(history, work)
+    page_on_standard_output(history, work)
     careless_numbers(history, ("--min-change", "--recent", "--slow"), "--fleet", str(work / "victim.db"))
     database, records = concurrent_writers(history, work)
     status, _, err = history.run("add", database, records)
