@@ -51,10 +51,14 @@ std::string needs_name(std::string_view option, const char *what) {
 std::string take_option(std::string_view argument, int argc, const char *const *argv, int &i, AbOptions &options,
                         bool &budget_given) {
   ab::Settings &settings = options.request.settings;
-  if (argument == "--interleaved") {
-    options.request.mode = ab::ModeChoice::interleaved;
-  } else if (argument == "--duet") {
-    options.request.mode = ab::ModeChoice::duet;
+  // The two modes exclude each other: the last of them winning would hide
+  // that the comparison was not run as the user asked.
+  if (argument == "--interleaved" || argument == "--duet") {
+    const ab::ModeChoice mode = argument == "--duet" ? ab::ModeChoice::duet : ab::ModeChoice::interleaved;
+    if (options.request.mode != ab::ModeChoice::automatic && options.request.mode != mode) {
+      return "options '--interleaved' and '--duet' cannot go together";
+    }
+    options.request.mode = mode;
   } else if (argument == "--strict") {
     options.strict = true;
   } else if (argument == "--force") {
