@@ -15,9 +15,9 @@
 namespace driver {
 namespace {
 
-constexpr std::array<std::string_view, 15> known_options = {
-    "--slice",  "--budget", "--rounds", "--alpha", "--threshold", "--figure", "--seed", "--interleaved",
-    "--duet",   "--strict", "--format", "--json",  "--html",      "--records", "--help"};
+constexpr std::array<std::string_view, 16> known_options = {
+    "--slice",  "--budget", "--rounds", "--alpha",   "--threshold", "--figure", "--seed",  "--interleaved",
+    "--duet",   "--strict", "--format", "--json",    "--html",      "--records", "--force", "--help"};
 
 // A number from low to high, in plain decimal; strictly between them where
 // `open`.
@@ -52,12 +52,18 @@ std::string needs_name(std::string_view option, const char *what) {
 std::string take_option(std::string_view argument, int argc, const char *const *argv, int &i, AbOptions &options,
                         bool &budget_given) {
   ab::Settings &settings = options.request.settings;
-  if (argument == "--interleaved") {
-    options.request.mode = ab::ModeChoice::interleaved;
-  } else if (argument == "--duet") {
-    options.request.mode = ab::ModeChoice::duet;
+  // The two modes exclude each other: the last of them winning would hide
+  // that the comparison was not run as the user asked.
+  if (argument == "--interleaved" || argument == "--duet") {
+    const ab::ModeChoice mode = argument == "--duet" ? ab::ModeChoice::duet : ab::ModeChoice::interleaved;
+    if (options.request.mode != ab::ModeChoice::automatic && options.request.mode != mode) {
+      return "options '--interleaved' and '--duet' cannot go together";
+    }
+    options.request.mode = mode;
   } else if (argument == "--strict") {
     options.strict = true;
+  } else if (argument == "--force") {
+    options.force = true;
   } else if (const auto slice = option_value("--slice", argc, argv, i)) {
     const auto value = within(slice->value, ab::shortest_slice, ab::longest_slice);
     if (!value) {
@@ -81,9 +87,8 @@ std::string take_option(std::string_view argument, int argc, const char *const *
     settings.rounds = *value;
   } else if (const auto alpha = option_value("--alpha", argc, argv, i)) {
     const auto value = level(alpha->value);
-    if (!value) {
-      return "option " + quoted(alpha->as_given) +
-             " needs a level between 0 and 1, written in decimal, such as --alpha=0.01 or --alpha=1e-3";
+    if (std::string problem = level_problem(alpha->as_given, value); !problem.empty()) {
+      return problem;
     }
     settings.alpha = *value;
   } else if (const auto threshold = option_value("--threshold", argc, argv, i)) {
@@ -211,6 +216,7 @@ std::string ab_usage() {
          "  --json FILE       also write every slice, the order, the seed and the answer to FILE\n"
          "  --html FILE       also write the comparison as one self-contained page\n"
          "  --records DIR     keep each slice's own record in DIR, for megawhets compare\n"
+         "  --force           write an output even over a file of run records, a history or a program\n"
          "  --help            show this help and exit\n"
          "\n"
          "Exit status: 0 when the comparison was written, whatever its verdict; 1 when a program failed\n"

@@ -26,6 +26,7 @@ struct AbOptions {
   ab::RunRequest request{};
   AbFormat format = AbFormat::table;
   bool strict = false;
+  bool force = false; // --force: replace an output file even where it holds records, a history or a program
   std::string json_path{};    // --json FILE: empty for none
   std::string html_path{};    // --html FILE: empty for none
   std::string records_path{}; // --records DIR: empty for none

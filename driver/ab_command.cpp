@@ -11,6 +11,7 @@
 #include "compare_output/text_output.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
+#include "driver/output_paths.h"
 #include "platform/interrupts.h"
 #include "platform/progress_line.h"
 #include "platform/terminal.h"
@@ -51,7 +52,7 @@ std::string formatted_output(const ab::PairedComparison &comparison, AbFormat fo
 // A file that cannot be written is found before the first slice, not after
 // the last: one is made beside it, and removed.
 bool can_write(const std::string &path, const char *what) {
-  if (path.empty()) {
+  if (path.empty() || path == "-") {
     return true;
   }
   record::RecordFile probe(path, what);
@@ -61,6 +62,9 @@ bool can_write(const std::string &path, const char *what) {
   }
   return true;
 }
+
+// An output that goes to a file: given, and not - for standard output.
+bool named_file(const std::string &path) { return !path.empty() && path != "-"; }
 
 bool make_directory(const std::string &path) {
   if (path.empty()) {
@@ -118,6 +122,22 @@ int refused(const ab::RunResult &result) {
 } // namespace
 
 int ab_command(const AbOptions &options) {
+  if (const std::string clash = output_clash({{"--json", options.json_path},
+                                              {"--html", options.html_path},
+                                              {"--records", options.records_path}},
+                                             {{options.request.names[0], "PROGRAM_A"},
+                                              {options.request.names[1], "PROGRAM_B"}});
+      !clash.empty()) {
+    write_error(clash);
+    return bad_usage;
+  }
+  if (const std::string precious = options.force ? std::string()
+                                                 : precious_output({{"--json", options.json_path},
+                                                                    {"--html", options.html_path}});
+      !precious.empty()) {
+    write_error(precious);
+    return bad_usage;
+  }
   if (!can_write(options.json_path, "the comparison") || !can_write(options.html_path, "the page") ||
       !make_directory(options.records_path)) {
     return run_failed;
@@ -151,26 +171,43 @@ int ab_command(const AbOptions &options) {
   if (result.ending == ab::RunEnding::program_failed) {
     write_error("megawhets: " + result.message + "\n");
   }
-  if (!write_to_standard_output(formatted_output(comparison, options.format), "the comparison")) {
-    return run_failed;
-  }
+  // A structured output given as - takes standard output, and the table
+  // goes to standard error.
+  const bool output_taken = options.json_path == "-" || options.html_path == "-";
+  const std::string table = formatted_output(comparison, options.format);
   // An interrupted comparison leaves the files as they were.
   if (comparison.interrupted) {
+    write_table(table, output_taken, "the comparison");
     write_error("megawhets: the comparison was interrupted" +
-                (options.json_path.empty() ? std::string() : "; " + named(options.json_path) + " keeps what it held") +
-                (options.html_path.empty() ? std::string() : "; " + named(options.html_path) + " keeps what it held") +
+                (named_file(options.json_path) ? "; " + named(options.json_path) + " keeps what it held" : std::string()) +
+                (named_file(options.html_path) ? "; " + named(options.html_path) + " keeps what it held" : std::string()) +
                 "\n");
     return run_failed;
   }
-  if (!options.json_path.empty() && !write_file(options.json_path, ab::json_output(comparison), "the comparison")) {
-    return run_failed;
-  }
+  const std::string json = options.json_path.empty() ? std::string() : ab::json_output(comparison);
+  std::string page;
   if (!options.html_path.empty()) {
     const compare_output::Tables tables = ab::comparison_tables(comparison);
-    if (!write_file(options.html_path, ab::html_page(comparison, tables.groups, tables.notes, tables.legend),
-                    "the page")) {
-      return run_failed;
-    }
+    page = ab::html_page(comparison, tables.groups, tables.notes, tables.legend);
+  }
+  // The files first: a standard output that fails (a full disk, a closed
+  // pipe) must not cost the results they keep.
+  bool written = true;
+  if (named_file(options.json_path)) {
+    written = write_file(options.json_path, json, "the comparison") && written;
+  }
+  if (named_file(options.html_path)) {
+    written = write_file(options.html_path, page, "the page") && written;
+  }
+  written = write_table(table, output_taken, "the comparison") && written;
+  if (options.json_path == "-") {
+    written = write_to_standard_output(json, "the comparison") && written;
+  }
+  if (options.html_path == "-") {
+    written = write_to_standard_output(page, "the page") && written;
+  }
+  if (!written) {
+    return run_failed;
   }
   if (result.ending == ab::RunEnding::program_failed) {
     return run_failed;

@@ -10,9 +10,9 @@
 namespace driver {
 namespace {
 
-constexpr std::array<std::string_view, 10> known_options = {"--by",    "--base", "--alpha",  "--threshold",
+constexpr std::array<std::string_view, 11> known_options = {"--by",    "--base", "--alpha",  "--threshold",
                                                             "--fleet", "--slow", "--strict", "--format",
-                                                            "--html",  "--help"};
+                                                            "--html",  "--force", "--help"};
 
 CompareCommandLine refused(std::string problem) { return {.problem = std::move(problem)}; }
 
@@ -55,6 +55,8 @@ std::string take_option(std::string_view argument, int argc, const char *const *
     settings.fleet = true;
   } else if (argument == "--strict") {
     options.strict = true;
+  } else if (argument == "--force") {
+    options.force = true;
   } else if (const auto by = option_value("--by", argc, argv, i)) {
     const auto keys = keys_named(by->value);
     if (!keys) {
@@ -70,9 +72,8 @@ std::string take_option(std::string_view argument, int argc, const char *const *
     options.base = base->value;
   } else if (const auto alpha = option_value("--alpha", argc, argv, i)) {
     const auto value = level(alpha->value);
-    if (!value) {
-      return "option " + quoted(alpha->as_given) +
-             " needs a level between 0 and 1, written in decimal, such as --alpha=0.01 or --alpha=1e-3";
+    if (std::string problem = level_problem(alpha->as_given, value); !problem.empty()) {
+      return problem;
     }
     settings.alpha = *value;
   } else if (const auto threshold = option_value("--threshold", argc, argv, i)) {
@@ -153,7 +154,7 @@ std::string compare_usage() {
          "\n"
          "  --by KEY[,KEY]    group by these keys: label, host, processor, build, copies\n"
          "  --base NAME       judge the groups against this one (default: the first)\n"
-         "  --alpha A         the test's level, between 0 and 1 (default 0.05)\n"
+         "  --alpha A         the test's level, from 1e-14 to below 1 (default 0.05)\n"
          "  --threshold PCT   with --strict, the least significant change that fails (default 2)\n"
          "  --fleet           judge each host against the hosts with the same processor,\n"
          "                    build and copies, and list the slow ones last\n"
@@ -165,6 +166,7 @@ std::string compare_usage() {
          "  --format FORMAT   table (default), md, csv or json\n"
          "  --html FILE       also write the comparison as one self-contained page; with -,\n"
          "                    write the page to standard output in place of the table\n"
+         "  --force           write an output even over a file of run records, a history or a program\n"
          "  --help            show this help and exit\n"
          "\n"
          "Exit status: 0 when the comparison was written; 1 when a RECORD could not be read or held\n"

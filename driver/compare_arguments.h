@@ -19,6 +19,7 @@ struct CompareOptions {
   bool format_given = false;
   std::string html_path{}; // empty for no page; - for the page on standard output, in place of the format
   bool strict = false;
+  bool force = false; // --force: replace an output file even where it holds records, a history or a program
   std::vector<std::string> records{}; // RECORD arguments: files, directories, or - for standard input
 };
 

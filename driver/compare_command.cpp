@@ -10,6 +10,7 @@
 #include "compare_output/text_output.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
+#include "driver/output_paths.h"
 #include "platform/terminal.h"
 #include "record/record_file.h"
 #include "record/record_sources.h"
@@ -128,10 +129,9 @@ bool names_a_record_in(const std::filesystem::path &page, const std::filesystem:
   return false;
 }
 
-// The page would be written over a record it is to compare: the same file
-// (by device and inode, whatever its name), or a *.json file in a RECORD
-// directory, which the next comparison of that directory would read. Said
-// before anything is read.
+// The page would be put among the records of a RECORD directory, as a *.json
+// file the next comparison of that directory would read. (The page over a
+// record itself is output_clash's to find.) Said before anything is read.
 std::string page_over_a_record(const CompareOptions &options) {
   namespace fs = std::filesystem;
   if (options.html_path.empty() || options.html_path == "-") {
@@ -145,10 +145,6 @@ std::string page_over_a_record(const CompareOptions &options) {
     std::error_code error;
     if (record == "-") {
       continue;
-    }
-    if (fs::equivalent(page, record, error)) {
-      return option + "names '" + compare_output::printable_text(record) +
-             "', one of the records to compare: the page would take its place; give the page another name\n";
     }
     if (fs::is_directory(record, error) &&
         ((page.filename().string().ends_with(".json") && fs::equivalent(folder, record, error)) ||
@@ -187,7 +183,18 @@ int nothing_to_compare(const compare::Comparison &comparison, const std::vector<
 } // namespace
 
 int compare_command(const CompareOptions &options) {
-  if (const std::string refused = page_over_a_record(options); !refused.empty()) {
+  std::vector<NamedInput> inputs;
+  for (const std::string &record : options.records) {
+    inputs.push_back({record, "one of the records to compare"});
+  }
+  std::string refused = output_clash({{"--html", options.html_path}}, inputs);
+  if (refused.empty()) {
+    refused = page_over_a_record(options);
+  }
+  if (refused.empty() && !options.force) {
+    refused = precious_output({{"--html", options.html_path}});
+  }
+  if (!refused.empty()) {
     write_error(refused);
     return bad_usage;
   }

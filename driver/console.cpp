@@ -77,6 +77,14 @@ bool write_to_standard_output(std::string_view text, const char *what) {
   return flushed(stdout, what);
 }
 
+bool write_table(std::string_view text, bool output_taken, const char *what) {
+  if (output_taken) {
+    write_error(text);
+    return true;
+  }
+  return write_to_standard_output(text, what);
+}
+
 void end_output_line_on_terminal() {
   if (!output_line_ended && platform::is_terminal(report_stream)) {
     write_output("\n");

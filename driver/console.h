@@ -41,6 +41,12 @@ void end_output_line_on_terminal();
 // pushes it out. False, with the reason on standard error, on failure.
 bool write_to_standard_output(std::string_view text, const char *what);
 
+// A command's table: on standard output, unless an output given as - (a
+// page, a JSON document) takes that place, when the table goes to standard
+// error beside the messages, as the run's report does under --json -. False,
+// with the reason on standard error, when standard output failed.
+bool write_table(std::string_view text, bool output_taken, const char *what);
+
 // Writes to standard error, after what the report has written so far.
 // The text starts on a line of its own where it would otherwise land on the
 // report's unfinished line: where both reach the same file or pipe, and

@@ -12,9 +12,9 @@
 namespace driver {
 namespace {
 
-constexpr std::array<std::string_view, 13> known_options = {
+constexpr std::array<std::string_view, 14> known_options = {
     "--host",   "--label",  "--since",  "--until", "--by",  "--min-change", "--fleet",
-    "--recent", "--slow",   "--strict", "--format", "--html", "--help"};
+    "--recent", "--slow",   "--strict", "--format", "--html", "--force", "--help"};
 
 // In the order every key is named in, whatever order they were given in.
 std::optional<std::vector<compare::Key>> keys_in(std::string_view text) {
@@ -81,6 +81,8 @@ std::string take_option(std::string_view argument, int argc, const char *const *
     settings.fleet = true;
   } else if (argument == "--strict") {
     options.strict = true;
+  } else if (argument == "--force") {
+    options.force = true;
   } else if (const auto by = option_value("--by", argc, argv, i)) {
     const auto keys = keys_in(by->value);
     if (!keys) {
@@ -239,6 +241,7 @@ std::string history_usage() {
          "                    is slow\n"
          "  --format FORMAT   table (default), md, csv or json\n"
          "  --html FILE       also write the trends as one self-contained page\n"
+         "  --force           write an output even over a file of run records, a history or a program\n"
          "  --help            show this help and exit\n"
          "\n"
          "Exit status: 0 when done; 1 when DB is not a megawhets history (or is damaged, or from a newer\n"

@@ -23,6 +23,7 @@ struct HistoryOptions {
   HistoryFormat format = HistoryFormat::table;
   std::string html_path{}; // empty for no page
   bool strict = false;
+  bool force = false; // --force: replace an output file even where it holds records, a history or a program
 };
 
 struct HistoryCommandLine {

@@ -3,6 +3,7 @@
 #include "driver/console.h"
 #include "driver/exit_status.h"
 #include "driver/option_reading.h"
+#include "driver/output_paths.h"
 #include "history/history_json.h"
 #include "history/history_page.h"
 #include "history/history_tables.h"
@@ -94,18 +95,28 @@ int show_trends(const HistoryOptions &options) {
       .series = [&] { return store.series(options.filter); },
       .runs = [&](const history::Series &series) { return store.runs(series, options.filter); }};
   const history::HistoryView view = history::history_view(source, options.settings);
-  if (!write_to_standard_output(formatted_output(view, options.format), "the history")) {
-    return run_failed;
-  }
   // The page goes into a new file beside its name, which it takes only once
-  // it is whole, as the run's record does.
-  if (!options.html_path.empty()) {
+  // it is whole, as the run's record does; and before standard output, so
+  // that a failing standard output does not cost it. With -, the page takes
+  // standard output and the table goes to standard error.
+  bool written = true;
+  const bool page_taken = options.html_path == "-";
+  if (!options.html_path.empty() && !page_taken) {
     record::RecordFile page(options.html_path, "the page");
     if (!page.ready() ||
         !page.commit(history::history_page(view, history::history_tables(view), source))) {
       write_error(page.failure());
-      return run_failed;
+      written = false;
     }
+  }
+  written = write_table(formatted_output(view, options.format), page_taken, "the history") && written;
+  if (page_taken) {
+    written = write_to_standard_output(history::history_page(view, history::history_tables(view), source),
+                                       "the page") &&
+              written;
+  }
+  if (!written) {
+    return run_failed;
   }
   return options.strict && history::strict_failure(view) ? warned_under_strict : completed;
 }
@@ -113,6 +124,18 @@ int show_trends(const HistoryOptions &options) {
 } // namespace
 
 int history_command(const HistoryOptions &options) {
+  std::vector<NamedInput> inputs{{options.database, "the history"}};
+  for (const std::string &record : options.records) {
+    inputs.push_back({record, "a record to add"});
+  }
+  std::string clash = output_clash({{"--html", options.html_path}}, inputs);
+  if (clash.empty() && !options.force) {
+    clash = precious_output({{"--html", options.html_path}});
+  }
+  if (!clash.empty()) {
+    write_error(clash);
+    return bad_usage;
+  }
   try {
     switch (options.action) {
     case HistoryAction::add:

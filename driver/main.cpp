@@ -21,6 +21,7 @@
 #include "driver/run.h"
 #include "platform/processes.h"
 
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -74,9 +75,7 @@ int compare_programs(int argc, const char *const *argv) {
   return driver::ab_command(command_line.options);
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
+int run_command(int argc, char **argv) {
   // A copy started as a program of its own (on Windows) never returns.
   if (const auto link = platform::copy_link_in_arguments(argc, argv)) {
     copies::run_as_copy(*link);
@@ -103,4 +102,19 @@ int main(int argc, char **argv) {
     break;
   }
   return driver::run(command_line.options);
+}
+
+} // namespace
+
+// Nothing the program throws leaves it as an abort: a fault of its own is
+// named as one, with the status of a run that failed.
+int main(int argc, char **argv) {
+  try {
+    return run_command(argc, argv);
+  } catch (const std::exception &error) {
+    driver::write_error(std::string("megawhets: internal error: ") + error.what() + "\n");
+  } catch (...) {
+    driver::write_error("megawhets: internal error: an unknown exception\n");
+  }
+  return driver::run_failed;
 }

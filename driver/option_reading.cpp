@@ -87,4 +87,15 @@ std::optional<double> level(std::string_view text) {
   return value;
 }
 
+std::string level_problem(std::string_view as_given, const std::optional<double> &value) {
+  if (!value) {
+    return "option " + quoted(as_given) +
+           " needs a level between 0 and 1, written in decimal, such as --alpha=0.01 or --alpha=1e-3";
+  }
+  if (*value < smallest_level) {
+    return "option " + quoted(as_given) + " is below 1e-14, the smallest level accepted";
+  }
+  return {};
+}
+
 } // namespace driver

@@ -32,6 +32,17 @@ std::optional<double> plain_decimal(std::string_view text);
 // also reads, are refused.
 std::optional<double> level(std::string_view text);
 
+// The smallest level a comparison is judged at. Below about 2e-15 the
+// sequential rule's first look, which spends 1/40 of alpha, would ask for a
+// confidence of 1 - alpha/40, which a double holds only as 1, and the
+// statistics refuse a certainty; a round figure well clear of that serves
+// every command alike.
+constexpr double smallest_level = 1e-14;
+static_assert(1.0 - smallest_level / 40 < 1.0, "the first look's share of the smallest level must stay below 1");
+
+// Why a level given as `as_given` is refused, or empty when it is taken.
+std::string level_problem(std::string_view as_given, const std::optional<double> &value);
+
 // An argument as a message quotes it: in single quotes, its controls
 // escaped, so that a message cannot move a terminal's cursor.
 std::string quoted(std::string_view text);

@@ -42,4 +42,9 @@ struct OpenedFile {
 // something else by the time it is opened.
 OpenedFile open_for_reading(const std::string &path, bool regular_only);
 
+// Whether the two paths name one existing file (the same device and file
+// number, whatever the names, links or case), so that writing one would
+// replace the other. False when either does not exist.
+bool same_file(const std::string &first, const std::string &second);
+
 } // namespace platform

@@ -98,4 +98,11 @@ OpenedFile open_for_reading(const std::string &path, bool regular_only) {
           .size = regular ? static_cast<std::uintmax_t>(status.st_size) : 0U};
 }
 
+bool same_file(const std::string &first, const std::string &second) {
+  struct stat one {};
+  struct stat other {};
+  return stat(first.c_str(), &one) == 0 && stat(second.c_str(), &other) == 0 && one.st_dev == other.st_dev &&
+         one.st_ino == other.st_ino;
+}
+
 } // namespace platform

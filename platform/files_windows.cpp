@@ -73,4 +73,31 @@ OpenedFile open_for_reading(const std::string &path, bool regular_only) {
   return {.stream = stream, .regular = regular, .size = regular ? static_cast<std::uintmax_t>(status.st_size) : 0U};
 }
 
+namespace {
+
+// A file's volume and index, which name it whatever path reaches it; false
+// when it cannot be opened to ask.
+bool identity_of(const std::string &path, BY_HANDLE_FILE_INFORMATION &information) {
+  // Asking opens nothing for reading or writing, and backup semantics let a
+  // directory answer too.
+  const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  const bool known = GetFileInformationByHandle(file, &information) != 0;
+  CloseHandle(file);
+  return known;
+}
+
+} // namespace
+
+bool same_file(const std::string &first, const std::string &second) {
+  BY_HANDLE_FILE_INFORMATION one{};
+  BY_HANDLE_FILE_INFORMATION other{};
+  return identity_of(first, one) && identity_of(second, other) &&
+         one.dwVolumeSerialNumber == other.dwVolumeSerialNumber && one.nFileIndexHigh == other.nFileIndexHigh &&
+         one.nFileIndexLow == other.nFileIndexLow;
+}
+
 } // namespace platform

@@ -124,6 +124,10 @@ def check_refusals(checks, work, program):
             ("--rounds 5", ["--rounds", "5", program, program], 2, "from 6 to 100000"),
             ("--threshold -1", ["--threshold", "-1", program, program], 2, "needs a percentage"),
             ("--sed", ["--sed", "1", program, program], 2, "did you mean --seed?"),
+            ("--duet with --interleaved", ["--duet", "--interleaved", program, program], 2,
+             "options '--interleaved' and '--duet' cannot go together"),
+            ("--interleaved with --duet", ["--interleaved", "--duet", program, program], 2,
+             "options '--interleaved' and '--duet' cannot go together"),
             ("a missing A", [*short, str(work / "missing"), program], 2, f"A, '{work / 'missing'}', does not exist"),
             ("a B not on PATH", [*short, program, "no-such-megawhets-on-path"], 2,
              "B, 'no-such-megawhets-on-path', is not on PATH"),
@@ -159,6 +163,88 @@ def check_refusals(checks, work, program):
                   "are answered",
                   got == 1 and "B, " in err and "was killed by signal 11" in err and "in round 3" in err and
                   document.get("answer", {}).get("rounds") == 2 and document.get("failure"), f"{got} {err}")
+
+
+def check_outputs_apart(checks, work, program):
+    """No output takes the place of a program compared or of another output:
+    each refused with status 2 before a slice runs, the files kept."""
+    clashes = work / "clashes"
+    clashes.mkdir()
+    a, b = clashes / "progA", clashes / "progB"
+    shutil.copy(program, a)
+    shutil.copy(program, b)
+    kept = {path: path.read_bytes() for path in (a, b)}
+    same = str(clashes / "same.out")
+    for name, arguments, message in (
+            ("--html over PROGRAM_A", ["--html", str(a), str(a), str(b)], f"option '--html {a}' names '{a}', PROGRAM_A"),
+            ("--json over PROGRAM_B", ["--json", str(b), str(a), str(b)], f"option '--json {b}' names '{b}', PROGRAM_B"),
+            ("--html over PROGRAM_A by another name",
+             ["--html", str(clashes / "." / "progA"), str(a), str(b)], "PROGRAM_A: the output would take its place"),
+            ("--json and --html on one file", ["--json", same, "--html", same, str(a), str(b)],
+             "options '--json' and '--html' both name"),
+            ("--json and --html both on standard output", ["--json", "-", "--html", "-", str(a), str(b)],
+             "options '--json' and '--html' both name '-'"),
+    ):
+        got, out, err = checks.run("--rounds", "6", "--slice", "0.1", *arguments)
+        checks.expect(f"{name}: status 2, saying which option and path, the files kept",
+                      got == 2 and message in err and out == "" and not pathlib.Path(same).exists() and
+                      all(path.read_bytes() == text for path, text in kept.items()), f"{got} {err!r}")
+
+# Every number an option takes, at its bounds and past them: refused with
+# status 2 and a line naming the option, or taken; never a crash.
+CARELESS_NUMBERS = ("0", "-1", "1e-17", "1e-320", "1e309", "inf", "nan", "99999999999999999999999", "-0")
+
+
+def careless_numbers(checks, numeric_options, *rest):
+    """Each numeric option at its bounds and past them: status 2 naming the
+    option, or a normal ending; never a signal, never an internal error."""
+    for option in numeric_options:
+        for value in CARELESS_NUMBERS:
+            status, _, err = checks.run(option, value, *rest)
+            checks.expect(f"{option} {value}: refused naming the option, or taken; no crash",
+                          status in (0, 1, 2, 4) and "internal error" not in err and
+                          (status != 2 or f"'{option}" in err or "PROGRAM" in err or "does not exist" in err),
+                          f"{status} {err[-300:]!r}")
+
+
+def check_standard_output(checks, work, program):
+    """- is standard output for --json and --html, the table going to standard
+    error then; and a standard output that fails costs no file."""
+    folder = work / "dash"
+    folder.mkdir()
+    program = os.path.abspath(program)
+    short = ["--slice", "0.1", "--rounds", "6", "--interleaved"]
+    for option, opening in (("--json", "{"), ("--html", "<!DOCTYPE html>")):
+        done = subprocess.run([program, "ab", *short, option, "-", program, program], cwd=folder,
+                              capture_output=True, text=True, errors="replace", check=False)
+        checks.expect(f"{option} - writes to standard output, the table to standard error, and no file named -",
+                      done.returncode == 0 and done.stdout.startswith(opening) and "verdict" in done.stderr and
+                      not (folder / "-").exists(), f"{done.returncode} {done.stderr[-300:]!r}")
+    if pathlib.Path("/dev/full").exists():
+        with open("/dev/full", "w") as full:
+            done = subprocess.run([program, "ab", *short, "--json", str(folder / "kept.json"), "--html",
+                                   str(folder / "kept.html"), program, program], stdout=full,
+                                  stderr=subprocess.PIPE, text=True, errors="replace", check=False)
+        checks.expect("a full standard output fails with status 1, and the --json and --html files are written",
+                      done.returncode == 1 and "standard output" in done.stderr and
+                      (folder / "kept.json").read_text().startswith("{") and
+                      (folder / "kept.html").read_text().startswith("<!DOCTYPE html>")
+                      if (folder / "kept.json").exists() and (folder / "kept.html").exists() else False,
+                      f"{done.returncode} {done.stderr[-300:]!r}")
+
+
+def check_small_alpha(checks, program):
+    """The smallest level is refused when the command is read, not after the
+    rounds; the smallest accepted runs to its answer in both modes."""
+    short = ["--slice", "0.1", "--interleaved"]
+    for alpha, mode in (("5e-17", ["--rounds", "6"]), ("1e-15", ["--budget", "2"])):
+        got, out, err = checks.run(*short, "--alpha", alpha, *mode, program, program)
+        checks.expect(f"--alpha {alpha} with {mode[0]}: status 2 at once, naming the smallest level accepted",
+                      got == 2 and f"--alpha {alpha}' is below 1e-14, the smallest level accepted" in err, err)
+    for mode in (["--rounds", "6"], ["--budget", "2"]):
+        got, out, err = checks.run(*short, "--alpha", "1e-14", *mode, "--format", "json", program, program)
+        checks.expect(f"--alpha 1e-14 with {mode[0]} runs to its answer", got == 0 and out.startswith("{"),
+                      f"{got} {err}")
 
 
 def check_outputs(checks, work, program, schema, record_schema):
@@ -370,6 +456,11 @@ def main():
         check_windows(checks, args.program, args.drag, json.loads(pathlib.Path(args.schema).read_text()))
     elif args.cases == "endings":
         check_refusals(checks, work, args.program)
+        check_outputs_apart(checks, work, args.program)
+        careless_numbers(checks, ("--slice", "--budget", "--rounds", "--alpha", "--threshold", "--seed"),
+                         args.program, str(work / "no-such-program"))
+        check_small_alpha(checks, args.program)
+        check_standard_output(checks, work, args.program)
         check_outputs(checks, work, args.program, json.loads(pathlib.Path(args.schema).read_text()),
                       json.loads(pathlib.Path(args.record_schema).read_text()))
         check_interrupts(checks, work, args.program)

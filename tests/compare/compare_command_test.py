@@ -46,6 +46,22 @@ class Compare:
         if not holds:
             self.faults.append(f"{what}: {detail}")
 
+# Every number an option takes, at its bounds and past them: refused with
+# status 2 and a line naming the option, or taken; never a crash.
+CARELESS_NUMBERS = ("0", "-1", "1e-17", "1e-320", "1e309", "inf", "nan", "99999999999999999999999", "-0")
+
+
+def careless_numbers(checks, numeric_options, *rest):
+    """Each numeric option at its bounds and past them: status 2 naming the
+    option, or a normal ending; never a signal, never an internal error."""
+    for option in numeric_options:
+        for value in CARELESS_NUMBERS:
+            status, _, err = checks.run(option, value, *rest)
+            checks.expect(f"{option} {value}: refused naming the option, or taken; no crash",
+                          status in (0, 1, 2, 4) and "internal error" not in err and
+                          (status != 2 or f"'{option}" in err or "PROGRAM" in err or "does not exist" in err),
+                          f"{status} {err[-300:]!r}")
+
 
 def main():
     parser = argparse.ArgumentParser()
@@ -63,6 +79,12 @@ def main():
     # nothing, six runs of each, appended to one file.
     lab = make(work / "lab", "--host-names", "alpha", "--labels", "before:0,after:+5,again:0", "--runs", "6",
                "--warned", "0", "--one-file")
+    careless_numbers(compare, ("--alpha", "--threshold", "--slow"), "--fleet", lab)
+    status, out, err = compare.run("--alpha", "1e-20", lab)
+    compare.expect("--alpha 1e-20 is refused with status 2, naming the smallest level accepted",
+                   status == 2 and "--alpha 1e-20' is below 1e-14, the smallest level accepted" in err, err)
+    status, out, err = compare.run("--alpha", "1e-14", lab)
+    compare.expect("--alpha 1e-14, the smallest accepted, compares", status == 0 and "after" in out, err)
     status, out, err = compare.run("--format", "json", lab)
     document = json.loads(out)
     jsonschema.Draft202012Validator(schema).validate(document)
@@ -200,6 +222,19 @@ def main():
         compare.expect(f"--html {page.name} over what {arguments[0]} holds is refused with status 2, nothing read",
                        status == 2 and out == "" and "--html" in err and records.read_bytes() == kept
                        and not pathlib.Path(lab, "page.json").exists(), f"{status} {err}")
+    # --html taken for a flag (--html runs.json more.json) would replace a
+    # file of records that is not compared: refused unless --force says so.
+    precious = work / "precious.json"
+    shutil.copy(records, precious)
+    status, out, err = compare.run("--html", str(precious), lab)
+    compare.expect("--html over a file of run records is refused with status 2, the file kept",
+                   status == 2 and out == "" and f"--html {precious}' would replace a file that holds run records" in err
+                   and "--force" in err and precious.read_bytes() == kept, f"{status} {err}")
+    status, out, err = compare.run("--html", str(precious), "--force", lab)
+    compare.expect("--force writes the page over it", status == 0 and precious.read_text().startswith("<!DOCTYPE"),
+                   f"{status} {err}")
+    status, out, err = compare.run("--html", str(precious), lab)
+    compare.expect("a page is written over a page as before", status == 0, f"{status} {err}")
     before = set(pathlib.Path.cwd().iterdir())
     status, out, err = compare.run("--html", "-", lab)
     compare.expect("--html - writes the page to standard output in place of the table, and no file named -",

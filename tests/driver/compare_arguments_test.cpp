@@ -22,12 +22,23 @@ std::optional<double> alpha_read(const std::string &value) {
 
 TEST(CompareArguments, TakeAnyDecimalLevelBetweenZeroAndOne) {
   for (const auto &[text, value] : {std::pair{"0.01", 0.01}, {".05", 0.05}, {"5e-2", 0.05}, {"1E-3", 0.001},
-                                    {"+0.05", 0.05}, {"5.e-1", 0.5}, {"0.999", 0.999}, {"1e-300", 1e-300}}) {
+                                    {"+0.05", 0.05}, {"5.e-1", 0.5}, {"0.999", 0.999}, {"1e-14", 1e-14}}) {
     EXPECT_EQ(alpha_read(text), value) << text;
   }
   for (const char *text : {"0", "1", "1.5", "-0.05", "nan", "inf", "infinity", "0x1p-3", "0.05x", "", "5e",
                            " .05", "1e-400", "0,05", "++0.05"}) {
     EXPECT_EQ(alpha_read(text), std::nullopt) << text;
+  }
+}
+
+// Below the smallest level, 1 - alpha or the first look's share of it would
+// round to 1, which the statistics refuse after the work is done.
+TEST(CompareArguments, RefuseALevelBelowTheSmallestNamingIt) {
+  for (const char *text : {"9.9e-15", "1e-15", "5e-17", "1e-20", "1e-300"}) {
+    const std::string option = std::string("--alpha=") + text;
+    const char *const argv[] = {"compare", option.c_str(), "runs.json"};
+    EXPECT_EQ(driver::read_compare_command_line(3, argv).problem,
+              "option '" + option + "' is below 1e-14, the smallest level accepted");
   }
 }
 

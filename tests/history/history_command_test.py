@@ -100,7 +100,51 @@ def main():
     return 1 if history.faults else 0
 
 
+def outputs_over_inputs(history, work):
+    """No output of the history takes the place of the history it reads, by
+    whatever name reaches it."""
+    database = str(work / "victim.db")
+    history.run("add", database, make(work / "victim", "--hosts", "1", "--runs", "3"))
+    os.link(database, work / "victim-link.db")
+    before = pathlib.Path(database).read_bytes()
+    for page in (database, str(work / "victim-link.db")):
+        status, out, err = history.run(database, "--html", page)
+        history.expect(f"--html {pathlib.Path(page).name} over the history it reads is refused with status 2, "
+                       "naming the option and the history, which is kept",
+                       status == 2 and out == "" and f"option '--html {page}' names '{database}', the history" in err
+                       and pathlib.Path(database).read_bytes() == before, f"{status} {err}")
+
+# Every number an option takes, at its bounds and past them: refused with
+# status 2 and a line naming the option, or taken; never a crash.
+CARELESS_NUMBERS = ("0", "-1", "1e-17", "1e-320", "1e309", "inf", "nan", "99999999999999999999999", "-0")
+
+
+def careless_numbers(checks, numeric_options, *rest):
+    """Each numeric option at its bounds and past them: status 2 naming the
+    option, or a normal ending; never a signal, never an internal error."""
+    for option in numeric_options:
+        for value in CARELESS_NUMBERS:
+            status, _, err = checks.run(option, value, *rest)
+            checks.expect(f"{option} {value}: refused naming the option, or taken; no crash",
+                          status in (0, 1, 2, 4) and "internal error" not in err and
+                          (status != 2 or f"'{option}" in err or "PROGRAM" in err or "does not exist" in err),
+                          f"{status} {err[-300:]!r}")
+
+
+def page_on_standard_output(history, work):
+    """--html - is the page on standard output, the table on standard error,
+    and no file named -."""
+    done = subprocess.run([os.path.abspath(history.program), "history", "--html", "-", str(work / "victim.db")], cwd=work,
+                          capture_output=True, text=True, check=False)
+    history.expect("--html - writes the page to standard output, the table to standard error, no file named -",
+                   done.returncode == 0 and done.stdout.startswith("<!DOCTYPE html>") and "node-0001" in done.stderr
+                   and not (work / "-").exists(), f"{done.returncode} {done.stderr}")
+
+
 def everything_else(history, work, schema):
+    outputs_over_inputs(history, work)
+    page_on_standard_output(history, work)
+    careless_numbers(history, ("--min-change", "--recent", "--slow"), "--fleet", str(work / "victim.db"))
     database, records = concurrent_writers(history, work)
     status, _, err = history.run("add", database, records)
     history.expect("history add of records stored already stores nothing again, and says so",
