@@ -55,7 +55,7 @@ TEST(SteadyFigures, RateAGroupsWholeWork) {
 // group (one too coarse for it), gives no figure rather than an infinite or
 // borrowed one.
 TEST(SteadyFigures, GiveNoProcessorFigureFromAnUnreadableOrCoarseClock) {
-  for (const double unread : {std::nan(""), 0.0}) {
+  for (const double unread : {nan, 0.0}) {
     IterationGroups groups{.outer_per_group = 2};
     groups.add(0.02, 0.015);
     groups.add(0.01, unread);
