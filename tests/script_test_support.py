@@ -1,5 +1,6 @@
-"""What the Python tests that drive whole programs (under Slurm, over ssh)
-share: skipping with a reason, waiting on a condition, checking records."""
+"""What the Python tests that drive whole programs share: skipping with a
+reason, waiting on a condition, checking records, and every numeric option
+driven past its bounds."""
 import json
 import signal
 import time
@@ -72,3 +73,20 @@ _began = time.monotonic()
 def say(*words):
     """Progress, with the seconds since the test began, for ctest's log."""
     print(f"[{time.monotonic() - _began:5.1f} s]", *words, flush=True)
+
+
+# Every number an option takes, at its bounds and past them: refused with
+# status 2 and a line naming the option, or taken; never a crash.
+CARELESS_NUMBERS = ("0", "-1", "1e-17", "1e-320", "1e309", "inf", "nan", "99999999999999999999999", "-0")
+
+
+def careless_numbers(checks, numeric_options, *rest):
+    """Each numeric option at its bounds and past them: status 2 naming the
+    option, or a normal ending; never a signal, never an internal error."""
+    for option in numeric_options:
+        for value in CARELESS_NUMBERS:
+            status, _, err = checks.run(option, value, *rest)
+            checks.expect(f"{option} {value}: refused naming the option, or taken; no crash",
+                          status in (0, 1, 2, 4) and "internal error" not in err and
+                          (status != 2 or f"'{option}" in err or "PROGRAM" in err or "does not exist" in err),
+                          f"{status} {err[-300:]!r}")

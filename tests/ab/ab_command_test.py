@@ -37,6 +37,9 @@ import time
 
 import jsonschema
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent))
+from script_test_support import careless_numbers  # noqa: E402
+
 # The drag-5 program's effect on the steady figure, as docs/ab.md gives its
 # calibration: B against A, in percent.
 CALIBRATED_DRAG_5_PERCENT = -5.3
@@ -189,22 +192,6 @@ def check_outputs_apart(checks, work, program):
         checks.expect(f"{name}: status 2, saying which option and path, the files kept",
                       got == 2 and message in err and out == "" and not pathlib.Path(same).exists() and
                       all(path.read_bytes() == text for path, text in kept.items()), f"{got} {err!r}")
-
-# Every number an option takes, at its bounds and past them: refused with
-# status 2 and a line naming the option, or taken; never a crash.
-CARELESS_NUMBERS = ("0", "-1", "1e-17", "1e-320", "1e309", "inf", "nan", "99999999999999999999999", "-0")
-
-
-def careless_numbers(checks, numeric_options, *rest):
-    """Each numeric option at its bounds and past them: status 2 naming the
-    option, or a normal ending; never a signal, never an internal error."""
-    for option in numeric_options:
-        for value in CARELESS_NUMBERS:
-            status, _, err = checks.run(option, value, *rest)
-            checks.expect(f"{option} {value}: refused naming the option, or taken; no crash",
-                          status in (0, 1, 2, 4) and "internal error" not in err and
-                          (status != 2 or f"'{option}" in err or "PROGRAM" in err or "does not exist" in err),
-                          f"{status} {err[-300:]!r}")
 
 
 def check_standard_output(checks, work, program):

@@ -23,7 +23,9 @@ import jsonschema
 
 HERE = pathlib.Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
+sys.path.insert(0, str(HERE.parent))
 import history_records  # noqa: E402
+from script_test_support import careless_numbers  # noqa: E402
 
 
 def make(directory, *options):
@@ -113,22 +115,6 @@ def outputs_over_inputs(history, work):
                        "naming the option and the history, which is kept",
                        status == 2 and out == "" and f"option '--html {page}' names '{database}', the history" in err
                        and pathlib.Path(database).read_bytes() == before, f"{status} {err}")
-
-# Every number an option takes, at its bounds and past them: refused with
-# status 2 and a line naming the option, or taken; never a crash.
-CARELESS_NUMBERS = ("0", "-1", "1e-17", "1e-320", "1e309", "inf", "nan", "99999999999999999999999", "-0")
-
-
-def careless_numbers(checks, numeric_options, *rest):
-    """Each numeric option at its bounds and past them: status 2 naming the
-    option, or a normal ending; never a signal, never an internal error."""
-    for option in numeric_options:
-        for value in CARELESS_NUMBERS:
-            status, _, err = checks.run(option, value, *rest)
-            checks.expect(f"{option} {value}: refused naming the option, or taken; no crash",
-                          status in (0, 1, 2, 4) and "internal error" not in err and
-                          (status != 2 or f"'{option}" in err or "PROGRAM" in err or "does not exist" in err),
-                          f"{status} {err[-300:]!r}")
 
 
 def page_on_standard_output(history, work):
