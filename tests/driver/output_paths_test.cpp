@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -70,7 +71,10 @@ struct Opening {
 class PreciousContent : public ::testing::TestWithParam<Opening> {};
 
 TEST_P(PreciousContent, NamesWhatAnOutputMustNotReplaceUnasked) {
-  const fs::path file = fs::temp_directory_path() / "megawhets-precious-content";
+  // A file of each case's own: ctest runs the cases at once.
+  std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::replace(name.begin(), name.end(), '/', '-');
+  const fs::path file = fs::temp_directory_path() / ("megawhets-precious-content-" + name);
   std::ofstream(file, std::ios::binary) << GetParam().bytes;
   EXPECT_EQ(precious_content(file.string()), GetParam().content) << GetParam().what;
   const std::string refused = precious_output({{"--html", file.string()}});
