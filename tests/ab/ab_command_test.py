@@ -14,8 +14,9 @@ compare reads.
 real: the answers on differences known in advance, judged at alpha 0.001 so
 that a real machine's noise cannot make them flake: one build against itself
 is never faster or slower, and against the build that does 5 % more work it
-is slower, with the interval holding the drag's calibrated effect; both
-interleaved and in duet (skipped where there are not two processors).
+is slower, with the interval holding the drag's calibrated effect, unless
+ab says that most slices were disturbed; both interleaved and in duet
+(skipped where there are not two processors).
 
 windows: the Windows program under Wine, --emulator giving Wine's command:
 short comparisons interleaved and in duet of it and its drag, and a
@@ -378,14 +379,15 @@ def check_interrupts(checks, work, program):
 
 def verdict_of(checks, mode, a, b, budget):
     """The answer at alpha 0.001, under --strict: status 4 exactly when B is
-    found slower by at least the threshold."""
+    found slower by at least the threshold, or the answer rests on disturbed
+    slices, as a busy machine may leave it."""
     got, out, err = checks.run(mode, "--alpha", "0.001", "--budget", str(budget), "--strict", "--format", "json",
                                a, b)
     if got not in (0, 4):
         return None, f"{got} {err}"
     answer = json.loads(out)["answer"]
-    strict = answer["verdict"] == "slower" and answer["change_percent"] <= -1.0
-    said = f"{answer['verdict']} {answer['change_percent']:.2f} % " \
+    strict = (answer["verdict"] == "slower" and answer["change_percent"] <= -1.0) or answer["disturbed"]
+    said = f"{answer['verdict']}{' (disturbed)' if answer['disturbed'] else ''} {answer['change_percent']:.2f} % " \
            f"({answer['low_percent']:.2f} .. {answer['high_percent']:.2f}), status {got}"
     return (answer if got == (4 if strict else 0) else None), said
 
@@ -402,11 +404,14 @@ def check_real(checks, program, drag):
                       answer is not None and answer["verdict"] not in ("faster", "slower"), said)
         # A drag is found within seconds on a quiet machine; a busy one may
         # take minutes, which the budget allows, stopping once it is certain.
+        # Where most slices were disturbed, ab says that nothing vouches for
+        # its answer; it may then miss the drag, but never call B faster.
         answer, said = verdict_of(checks, mode, program, drag, 240)
+        found = answer is not None and answer["verdict"] == "slower" and \
+            answer["low_percent"] <= CALIBRATED_DRAG_5_PERCENT <= answer["high_percent"]
+        owned = answer is not None and answer["disturbed"] and answer["verdict"] != "faster"
         checks.expect(f"{mode}: against its 5 % drag it is slower, the interval holding "
-                      f"{CALIBRATED_DRAG_5_PERCENT} %: {said}",
-                      answer is not None and answer["verdict"] == "slower" and
-                      answer["low_percent"] <= CALIBRATED_DRAG_5_PERCENT <= answer["high_percent"], said)
+                      f"{CALIBRATED_DRAG_5_PERCENT} %, or says it was disturbed: {said}", found or owned, said)
 
 
 def check_windows(checks, program, drag, schema):
