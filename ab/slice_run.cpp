@@ -219,6 +219,13 @@ private:
     }
     const auto before = Clock::now();
     platform::collect_output(programs, outputs, longest_wait);
+    // A program that has ended is done, though something it started may
+    // hold its streams open: that is ended, and its streams close.
+    for (platform::StartedProgram *program : programs) {
+      if (!platform::output_ended(*program)) {
+        platform::program_ended(*program);
+      }
+    }
     for (Running &each : running_) {
       if (each.slice->started == Clock::time_point{} && each.report_seen > 0 &&
           each.output.error.size() > each.report_seen) {

@@ -94,8 +94,8 @@ std::string history_json(const HistoryView &view) {
                       {"recent", change.recent}});
   }
   Json flagged = Json::array();
-  for (const std::string &name : flagged_series(view)) {
-    flagged.push_back(name);
+  for (const std::string &host : flagged_hosts(view)) {
+    flagged.push_back(host);
   }
   const Json document = {{"schema_version", schema_version},
                          {"settings", settings_json(view.settings)},

@@ -206,8 +206,8 @@ HistoryTables history_tables(const HistoryView &view) {
                            "was not the workload's");
   }
   tables.legend = legend(view);
-  for (const std::string &name : flagged_series(view)) {
-    tables.flagged += (tables.flagged.empty() ? "" : ",") + name;
+  for (const std::string &host : flagged_hosts(view)) {
+    tables.flagged += (tables.flagged.empty() ? "" : ",") + host;
   }
   return tables;
 }

@@ -17,7 +17,7 @@ struct HistoryTables {
   std::vector<std::string> stratum_changes{}; // with a fleet: "S1: −3.2 % from ..."
   std::vector<std::string> notes{};          // the strata, runs left out, ...
   std::vector<std::string> legend{};
-  std::string flagged{}; // with a fleet: the series that changed recently or are slow, comma-separated
+  std::string flagged{}; // with a fleet: the hosts whose series changed recently or are slow, comma-separated
 };
 
 HistoryTables history_tables(const HistoryView &view);

@@ -1,6 +1,7 @@
 #include "history/history_view.h"
 
 #include "compare/fleet_judgement.h"
+#include "compare/host_names.h"
 #include "history/run_time.h"
 #include "statistics/median.h"
 
@@ -275,18 +276,37 @@ std::vector<StoredRun> runs_of(const SeriesSource &source, const SeriesView &ser
   return merged_runs(source, series.parts, identity);
 }
 
+namespace {
+
+bool is_flagged(const SeriesView &series) {
+  const bool changed = std::any_of(series.changes.begin(), series.changes.end(),
+                                   [](const ChangeLine &change) { return change.recent; });
+  return changed || series.verdict == compare::Verdict::slow;
+}
+
+} // namespace
+
 bool strict_failure(const HistoryView &view) { return !flagged_series(view).empty(); }
 
 std::vector<std::string> flagged_series(const HistoryView &view) {
   std::vector<std::string> flagged;
   for (const SeriesView &series : view.series) {
-    const bool changed = std::any_of(series.changes.begin(), series.changes.end(),
-                                     [](const ChangeLine &change) { return change.recent; });
-    if (changed || series.verdict == compare::Verdict::slow) {
+    if (is_flagged(series)) {
       flagged.push_back(series.name);
     }
   }
   return flagged;
+}
+
+std::vector<std::string> flagged_hosts(const HistoryView &view) {
+  std::vector<std::string> hosts;
+  for (const SeriesView &series : view.series) {
+    const std::string host = series.identity.host_name.str();
+    if (is_flagged(series) && compare::is_plain_host_name(host) && std::ranges::find(hosts, host) == hosts.end()) {
+      hosts.push_back(host);
+    }
+  }
+  return hosts;
 }
 
 } // namespace history

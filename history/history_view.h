@@ -109,4 +109,9 @@ bool strict_failure(const HistoryView &view);
 // order.
 std::vector<std::string> flagged_series(const HistoryView &view);
 
+// Their hosts, each once, for a line that a scheduler's command takes as a
+// list of nodes: only names made of what host names are made of, so a
+// series that holds a label or a build never adds a node that is not one.
+std::vector<std::string> flagged_hosts(const HistoryView &view);
+
 } // namespace history

@@ -31,6 +31,7 @@ struct StartedProgram {
   std::intptr_t input = -1;       // where this process writes its standard input; -1 once closed
   std::intptr_t output = -1;      // where its standard output arrives; -1 once it has ended
   std::intptr_t error = -1;       // where its standard error arrives; -1 once it has ended
+  std::intptr_t group = -1;       // on Windows, the job that holds it and what it starts
 };
 
 // Starts the program at `path` (as find_program gives it) with `arguments`
@@ -66,6 +67,12 @@ bool collect_output(std::span<StartedProgram *const> programs, std::span<Program
 // Whether both of the program's output streams have ended.
 inline bool output_ended(const StartedProgram &program) { return program.output == -1 && program.error == -1; }
 
+// Whether the program itself has ended, though what it started may still
+// hold its streams open (a wrapper script's background process, say); if
+// it has, that is ended too, so that its streams close. It is left to be
+// waited for.
+bool program_ended(StartedProgram &program);
+
 // How a program ended.
 struct ProgramEnding {
   bool exited = false; // it ended by itself with a status, rather than by a signal or an exception
@@ -75,7 +82,9 @@ struct ProgramEnding {
 };
 
 // Waits at most `longest` for the program to end by itself, then ends it if
-// it has not; closes what is left of its pipes, and says how it ended.
+// it has not; ends whatever it started that is still running (its process
+// group, or its job), closes what is left of its pipes, and says how it
+// ended.
 ProgramEnding wait_for_program(StartedProgram &program, std::chrono::milliseconds longest);
 
 // Ends the program at once, if it is still running, and says how it ended.

@@ -96,6 +96,37 @@ void ignore_broken_pipes() {
   _exit(127);
 }
 
+// Whether the program itself ended within `longest`; it is left unreaped,
+// so that its process group's number cannot pass to another process yet.
+bool leader_ended_within(pid_t pid, std::chrono::milliseconds longest) {
+  const auto give_up = std::chrono::steady_clock::now() + longest;
+  for (;;) {
+    siginfo_t info{};
+    const int waited = waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+    if (waited < 0 && errno != EINTR) {
+      return true;
+    }
+    if (waited == 0 && info.si_pid == pid) {
+      return true;
+    }
+    if (std::chrono::steady_clock::now() >= give_up) {
+      return false;
+    }
+    usleep(1000);
+  }
+}
+
+// What the program started in its group (a wrapper script's real program,
+// a sleep) is gone before the next round starts on the same processor.
+// Those processes are not this one's children: their end is seen by the
+// group emptying once its leader is reaped, for at most a second.
+void wait_for_group_to_empty(pid_t group) {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (kill(-group, 0) == 0 && std::chrono::steady_clock::now() < give_up) {
+    usleep(1000);
+  }
+}
+
 } // namespace
 
 FoundProgram find_program(const std::string &name) {
@@ -250,6 +281,18 @@ bool collect_output(std::span<StartedProgram *const> programs, std::span<Program
   return true;
 }
 
+bool program_ended(StartedProgram &program) {
+  if (program.process < 0) {
+    return true;
+  }
+  const auto pid = static_cast<pid_t>(program.process);
+  if (!leader_ended_within(pid, std::chrono::milliseconds(0))) {
+    return false;
+  }
+  kill(-pid, SIGKILL);
+  return true;
+}
+
 ProgramEnding wait_for_program(StartedProgram &program, std::chrono::milliseconds longest) {
   close_if_open(program.input);
   close_if_open(program.output);
@@ -258,26 +301,13 @@ ProgramEnding wait_for_program(StartedProgram &program, std::chrono::millisecond
     return {.description = "had already ended"};
   }
   const auto pid = static_cast<pid_t>(program.process);
-  const auto give_up = std::chrono::steady_clock::now() + longest;
+  const bool ended_here = !leader_ended_within(pid, longest);
+  kill(-pid, SIGKILL);
   int status = 0;
   pid_t waited = 0;
-  bool ended_here = false;
-  for (;;) {
-    waited = waitpid(pid, &status, WNOHANG);
-    if (waited != 0 && !(waited < 0 && errno == EINTR)) {
-      break;
-    }
-    if (waited == 0 && std::chrono::steady_clock::now() >= give_up) {
-      kill(pid, SIGKILL);
-      ended_here = true;
-      while ((waited = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
-      }
-      break;
-    }
-    if (waited == 0) {
-      usleep(1000);
-    }
+  while ((waited = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
   }
+  wait_for_group_to_empty(pid);
   program.process = -1;
   if (waited < 0) {
     return {.ended_here = ended_here, .description = "could not be waited for"};

@@ -8,20 +8,17 @@
 namespace platform {
 namespace {
 
-// The programs belong to a job that ends them all when its last handle,
-// this process's, closes: however this process ends, even killed outright,
-// they end too.
-HANDLE programs_job() {
-  static const HANDLE job = [] {
-    const HANDLE created = CreateJobObjectW(nullptr, nullptr);
-    if (created != nullptr) {
-      JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-      limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-      SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-    }
-    return created;
-  }();
-  return job;
+// Each program belongs to a job of its own, with whatever it starts: ending
+// the job ends them all, and when its last handle, this process's, closes,
+// however this process ends, even killed outright, they end too.
+HANDLE program_job() {
+  const HANDLE created = CreateJobObjectW(nullptr, nullptr);
+  if (created != nullptr) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  }
+  return created;
 }
 
 std::wstring wide(const std::string &text) {
@@ -177,13 +174,15 @@ bool start_program(const std::string &path, const std::vector<std::string> &argu
     close_all();
     return false;
   }
-  if (const HANDLE job = programs_job(); job != nullptr) {
+  const HANDLE job = program_job();
+  if (job != nullptr) {
     AssignProcessToJobObject(job, started.hProcess);
   }
   program = {.process = value_of(started.hProcess),
              .input = value_of(ours[0]),
              .output = value_of(ours[1]),
-             .error = value_of(ours[2])};
+             .error = value_of(ours[2]),
+             .group = job != nullptr ? value_of(job) : -1};
   if (processor && (*processor >= 8 * sizeof(DWORD_PTR) ||
                     SetProcessAffinityMask(started.hProcess, DWORD_PTR{1} << *processor) == 0)) {
     failure = *processor >= 8 * sizeof(DWORD_PTR) ? "no such processor" : system_message(GetLastError());
@@ -257,6 +256,19 @@ bool collect_output(std::span<StartedProgram *const> programs, std::span<Program
   }
 }
 
+bool program_ended(StartedProgram &program) {
+  if (program.process == -1) {
+    return true;
+  }
+  if (WaitForSingleObject(handle(program.process), 0) != WAIT_OBJECT_0) {
+    return false;
+  }
+  if (program.group != -1) {
+    TerminateJobObject(handle(program.group), 1);
+  }
+  return true;
+}
+
 ProgramEnding wait_for_program(StartedProgram &program, std::chrono::milliseconds longest) {
   close_if_open(program.input);
   close_if_open(program.output);
@@ -270,6 +282,10 @@ ProgramEnding wait_for_program(StartedProgram &program, std::chrono::millisecond
     TerminateProcess(process, 1);
     ended_here = true;
     WaitForSingleObject(process, INFINITE);
+  }
+  if (program.group != -1) {
+    TerminateJobObject(handle(program.group), 1);
+    close_if_open(program.group);
   }
   DWORD code = 0;
   GetExitCodeProcess(process, &code);

@@ -377,6 +377,34 @@ def check_interrupts(checks, work, program):
     checks.expect("no progress line where standard error is not a terminal", "megawhets ab: round" not in err, err)
 
 
+def processes_named(*argv):
+    """The processes whose command line is exactly argv."""
+    wanted = "\0".join(argv) + "\0"
+    found = []
+    for entry in pathlib.Path("/proc").iterdir():
+        try:
+            if entry.name.isdigit() and (entry / "cmdline").read_text(errors="replace") == wanted:
+                found.append(int(entry.name))
+        except OSError:
+            continue
+    return [pid for pid in found if running(pid)]
+
+
+def check_nothing_outlives_a_slice(checks, work, program):
+    # A wrapper whose program leaves a process of its own behind, as a
+    # script that starts the real program may: each slice's process group
+    # ends with the slice, in a comparison that ends well and in one
+    # interrupted.
+    marker = f"{300 + os.getpid() % 1000}.5"
+    wrapper = script(work / "leaves-a-sleep", f'sleep {marker} &\nexec "{program}" "$@"\n')
+    for mode in ["--interleaved"] + (["--duet"] if len(os.sched_getaffinity(0)) >= 2 else []):
+        got, _, err = checks.run("--slice", "0.1", "--rounds", "6", mode, wrapper, wrapper)
+        left = processes_named("sleep", marker)
+        checks.expect(f"{mode}: what a slice started ends with it", got == 0 and not left, f"{got} {left} {err}")
+        for pid in left:
+            os.kill(pid, signal.SIGKILL)
+
+
 def verdict_of(checks, mode, a, b, budget):
     """The answer at alpha 0.001, under --strict: status 4 exactly when B is
     found slower by at least the threshold, or the answer rests on disturbed
@@ -456,6 +484,7 @@ def main():
         check_outputs(checks, work, args.program, json.loads(pathlib.Path(args.schema).read_text()),
                       json.loads(pathlib.Path(args.record_schema).read_text()))
         check_interrupts(checks, work, args.program)
+        check_nothing_outlives_a_slice(checks, work, args.program)
     else:
         check_real(checks, args.program, args.drag)
     print("\n".join(checks.faults) or "every case holds")

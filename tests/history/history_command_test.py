@@ -164,6 +164,20 @@ def everything_else(history, work, schema):
     status, _, _ = history.run("--strict", "--host", "node-0001", "--recent", "7", fleet_db)
     history.expect("--strict passes a host that changed only with its stratum, long ago", status == 0, status)
 
+    # The same fleet run again under a label: each host has two series, whose
+    # names hold the label; the line a scheduler reads, and the JSON's
+    # flagged, still name hosts, each once.
+    labelled_db = str(work / "labelled.db")
+    history.run("add", labelled_db, fleet)
+    history.run("add", labelled_db, make(work / "labelled", "--hosts", "30", "--runs", "26", "--every", "7",
+                                         "--step", "node-0007:14:-6", "--step", "node-0021:20:-3", "--step", "all:8:-4",
+                                         "--label", "gcc 13", "--seed", "2"))
+    status, out, _ = history.run("--fleet", "--strict", labelled_db)
+    _, json_out, _ = history.run("--fleet", "--format", "json", labelled_db)
+    history.expect("with two series a host, the slow-or-changed line and flagged name the host once",
+                   status == 4 and out.splitlines()[-1] == "node-0007" and
+                   json.loads(json_out)["flagged"] == ["node-0007"], f"{status} {out[-300:]} {json_out[-300:]}")
+
     # Names as a hostile record gives them: every output escapes them for
     # its reader, in the one place every command's outputs share.
     hostile_db = str(work / "hostile.db")
