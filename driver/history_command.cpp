@@ -4,14 +4,17 @@
 #include "driver/exit_status.h"
 #include "driver/option_reading.h"
 #include "driver/output_paths.h"
+#include "compare_output/printable_text.h"
 #include "history/history_json.h"
 #include "history/history_page.h"
 #include "history/history_tables.h"
 #include "platform/terminal.h"
 #include "record/record_file.h"
 #include "record/record_sources.h"
+#include "record/timestamp.h"
 #include "report/formatted.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -94,7 +97,13 @@ int show_trends(const HistoryOptions &options) {
   const history::SeriesSource source{
       .series = [&] { return store.series(options.filter); },
       .runs = [&](const history::Series &series) { return store.runs(series, options.filter); }};
-  const history::HistoryView view = history::history_view(source, options.settings);
+  // A day's grace for clocks a little ahead, or a zone taken for UTC.
+  history::ViewSettings settings = options.settings;
+  settings.trend.future_after = record::rfc3339_utc(std::chrono::system_clock::now() + std::chrono::hours(24));
+  const history::HistoryView view = history::history_view(source, settings);
+  if (const std::string future = history::future_runs_sentence(view); !future.empty()) {
+    write_error("megawhets: warning: " + compare_output::printable_text(future) + "\n");
+  }
   // The page goes into a new file beside its name, which it takes only once
   // it is whole, as the run's record does; and before standard output, so
   // that a failing standard output does not cost it. With -, the page takes

@@ -103,7 +103,8 @@ std::string history_json(const HistoryView &view) {
                          {"newest", view.newest.empty() ? Json(nullptr) : Json(view.newest)},
                          {"series", series},
                          {"stratum_changes", strata},
-                         {"flagged", flagged}};
+                         {"flagged", flagged},
+                         {"future_runs", view.future_runs}};
   return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

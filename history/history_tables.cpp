@@ -179,6 +179,19 @@ std::string markdown_list(const std::string &title, const std::vector<std::strin
 
 } // namespace
 
+std::string future_runs_sentence(const HistoryView &view) {
+  if (view.future_runs == 0) {
+    return {};
+  }
+  std::string sentence = std::to_string(view.future_runs) + (view.future_runs == 1 ? " run says" : " runs say") +
+                         " it started after " + view.settings.trend.future_after +
+                         ", in the future, by a wrong clock; left out of the trends and of what is recent: ";
+  for (std::size_t i = 0; i < view.future_examples.size(); ++i) {
+    sentence += (i == 0 ? "" : ", ") + view.future_examples[i];
+  }
+  return sentence + (view.future_runs > view.future_examples.size() ? ", ..." : "");
+}
+
 HistoryTables history_tables(const HistoryView &view) {
   HistoryTables tables;
   if (view.settings.fleet) {
@@ -204,6 +217,9 @@ HistoryTables history_tables(const HistoryView &view) {
     tables.notes.push_back(std::to_string(left_out) + (left_out == 1 ? " run" : " runs") +
                            " left out of the trends (the page draws them): with a warning, or with arithmetic that "
                            "was not the workload's");
+  }
+  if (const std::string future = future_runs_sentence(view); !future.empty()) {
+    tables.notes.push_back(future);
   }
   tables.legend = legend(view);
   for (const std::string &host : flagged_hosts(view)) {

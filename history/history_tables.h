@@ -22,6 +22,10 @@ struct HistoryTables {
 
 HistoryTables history_tables(const HistoryView &view);
 
+// What the view says of runs in the future, in one sentence; empty with
+// none. The tables' notes hold it, and it is warned of on its own.
+std::string future_runs_sentence(const HistoryView &view);
+
 // The table for a terminal, with colour where wanted; Markdown; RFC 4180
 // CSV of the series' figures, one line each.
 std::string history_text(const HistoryTables &tables, bool fleet, bool colour);

@@ -126,6 +126,22 @@ SeriesView series_view(std::string name, const record::RecordedRun &identity, co
   return view;
 }
 
+// One machine's wrong clock must not move what is recent for every other:
+// its runs are said, and the newest run is the newest of the rest.
+void note_future_runs(HistoryView &view, const std::vector<StoredRun> &runs) {
+  constexpr std::size_t examples_kept = 5;
+  const std::string &future_after = view.settings.trend.future_after;
+  for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+    if (!in_future(*run, future_after)) {
+      view.newest = std::max(view.newest, run->started_at);
+      break;
+    }
+    if (++view.future_runs <= examples_kept) {
+      view.future_examples.push_back(view.series.back().name + " at " + run->started_at);
+    }
+  }
+}
+
 void mark_recent(HistoryView &view) {
   const auto newest = day_number(view.newest);
   const auto recent = [&](const std::string &started_at) {
@@ -258,7 +274,7 @@ HistoryView history_view(const SeriesSource &source, const ViewSettings &setting
     view.series.push_back(series_view(name_of(group.front().identity, naming), identity, runs, settings.trend));
     view.series.back().parts = group;
     view.runs += runs.size();
-    view.newest = std::max(view.newest, view.series.back().last);
+    note_future_runs(view, runs);
     strata[view.series.back().stratum].push_back(view.series.size() - 1);
   }
   if (settings.fleet) {

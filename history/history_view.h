@@ -77,8 +77,12 @@ struct HistoryView {
   ViewSettings settings{};
   std::vector<SeriesView> series{};
   std::vector<StratumChange> stratum_changes{}; // with fleet
-  std::string newest{};       // the latest run's started_at
+  std::string newest{};       // the latest run's started_at, of those not in the future
   std::size_t runs = 0;
+  // Runs after settings.trend.future_after, left out of the trends and of
+  // what is recent: how many, and the first few, as "SERIES at STARTED_AT".
+  std::size_t future_runs = 0;
+  std::vector<std::string> future_examples{};
 };
 
 // Where the view reads series from: the store, or a test's own.

@@ -26,13 +26,18 @@ std::vector<Segment> segments_between(const std::vector<std::size_t> &counted, c
 
 } // namespace
 
-std::vector<bool> left_out_of_trend(std::span<const StoredRun> runs) {
+bool in_future(const StoredRun &run, std::string_view future_after) {
+  return !future_after.empty() && std::string_view(run.started_at) > future_after;
+}
+
+std::vector<bool> left_out_of_trend(std::span<const StoredRun> runs, std::string_view future_after) {
   const auto warned = static_cast<std::size_t>(
       std::count_if(runs.begin(), runs.end(), [](const StoredRun &run) { return run.warnings > 0; }));
   const bool warnings_count = 2 * warned <= runs.size();
   std::vector<bool> left_out;
   for (const StoredRun &run : runs) {
-    left_out.push_back(!run.self_check_passed || !std::isfinite(run.steady) || (warnings_count && run.warnings > 0));
+    left_out.push_back(!run.self_check_passed || !std::isfinite(run.steady) || (warnings_count && run.warnings > 0) ||
+                       in_future(run, future_after));
   }
   return left_out;
 }
@@ -41,7 +46,7 @@ Trend trend_of(std::span<const StoredRun> runs, const TrendSettings &settings) {
   Trend trend;
   std::vector<std::size_t> counted; // the series' index of each run that counts
   std::vector<double> figures;
-  trend.left_out = left_out_of_trend(runs);
+  trend.left_out = left_out_of_trend(runs, settings.future_after);
   for (std::size_t i = 0; i < runs.size(); ++i) {
     if (!trend.left_out[i]) {
       counted.push_back(i);

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // A series' trend: its levels and the changes between them.
@@ -13,6 +15,9 @@ namespace history {
 struct TrendSettings {
   double min_change_percent = 2.0; // a smaller change between two levels is no change
   statistics::ChangePointSettings change_points{};
+  // A run said to start after this time (as started_at gives it) is from a
+  // machine whose clock is wrong: it is left out. Empty for no bound.
+  std::string future_after{};
 };
 
 // A stretch of a series' runs at one level.
@@ -41,8 +46,12 @@ struct Trend {
 // what happened to the run rather than to the machine; they are drawn, but
 // neither make a change nor hide one. Where most of a series' runs carry a
 // warning, the warning is the series' own (passes too short to judge,
-// copies that share processors) and its runs count as any others.
-std::vector<bool> left_out_of_trend(std::span<const StoredRun> runs);
+// copies that share processors) and its runs count as any others. Runs
+// after `future_after` (TrendSettings) are left out too.
+std::vector<bool> left_out_of_trend(std::span<const StoredRun> runs, std::string_view future_after = {});
+
+// Whether a run started after the bound; never with no bound.
+bool in_future(const StoredRun &run, std::string_view future_after);
 
 // The runs must be in time order. Changes are found among the runs that
 // count (statistics::change_points); then, as long as any change between

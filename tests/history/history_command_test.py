@@ -164,6 +164,20 @@ def everything_else(history, work, schema):
     status, _, _ = history.run("--strict", "--host", "node-0001", "--recent", "7", fleet_db)
     history.expect("--strict passes a host that changed only with its stratum, long ago", status == 0, status)
 
+    # One record from an unrelated host whose clock is ten years ahead: it is
+    # warned of and left out, and what is recent is judged as before it, so
+    # node-0021's change of six weeks ago is still named beside the slow host.
+    future = json.loads(record_texts((pathlib.Path(fleet) / "node-0001.json").read_text())[0])
+    future["machine"]["host_name"], future["started_at"] = "node-9999", "2036-02-07T06:28:16Z"
+    (work / "future.json").write_text(json.dumps(future, indent=2) + "\n")
+    history.run("add", fleet_db, str(work / "future.json"))
+    status, out, err = history.run("--fleet", "--strict", "--recent", "60", fleet_db)
+    _, json_out, _ = history.run("--fleet", "--format", "json", "--recent", "60", fleet_db)
+    history.expect("a run dated years ahead is warned of and left out; --strict still names the changed host",
+                   status == 4 and out.splitlines()[-1] == "node-0007,node-0021" and "node-9999 at 2036-02-07" in err and
+                   json.loads(json_out)["future_runs"] == 1 and json.loads(json_out)["newest"] < "2036",
+                   f"{status} {out[-300:]} {err}")
+
     # The same fleet run again under a label: each host has two series, whose
     # names hold the label; the line a scheduler reads, and the JSON's
     # flagged, still name hosts, each once.
