@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <cstdlib>
 #include <cstring>
 
@@ -28,17 +29,22 @@ std::string count_of(std::size_t count, const char *one, const char *many) {
 
 // Every record the arguments lead to, stored in one transaction: all of them
 // or, if the store fails, none. What is not a record is named, as compare
-// names it, and fails the command once the rest are stored.
+// names it, and fails the command once the rest are stored. The history is
+// opened at the first record, so that arguments that hold none make no file.
 int add_records(const HistoryOptions &options) {
-  history::Store store(options.database, history::Store::Access::write);
-  history::Store::Transaction transaction(store);
+  std::optional<history::Store> store;
+  std::optional<history::Store::Transaction> transaction;
   std::size_t stored = 0;
   std::size_t already = 0;
   std::size_t unstored = 0;
   bool unreadable = false;
   record::read_sources(options.records, [&](const record::TextRead &read) {
     if (read.run) {
-      (transaction.add(history::stored_text(read.text), *read.run) ? stored : already) += 1;
+      if (!transaction) {
+        store.emplace(options.database, history::Store::Access::write);
+        transaction.emplace(*store);
+      }
+      (transaction->add(history::stored_text(read.text), *read.run) ? stored : already) += 1;
       return;
     }
     const std::string source = record::source_name(read.source);
@@ -53,7 +59,9 @@ int add_records(const HistoryOptions &options) {
       write_error("megawhets: " + source + ": " + report::printable(read.message) + "\n");
     }
   });
-  transaction.commit();
+  if (transaction) {
+    transaction->commit();
+  }
   write_error("megawhets: " + count_of(stored, "record", "records") + " stored in " + quoted(options.database) +
               (already > 0 ? ", " + count_of(already, "was", "were") + " there already" : std::string()) +
               (unstored > 0 ? ", " + count_of(unstored, "had", "had") + " no figures" : std::string()) + "\n");

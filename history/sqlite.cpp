@@ -1,7 +1,10 @@
 #include "history/sqlite.h"
 
+#include "report/formatted.h"
+
 #include <sqlite3.h>
 
+#include <cctype>
 #include <limits>
 
 namespace history {
@@ -100,11 +103,33 @@ std::int64_t Statement::integer(int column) { return sqlite3_column_int64(statem
 
 bool Statement::is_null(int column) { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
 
+namespace {
+
+// The path as an SQLite URI with immutable=1, every byte but the plainest
+// escaped, so that no '?' or '#' in a name is read as the URI's own.
+std::string unchanging_uri(const std::string &path) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (std::isalnum(byte) != 0 || c == '/' || c == '.' || c == '-' || c == '_') {
+      uri += c;
+    } else {
+      uri += report::formatted("%%%02X", byte);
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+} // namespace
+
 Database::Database(const std::string &path, Mode mode) {
   int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
-  flags |= mode == Mode::read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+  const bool reading = mode == Mode::read_only || mode == Mode::unchanging;
+  flags |= reading ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   flags |= mode == Mode::create ? SQLITE_OPEN_CREATE : 0;
-  const int code = sqlite3_open_v2(path.c_str(), &database_, flags, nullptr);
+  flags |= mode == Mode::unchanging ? SQLITE_OPEN_URI : 0;
+  const std::string name = mode == Mode::unchanging ? unchanging_uri(path) : path;
+  const int code = sqlite3_open_v2(name.c_str(), &database_, flags, nullptr);
   if (code != SQLITE_OK) {
     const std::string message = database_ != nullptr ? sqlite3_errmsg(database_) : sqlite3_errstr(code);
     sqlite3_close(database_);

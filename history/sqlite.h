@@ -61,7 +61,10 @@ private:
 
 class Database {
 public:
-  enum class Mode { read_only, read_write, create };
+  // unchanging: read only, and taken to change under no one's hands, for a
+  // file whose folder this process may not write into (where SQLite would
+  // keep the shared memory a reader of a WAL file needs).
+  enum class Mode { read_only, unchanging, read_write, create };
   Database(const std::string &path, Mode mode);
   ~Database();
   Database(const Database &) = delete;

@@ -109,21 +109,70 @@ void bring_up_to_date(Database &database) {
         report::formatted("PRAGMA user_version = %lld", static_cast<long long>(schema_version())).c_str());
     database.execute("COMMIT");
   } catch (...) {
-    database.execute("ROLLBACK");
+    // The error that stopped the steps is the one to tell; SQLite may
+    // already have ended the transaction over it.
+    try {
+      database.execute("ROLLBACK");
+    } catch (const std::exception &) {
+    }
     throw;
+  }
+}
+
+// Viewing never writes, unless the history is of an earlier version, which
+// is brought up to date first. Where its folder cannot be written (where
+// SQLite keeps what readers of a WAL file share), it is read as a file
+// that does not change.
+std::unique_ptr<Store::Connection> reading_connection(const std::string &path) {
+  for (const Database::Mode mode : {Database::Mode::read_write, Database::Mode::unchanging}) {
+    try {
+      auto connection = std::make_unique<Store::Connection>(path, mode);
+      Database &database = connection->database;
+      database.wait_when_busy(busy_wait_milliseconds);
+      check_origin(database, path);
+      if (is_empty_database(database)) {
+        throw StoreError(quoted(path) + " holds no history yet: megawhets history add puts runs in it");
+      }
+      if (database.integer_of("PRAGMA user_version") != schema_version()) {
+        if (mode == Database::Mode::unchanging) {
+          throw StoreError(quoted(path) + " is a history of an earlier version, which cannot be brought up to "
+                                          "date where its folder cannot be written");
+        }
+        bring_up_to_date(database);
+      }
+      return connection;
+    } catch (const SqliteError &) {
+      if (mode == Database::Mode::unchanging) {
+        throw;
+      }
+    }
+  }
+  return nullptr;
+}
+
+// A history is a file of its own: a device, a pipe or a folder would take
+// SQLite's journal beside it, or never answer.
+void check_regular_file(const std::string &path, Store::Access access) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (access == Store::Access::read && !std::filesystem::exists(status)) {
+    throw StoreError(quoted(path) + " does not exist");
+  }
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    throw StoreError(quoted(path) + " is not a regular file: a history is a file of its own");
   }
 }
 
 } // namespace
 
 Store::Store(const std::string &path, Access access) : path_(path) {
-  std::error_code error;
-  if (access == Access::read && !std::filesystem::exists(path, error)) {
-    throw StoreError(quoted(path) + " does not exist");
-  }
+  check_regular_file(path, access);
   try {
-    connection_ = std::make_unique<Connection>(
-        path, access == Access::write ? Database::Mode::create : Database::Mode::read_write);
+    if (access == Access::read) {
+      connection_ = reading_connection(path);
+      return;
+    }
+    connection_ = std::make_unique<Connection>(path, Database::Mode::create);
     Database &database = connection_->database;
     database.wait_when_busy(busy_wait_milliseconds);
     check_origin(database, path);

@@ -127,8 +127,43 @@ def page_on_standard_output(history, work):
                    and not (work / "-").exists(), f"{done.returncode} {done.stderr}")
 
 
+def careless_paths(history, work):
+    """Histories where they should not be, or cannot be written: viewing
+    never writes, a device or a pipe is refused, and adding nothing makes no
+    file."""
+    status, _, err = history.run("add", str(work / "made.db"), str(work / "no-such.json"))
+    history.expect("add with no record to store makes no history", status == 1 and not (work / "made.db").exists(),
+                   f"{status} {err}")
+    (work / "device.db").symlink_to("/dev/null")
+    os.mkfifo(work / "pipe.db")
+    for name in ("device.db", "pipe.db"):
+        for command in ([str(work / name)], ["add", str(work / name), str(work / "victim")]):
+            status, _, err = history.run(*command)
+            history.expect(f"{'adding to' if command[0] == 'add' else 'viewing'} {name} is refused as not a regular file",
+                           status == 1 and "is not a regular file" in err, f"{status} {err}")
+    # Another person's history, in a folder this user cannot write: read as
+    # it is, with nothing made beside it.
+    shared = work / "shared"
+    shared.mkdir()
+    shutil.copy(work / "victim.db", shared / "theirs.db")
+    shared.chmod(0o555)
+    (shared / "theirs.db").chmod(0o444)
+    as_other = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
+    if as_other and not shutil.which("setpriv"):
+        print("skipped: a history in a folder that cannot be written, since root writes anywhere and setpriv is missing")
+        return
+    for command in ([], ["export"]):
+        done = subprocess.run([*as_other, os.path.abspath(history.program), "history", *command,
+                               str(shared / "theirs.db")], capture_output=True, text=True, check=False)
+        history.expect(f"history {' '.join(command)} reads a history in a folder it cannot write, and writes nothing",
+                       done.returncode == 0 and "node-0001" in done.stdout and
+                       sorted(p.name for p in shared.iterdir()) == ["theirs.db"], f"{done.returncode} {done.stderr}")
+    shared.chmod(0o755)
+
+
 def everything_else(history, work, schema):
     outputs_over_inputs(history, work)
+    careless_paths(history, work)
     page_on_standard_output(history, work)
     careless_numbers(history, ("--min-change", "--recent", "--slow"), "--fleet", str(work / "victim.db"))
     database, records = concurrent_writers(history, work)
