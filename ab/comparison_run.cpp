@@ -45,6 +45,16 @@ std::optional<std::pair<unsigned, unsigned>> duet_processors() {
   return std::pair{allowed[0].number, allowed[1].number};
 }
 
+// How A ran beside itself against alone, as the check's one decimal shows
+// it: never "-0.0 % slower".
+std::string beside_itself_text(double slowdown_percent) {
+  if (std::fabs(slowdown_percent) < 0.05) {
+    return "as fast beside itself as alone";
+  }
+  return report::formatted("%.1f %% %s beside itself than alone", std::fabs(slowdown_percent),
+                           slowdown_percent > 0 ? "slower" : "faster");
+}
+
 class Run {
 public:
   Run(const RunRequest &request, const RunHooks &hooks) : request_(request), hooks_(hooks) {
@@ -236,10 +246,9 @@ private:
     }
     const DuetCheck &check = *comparison().duet_check;
     const std::string found =
-        report::formatted("the A/A check found processors %u and %u %.2f %% apart, with A %.1f %% slower beside "
-                          "itself than alone",
-                          processors_.first, processors_.second, std::fabs(check.processor_difference_percent),
-                          check.duet_slowdown_percent);
+        report::formatted("the A/A check found processors %u and %u %.2f %% apart, with A ", processors_.first,
+                          processors_.second, std::fabs(check.processor_difference_percent)) +
+        beside_itself_text(check.duet_slowdown_percent);
     if (!check.passed) {
       const std::string warning =
           found + ": " +

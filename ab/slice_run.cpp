@@ -27,6 +27,7 @@ struct Running {
   platform::ProgramOutput output{};
   ProgramSlice *slice = nullptr;
   std::size_t report_seen = 0; // standard error's bytes before the counts were written
+  bool start_seen = false;     // its report has shown that the pass began
 };
 
 std::string seconds_text(milliseconds time) {
@@ -119,6 +120,9 @@ public:
     counts_line_ = line;
     for (Running &each : running_) {
       each.report_seen = each.output.error.size();
+      // Until its report shows the pass began; a program silent after its
+      // counts began no later than its counts were sent.
+      each.slice->started = Clock::now();
     }
     for (std::size_t i = 0; i < running_.size(); ++i) {
       if (!platform::write_to_program(running_[i].program, line)) {
@@ -227,8 +231,8 @@ private:
       }
     }
     for (Running &each : running_) {
-      if (each.slice->started == Clock::time_point{} && each.report_seen > 0 &&
-          each.output.error.size() > each.report_seen) {
+      if (!each.start_seen && each.report_seen > 0 && each.output.error.size() > each.report_seen) {
+        each.start_seen = true;
         // Between the wait's start and now: the middle is the best guess.
         each.slice->started = before + (Clock::now() - before) / 2;
       }

@@ -80,6 +80,14 @@ bool make_directory(const std::string &path) {
   return true;
 }
 
+// A folder of records is read whole by compare: one that holds another
+// comparison's records would mix the two.
+bool holds_files(const std::string &path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_directory(path, error) &&
+         std::filesystem::directory_iterator(path, error) != std::filesystem::directory_iterator();
+}
+
 bool write_file(const std::string &path, const std::string &text, const char *what) {
   record::RecordFile file(path, what);
   if (!file.ready() || !file.commit(text)) {
@@ -136,6 +144,12 @@ int ab_command(const AbOptions &options) {
                                                                     {"--html", options.html_path}});
       !precious.empty()) {
     write_error(precious);
+    return bad_usage;
+  }
+  if (holds_files(options.records_path)) {
+    write_error("megawhets: option '--records " + compare_output::printable_text(options.records_path) +
+                "' names a folder that already holds files, which compare would read with this comparison's "
+                "records: give a new or empty folder\n");
     return bad_usage;
   }
   if (!can_write(options.json_path, "the comparison") || !can_write(options.html_path, "the page") ||

@@ -296,6 +296,10 @@ sys.exit(done.returncode)
                   kept == [f"round-{r:04}-{p}.json" for r in range(1, 7) for p in "AB"], kept)
     for path in records.iterdir():
         jsonschema.Draft202012Validator(record_schema).validate(json.loads(path.read_text()))
+    got, _, err = checks.run("--rounds", "6", "--records", str(records), program, program)
+    checks.expect("--records into a folder that holds another comparison's records is refused with status 2",
+                  got == 2 and "already holds files" in err and sorted(p.name for p in records.iterdir()) == kept,
+                  f"{got} {err}")
     compared = subprocess.run([program, "compare", "--format", "json", str(records)], capture_output=True,
                               text=True, check=False)
     checks.expect("compare reads the kept records",
