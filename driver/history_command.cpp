@@ -8,6 +8,7 @@
 #include "history/history_json.h"
 #include "history/history_page.h"
 #include "history/history_tables.h"
+#include "history/run_time.h"
 #include "platform/terminal.h"
 #include "record/record_file.h"
 #include "record/record_sources.h"
@@ -39,6 +40,14 @@ int add_records(const HistoryOptions &options) {
   std::size_t unstored = 0;
   bool unreadable = false;
   record::read_sources(options.records, [&](const record::TextRead &read) {
+    if (read.run && !history::seconds_of(read.run->started_at.str())) {
+      unreadable = true;
+      write_error("megawhets: " + record::source_name(read.source) + ": not stored, as its started_at '" +
+                  compare_output::printable_text(read.run->started_at.str()) +
+                  "' is not a time in UTC as records write it, such as 2026-03-03T02:00:00Z, and would be "
+                  "ordered and filtered wrongly\n");
+      return;
+    }
     if (read.run) {
       if (!transaction) {
         store.emplace(options.database, history::Store::Access::write);

@@ -2,6 +2,7 @@
 
 #include "record/timestamp.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 
@@ -100,13 +101,20 @@ std::optional<std::string> since_bound(std::string_view text) {
 }
 
 std::optional<std::string> until_bound(std::string_view text) {
+  std::optional<std::string> bound;
   if (text.size() == 10) {
-    const auto date = date_in(text);
-    return date ? std::optional<std::string>(date_text(static_cast<long>((*date + days(1)).time_since_epoch().count())))
-                : std::nullopt;
+    if (const auto date = date_in(text)) {
+      bound = date_text(static_cast<long>((*date + days(1)).time_since_epoch().count()));
+    }
+  } else if (const auto time = time_in(text)) {
+    bound = record::rfc3339_utc(*time + seconds(1));
   }
-  const auto time = time_in(text);
-  return time ? std::optional<std::string>(record::rfc3339_utc(*time + seconds(1))) : std::nullopt;
+  // Just past the last second of 9999 is a year of five digits, which as
+  // text sorts before every other: the end of time sorts after all.
+  if (bound && bound->size() > 4 && std::isdigit(static_cast<unsigned char>((*bound)[4])) != 0) {
+    bound = std::string(1, '~');
+  }
+  return bound;
 }
 
 } // namespace history

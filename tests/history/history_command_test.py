@@ -161,9 +161,27 @@ def careless_paths(history, work):
     shared.chmod(0o755)
 
 
+def careless_times(history, work):
+    """A started_at in any shape but the records' own is not stored, and
+    the last day there is still matches."""
+    record = json.loads(record_texts((work / "victim" / "node-0001.json").read_text())[0])
+    shapes = ["2026-02-30T00:00:00Z", "2026-03-03T02:00:00+01:00", "2026-03-03 02:00:00Z", "2026-03-03T02:00:00.5Z",
+              "2026-03-03T02:00:00z", "2026-03-03T02:00:00Z"]
+    texts = [json.dumps({**record, "started_at": shape}, indent=2) + "\n" for shape in shapes]
+    (work / "times.json").write_text("".join(texts))
+    database = str(work / "times.db")
+    status, _, err = history.run("add", database, str(work / "times.json"))
+    refused = [shape for shape in shapes[:-1] if f"started_at '{shape}' is not a time in UTC" in err]
+    history.expect("add stores only the started_at written as records write it, naming each other shape",
+                   status == 1 and refused == shapes[:-1] and "1 record stored" in err, f"{status} {err}")
+    status, out, _ = history.run("--format", "json", "--until", "9999-12-31", database)
+    history.expect("--until 9999-12-31 takes every run", status == 0 and json.loads(out)["runs"] == 1, out[:300])
+
+
 def everything_else(history, work, schema):
     outputs_over_inputs(history, work)
     careless_paths(history, work)
+    careless_times(history, work)
     page_on_standard_output(history, work)
     careless_numbers(history, ("--min-change", "--recent", "--slow"), "--fleet", str(work / "victim.db"))
     database, records = concurrent_writers(history, work)
