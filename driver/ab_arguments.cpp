@@ -174,6 +174,15 @@ AbCommandLine read_ab_command_line(int argc, const char *const *argv) {
   if (!options.request.settings.rounds && !budget_given) {
     options.request.settings.budget_seconds = default_budget_seconds;
   }
+  // A round is two slices, one after the other where they cannot run side
+  // by side; a budget that cannot hold one would be spent before the first.
+  if (const double round = 2 * options.request.settings.slice_seconds;
+      options.request.settings.budget_seconds && *options.request.settings.budget_seconds < round) {
+    return {.problem = report::formatted("a budget of %g s cannot hold one round of two %g s slices: give "
+                                         "--budget %g or more, or a shorter --slice",
+                                         *options.request.settings.budget_seconds,
+                                         options.request.settings.slice_seconds, round)};
+  }
   if (!options.request.settings.seed_given) {
     options.request.settings.seed = ab::fresh_seed();
   }

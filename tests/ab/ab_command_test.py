@@ -126,6 +126,8 @@ def check_refusals(checks, work, program):
              "cannot go together"),
             ("--slice 0", ["--slice", "0", program, program], 2, "needs seconds from 0.1 to 60"),
             ("--rounds 5", ["--rounds", "5", program, program], 2, "from 6 to 100000"),
+            ("a budget shorter than a round", ["--slice", "5", "--budget", "1", program, program], 2,
+             "a budget of 1 s cannot hold one round of two 5 s slices: give --budget 10 or more"),
             ("--threshold -1", ["--threshold", "-1", program, program], 2, "needs a percentage"),
             ("--sed", ["--sed", "1", program, program], 2, "did you mean --seed?"),
             ("--duet with --interleaved", ["--duet", "--interleaved", program, program], 2,
