@@ -125,7 +125,7 @@ private:
     slices = run_slices(requests, counts, limits());
     runs.clear();
     for (std::size_t i = 0; i < slices.size(); ++i) {
-      ReadSlice read = read_slice(slices[i]);
+      ReadSlice read = read_slice(slices[i], counts);
       const std::string who = std::string(program_letters[programs[i]]) + ", " +
                               named(comparison().programs[programs[i]].name) + ", ";
       if (read.problem == SliceProblem::none && !gives_judged_figure(read)) {

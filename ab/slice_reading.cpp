@@ -1,7 +1,11 @@
 #include "ab/slice_reading.h"
 
+#include "pass/figures.h"
 #include "record/record_reader.h"
+#include "report/formatted.h"
 
+#include <chrono>
+#include <cmath>
 #include <limits>
 #include <nlohmann/json.hpp>
 
@@ -28,13 +32,26 @@ double number_in(const nlohmann::json &object, const char *key) {
   return found != object.end() && found->is_number() ? found->get<double>() : std::numeric_limits<double>::quiet_NaN();
 }
 
+// What the record says it was asked for and how long its pass 2 took,
+// which the reader does not keep; for holding it to the slice.
+struct Claims {
+  double inner = std::numeric_limits<double>::quiet_NaN();
+  double outer = std::numeric_limits<double>::quiet_NaN();
+  double second_elapsed = std::numeric_limits<double>::quiet_NaN();
+};
+
 // What a record the reader has accepted says beyond what it keeps: both
 // passes' elapsed seconds, pass 2's figures by processor time, and the
 // kinds of its warnings.
-void read_beyond(const std::string &record_text, ReadSlice &read) {
+Claims read_beyond(const std::string &record_text, ReadSlice &read) {
+  Claims claims;
   const auto record = nlohmann::json::parse(record_text, nullptr, false);
   if (!record.is_object()) {
-    return;
+    return claims;
+  }
+  if (const auto counts = record.find("counts"); counts != record.end() && counts->is_object()) {
+    claims.inner = number_in(*counts, "inner");
+    claims.outer = number_in(*counts, "outer");
   }
   if (const auto passes = record.find("passes"); passes != record.end() && passes->is_array()) {
     for (const auto &pass : *passes) {
@@ -44,6 +61,7 @@ void read_beyond(const std::string &record_text, ReadSlice &read) {
     }
     if (passes->size() == 2 && (*passes)[1].is_object()) {
       const auto &second = (*passes)[1];
+      claims.second_elapsed = number_in(second, "elapsed_seconds");
       read.processor_rate = number_in(second, "processor_megawhets_per_second");
       if (const auto groups = second.find("groups"); groups != second.end() && groups->is_object()) {
         read.processor_steady = number_in(*groups, "fastest_processor_megawhets_per_second");
@@ -57,11 +75,40 @@ void read_beyond(const std::string &record_text, ReadSlice &read) {
       }
     }
   }
+  return claims;
+}
+
+// A pass's own clock may run a little past the slice's, which starts when
+// the counts are sent and ends when the record has arrived; the rest is
+// the program's start and end, which a busy machine or an emulator makes
+// long, but never most of a long slice.
+constexpr double clock_slack_seconds = 0.25;
+constexpr double longest_overhead_seconds = 2.0;
+
+// Why the record cannot be what the slice ran, or empty.
+std::string implausible(const ProgramSlice &slice, const ReadSlice &read, const Claims &claims,
+                        const pass::Counts &sent) {
+  if (claims.inner != sent.inner || claims.outer != sent.outer) {
+    return report::formatted("wrote a record of other counts (inner %.0f, outer %.0f) than it was sent (inner %d, "
+                             "outer %d)",
+                             claims.inner, claims.outer, sent.inner, sent.outer);
+  }
+  const double rate = pass::megawhets_per_second(pass::pass_rate(
+      pass::work_units(pass::doubled_count(sent.inner), sent.outer), claims.second_elapsed));
+  if (!(std::fabs(rate - read.run->rate) <= 1e-6 * rate)) {
+    return report::formatted("wrote a pass 2 rate of %g megaWhets/second, which its counts and its %g s do not give",
+                             read.run->rate, claims.second_elapsed);
+  }
+  const double ran = std::chrono::duration<double>(slice.ended - slice.started).count();
+  if (read.passes_seconds > ran + clock_slack_seconds || read.passes_seconds < ran / 2 - longest_overhead_seconds) {
+    return report::formatted("wrote passes of %.3g s in all, though the slice ran %.3g s", read.passes_seconds, ran);
+  }
+  return {};
 }
 
 } // namespace
 
-ReadSlice read_slice(const ProgramSlice &slice) {
+ReadSlice read_slice(const ProgramSlice &slice, const pass::Counts &sent) {
   if (slice.interrupted) {
     return {SliceProblem::interrupted, "was interrupted"};
   }
@@ -104,7 +151,10 @@ ReadSlice read_slice(const ProgramSlice &slice) {
     return {SliceProblem::failed, slice.ending.description + said(slice), read->run};
   }
   ReadSlice accepted{.run = read->run};
-  read_beyond(slice.record_text, accepted);
+  const Claims claims = read_beyond(slice.record_text, accepted);
+  if (const std::string why = implausible(slice, accepted, claims, sent); !why.empty()) {
+    return {SliceProblem::failed, why, read->run};
+  }
   return accepted;
 }
 

@@ -45,6 +45,10 @@ struct ReadSlice {
   std::vector<std::string> warning_kinds{}; // as the record names them: "interference", "short", ...
 };
 
-ReadSlice read_slice(const ProgramSlice &slice);
+// The slice's record, held to what the program was asked for: the counts
+// sent, a pass 2 rate that its own work and time give, and passes no
+// longer than the slice ran, nor far shorter. A record that fails them is
+// forged or broken, and the slice failed.
+ReadSlice read_slice(const ProgramSlice &slice, const pass::Counts &sent);
 
 } // namespace ab

@@ -109,6 +109,17 @@ def fakes(work, program):
         "self-check": script(work / "self-check.sh",
                              f'cat "{work / "failed-self-check.json"}"\necho "megawhets: self-check failed" >&2\n'
                              "exit 3\n"),
+        # Records that are not what the slice ran: each lies after its
+        # check and two honest rounds, from round 3 on.
+        "other counts": script(work / "other-counts.sh",
+                               f'n=$(cat "{count}.counts" 2>/dev/null || echo 0); echo $((n + 1)) > "{count}.counts"\n'
+                               f'if [ "$n" -lt 3 ]; then exec "{program}" "$@"; fi\n'
+                               'printf "Number of inner loops (suggest more than 3): " >&2\nread line\n'
+                               f'exec "{program}" --json - 2>/dev/null <<EOF\n1000 1\nEOF\n'),
+        "forged rate": script(work / "forged-rate.sh",
+                              f'n=$(cat "{count}.rate" 2>/dev/null || echo 0); echo $((n + 1)) > "{count}.rate"\n'
+                              f'if [ "$n" -lt 3 ]; then exec "{program}" "$@"; fi\n'
+                              f'"{program}" "$@" | sed \'s/"megawhets_per_second": [0-9.e+]*/"megawhets_per_second": 1e12/\'\n'),
         # Right for its check and two rounds, then killed in round 3.
         "crash": script(work / "crash.sh",
                         f'n=$(cat "{count}"); echo $((n + 1)) > "{count}"\n'
@@ -162,6 +173,12 @@ def check_refusals(checks, work, program):
         checks.expect("with one usable processor the default is interleaved, and the JSON says why",
                       document.get("mode") == "interleaved" and
                       "duet needs two usable processors" in document.get("mode_reason", ""), done.stderr)
+
+    for name, said in (("other counts", "wrote a record of other counts (inner 1000, outer 1) than it was sent"),
+                       ("forged rate", "wrote a pass 2 rate of 1e+12 megaWhets/second, which its counts")):
+        got, _, err = checks.run(*short, program, fake[name])
+        checks.expect(f"a slice whose record has {name} fails the comparison with status 1, naming why",
+                      got == 1 and said in err and "in round 3" in err, f"{got} {err}")
 
     got, out, err = checks.run(*short, "--format", "json", program, fake["crash"])
     document = json.loads(out) if out.startswith("{") else {}
