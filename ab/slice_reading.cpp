@@ -18,8 +18,11 @@ std::string said(const ProgramSlice &slice) {
   return words.empty() ? "" : " (it said: " + words + ")";
 }
 
-std::optional<record::ReadRecord> only_record(const ProgramSlice &slice) {
-  std::vector<record::ReadRecord> records = record::read_records(slice.record_text, "its record");
+std::vector<record::ReadRecord> records_of(const ProgramSlice &slice) {
+  return record::read_records(slice.record_text, "its record");
+}
+
+std::optional<record::ReadRecord> only_record(std::vector<record::ReadRecord> records) {
   if (records.size() != 1) {
     return std::nullopt;
   }
@@ -112,7 +115,9 @@ ReadSlice read_slice(const ProgramSlice &slice, const pass::Counts &sent) {
   if (slice.interrupted) {
     return {SliceProblem::interrupted, "was interrupted"};
   }
-  const std::optional<record::ReadRecord> read = only_record(slice);
+  std::vector<record::ReadRecord> records = records_of(slice);
+  const std::size_t record_count = records.size();
+  const std::optional<record::ReadRecord> read = only_record(std::move(records));
   // A program whose self-check fails writes its record, without passes,
   // and ends with status 3 before it asks for counts.
   const bool self_check_failed =
@@ -139,7 +144,10 @@ ReadSlice read_slice(const ProgramSlice &slice, const pass::Counts &sent) {
     return {SliceProblem::failed, slice.ending.description + said(slice)};
   }
   if (!read) {
-    return {SliceProblem::not_megawhets, "is not megawhets: it wrote no record" + said(slice)};
+    return {SliceProblem::not_megawhets,
+            "is not megawhets: it wrote " +
+                (record_count == 0 ? std::string("no record") : std::to_string(record_count) + " records") +
+                ", where megawhets writes one" + said(slice)};
   }
   if (read->problem == record::ProblemKind::not_a_record || read->problem == record::ProblemKind::unreadable) {
     return {SliceProblem::not_megawhets, "wrote no record this megawhets reads: " + read->message};

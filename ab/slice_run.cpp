@@ -163,7 +163,11 @@ public:
   // that lingers is ended.
   void finish() {
     for (Running &each : running_) {
-      keep(each, platform::wait_for_program(each.program, lingering));
+      platform::ProgramEnding ending = platform::wait_for_program(each.program, lingering);
+      if (ending.ended_here && each.slice->failure.empty()) {
+        each.slice->failure = "closed its output but did not end within " + seconds_text(lingering) + ", and was ended";
+      }
+      keep(each, std::move(ending));
     }
   }
 

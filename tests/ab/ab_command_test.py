@@ -120,6 +120,11 @@ def fakes(work, program):
                               f'n=$(cat "{count}.rate" 2>/dev/null || echo 0); echo $((n + 1)) > "{count}.rate"\n'
                               f'if [ "$n" -lt 3 ]; then exec "{program}" "$@"; fi\n'
                               f'"{program}" "$@" | sed \'s/"megawhets_per_second": [0-9.e+]*/"megawhets_per_second": 1e12/\'\n'),
+        "two records": script(work / "two-records.sh",
+                              'printf "Number of inner loops (suggest more than 3): " >&2\nread line\n'
+                              f'record=$(echo "$line" | "{program}" --json - 2>/dev/null)\n'
+                              'printf "%s\\n%s\\n" "$record" "$record"\n'),
+        "lingers": script(work / "lingers.sh", f'"{program}" "$@"\nexec >&- 2>&-\nsleep 31.7\n'),
         # Right for its check and two rounds, then killed in round 3.
         "crash": script(work / "crash.sh",
                         f'n=$(cat "{count}"); echo $((n + 1)) > "{count}"\n'
@@ -179,6 +184,14 @@ def check_refusals(checks, work, program):
         got, _, err = checks.run(*short, program, fake[name])
         checks.expect(f"a slice whose record has {name} fails the comparison with status 1, naming why",
                       got == 1 and said in err and "in round 3" in err, f"{got} {err}")
+
+    got, _, err = checks.run(*short, program, fake["two records"])
+    checks.expect("a program that writes two records is refused with status 2, saying so",
+                  got == 2 and "it wrote 2 records, where megawhets writes one" in err, f"{got} {err}")
+    got, _, err = checks.run(*short, program, fake["lingers"])
+    checks.expect("a program that closes its output and lingers fails with status 1, saying so, not as killed",
+                  got == 1 and "closed its output but did not end within 10 s, and was ended" in err and
+                  "signal" not in err and not processes_named("sleep", "31.7"), f"{got} {err}")
 
     got, out, err = checks.run(*short, "--format", "json", program, fake["crash"])
     document = json.loads(out) if out.startswith("{") else {}
