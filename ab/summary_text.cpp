@@ -132,8 +132,14 @@ std::vector<std::string> summary_lines(const PairedComparison &comparison) {
                     " of the rounds' slices carried an interference or steadiness warning; run again with the "
                     "machine otherwise idle.");
   }
-  lines.push_back(mode_line(comparison));
-  lines.push_back(rounds_line(comparison));
+  // Ended while the counts were being found, there is no mode or slice to
+  // tell of yet.
+  if (comparison.mode_reason.empty() && comparison.inner == 0) {
+    lines.push_back("No round ran: the comparison ended while it found the counts for its slices.");
+  } else {
+    lines.push_back(mode_line(comparison));
+    lines.push_back(rounds_line(comparison));
+  }
   if (!comparison.rounds.empty()) {
     lines.push_back(unpaired_line(comparison));
   }

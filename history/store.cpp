@@ -54,6 +54,7 @@ struct Store::Connection {
   std::optional<Statement> find_series{};
   std::optional<Statement> add_series{};
   std::optional<Statement> add_run{};
+  std::optional<Statement> find_run{};
 };
 
 namespace {
@@ -239,13 +240,9 @@ bool Store::Transaction::add(std::string_view text, const record::RecordedRun &r
       connection.add_run.emplace(database.prepare(
           "INSERT INTO runs (series_id, started_at, record_id, steady, rate, warnings, self_check_passed, "
           "lowest_processor_share, exit_status, program_version) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)"));
+      connection.find_run.emplace(database.prepare(
+          "SELECT 1 FROM runs WHERE series_id = ?1 AND started_at = ?2 AND steady = ?3 AND rate = ?4 LIMIT 1"));
     }
-    const RecordHash hash = record_hash(text);
-    connection.add_record->bind_blob(1, hash.data(), hash.size()).bind(2, text).run();
-    if (database.changes() == 0) {
-      return false;
-    }
-    const std::int64_t record_id = database.last_inserted_row();
     const SeriesKey key = key_of(run);
     auto found = connection.series_ids.find(key);
     if (found == connection.series_ids.end()) {
@@ -266,8 +263,25 @@ bool Store::Transaction::add(std::string_view text, const record::RecordedRun &r
       }
       found = connection.series_ids.emplace(key, id).first;
     }
-    Statement &add_run = *connection.add_run;
     const std::string started_at = run.started_at.str();
+    // A run is known by its series, its start and its figures, not by its
+    // text's bytes: the same record minified, indented again or with CRLF
+    // line ends is the same run, and counting it twice would weigh it twice
+    // in the trend.
+    Statement &find_run = *connection.find_run;
+    find_run.bind(1, found->second).bind(2, started_at).bind(3, run.steady).bind(4, run.rate);
+    const bool known = find_run.step();
+    find_run.reset();
+    if (known) {
+      return false;
+    }
+    const RecordHash hash = record_hash(text);
+    connection.add_record->bind_blob(1, hash.data(), hash.size()).bind(2, text).run();
+    if (database.changes() == 0) {
+      return false;
+    }
+    const std::int64_t record_id = database.last_inserted_row();
+    Statement &add_run = *connection.add_run;
     add_run.bind(1, found->second).bind(2, started_at).bind(3, record_id).bind(4, run.steady).bind(5, run.rate);
     add_run.bind(6, std::int64_t{run.warnings}).bind(7, std::int64_t{run.self_check_passed ? 1 : 0});
     if (std::isnan(run.lowest_processor_share)) {

@@ -178,10 +178,27 @@ def careless_times(history, work):
     history.expect("--until 9999-12-31 takes every run", status == 0 and json.loads(out)["runs"] == 1, out[:300])
 
 
+def reformatted_records(history, work):
+    """The same runs minified, or with CRLF line ends, are the runs already
+    stored, and export still gives the text first stored."""
+    database = str(work / "victim.db")
+    _, before, _ = history.run("export", database)
+    texts = record_texts((work / "victim" / "node-0001.json").read_text())
+    (work / "minified.json").write_text("".join(json.dumps(json.loads(t), separators=(",", ":")) + "\n" for t in texts))
+    (work / "crlf.json").write_bytes("".join(texts).replace("\n", "\r\n").encode())
+    for name in ("minified.json", "crlf.json"):
+        status, _, err = history.run("add", database, str(work / name))
+        _, after, _ = history.run("export", database)
+        history.expect(f"the same runs, {name.split('.')[0]}, are not stored again",
+                       status == 0 and f"0 records stored in '{database}', {len(texts)} were there already" in err
+                       and after == before, f"{status} {err}")
+
+
 def everything_else(history, work, schema):
     outputs_over_inputs(history, work)
     careless_paths(history, work)
     careless_times(history, work)
+    reformatted_records(history, work)
     page_on_standard_output(history, work)
     careless_numbers(history, ("--min-change", "--recent", "--slow"), "--fleet", str(work / "victim.db"))
     database, records = concurrent_writers(history, work)
