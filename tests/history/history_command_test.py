@@ -316,7 +316,10 @@ def crash(history, work):
         texts = []
         for k in range(10000):
             n = part * 10000 + k
-            texts.append(template.replace("2025-01-06T02:00:00Z", f"2026-{1 + n // 10000 % 12:02d}-01T00:00:00Z")
+            # A host's runs each start on a day of their own: the history
+            # knows a run by its host, start and figures.
+            day = n // 1000
+            texts.append(template.replace("2025-01-06T02:00:00Z", f"2026-{1 + day // 28:02d}-{1 + day % 28:02d}T00:00:00Z")
                          .replace("node-0001", f"node-{n % 1000:04d}").replace('"inner": 20000,', f'"inner": {20000 + n},', 1))
         (directory / f"part{part}.json").write_text("".join(texts))
     status, _, err = history.run("add", database, str(source))
