@@ -45,6 +45,20 @@ void ignore_broken_pipes() {
   (void)ignored;
 }
 
+// What a program leaves behind when it ends (a wrapper script's sleep) is
+// handed to this process rather than to init, so that it is reaped as its
+// group is ended: an init that reaps nothing, as a container's may be,
+// would leave it a zombie, and its group would never empty.
+void adopt_orphans() {
+#if defined(__linux__)
+  static const bool adopted = [] {
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    return true;
+  }();
+  (void)adopted;
+#endif
+}
+
 // In the child, between fork and exec: only calls that are safe there.
 [[noreturn]] void become_program(const char *path, char *const *argv, std::optional<unsigned> processor,
                                  pid_t parent, const int (&ends)[3][2], int report) {
@@ -122,7 +136,12 @@ bool leader_ended_within(pid_t pid, std::chrono::milliseconds longest) {
 // group emptying once its leader is reaped, for at most a second.
 void wait_for_group_to_empty(pid_t group) {
   const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-  while (kill(-group, 0) == 0 && std::chrono::steady_clock::now() < give_up) {
+  for (;;) {
+    while (waitpid(-group, nullptr, WNOHANG) > 0) {
+    }
+    if (kill(-group, 0) != 0 || std::chrono::steady_clock::now() >= give_up) {
+      return;
+    }
     usleep(1000);
   }
 }
@@ -154,6 +173,7 @@ FoundProgram find_program(const std::string &name) {
 bool start_program(const std::string &path, const std::vector<std::string> &arguments,
                    std::optional<unsigned> processor, StartedProgram &program, std::string &failure) {
   ignore_broken_pipes();
+  adopt_orphans();
   std::vector<char *> argv;
   argv.push_back(const_cast<char *>(path.c_str()));
   for (const std::string &argument : arguments) {
