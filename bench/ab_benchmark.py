@@ -4,6 +4,9 @@
     bench/ab_benchmark.py drags --program MEGAWHETS --drag 1=MEGAWHETS_DRAG_1 --drag 2=... [--tries 10]
     bench/ab_benchmark.py choices --program MEGAWHETS [--slices 0.25,0.5,1,2] [--tries 2] [--seconds 60]
     bench/ab_benchmark.py calibrate --program MEGAWHETS --drag 5=MEGAWHETS_DRAG_5 [--rounds 200]
+    bench/ab_benchmark.py conditions --program MEGAWHETS --drag 1=MEGAWHETS_DRAG_1 --keep DIR
+                          [--conditions quiet,busy,bursts,pinned] [--tries 10] [--seconds 60]
+    bench/ab_benchmark.py table --keep DIR
 
 The drag programs are the test build's megawhets-drag-N (configure with
 -DMEGAWHETS_TEST_DRAG_PERCENT="1;2;5"), which do N % more work than they
@@ -33,6 +36,25 @@ drag's effect on the steady figure and on the rate, with their 95 %
 intervals, and on pass 2's work per second of processor time (from the
 slices' records), which other work on the machine hardly moves: the drag's
 true cost.
+
+conditions: the same comparisons under loads the script makes itself, so
+that a table made on one machine can be set beside one made on another:
+  quiet    nothing else;
+  busy     one busy loop per processor;
+  bursts   one loop per processor, busy for 200 ms and idle for 300 ms,
+           each from a random phase;
+  pinned   one busy loop held to the first processor (duet only: it is the
+           load that duet's check before the rounds is there to see).
+Each try runs ab for SECONDS whatever the figures say, in each mode, A
+against itself and against each drag, and keeps its JSON in DIR; the table
+is then made from DIR alone (table), so that tries added later, or made on
+another day, join it. For each figure the slices give (rate, steady,
+processor-rate, processor-steady) it gives the median half-width of the
+95 % interval at 30, 60 and 120 s, how many tries' 60 s interval held the
+drag's calibrated effect (--truth), and how many gave the right verdict at
+60 s: slower for a drag, neither faster nor slower for drag 0. These are
+fixed-size intervals of the rounds by then, not ab's sequential ones, which
+spend some alpha on earlier looks and are a little wider.
 
 Each prints the load average before and after: the machine is shared, and
 its noise is the setting these figures are about. The drags table takes
@@ -328,6 +350,135 @@ def calibrate(given):
     print(load())
 
 
+FIGURES = ("rate", "steady", "processor_rate", "processor_steady")
+CHECKPOINTS = (30, 60, 120)
+
+# The drags' effect on pass 2's work per processor second, by long
+# interleaved runs (calibrate, docs/ab.md): the truth an interval is held to
+# unless --truth gives another.
+CALIBRATED = {1: -1.29, 2: -2.09, 5: -5.25}
+
+
+def busy_loop(duty=None):
+    """The Python source of a load: always busy, or busy for duty[0] s and
+    idle for duty[1] s, from a random phase."""
+    if duty is None:
+        return "while True:\n    pass\n"
+    busy, idle = duty
+    return ("import random, time\n"
+            f"time.sleep(random.uniform(0, {busy + idle}))\n"
+            "while True:\n"
+            f"    until = time.perf_counter() + {busy}\n"
+            "    while time.perf_counter() < until:\n"
+            "        pass\n"
+            f"    time.sleep({idle})\n")
+
+
+class Load:
+    """The condition's other work, started on entry and ended on exit."""
+
+    def __init__(self, condition):
+        self.condition = condition
+        self.loads = []
+
+    def __enter__(self):
+        processors = sorted(os.sched_getaffinity(0))
+        if self.condition == "busy":
+            plan = [(busy_loop(), None)] * len(processors)
+        elif self.condition == "bursts":
+            plan = [(busy_loop((0.2, 0.3)), None)] * len(processors)
+        elif self.condition == "pinned":
+            plan = [(busy_loop(), processors[0])]
+        else:
+            plan = []
+        for source, processor in plan:
+            pinned = (lambda: os.sched_setaffinity(0, {processor})) if processor is not None else None
+            self.loads.append(subprocess.Popen([sys.executable, "-c", source], preexec_fn=pinned))
+        return self
+
+    def __exit__(self, *_):
+        for load_process in self.loads:
+            load_process.kill()
+            load_process.wait()
+
+
+def figure_rounds(document):
+    """Each round's end, in seconds from the comparison's start, and its log
+    ratio of B's figure to A's, for each figure the slices give."""
+    slices = document["slices"]
+    rounds = []
+    for r in document["rounds"]:
+        a, b = slices[r["a_slice"]], slices[r["b_slice"]]
+        ratios = {}
+        for figure in FIGURES:
+            if a.get(figure) and b.get(figure):
+                ratios[figure] = math.log(b[figure] / a[figure])
+        rounds.append((max(s["start_seconds"] + s["seconds"] for s in (a, b)), ratios))
+    return rounds
+
+
+def interval_by(rounds, figure, seconds, alpha=0.05):
+    """The estimate and the exact 1 - alpha interval, in percent, of the
+    rounds ended by `seconds`, judged on `figure`; None when too few."""
+    ratios = [r[figure] for end, r in rounds if end <= seconds and figure in r]
+    if len(ratios) < 6:
+        return None
+    estimate, low, high, is_range = hodges_lehmann(ratios, alpha)
+    return None if is_range else (percent(estimate), percent(low), percent(high))
+
+
+def conditions(given):
+    keep = pathlib.Path(given.keep)
+    keep.mkdir(parents=True, exist_ok=True)
+    programs = {0: given.program, **dict(given.drag)}
+    for attempt in range(given.tries):
+        for condition in given.conditions:
+            modes = ("duet",) if condition == "pinned" else ("interleaved", "duet")
+            with Load(condition):
+                for drag, b in sorted(programs.items()):
+                    for mode in modes:
+                        before = os.getloadavg()[0]
+                        document = run_ab(given.program, given.program, b, f"--{mode}", "--budget",
+                                          str(given.seconds), "--alpha", "0.000000001", "--threshold", "0.000001",
+                                          "--slice", str(given.slice))
+                        document["benchmark"] = {"condition": condition, "asked_mode": mode, "drag": drag,
+                                                 "load_before": before, "load_after": os.getloadavg()[0]}
+                        name = f"{condition}-{mode}-drag-{drag}-{os.getpid()}-{attempt + 1}.json"
+                        (keep / name).write_text(json.dumps(document))
+                        print(f"{name}: {len(document['rounds'])} rounds, {document['mode']}", flush=True)
+    table(given)
+
+
+def table(given):
+    truth = {**CALIBRATED, **dict(given.truth)}
+    cells = {}
+    for path in sorted(pathlib.Path(given.keep).glob("*.json")):
+        document = json.loads(path.read_text())
+        bench = document.get("benchmark")
+        if not bench:
+            continue
+        key = (bench["condition"], bench["asked_mode"], bench["drag"])
+        cells.setdefault(key, []).append(figure_rounds(document))
+    order = {"quiet": 0, "busy": 1, "bursts": 2, "pinned": 3}
+    header = ("condition", "mode", "drag", "figure", "±30 s", "±60 s", "±120 s", "holds the effect", "right")
+    print("| " + " | ".join(header) + " |\n|" + "---|" * len(header))
+    for key in sorted(cells, key=lambda k: (order.get(k[0], 9), k[1], k[2])):
+        condition, mode, drag = key
+        tries = cells[key]
+        for figure in FIGURES:
+            widths = []
+            for seconds in CHECKPOINTS:
+                got = [i for i in (interval_by(t, figure, seconds) for t in tries) if i]
+                widths.append(f"±{statistics.median((h - l) / 2 for _, l, h in got):.2f} %" if got else "-")
+            at_60 = [interval_by(t, figure, 60) for t in tries]
+            judged = [i for i in at_60 if i]
+            held = (f"{sum(l <= truth[drag] <= h for _, l, h in judged)}/{len(judged)}"
+                    if drag in truth else ("-" if drag else f"{sum(l <= 0 <= h for _, l, h in judged)}/{len(judged)}"))
+            right_ones = sum(right(drag, verdict(l, h)) for _, l, h in judged)
+            print(f"| {condition} | {mode} | {drag} | {figure.replace('_', '-')} | " + " | ".join(widths) +
+                  f" | {held} | {right_ones}/{len(judged)} |")
+
+
 def drag_program(text):
     percent_text, _, path = text.partition("=")
     if not path or not percent_text.isdigit():
@@ -335,14 +486,25 @@ def drag_program(text):
     return int(percent_text), path
 
 
+def drag_effect(text):
+    percent_text, _, effect = text.partition("=")
+    try:
+        return int(percent_text), float(effect)
+    except ValueError:
+        raise argparse.ArgumentTypeError("a drag's effect is given as N=PERCENT, such as 1=-1.29") from None
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("what", choices=["drags", "choices", "calibrate"])
+    parser.add_argument("what", choices=["drags", "choices", "calibrate", "conditions", "table"])
     parser.add_argument("--program", default="build/test/megawhets")
     parser.add_argument("--drag", type=drag_program, action="append", default=[],
                         help="N=PROGRAM: the program that does N %% more work (repeatable)")
     parser.add_argument("--tries", type=int, default=None)
-    parser.add_argument("--keep", help="drags: keep each comparison's JSON in this folder")
+    parser.add_argument("--keep", help="drags, conditions and table: each comparison's JSON, in this folder")
+    parser.add_argument("--conditions", type=lambda t: t.split(","), default=["quiet", "busy", "bursts", "pinned"])
+    parser.add_argument("--truth", type=drag_effect, action="append", default=[],
+                        help="N=PERCENT: drag N's calibrated effect (default: docs/ab.md's calibration)")
     parser.add_argument("--slices", type=lambda t: [float(x) for x in t.split(",")], default=[0.25, 0.5, 1, 2])
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--rounds", type=int, default=200, help="calibrate: the rounds of each long run")
@@ -353,6 +515,11 @@ def main():
     if given.what == "drags":
         given.tries = given.tries or 10
         drags(given)
+    elif given.what in ("conditions", "table"):
+        if not given.keep:
+            raise SystemExit("conditions and table need --keep DIR")
+        given.tries = given.tries or 10
+        conditions(given) if given.what == "conditions" else table(given)
     elif given.what == "choices":
         given.tries = given.tries or 2
         choices(given)
