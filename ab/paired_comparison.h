@@ -13,6 +13,9 @@
 // CSV and JSON forms, the page) presents this and computes nothing.
 namespace ab {
 
+// The most rounds one comparison is asked to run.
+constexpr std::size_t most_rounds = 100000;
+
 enum class Mode { interleaved, duet };
 
 // The figure of each slice that the rounds are judged by (judged_figure.h).

@@ -29,6 +29,17 @@ std::string plural(std::size_t count, const char *one, const char *many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// What to type for the rounds that would decide, with the time they would
+// take at this comparison's pace so far, its start included.
+std::string more_rounds_advice(const PairedComparison &comparison) {
+  const std::size_t rounds = *comparison.answer.rounds_to_decide;
+  if (rounds > most_rounds) {
+    return "more than one comparison runs, so the difference is too small to tell here";
+  }
+  const double seconds = comparison.seconds / static_cast<double>(comparison.answer.rounds) * static_cast<double>(rounds);
+  return "give --rounds " + std::to_string(rounds) + formatted(" (about %.0f s here)", std::ceil(seconds / 10.0) * 10.0);
+}
+
 std::string answer_line(const PairedComparison &comparison) {
   const Answer &answer = comparison.answer;
   if (answer.rounds == 0) {
@@ -39,9 +50,9 @@ std::string answer_line(const PairedComparison &comparison) {
                      p_text(answer.p_value) + ", from " + plural(answer.rounds, "round", "rounds") + ": " +
                      verdict_words(answer.verdict, comparison.settings.threshold_percent);
   if (answer.verdict == Verdict::undecided) {
-    line += answer.rounds_to_decide
-                ? "; about " + std::to_string(*answer.rounds_to_decide) + " rounds in all would decide"
-                : "; the rounds so far cannot say how many would decide";
+    line += answer.rounds_to_decide ? "; about " + std::to_string(*answer.rounds_to_decide) +
+                                          " rounds in all would decide: " + more_rounds_advice(comparison)
+                                    : "; the rounds so far cannot say how many would decide";
   }
   return line + ".";
 }
@@ -151,9 +162,18 @@ std::vector<std::string> summary_lines(const PairedComparison &comparison) {
 
 std::vector<std::string> legend_lines(const PairedComparison &comparison) {
   const std::string confidence = confidence_text(comparison.settings.alpha);
+  const Figure figure = comparison.settings.figure;
+  std::string figures = std::string(figure_name(figure)) + " (judged): the figure the rounds are judged on, the median " +
+                        "of the program's slices' " + figure_words(figure) + " (" + figure_meaning(figure) +
+                        "), in megaWhets/second";
+  for (const Figure shown : {Figure::steady, Figure::rate}) {
+    if (shown != figure) {
+      figures += std::string("; ") + figure_name(shown) + ": the median of their " + figure_words(shown) + " (" +
+                 figure_meaning(shown) + ")";
+    }
+  }
   std::vector<std::string> lines = {
-      "steady: the median of the program's slices' steady figures (pass 2's fastest group of outer iterations), "
-      "in megaWhets/second; rate: the median of their pass 2 rates.",
+      figures + ".",
       std::string("change: B against A, the Hodges-Lehmann estimate from each round's ratio of B's ") +
           figure_words(comparison.settings.figure) + " to A's; positive when B is faster.",
       confidence + " interval: holds the true change with at least " + confidence +
@@ -175,8 +195,12 @@ std::vector<std::string> legend_lines(const PairedComparison &comparison) {
 std::string progress_line(const PairedComparison &comparison, const Answer &answer, double seconds) {
   std::string line = "megawhets ab: round " + std::to_string(comparison.rounds.size()) +
                      formatted(", %.0f s: ", seconds) + percent_text(answer.change_percent);
-  if (std::isfinite(answer.low_percent)) {
-    line += " (" + interval_text(answer) + ")";
+  // The rounds so far at the whole alpha: not yet the answer's interval,
+  // which the stopping rule's looks make wider, and so named.
+  if (answer.interval_is_range || !std::isfinite(answer.low_percent)) {
+    line += ", too few rounds for an interval";
+  } else {
+    line += ", unadjusted " + interval_text(answer);
   }
   return line.size() > 79 ? line.substr(0, 79) : line;
 }

@@ -18,17 +18,20 @@ using compare_output::Cell;
 
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 
-// A program's slices in the rounds: their medians and how many warned.
+// A program's slices in the rounds: the median of each figure, and how
+// many warned.
 struct ProgramFigures {
   std::size_t slices = 0;
   double steady = not_a_number;
   double rate = not_a_number;
+  double judged = not_a_number;
   std::size_t warned = 0;
 };
 
 ProgramFigures figures_of(const PairedComparison &comparison, int program) {
   std::vector<double> steady;
   std::vector<double> rate;
+  std::vector<double> judged_figures;
   ProgramFigures figures;
   for (const Slice &slice : comparison.slices) {
     if (slice.round == 0 || slice.program != program) {
@@ -36,41 +39,66 @@ ProgramFigures figures_of(const PairedComparison &comparison, int program) {
     }
     steady.push_back(slice.steady);
     rate.push_back(slice.rate);
+    judged_figures.push_back(judged(slice, comparison.settings.figure));
     figures.warned += slice.warnings.empty() ? 0 : 1;
   }
   figures.slices = steady.size();
   if (!steady.empty()) {
     figures.steady = statistics::median(steady);
     figures.rate = statistics::median(rate);
+    figures.judged = statistics::median(judged_figures);
   }
   return figures;
 }
 
-
 Cell rate_cell(double value) { return compare_output::number_cell(value, compare_output::rate_text(value)); }
+
+// The figures' columns: the judged one first, named so, then steady and
+// rate where they are not the judged one.
+std::vector<compare_output::Column> figure_columns(Figure figure) {
+  std::vector<compare_output::Column> columns = {{std::string(figure_name(figure)) + " (judged)", Align::right}};
+  for (const Figure shown : {Figure::steady, Figure::rate}) {
+    if (shown != figure) {
+      columns.push_back({figure_name(shown), Align::right});
+    }
+  }
+  return columns;
+}
+
+std::vector<Cell> figure_cells(Figure figure, const ProgramFigures &figures) {
+  std::vector<Cell> cells = {rate_cell(figures.judged)};
+  for (const Figure shown : {Figure::steady, Figure::rate}) {
+    if (shown != figure) {
+      cells.push_back(rate_cell(shown == Figure::steady ? figures.steady : figures.rate));
+    }
+  }
+  return cells;
+}
 
 } // namespace
 
 compare_output::Tables comparison_tables(const PairedComparison &comparison) {
   const Answer &answer = comparison.answer;
-  compare_output::Table table{.columns = {{"", Align::left},
-                                          {"program", Align::left},
-                                          {"slices", Align::right},
-                                          {"steady", Align::right},
-                                          {"rate", Align::right},
-                                          {"warned", Align::right},
-                                          {"change", Align::right},
-                                          {confidence_text(comparison.settings.alpha) + " interval", Align::right},
-                                          {"p", Align::right},
-                                          {"verdict", Align::left}}};
+  const Figure figure = comparison.settings.figure;
+  compare_output::Table table{.columns = {{"", Align::left}, {"program", Align::left}, {"slices", Align::right}}};
+  for (compare_output::Column &column : figure_columns(figure)) {
+    table.columns.push_back(std::move(column));
+  }
+  table.columns.insert(table.columns.end(),
+                       {{"warned", Align::right},
+                        {"change", Align::right},
+                        {confidence_text(comparison.settings.alpha) + " interval", Align::right},
+                        {"p", Align::right},
+                        {"verdict", Align::left}});
   for (int program = 0; program < 2; ++program) {
     const ProgramFigures figures = figures_of(comparison, program);
     std::vector<Cell> row = {compare_output::text_cell(program_letters[program]),
                              compare_output::text_cell(comparison.programs[program].name),
-                             compare_output::count_cell(figures.slices),
-                             rate_cell(figures.steady),
-                             rate_cell(figures.rate),
-                             compare_output::count_cell(figures.warned)};
+                             compare_output::count_cell(figures.slices)};
+    for (Cell &cell : figure_cells(figure, figures)) {
+      row.push_back(std::move(cell));
+    }
+    row.push_back(compare_output::count_cell(figures.warned));
     if (program == 0) {
       row.insert(row.end(), {compare_output::empty_cell(""), compare_output::empty_cell(""),
                              compare_output::empty_cell(""), compare_output::verdict_cell(Verdict::base)});

@@ -20,7 +20,7 @@ constexpr double default_threshold_percent = 1.0;
 // A fixed count of rounds: at least the 6 at which the exact signed-rank
 // test can first find a difference at 0.05.
 constexpr std::size_t fewest_rounds = 6;
-constexpr std::size_t most_rounds = 100000;
+using ab::most_rounds;
 
 struct AbOptions {
   ab::RunRequest request{};

@@ -2,6 +2,7 @@
 // before the counts were found, and "within a budget" only where it was.
 
 #include "ab/summary_text.h"
+#include "ab/tables.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,63 @@ TEST(SummaryText, SaysWithinTheBudgetOnlyWhereTheRoundsEndedWithinIt) {
     const std::vector<std::string> lines = ab::summary_lines(comparison);
     EXPECT_TRUE(has_line_with(lines, one.said)) << one.seconds;
     EXPECT_FALSE(has_line_with(lines, one.not_said)) << one.seconds;
+  }
+}
+
+TEST(SummaryText, AnUndecidedAnswerSaysWhatToTypeForTheRoundsThatWouldDecide) {
+  struct Case {
+    std::size_t to_decide;
+    const char *said;
+  };
+  for (const Case &one : {Case{111, "about 111 rounds in all would decide: give --rounds 111 (about 140 s here)"},
+                          Case{ab::most_rounds + 1, "more than one comparison runs"}}) {
+    ab::PairedComparison comparison;
+    comparison.seconds = 60.0;
+    comparison.answer = {.rounds = 50, .change_percent = 0.7, .low_percent = -0.2, .high_percent = 1.6,
+                         .verdict = compare::Verdict::undecided, .rounds_to_decide = one.to_decide};
+    EXPECT_TRUE(has_line_with(ab::summary_lines(comparison), one.said)) << one.to_decide;
+  }
+}
+
+TEST(SummaryText, TheProgressLineNamesItsIntervalAsNotYetTheAnswers) {
+  struct Case {
+    bool too_few;
+    const char *said;
+  };
+  for (const Case &one : {Case{true, "round 3, 2 s: +0.70 %, too few rounds for an interval"},
+                          Case{false, "round 3, 2 s: +0.70 %, unadjusted -0.20 .. +1.60 %"}}) {
+    ab::PairedComparison comparison;
+    comparison.rounds.resize(3);
+    const ab::Answer answer{.rounds = 3, .change_percent = 0.7, .low_percent = -0.2, .high_percent = 1.6,
+                            .interval_is_range = one.too_few};
+    const std::string line = ab::progress_line(comparison, answer, 2.0);
+    EXPECT_NE(line.find(one.said), std::string::npos) << line;
+    EXPECT_LE(line.size(), 79U);
+  }
+}
+
+TEST(SummaryText, TheTableLeadsWithTheJudgedFigureAndTheLegendSaysSo) {
+  struct Case {
+    ab::Figure figure;
+    std::vector<std::string> headings; // the figures' columns, after "slices"
+    const char *legend;
+  };
+  for (const Case &one :
+       {Case{ab::Figure::rate, {"rate (judged)", "steady"}, "rate (judged): the figure the rounds are judged on"},
+        Case{ab::Figure::steady, {"steady (judged)", "rate"}, "steady (judged): the figure the rounds are judged on"},
+        Case{ab::Figure::processor_rate,
+             {"processor-rate (judged)", "steady", "rate"},
+             "processor-rate (judged): the figure the rounds are judged on"}}) {
+    ab::PairedComparison comparison;
+    comparison.settings.figure = one.figure;
+    const compare_output::Tables tables = ab::comparison_tables(comparison);
+    std::vector<std::string> headings;
+    for (std::size_t i = 3; i < 3 + one.headings.size(); ++i) {
+      headings.push_back(tables.groups.columns.at(i).heading);
+    }
+    EXPECT_EQ(headings, one.headings);
+    EXPECT_EQ(tables.groups.columns.at(3 + one.headings.size()).heading, "warned");
+    EXPECT_TRUE(has_line_with(tables.legend, one.legend)) << one.legend;
   }
 }
 
