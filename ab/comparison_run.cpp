@@ -1,5 +1,6 @@
 #include "ab/comparison_run.h"
 
+#include "ab/duet_check_text.h"
 #include "ab/judged_figure.h"
 #include "ab/paired_answer.h"
 #include "ab/round_order.h"
@@ -7,6 +8,7 @@
 #include "ab/slice_counts.h"
 #include "ab/slice_reading.h"
 #include "ab/stopping_rule.h"
+#include "compare_output/number_text.h"
 #include "compare_output/printable_text.h"
 #include "copies/usable_processors.h"
 #include "platform/interrupts.h"
@@ -22,9 +24,6 @@ namespace {
 
 using Seconds = std::chrono::duration<double>;
 
-// The duet's A/A check fails where the processors differ by the threshold
-// or more, or where A runs this much slower beside itself than alone.
-constexpr double largest_duet_slowdown_percent = 10.0;
 constexpr std::size_t duet_check_rounds = 2;
 
 
@@ -43,16 +42,6 @@ std::optional<std::pair<unsigned, unsigned>> duet_processors() {
     }
   }
   return std::pair{allowed[0].number, allowed[1].number};
-}
-
-// How A ran beside itself against alone, as the check's one decimal shows
-// it: never "-0.0 % slower".
-std::string beside_itself_text(double slowdown_percent) {
-  if (std::fabs(slowdown_percent) < 0.05) {
-    return "as fast beside itself as alone";
-  }
-  return report::formatted("%.1f %% %s beside itself than alone", std::fabs(slowdown_percent),
-                           slowdown_percent > 0 ? "slower" : "faster");
 }
 
 class Run {
@@ -250,11 +239,7 @@ private:
                           processors_.second, std::fabs(check.processor_difference_percent)) +
         beside_itself_text(check.duet_slowdown_percent);
     if (!check.passed) {
-      const std::string warning =
-          found + ": " +
-          (std::fabs(check.processor_difference_percent) >= request_.settings.threshold_percent
-               ? "the processors differ by the threshold or more"
-               : "the two processors may share a core's units, or the machine cannot run two programs at once");
+      const std::string warning = found + ": " + duet_check_failure(check, request_.settings.threshold_percent);
       comparison().warnings.push_back(warning);
       if (asked == ModeChoice::automatic) {
         return set_mode(Mode::interleaved, "duet would mislead here: " + warning);

@@ -78,9 +78,11 @@ std::string figures_section(const PairedComparison &comparison) {
 
 std::string ratios_section(const PairedComparison &comparison) {
   const std::string verdict = verdict_words(comparison.answer.verdict, comparison.settings.threshold_percent);
+  const std::string figure = figure_words(comparison.settings.figure);
   return "<section id=\"ratios\">\n<h2>B against A, round by round</h2>\n" +
-         paragraph("summary", html_text("Each round's ratio of B's figure to A's: the machine's drift falls on both "
-                                        "slices of a round and leaves the ratio flat.")) +
+         paragraph("summary", html_text("Each round's ratio of B's " + figure + " to A's, the figure the rounds are "
+                                        "judged on: the machine's drift falls on both slices of a round and leaves "
+                                        "the ratio flat.")) +
          "<ul class=\"legend\">" + entry(swatch("circle", "round"), "a round") +
          entry(swatch("rect", std::string("band ") + verdict_name(comparison.answer.verdict)),
                confidence_text(comparison.settings.alpha) + " interval: " + verdict) +

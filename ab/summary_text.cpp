@@ -154,8 +154,12 @@ std::vector<std::string> summary_lines(const PairedComparison &comparison) {
   if (!comparison.rounds.empty()) {
     lines.push_back(unpaired_line(comparison));
   }
+  // A warning the mode line already gives, as why the mode was chosen, is
+  // not said twice.
   for (const std::string &warning : comparison.warnings) {
-    lines.push_back("Warning: " + warning + ".");
+    if (comparison.mode_reason.find(warning) == std::string::npos) {
+      lines.push_back("Warning: " + warning + ".");
+    }
   }
   return lines;
 }

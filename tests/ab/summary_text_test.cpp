@@ -1,6 +1,7 @@
 // The lines under ab's table say only what happened: no mode or counts
 // before the counts were found, and "within a budget" only where it was.
 
+#include "ab/duet_check_text.h"
 #include "ab/summary_text.h"
 #include "ab/tables.h"
 
@@ -102,6 +103,42 @@ TEST(SummaryText, TheTableLeadsWithTheJudgedFigureAndTheLegendSaysSo) {
     EXPECT_EQ(tables.groups.columns.at(3 + one.headings.size()).heading, "warned");
     EXPECT_TRUE(has_line_with(tables.legend, one.legend)) << one.legend;
   }
+}
+
+TEST(SummaryText, AWarningTheModeLineGivesIsNotSaidAgain) {
+  ab::PairedComparison comparison;
+  comparison.inner = 200;
+  comparison.outer = 41;
+  comparison.mode_reason = "duet would mislead here: the processors differ";
+  comparison.warnings = {"the processors differ", "another thing"};
+  const std::vector<std::string> lines = ab::summary_lines(comparison);
+  EXPECT_FALSE(has_line_with(lines, "Warning: the processors differ"));
+  EXPECT_TRUE(has_line_with(lines, "Warning: another thing."));
+}
+
+TEST(DuetCheckText, NamesEachRuleTheCheckBrokeAndASlowdownWithoutADoubleNegative) {
+  struct Case {
+    double apart;
+    double slowdown;
+    std::vector<const char *> said;
+    std::vector<const char *> not_said;
+  };
+  for (const Case &one : {Case{5.24, 6.1, {"differ by the 1 % threshold or more"}, {"or more, past"}},
+                          Case{0.2, 38.6, {"slows beside itself by 10 % or more"}, {"threshold"}},
+                          Case{-2.0, 12.0, {"threshold or more, and A slows beside itself"}, {}}}) {
+    const std::string text =
+        ab::duet_check_failure({.processor_difference_percent = one.apart, .duet_slowdown_percent = one.slowdown},
+                               1.0);
+    for (const char *words : one.said) {
+      EXPECT_NE(text.find(words), std::string::npos) << text;
+    }
+    for (const char *words : one.not_said) {
+      EXPECT_EQ(text.find(words), std::string::npos) << text;
+    }
+  }
+  EXPECT_EQ(ab::beside_itself_text(-1.04), "1.0 % faster beside itself than alone");
+  EXPECT_EQ(ab::beside_itself_text(6.1), "6.1 % slower beside itself than alone");
+  EXPECT_EQ(ab::beside_itself_text(-0.04), "as fast beside itself as alone");
 }
 
 } // namespace
