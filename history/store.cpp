@@ -162,6 +162,14 @@ void check_regular_file(const std::string &path, Store::Access access) {
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
     throw StoreError(quoted(path) + " is not a regular file: a history is a file of its own");
   }
+  // SQLite says only that it cannot open the file; the folder it would be
+  // made in is what is missing.
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (access == Store::Access::write && !std::filesystem::exists(status) && !folder.empty() &&
+      !std::filesystem::is_directory(folder, error)) {
+    throw StoreError("the history " + quoted(path) + " cannot be made: its folder " + quoted(folder.string()) +
+                     " does not exist");
+  }
 }
 
 } // namespace

@@ -134,6 +134,9 @@ def careless_paths(history, work):
     status, _, err = history.run("add", str(work / "made.db"), str(work / "no-such.json"))
     history.expect("add with no record to store makes no history", status == 1 and not (work / "made.db").exists(),
                    f"{status} {err}")
+    status, _, err = history.run("add", str(work / "no-folder" / "x.db"), str(work / "victim"))
+    history.expect("add into a folder that does not exist names the folder",
+                   status == 1 and f"its folder '{work / 'no-folder'}' does not exist" in err, f"{status} {err}")
     (work / "device.db").symlink_to("/dev/null")
     os.mkfifo(work / "pipe.db")
     for name in ("device.db", "pipe.db"):
