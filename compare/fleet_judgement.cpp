@@ -16,9 +16,9 @@ double deficit(double rate, double stratum_median) {
   return 1.0 - rate / stratum_median;
 }
 
-std::string reason_unjudged(std::size_t hosts, double stratum_median) {
+std::string reason_unjudged(std::size_t hosts, double stratum_median, MemberNames members) {
   if (hosts < least_hosts_to_judge) {
-    return "only " + std::to_string(hosts) + (hosts == 1 ? " host" : " hosts") + ", fewer than " +
+    return "only " + std::to_string(hosts) + " " + std::string(hosts == 1 ? members.one : members.many) + ", fewer than " +
            std::to_string(least_hosts_to_judge);
   }
   if (!(stratum_median > 0.0)) {
@@ -41,11 +41,11 @@ Verdict verdict(const HostJudgement &host, double slow_fraction) {
 
 } // namespace
 
-StratumJudgement judge_stratum(std::span<const double> host_rates, double slow_fraction) {
+StratumJudgement judge_stratum(std::span<const double> host_rates, double slow_fraction, MemberNames members) {
   statistics::require_open_probability(slow_fraction, "slow fraction");
   StratumJudgement stratum{.median = statistics::median(host_rates),
                            .median_absolute_deviation = statistics::median_absolute_deviation(host_rates)};
-  stratum.unjudged_because = reason_unjudged(host_rates.size(), stratum.median);
+  stratum.unjudged_because = reason_unjudged(host_rates.size(), stratum.median, members);
   const bool judged = stratum.unjudged_because.empty();
   stratum.slow_threshold =
       judged ? stratum.median * (1.0 - slow_fraction) : std::numeric_limits<double>::quiet_NaN();

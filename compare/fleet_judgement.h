@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace compare {
@@ -47,6 +48,15 @@ struct StratumJudgement {
 // the deficit alone decides. The deficit is reported even for unjudged hosts
 // whenever M is positive. slow_fraction lies strictly between 0 and 1
 // (std::invalid_argument otherwise).
-StratumJudgement judge_stratum(std::span<const double> host_rates, double slow_fraction = 0.05);
+// What each rate is of, as the reason a stratum is not judged names it: a
+// host in compare's strata, a series in a history's, where one host may
+// have several.
+struct MemberNames {
+  std::string_view one = "host";
+  std::string_view many = "hosts";
+};
+
+StratumJudgement judge_stratum(std::span<const double> host_rates, double slow_fraction = 0.05,
+                               MemberNames members = {});
 
 } // namespace compare

@@ -13,7 +13,7 @@ std::string change_percent_text(double percent) {
   if (size == "0.0 %") {
     return size;
   }
-  return (percent < 0.0 ? "\u2212" : "+") + size;
+  return (percent < 0.0 ? "-" : "+") + size;
 }
 
 std::string p_text(double p_value) {

@@ -14,7 +14,7 @@ namespace history {
 struct HistoryTables {
   compare_output::Table series{};                        // one row per series
   std::vector<std::string> changes{};        // change lines: every change, or with a fleet the recent ones of single hosts
-  std::vector<std::string> stratum_changes{}; // with a fleet: "S1: −3.2 % from ..."
+  std::vector<std::string> stratum_changes{}; // with a fleet: "S1: -3.2 % from ..."
   std::vector<std::string> notes{};          // the strata, runs left out, ...
   std::vector<std::string> legend{};
   std::string flagged{}; // with a fleet: the hosts whose series changed recently or are slow, comma-separated

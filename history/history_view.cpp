@@ -173,7 +173,8 @@ void judge_latest_levels(HistoryView &view, const std::map<std::string, std::vec
     if (levels.empty()) {
       continue;
     }
-    const compare::StratumJudgement judgement = compare::judge_stratum(levels, view.settings.slow_percent / 100.0);
+    const compare::StratumJudgement judgement = compare::judge_stratum(levels, view.settings.slow_percent / 100.0,
+                                                                           {.one = "series", .many = "series"});
     for (std::size_t i = 0; i < judged.size(); ++i) {
       SeriesView &series = view.series[judged[i]];
       const compare::HostJudgement &host = judgement.hosts[i];

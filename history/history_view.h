@@ -29,7 +29,7 @@ struct ViewSettings {
   long recent_days = 30;     // a change this close to the newest run is recent
 };
 
-// A change as its line reads: "node-0042: −6.1 % from 2026-03-03 (run 17
+// A change as its line reads: "node-0042: -6.1 % from 2026-03-03 (run 17
 // of 40), p = 0.005".
 struct ChangeLine {
   std::string series{};     // the series' name

@@ -86,4 +86,12 @@ TEST(Stratum, OfTooFewHostsSaysWhyAndStillGivesDeficits) {
   EXPECT_THROW(judge_stratum(rates, 0.0), std::invalid_argument);
 }
 
+TEST(Stratum, OfTooFewNamesWhatItsMembersAre) {
+  const std::vector<double> one = {100.0};
+  const std::vector<double> two = {100.0, 101.0};
+  EXPECT_EQ(compare::judge_stratum(one).unjudged_because, "only 1 host, fewer than 5");
+  EXPECT_EQ(compare::judge_stratum(two, 0.05, {.one = "series", .many = "series"}).unjudged_because,
+            "only 2 series, fewer than 5");
+}
+
 } // namespace
