@@ -3,6 +3,7 @@
 #include "ab/judged_figure.h"
 #include "ab/round_order.h"
 #include "ab/slice_counts.h"
+#include "driver/help_text.h"
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
 #include "report/formatted.h"
@@ -194,7 +195,7 @@ AbCommandLine read_ab_command_line(int argc, const char *const *argv) {
 std::string ab_usage() {
   // The figure is named from the one the rounds are judged by, so that the
   // help cannot go on naming another once that choice changes.
-  return "Usage: megawhets ab [OPTIONS] PROGRAM_A PROGRAM_B\n"
+  return fitted_help("Usage: megawhets ab [OPTIONS] PROGRAM_A PROGRAM_B\n"
          "Tell two megawhets programs apart on a noisy machine: run them in short slices, in pairs, and give\n"
          "B's change against A with its 95 % interval.\n"
          "\n"
@@ -233,7 +234,7 @@ std::string ab_usage() {
          "output could not be written; 2 for bad usage, or a PROGRAM that is missing or not megawhets;\n"
          "3 when a PROGRAM's self-check failed; 4 with --strict, as above.\n"
          "\n"
-         "See megawhets(1).\n";
+         "See megawhets(1).\n");
 }
 
 } // namespace driver

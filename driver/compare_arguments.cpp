@@ -1,6 +1,7 @@
 #include "driver/compare_arguments.h"
 
 #include "compare/keys.h"
+#include "driver/help_text.h"
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
 
@@ -141,7 +142,7 @@ CompareCommandLine read_compare_command_line(int argc, const char *const *argv) 
 }
 
 std::string compare_usage() {
-  return "Usage: megawhets compare [OPTIONS] RECORD...\n"
+  return fitted_help("Usage: megawhets compare [OPTIONS] RECORD...\n"
          "Compare the records that megawhets --json writes: tell a real difference from noise, and find the\n"
          "slow machine in a fleet.\n"
          "\n"
@@ -173,7 +174,7 @@ std::string compare_usage() {
          "something that is not a record (the others are still compared), or the output could not be\n"
          "written; 2 for bad usage; 4 with --strict, as above.\n"
          "\n"
-         "See megawhets(1).\n";
+         "See megawhets(1).\n");
 }
 
 } // namespace driver

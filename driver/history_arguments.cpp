@@ -1,6 +1,7 @@
 #include "driver/history_arguments.h"
 
 #include "compare/keys.h"
+#include "driver/help_text.h"
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
 #include "history/run_time.h"
@@ -211,7 +212,7 @@ HistoryCommandLine read_history_command_line(int argc, const char *const *argv) 
 }
 
 std::string history_usage() {
-  return "Usage: megawhets history [OPTIONS] DB\n"
+  return fitted_help("Usage: megawhets history [OPTIONS] DB\n"
          "       megawhets history add DB RECORD...\n"
          "       megawhets history export DB [--host NAME] [--label TEXT] [--since WHEN] [--until WHEN]\n"
          "Keep the records that megawhets --json writes in one SQLite file, and find where each host's speed\n"
@@ -249,7 +250,7 @@ std::string history_usage() {
          "still stored), or the output could not be written; 2 for bad usage, and in a build without the\n"
          "history store; 4 with --strict, as above.\n"
          "\n"
-         "See megawhets(1).\n";
+         "See megawhets(1).\n");
 }
 
 } // namespace driver
