@@ -76,6 +76,17 @@ std::string figures_section(const PairedComparison &comparison) {
          figures_chart(comparison) + "</section>\n";
 }
 
+// Only where a round lies off the scale: what its hollow mark means.
+std::string off_scale_entry(const PairedComparison &comparison) {
+  const std::size_t off = rounds_off_scale(comparison);
+  if (off == 0) {
+    return {};
+  }
+  return entry(swatch("circle", "round off-scale"),
+               std::to_string(off) + (off == 1 ? " round" : " rounds") +
+                   " far out, on the edge: off the scale, which holds the answer and the other rounds");
+}
+
 std::string ratios_section(const PairedComparison &comparison) {
   const std::string verdict = verdict_words(comparison.answer.verdict, comparison.settings.threshold_percent);
   const std::string figure = figure_words(comparison.settings.figure);
@@ -88,7 +99,8 @@ std::string ratios_section(const PairedComparison &comparison) {
                confidence_text(comparison.settings.alpha) + " interval: " + verdict) +
          entry(swatch("line", "estimate"), "the estimate") +
          entry(swatch("line", "threshold"), "the threshold") +
-         entry(swatch("rect", "unpaired"), "the same slices unpaired, as compare judges them") + "</ul>\n" +
+         entry(swatch("rect", "unpaired"), "the same slices unpaired, as compare judges them") +
+         off_scale_entry(comparison) + "</ul>\n" +
          ratios_chart(comparison) + "</section>\n";
 }
 

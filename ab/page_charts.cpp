@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace ab {
@@ -100,6 +101,67 @@ Axis axis_holding(const std::vector<double> &figures) {
   return compare_output::round_axis(*least, *most);
 }
 
+// Two labels' heights, moved apart evenly to a line's height where they
+// are closer.
+std::pair<double, double> apart(double first, double second) {
+  constexpr double line_height = 13.0;
+  const double gap = std::fabs(first - second);
+  if (gap >= line_height) {
+    return {first, second};
+  }
+  const double push = (line_height - gap) / 2.0;
+  return first <= second ? std::pair{first - push, second + push} : std::pair{first + push, second - push};
+}
+
+// The rounds' changes an axis is scaled to: all but those far out (beyond
+// three interquartile ranges of the quartiles), which would squeeze the
+// answer's band to a sliver; they are drawn at the plot's edge, as off it.
+std::pair<double, double> bulk_of(std::vector<double> changes) {
+  std::sort(changes.begin(), changes.end());
+  const auto quantile = [&](double q) {
+    const double at = q * static_cast<double>(changes.size() - 1);
+    const auto below = static_cast<std::size_t>(std::floor(at));
+    const std::size_t above = std::min(below + 1, changes.size() - 1);
+    return changes[below] + (changes[above] - changes[below]) * (at - static_cast<double>(below));
+  };
+  const double low = quantile(0.25);
+  const double high = quantile(0.75);
+  const double reach = 3.0 * (high - low);
+  return {low - reach, high + reach};
+}
+
+std::vector<double> round_changes(const PairedComparison &comparison) {
+  std::vector<double> changes;
+  for (const Round &round : comparison.rounds) {
+    changes.push_back(std::expm1(round.log_ratio) * 100.0);
+  }
+  return changes;
+}
+
+// The ratios chart's axis: the bulk of the rounds, the answer, the
+// threshold and the unpaired interval.
+Axis changes_axis(const PairedComparison &comparison, const std::vector<double> &changes) {
+  const auto [lowest_kept, highest_kept] = bulk_of(changes);
+  std::vector<double> drawn;
+  for (const double change : changes) {
+    if (change >= lowest_kept && change <= highest_kept) {
+      drawn.push_back(change);
+    }
+  }
+  const Answer &answer = comparison.answer;
+  const UnpairedView &unpaired = comparison.unpaired;
+  const double threshold = comparison.settings.threshold_percent;
+  for (const double figure : {answer.low_percent, answer.high_percent, answer.change_percent, 0.0, threshold,
+                              -threshold, unpaired.shift_low_percent, unpaired.shift_high_percent}) {
+    if (std::isfinite(figure)) {
+      drawn.push_back(figure);
+    }
+  }
+  return axis_holding(drawn);
+}
+
+bool off_scale(double change, const Axis &axis) { return change < axis.ticks.front() || change > axis.ticks.back(); }
+
 std::string seconds_text(double seconds) { return compare_output::fixed_text(seconds, 1) + " s"; }
 
 } // namespace
@@ -123,6 +185,7 @@ std::string figures_chart(const PairedComparison &comparison) {
   const Scale y(figure_axis, plot_bottom, plot_top);
   SvgElement svg = compare_output::chart_svg("chart ab-figures", chart_height, label);
   svg.child(vertical_axis(figure_axis, y)).child(horizontal_axis(time_axis, x));
+  double label_heights[2] = {0.0, 0.0};
   for (int program = 0; program < 2; ++program) {
     std::string path;
     std::string dots;
@@ -165,17 +228,33 @@ std::string figures_chart(const PairedComparison &comparison) {
                   std::to_string(slices.size() / 2) + " slices"});
     trace.attribute("d", path);
     svg.child(trace).children(dots);
+    label_heights[program] = y.at(judged(*last, comparison.settings.figure));
+  }
+  // Each line is named at its end; names of lines that end close together
+  // are moved apart, so that neither covers the other.
+  const auto [a_height, b_height] = apart(label_heights[0], label_heights[1]);
+  for (int program = 0; program < 2; ++program) {
     SvgElement end_label("text");
     end_label.css_class(std::string("end-label ") + program_classes[program])
         .attribute("x", end_label_left)
-        .attribute("y", y.at(judged(*last, comparison.settings.figure)) + 4.0)
-        .attribute("data-name", name)
-        .text(name);
+        .attribute("y", (program == 0 ? a_height : b_height) + 4.0)
+        .attribute("data-name", program_letters[program])
+        .text(program_letters[program]);
     svg.child(end_label);
   }
   svg.child(caption((plot_left + plot_right) / 2, caption_baseline, "seconds since the comparison began"));
   svg.child(side_caption(std::string(figure_name(comparison.settings.figure)) + ", megaWhets/second"));
   return svg.str();
+}
+
+std::size_t rounds_off_scale(const PairedComparison &comparison) {
+  if (comparison.rounds.empty()) {
+    return 0;
+  }
+  const std::vector<double> changes = round_changes(comparison);
+  const Axis axis = changes_axis(comparison, changes);
+  return static_cast<std::size_t>(
+      std::count_if(changes.begin(), changes.end(), [&](double change) { return off_scale(change, axis); }));
 }
 
 std::string ratios_chart(const PairedComparison &comparison) {
@@ -186,20 +265,12 @@ std::string ratios_chart(const PairedComparison &comparison) {
   const Answer &answer = comparison.answer;
   const UnpairedView &unpaired = comparison.unpaired;
   const double threshold = comparison.settings.threshold_percent;
-  std::vector<double> changes;
+  const std::vector<double> changes = round_changes(comparison);
   std::vector<double> numbers;
   for (const Round &round : comparison.rounds) {
-    changes.push_back(std::expm1(round.log_ratio) * 100.0);
     numbers.push_back(static_cast<double>(round.number));
   }
-  std::vector<double> drawn = changes;
-  for (const double figure : {answer.low_percent, answer.high_percent, answer.change_percent, 0.0, threshold,
-                              -threshold, unpaired.shift_low_percent, unpaired.shift_high_percent}) {
-    if (std::isfinite(figure)) {
-      drawn.push_back(figure);
-    }
-  }
-  const Axis change_axis = axis_holding(drawn);
+  const Axis change_axis = changes_axis(comparison, changes);
   const Axis round_axis = compare_output::round_axis(1.0, std::max(2.0, numbers.back()));
   const Scale x(round_axis, plot_left, plot_right);
   const Scale y(change_axis, plot_bottom, plot_top);
@@ -216,14 +287,9 @@ std::string ratios_chart(const PairedComparison &comparison) {
          .title = "B against A: " + confidence + " interval " + interval_text(answer) + ", " + verdict});
     band.attribute("x", plot_left).attribute("width", plot_right - plot_left);
     band.attribute("y", y.at(answer.high_percent)).attribute("height", y.at(answer.low_percent) - y.at(answer.high_percent));
+    // Its verdict is named in the legend above the chart, where no round's
+    // dot can cover it.
     svg.child(band);
-    SvgElement word("text");
-    word.css_class(std::string("verdict-label ") + verdict_name(answer.verdict))
-        .attribute("x", plot_right - 6.0)
-        .attribute("y", y.at(answer.high_percent) - 5.0)
-        .attribute("text-anchor", "end")
-        .text(verdict);
-    svg.child(word);
   }
   for (const double bound : {threshold, -threshold}) {
     SvgElement line = compare_output::svg_mark(
@@ -266,18 +332,27 @@ std::string ratios_chart(const PairedComparison &comparison) {
         .text("unpaired");
     svg.child(name);
   }
+  const double most = change_axis.ticks.back();
   for (std::size_t k = 0; k < comparison.rounds.size(); ++k) {
     const Round &round = comparison.rounds[k];
     const std::string order = comparison.mode == Mode::duet ? "together" : round.b_first ? "B first" : "A first";
+    // A round off the scale is a hollow mark on the plot's edge, its figure
+    // in its title and data.
+    const bool above = changes[k] > most;
+    const bool off = off_scale(changes[k], change_axis);
     SvgElement dot = compare_output::svg_mark(
-        "circle", "round",
+        "circle", off ? "round off-scale" : "round",
         {.kind = "round",
          .name = "round " + std::to_string(round.number),
          .value = exact_number(changes[k]),
          .title = "round " + std::to_string(round.number) + " (" + order + "): " +
-                  compare_output::percent_text(changes[k])});
-    dot.attribute("cx", x.at(numbers[k])).attribute("cy", y.at(changes[k])).attribute("r", dot_radius);
+                  compare_output::percent_text(changes[k]) + (off ? ", off the scale" : "")});
+    dot.attribute("cx", x.at(numbers[k])).attribute("r", dot_radius);
+    dot.attribute("cy", off ? (above ? plot_top : plot_bottom) : y.at(changes[k]));
     dot.attribute("data-round", std::to_string(round.number));
+    if (off) {
+      dot.attribute("data-off-scale", above ? "above" : "below");
+    }
     svg.child(dot);
   }
   svg.child(caption((plot_left + plot_right) / 2, caption_baseline, "round"));

@@ -79,6 +79,7 @@ svg text.program-b { fill: var(--green-text); font-weight: 600; }
 .chip.program-a { background: #e6e9ec; color: var(--slate); }
 .chip.program-b { background: #d3efe6; color: var(--green-text); }
 svg .round { fill: var(--ink); fill-opacity: 0.75; }
+svg .round.off-scale { fill: #fff; stroke: var(--ink); stroke-width: 1.5; }
 svg rect.band { stroke-width: 1; }
 svg rect.band.faster { fill: #d6eaf6; stroke: var(--blue); }
 svg rect.band.slower { fill: var(--orange-pale); stroke: var(--orange); }

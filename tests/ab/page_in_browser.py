@@ -161,7 +161,17 @@ def check_geometry(measured):
     inside = list(ratios.walk())
     points = axis_ticks(ratios, "vertical", True)
     points += [(float(e.attrs["data-value"]), box_middle(e)[1]) for e in inside
-               if e.attrs.get("data-kind") in ("round", "estimate", "threshold")]
+               if e.attrs.get("data-kind") in ("round", "estimate", "threshold") and "data-off-scale" not in e.attrs]
+    # A round far out lies on the plot's edge, beyond every tick, on its side.
+    ticks = axis_ticks(ratios, "vertical", True)
+    for e in inside:
+        side = e.attrs.get("data-off-scale")
+        if side:
+            value, height = float(e.attrs["data-value"]), box_middle(e)[1]
+            beyond = value > max(t for t, _ in ticks) if side == "above" else value < min(t for t, _ in ticks)
+            edge = min(h for _, h in ticks) if side == "above" else max(h for _, h in ticks)
+            assert beyond and (height <= edge + 0.5 if side == "above" else height >= edge - 0.5), \
+                f"the round off the scale ({value}, {side}) is not beyond the ticks at the plot's edge"
     for kind in ("interval", "unpaired-interval"):
         for e in inside:
             if e.attrs.get("data-kind") == kind:
