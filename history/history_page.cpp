@@ -9,6 +9,7 @@
 #include "compare_output/verdict_style.h"
 #include "history/change_text.h"
 #include "history/run_time.h"
+#include "report/formatted.h"
 
 #include <algorithm>
 #include <array>
@@ -48,6 +49,11 @@ svg.panel { display: block; width: 300px; height: 132px; }
 svg .trend { fill: none; stroke: var(--slate); stroke-width: 1; }
 svg .run { fill: var(--ink); stroke: none; }
 svg .run.left-out { fill: #fff; stroke: #7b858f; stroke-width: 1; }
+svg .run.off-scale { stroke: var(--orange); stroke-dasharray: 1.5 1; }
+.multiple.flagged { outline: 2px solid var(--orange); outline-offset: 2px; }
+.multiple.flagged h3::before { content: "\26A0\FE0E  "; color: var(--orange); }
+.date { white-space: nowrap; }
+#tables td, #answer td { white-space: nowrap; }
 svg .level { stroke: var(--ink); stroke-width: 2; }
 svg .change { stroke-width: 1.5; stroke-dasharray: 4 2; }
 svg .change.slower { stroke: var(--orange); }
@@ -174,12 +180,21 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
                    ? "; left out of the trend: " + std::to_string(run.warnings) + (run.warnings == 1 ? " warning" : " warnings")
                    : "; left out of the trend: its self-check failed";
     }
+    // A left-out run beyond the counted runs' scale lies on the plot's
+    // edge, marked so, rather than drawn at a figure it does not have.
+    const bool off_scale = at != clamped(at);
+    if (off_scale) {
+      title += "; off the chart's scale, drawn on its edge";
+    }
     SvgElement dot = compare_output::svg_mark(
-        "circle", left_out[i] ? "run left-out" : "run",
+        "circle", off_scale ? "run left-out off-scale" : left_out[i] ? "run left-out" : "run",
         {.kind = "run", .name = series.name, .value = exact_number(run.steady), .title = title});
     dot.attribute("cx", xs[i]).attribute("cy", clamped(at)).attribute("r", 2.0).attribute("data-run", std::to_string(i + 1));
     if (left_out[i]) {
       dot.attribute("data-left-out", "true");
+    }
+    if (off_scale) {
+      dot.attribute("data-off-scale", at > plot_bottom ? "below" : "above");
     }
     dots += dot.str();
   }
@@ -224,7 +239,17 @@ std::string time_labels(const TimeSpan &span) {
   if (!span.known) {
     return {};
   }
-  const auto date = [](double seconds) { return date_text(static_cast<long>(std::floor(seconds / 86400.0))); };
+  // Runs of one or two days are told apart by their times as well.
+  const bool short_span = span.last - span.first < 2.0 * 86400.0;
+  const auto date = [short_span](double seconds) {
+    const double day = std::floor(seconds / 86400.0);
+    std::string text = date_text(static_cast<long>(day));
+    if (short_span) {
+      const auto minutes = static_cast<long>(std::floor((seconds - day * 86400.0) / 60.0));
+      text += report::formatted(" %02ld:%02ld", minutes / 60, minutes % 60);
+    }
+    return text;
+  };
   return SvgElement("text")
              .css_class("small")
              .attribute("x", plot_left)
@@ -240,29 +265,38 @@ std::string time_labels(const TimeSpan &span) {
              .str();
 }
 
-// One small chart with its name and words above it.
+// A date that a line never breaks at its hyphens.
+std::string date_html(std::string_view date) { return "<span class=\"date\">" + html_text(date) + "</span>"; }
+
+// One small chart with its name and words (HTML) above it; a flagged one
+// is outlined and marked.
 std::string multiple(const std::string &name, const std::string &words, const std::string &label,
-                     const std::string &marks) {
+                     const std::string &marks, bool flagged = false) {
   SvgElement svg("svg");
   svg.css_class("panel")
       .attribute("viewBox", "0 0 " + pixels(panel_width) + " " + pixels(panel_height))
       .attribute("role", "img")
       .attribute("aria-label", label)
       .children(marks);
-  return "<div class=\"multiple\"" + data_attribute("data-name", name) + ">\n<h3 class=\"name\">" +
-         html_text(name) + "</h3>\n<p>" + html_text(words) + "</p>\n" + svg.str() + "</div>\n";
+  return std::string("<div class=\"multiple") + (flagged ? " flagged\" data-flagged=\"true\"" : "\"") +
+         data_attribute("data-name", name) + ">\n<h3 class=\"name\">" + html_text(name) + "</h3>\n<p>" + words +
+         "</p>\n" + svg.str() + "</div>\n";
 }
 
-std::string panel_words(const SeriesView &series, bool fleet) {
+std::string panel_words(const SeriesView &series, bool fleet, std::size_t off_scale) {
   std::string words = plural(series.runs, "run", "runs") + ", level " + compare_output::rate_text(series.level);
   if (fleet && series.verdict != compare::Verdict::unjudged) {
     words += ", " + std::string(compare_output::verdict_word(series.verdict));
   }
+  std::string html = html_text(words);
   if (!series.changes.empty()) {
     const ChangeLine &change = series.changes.back();
-    words += "; " + change_percent_text(change.percent) + " from " + date_of(change.started_at);
+    html += html_text("; " + change_percent_text(change.percent) + " from ") + date_html(date_of(change.started_at));
   }
-  return words;
+  if (off_scale > 0) {
+    html += html_text("; " + plural(off_scale, "left-out run", "left-out runs") + " off the scale, on its edge");
+  }
+  return html;
 }
 
 std::string panel(const SeriesView &series, const std::vector<StoredRun> &runs, const TimeSpan &span, bool fleet) {
@@ -271,9 +305,14 @@ std::string panel(const SeriesView &series, const std::vector<StoredRun> &runs, 
   const compare_output::Axis axis = value_axis(runs, left_out);
   // Up the page is faster.
   const compare_output::Scale y(axis, plot_bottom, plot_top);
-  return multiple(series.name, panel_words(series, fleet), "the steady figures of " + series.name + " over time",
+  std::size_t off_scale = 0;
+  for (const StoredRun &run : runs) {
+    off_scale += y.at(run.steady) != clamped(y.at(run.steady)) ? 1 : 0;
+  }
+  return multiple(series.name, panel_words(series, fleet, off_scale), "the steady figures of " + series.name + " over time",
                   axis_marks(axis, y) + time_labels(span) + run_marks(series, runs, left_out, xs, y) +
-                      level_marks(series, xs, y));
+                      level_marks(series, xs, y),
+                  fleet && is_flagged(series));
 }
 
 // The runs of the series not drawn, per stratum and day: their least,
@@ -332,7 +371,7 @@ std::string band_panel(const std::string &stratum, const Band &band, const TimeS
   }
   const std::string words = plural(band.series, "series", "series") + " with no change that stand apart";
   return multiple(
-      stratum, words, "the range and mean of " + words,
+      stratum, html_text(words), "the range and mean of " + words,
       axis_marks(axis, y) + time_labels(span) +
           compare_output::svg_mark("path", "band",
                                    {.kind = "band",
@@ -361,13 +400,22 @@ std::string trends_section(const HistoryView &view, const SeriesSource &source, 
   std::string drawn;
   std::size_t panels = 0;
   std::map<std::string, Band> bands;
-  for (const SeriesView &series : view.series) {
-    const std::vector<StoredRun> runs = runs_of(source, series);
-    if ((whole || stands_out(series)) && panels < most_panels) {
-      drawn += panel(series, runs, span, view.settings.fleet);
+  // A fleet's page leads with what needs a look, then the rest in order.
+  std::vector<const SeriesView *> order;
+  for (const bool first : {true, false}) {
+    for (const SeriesView &series : view.series) {
+      if (!view.settings.fleet ? first : is_flagged(series) == first) {
+        order.push_back(&series);
+      }
+    }
+  }
+  for (const SeriesView *series : order) {
+    const std::vector<StoredRun> runs = runs_of(source, *series);
+    if ((whole || stands_out(*series)) && panels < most_panels) {
+      drawn += panel(*series, runs, span, view.settings.fleet);
       ++panels;
     } else {
-      add_to_band(bands[series.stratum], runs);
+      add_to_band(bands[series->stratum], runs);
     }
   }
   std::string section = "<section id=\"trends\">\n<h2>Trends</h2>\n";
@@ -390,11 +438,22 @@ std::string trends_section(const HistoryView &view, const SeriesSource &source, 
   return section + "</section>\n";
 }
 
+// A fleet's table holds only the series that need a look: the page's
+// answer, at its head.
+std::string fleet_answer(const HistoryTables &tables) {
+  if (tables.series.rows.empty()) {
+    return {};
+  }
+  return "<div id=\"answer\">" + compare_output::html_table(tables.series) + "</div>\n";
+}
+
 std::string tables_section(const HistoryView &view, const HistoryTables &tables) {
   std::string section = "<section id=\"tables\">\n<h2>Tables</h2>\n";
-  section += std::string(tables.series.rows.size() > 100 ? "<details>" : "<details open>") + "<summary>" +
-             html_text("Series: " + compare_output::count_text(tables.series.rows.size())) + "</summary>\n" +
-             compare_output::html_table(tables.series) + "</details>\n";
+  if (!view.settings.fleet) {
+    section += std::string(tables.series.rows.size() > 100 ? "<details>" : "<details open>") + "<summary>" +
+               html_text("Series: " + compare_output::count_text(tables.series.rows.size())) + "</summary>\n" +
+               compare_output::html_table(tables.series) + "</details>\n";
+  }
   if (!tables.changes.empty()) {
     section += "<h3>" + html_text(view.settings.fleet ? "Recent changes of single hosts" : "Changes") + "</h3>\n" +
                compare_output::html_list(tables.changes, "changes-list");
@@ -422,13 +481,15 @@ std::string history_page(const HistoryView &view, const HistoryTables &tables, c
                      html_text("Each series' steady figures over time: a dot per run (hollow where the run was left "
                                "out of its trend), a bar at the level of each stretch between changes, and a dashed "
                                "line at each change, orange where slower and blue where faster.") +
-                     "</p>\n</header>\n";
-  body += trends_section(view, source, span) + tables_section(view, tables);
+                     "</p>\n";
+  // The answer a fleet's page is opened for comes first: which hosts need
+  // a look; their charts lead the trends, outlined.
   if (view.settings.fleet) {
-    body += "<p class=\"closing\">" + html_text("Changed recently or slow: " +
-                                                (tables.flagged.empty() ? std::string("none") : tables.flagged)) +
-            "</p>\n";
+    body += "<p class=\"closing\">" +
+            html_text("Changed recently or slow: " + (tables.flagged.empty() ? std::string("none") : tables.flagged)) +
+            "</p>\n" + fleet_answer(tables);
   }
+  body += "</header>\n" + trends_section(view, source, span) + tables_section(view, tables);
   return compare_output::page_frame(page_title(view), body, history_style);
 }
 

@@ -293,15 +293,11 @@ std::vector<StoredRun> runs_of(const SeriesSource &source, const SeriesView &ser
   return merged_runs(source, series.parts, identity);
 }
 
-namespace {
-
 bool is_flagged(const SeriesView &series) {
   const bool changed = std::any_of(series.changes.begin(), series.changes.end(),
                                    [](const ChangeLine &change) { return change.recent; });
   return changed || series.verdict == compare::Verdict::slow;
 }
-
-} // namespace
 
 bool strict_failure(const HistoryView &view) { return !flagged_series(view).empty(); }
 

@@ -109,6 +109,10 @@ std::vector<StoredRun> runs_of(const SeriesSource &source, const SeriesView &ser
 // Whether --strict fails: a recent change, or with fleet a slow host.
 bool strict_failure(const HistoryView &view);
 
+// Whether a series changed recently or (with fleet) is slow: what a reader
+// is to look at first.
+bool is_flagged(const SeriesView &series);
+
 // The series that changed recently or (with fleet) are slow, in the view's
 // order.
 std::vector<std::string> flagged_series(const HistoryView &view);

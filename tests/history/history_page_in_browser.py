@@ -102,6 +102,18 @@ def check_charts(root, document):
             [(c["run"], c["percent"]) for c in one["changes"]], name
         for change, line in zip(changes, one["changes"]):
             assert change.title() == compare_page.readable(line["line"]), f"{change.title()!r} is not {line['line']!r}"
+    # A fleet's page leads with the series that need a look, outlined, and
+    # its table of them comes before every chart.
+    flagged = [name for name, one in series.items()
+               if one.get("verdict") == "slow" or any(c.get("recent") for c in one["changes"])]
+    order = list(panels(root))
+    assert order[:len(flagged)] == [n for n in order if n in flagged] and set(order[:len(flagged)]) == set(flagged), \
+        f"the page does not lead with {flagged}: {order[:len(flagged) + 2]}"
+    for name, panel in panels(root).items():
+        assert (panel.attrs.get("data-flagged") == "true") == (name in flagged), f"{name!r} is marked wrongly"
+    if flagged:
+        answer = [e for e in root.walk() if e.attrs.get("id") == "answer"]
+        assert answer and all(name in answer[0].text() for name in flagged), "no table of the flagged leads the page"
     bands = [mark for mark in root.walk() if mark.attrs.get("data-kind") == "band"]
     summarised = sum(int(band.attrs["data-value"]) for band in bands)
     assert summarised == len(series) - len(drawn), f"the bands hold {summarised} of {len(series) - len(drawn)} series"
@@ -123,6 +135,23 @@ def check_geometry(root):
             continue
         points = sorted((float(run.attrs["data-value"]), centre(run)[1]) for run in runs
                         if run.attrs.get("data-left-out") != "true")
+        # A left-out run drawn within the plot is at its figure; one beyond
+        # the ticks is on the edge, and says so.
+        ticks = [(float(line.attrs["data-tick"]), centre(line)[1]) for line in panel.walk() if "data-tick" in line.attrs]
+        for run in runs:
+            if run.attrs.get("data-left-out") != "true":
+                continue
+            value, height = float(run.attrs["data-value"]), centre(run)[1]
+            side = run.attrs.get("data-off-scale")
+            lowest, highest = min(t for t, _ in ticks), max(t for t, _ in ticks)
+            if side == "below":
+                assert value < lowest and height >= max(h for _, h in ticks) - 0.6, f"{name!r}: {value} below"
+            elif side == "above":
+                assert value > highest and height <= min(h for _, h in ticks) + 0.6, f"{name!r}: {value} above"
+            else:
+                assert lowest <= value <= highest, f"{name!r}: a left-out run at {value} is drawn on the scale"
+                points.append((value, height))
+        points.sort()
         xs = [centre(run)[0] for run in runs]
         assert all(a <= b + 0.01 for a, b in zip(xs, xs[1:])), f"{name!r}: a later run stands to the left"
         for (value_a, y_a), (value_b, y_b) in zip(points, points[1:]):
@@ -198,6 +227,14 @@ def run_browser_test(args):
     history("--fleet", "--html", work / "fleet.html", fleet)
     check_page("fleet", work / "fleet.html", document, work)
     compare_page.check_policy_holds(work / "hosts.html", work)
+
+    # Runs of one day: the ends of the time axis tell them apart by time.
+    day = history.made("day", "--hosts", "3", "--runs", "8", "--every", "0.05")
+    history("--html", work / "day.html", day)
+    labels = [e.text() for e in compare_page.parse_dom(chromium.dump_dom(work / "day.html", WINDOW)).walk()
+              if e.tag == "text" and re.match(r"^\d{4}-\d\d-\d\d", e.text())]
+    assert labels and len(set(labels[:2])) == 2, f"a day's runs show the time axis as {labels[:2]}"
+    say(f"one day's runs: the time axis runs from {labels[0]} to {labels[1]}")
 
 
 def write_documentation_screenshot(args):
