@@ -15,12 +15,18 @@ set(MEGAWHETS_PACKAGE "" CACHE STRING "What cpack makes: deb, archive, or nothin
 # share/megawhets, from whichever folder of the sources holds it.
 file(GLOB megawhets_schemas CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/*/*.schema.json)
 
+# The scripts that make the example records the history's guide shows, for
+# a user without the source tree.
+set(megawhets_example_records ${PROJECT_SOURCE_DIR}/tests/history/history_records.py
+                              ${PROJECT_SOURCE_DIR}/tests/compare/synthetic_records.py)
+
 if(MEGAWHETS_PACKAGE STREQUAL "")
   include(GNUInstallDirs)
   install(TARGETS megawhets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES man/megawhets.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${megawhets_schemas} DESTINATION ${CMAKE_INSTALL_DATADIR}/megawhets)
   install(PROGRAMS examples/fleet.sbatch examples/fleet-ssh.sh DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+  install(PROGRAMS ${megawhets_example_records} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
   return()
 endif()
 
@@ -77,6 +83,7 @@ if(MEGAWHETS_PACKAGE STREQUAL "deb")
   install(FILES ${megawhets_schemas} DESTINATION share/megawhets)
   # Ways to run megawhets on a fleet, for an administrator to copy and adapt.
   install(FILES examples/fleet.sbatch examples/fleet-ssh.sh DESTINATION ${doc_dir}/examples)
+  install(FILES ${megawhets_example_records} DESTINATION ${doc_dir}/examples)
 
   # The changelog's newest entry is this version, or the package would
   # describe another release.

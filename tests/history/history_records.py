@@ -21,7 +21,10 @@ import pathlib
 import random
 import sys
 
+# Beside it where installed among the examples, in tests/compare in the
+# source tree.
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "compare"))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 import synthetic_records  # noqa: E402
 
 FIRST_DAY = datetime.datetime(2025, 1, 6, 2, 0, 0)

@@ -1,6 +1,7 @@
 # Installs the build into a scratch prefix and checks that the tree holds the
-# program and no other, its manual page, the record's schema and the fleet
-# scripts the documentation runs from there, and that the page renders without
+# program and no other, its manual page, the record's schema, the fleet
+# scripts the documentation runs from there and the history's example
+# records' script, which runs there, and that the page renders without
 # warnings.
 # Run with -DBUILD_DIR=... -DPREFIX=...
 
@@ -27,11 +28,23 @@ if(NOT EXISTS "${page}")
 endif()
 foreach(file share/megawhets/run-record.schema.json share/megawhets/comparison.schema.json
              share/megawhets/ab-comparison.schema.json share/doc/megawhets/examples/fleet.sbatch
-             share/doc/megawhets/examples/fleet-ssh.sh)
+             share/doc/megawhets/examples/fleet-ssh.sh share/doc/megawhets/examples/history_records.py
+             share/doc/megawhets/examples/synthetic_records.py)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "the installed tree has no ${file}")
   endif()
 endforeach()
+# The history's example records are made without the source tree.
+find_program(PYTHON3 python3 REQUIRED)
+set(records "${PREFIX}-example-records")
+file(REMOVE_RECURSE "${records}")
+execute_process(COMMAND "${PYTHON3}" "${PREFIX}/share/doc/megawhets/examples/history_records.py" --hosts 2 --runs 3
+                        "${records}"
+                RESULT_VARIABLE records_result ERROR_VARIABLE records_error OUTPUT_QUIET)
+file(GLOB example_records "${records}/*")
+if(NOT records_result EQUAL 0 OR NOT example_records)
+  message(FATAL_ERROR "the installed history_records.py made no records: ${records_error}")
+endif()
 
 find_program(GROFF groff REQUIRED)
 # -ww turns on every warning; -z discards the rendering itself.
