@@ -13,6 +13,7 @@
 #include "copies/usable_processors.h"
 #include "platform/interrupts.h"
 #include "platform/machine.h"
+#include "platform/processor_time.h"
 #include "platform/programs.h"
 #include "report/formatted.h"
 
@@ -54,6 +55,7 @@ public:
   }
 
   RunResult run() {
+    judge_on_a_fine_clock();
     if (find_programs() && probe() && choose_mode() && run_rounds()) {
       finish();
     } else if (result_.ending == RunEnding::program_failed || comparison().interrupted) {
@@ -64,6 +66,30 @@ public:
   }
 
 private:
+  // The default figures by processor time need a clock that resolves a
+  // slice's pass: Windows' steps by 15.6 ms, a twentieth of a short pass,
+  // where Linux's steps by a nanosecond. Where it is coarser than a
+  // thousandth of a slice, the rounds are judged on the rate, and the
+  // answer says so.
+  void judge_on_a_fine_clock() {
+    Settings &settings = comparison().settings;
+    if (settings.figure_given || settings.figure == Figure::rate || settings.figure == Figure::steady) {
+      return;
+    }
+    const double step = platform::processor_clock_step();
+    if (step <= settings.slice_seconds / 1000.0) {
+      return;
+    }
+    comparison().warnings.push_back(
+        std::isfinite(step)
+            ? report::formatted("this system's processor clock steps by %.3g ms, too coarse for slices of %g s, so "
+                                "the rounds are judged on the rate, as --figure rate asks",
+                                step * 1000.0, settings.slice_seconds)
+            : std::string("this system gives no processor clock's step, so the rounds are judged on the rate, as "
+                          "--figure rate asks"));
+    settings.figure = Figure::rate;
+  }
+
   PairedComparison &comparison() { return result_.comparison; }
   const PairedComparison &comparison() const { return result_.comparison; }
 
@@ -117,6 +143,15 @@ private:
       ReadSlice read = read_slice(slices[i], counts);
       const std::string who = std::string(program_letters[programs[i]]) + ", " +
                               named(comparison().programs[programs[i]].name) + ", ";
+      if (read.problem == SliceProblem::none && !gives_judged_figure(read) && validating &&
+          !comparison().settings.figure_given && comparison().settings.figure != Figure::rate) {
+        // The default figure, by processor time, which an older program's
+        // record lacks: both are judged on the rate instead, and the
+        // answer says so.
+        comparison().warnings.push_back(who + std::string("gives no ") + figure_words(comparison().settings.figure) +
+                                        ", so the rounds are judged on the rate, as --figure rate asks");
+        comparison().settings.figure = Figure::rate;
+      }
       if (read.problem == SliceProblem::none && !gives_judged_figure(read)) {
         // An older program's record, or a system whose processor clock is
         // too coarse, gives no figure by processor time.

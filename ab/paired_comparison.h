@@ -35,6 +35,7 @@ struct Settings {
   double alpha = 0.05;
   double threshold_percent = 1.0;
   Figure figure = Figure::rate;
+  bool figure_given = false; // --figure chose it, rather than the default
   std::uint64_t seed = 0;
   bool seed_given = false;
 };

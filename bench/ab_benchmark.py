@@ -460,7 +460,8 @@ def table(given):
         key = (bench["condition"], bench["asked_mode"], bench["drag"])
         cells.setdefault(key, []).append(figure_rounds(document))
     order = {"quiet": 0, "busy": 1, "bursts": 2, "pinned": 3}
-    header = ("condition", "mode", "drag", "figure", "±30 s", "±60 s", "±120 s", "holds the effect", "right")
+    header = ("condition", "mode", "drag", "figure", "change at 60 s", "±30 s", "±60 s", "±120 s",
+              "holds the effect", "right")
     print("| " + " | ".join(header) + " |\n|" + "---|" * len(header))
     for key in sorted(cells, key=lambda k: (order.get(k[0], 9), k[1], k[2])):
         condition, mode, drag = key
@@ -475,7 +476,8 @@ def table(given):
             held = (f"{sum(l <= truth[drag] <= h for _, l, h in judged)}/{len(judged)}"
                     if drag in truth else ("-" if drag else f"{sum(l <= 0 <= h for _, l, h in judged)}/{len(judged)}"))
             right_ones = sum(right(drag, verdict(l, h)) for _, l, h in judged)
-            print(f"| {condition} | {mode} | {drag} | {figure.replace('_', '-')} | " + " | ".join(widths) +
+            change = f"{statistics.median(e for e, _, _ in judged):+.2f} %" if judged else "-"
+            print(f"| {condition} | {mode} | {drag} | {figure.replace('_', '-')} | {change} | " + " | ".join(widths) +
                   f" | {held} | {right_ones}/{len(judged)} |")
 
 

@@ -105,6 +105,7 @@ std::string take_option(std::string_view argument, int argc, const char *const *
       return "option " + quoted(figure->as_given) + " needs rate, steady, processor-rate or processor-steady";
     }
     settings.figure = *value;
+    settings.figure_given = true;
   } else if (const auto seed = option_value("--seed", argc, argv, i)) {
     const auto value = whole_number<std::uint64_t>(seed->value);
     if (!value) {

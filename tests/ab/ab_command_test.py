@@ -317,8 +317,13 @@ sys.exit(done.returncode)
                              str(older), program)
     checks.expect("judged on processor time, an older program whose records give none is refused by name",
                   got == 2 and "gives no work per processor second to judge it by" in err, f"{got} {err}")
-    got, _, err = checks.run("--slice", "0.1", "--rounds", "6", "--interleaved", str(older), program)
-    checks.expect("judged on the rate, an older program still runs", got == 0, f"{got} {err}")
+    got, out, err = checks.run("--slice", "0.1", "--rounds", "6", "--interleaved", str(older), program)
+    checks.expect("by default, an older program is judged on the rate, and the answer says so",
+                  got == 0 and "so the rounds are judged on the rate" in out and "rate (judged)" in out,
+                  f"{got} {out} {err}")
+    got, _, err = checks.run("--slice", "0.1", "--rounds", "6", "--interleaved", "--figure", "rate", str(older),
+                             program)
+    checks.expect("judged on the rate as asked, an older program runs", got == 0, f"{got} {err}")
     got, _, err = checks.run("--figure", "cpu", program, program)
     checks.expect("an unknown --figure is refused, naming the figures there are",
                   got == 2 and "needs rate, steady, processor-rate or processor-steady" in err, f"{got} {err}")

@@ -89,7 +89,8 @@ def hostile_links(work, program, drag):
 def expected_marks(document):
     """What the page must draw, from `--format json`
     (ab/ab-comparison.schema.json)."""
-    figure = document["settings"]["figure"]
+    # The settings name a figure as --figure does; the slices key it with _.
+    figure = document["settings"]["figure"].replace("-", "_")
     slices = []
     for r in document["rounds"]:
         for key, letter in (("a_slice", "A"), ("b_slice", "B")):
