@@ -37,7 +37,7 @@ TEST(FigureNames, RefuseWhatNoFigureIsCalled) {
   for (const char *name : {"", "Rate", "processor", "processor_steady", "steady "}) {
     EXPECT_FALSE(ab::figure_named(name)) << name;
   }
-  EXPECT_EQ(ab::default_figure, Figure::rate);
+  EXPECT_EQ(ab::default_figure, Figure::processor_rate);
 }
 
 // An older program's record gives no figure by processor time: judged on
