@@ -9,7 +9,7 @@
 // 2's work per second of the processor time it had: under the loads
 // bench/ab_benchmark.py makes (quiet, a busy loop per processor, bursts,
 // one processor taken) it gave the tightest interval of the four figures in
-// every condition and mode, 1.5 to 11 times tighter than the rate under
+// every condition and mode, 1.2 to 40 times tighter than the rate under
 // load and as tight on a quiet machine, and held the drags' calibrated
 // effect as often as the rate did (docs/ab.md gives the table). It leaves
 // out the turns other programs had on the processor, which is most of what
