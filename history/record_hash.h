@@ -11,15 +11,11 @@ namespace history {
 // a record made to collide with another, or plain bad luck among millions,
 // be dropped as a copy. A faster hash that is not cryptographic would let a
 // hostile file be made whose records collide with the history's own, and so
-// be dropped unseen; no one can make two texts of one SHA-256. With the
-// processor's SHA extensions it costs about a microsecond a record.
+// be dropped unseen; no one can make two texts of one SHA-256. Nettle's,
+// which uses the processor's SHA extensions where it has them, costs about
+// a microsecond a record.
 using RecordHash = std::array<std::uint8_t, 32>;
 
-// Hashed with the processor's SHA extensions where it has them (x86-64),
-// otherwise a block at a time in portable code.
 RecordHash record_hash(std::string_view text);
-
-// Always in the portable code, for a test that the two agree.
-RecordHash record_hash_portably(std::string_view text);
 
 } // namespace history

@@ -22,6 +22,7 @@ set(package_libm.so.6 libc6)
 set(package_libstdc++.so.6 libstdc++6)
 set(package_libgcc_s.so.1 libgcc-s1)
 set(package_libsqlite3.so.0 libsqlite3-0) # the history's store, where the build has it
+set(package_libnettle.so.8 libnettle8)     # and the hash it keeps each record by
 set(symbols_dir /var/lib/dpkg/info)
 
 execute_process(COMMAND ${MEGAWHETS_OBJDUMP} -p ${MEGAWHETS_PROGRAM_FILE}
