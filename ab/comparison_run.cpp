@@ -8,14 +8,14 @@
 #include "ab/slice_counts.h"
 #include "ab/slice_reading.h"
 #include "ab/stopping_rule.h"
-#include "compare_output/number_text.h"
-#include "compare_output/printable_text.h"
+#include "output/number_text.h"
+#include "text/printable.h"
 #include "copies/usable_processors.h"
 #include "platform/interrupts.h"
 #include "platform/machine.h"
 #include "platform/processor_time.h"
 #include "platform/programs.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +28,7 @@ using Seconds = std::chrono::duration<double>;
 constexpr std::size_t duet_check_rounds = 2;
 
 
-std::string named(std::string_view name) { return "'" + compare_output::printable_text(name) + "'"; }
+std::string named(std::string_view name) { return "'" + text::printable(name) + "'"; }
 
 // The two processors a duet runs on: the first this process may use, and
 // the next on another core where the system says which share one.
@@ -82,7 +82,7 @@ private:
     }
     comparison().warnings.push_back(
         std::isfinite(step)
-            ? report::formatted("this system's processor clock steps by %.3g ms, too coarse for slices of %g s, so "
+            ? text::formatted("this system's processor clock steps by %.3g ms, too coarse for slices of %g s, so "
                                 "the rounds are judged on the rate, as --figure rate asks",
                                 step * 1000.0, settings.slice_seconds)
             : std::string("this system gives no processor clock's step, so the rounds are judged on the rate, as "
@@ -270,7 +270,7 @@ private:
     }
     const DuetCheck &check = *comparison().duet_check;
     const std::string found =
-        report::formatted("the A/A check found processors %u and %u %.2f %% apart, with A ", processors_.first,
+        text::formatted("the A/A check found processors %u and %u %.2f %% apart, with A ", processors_.first,
                           processors_.second, std::fabs(check.processor_difference_percent)) +
         beside_itself_text(check.duet_slowdown_percent);
     if (!check.passed) {

@@ -1,7 +1,7 @@
 #include "ab/duet_check_text.h"
 
-#include "compare_output/number_text.h"
-#include "report/formatted.h"
+#include "output/number_text.h"
+#include "text/formatted.h"
 
 #include <cmath>
 #include <vector>
@@ -12,18 +12,18 @@ std::string beside_itself_text(double slowdown_percent) {
   if (std::fabs(slowdown_percent) < 0.05) {
     return "as fast beside itself as alone";
   }
-  return report::formatted("%.1f %% %s beside itself than alone", std::fabs(slowdown_percent),
+  return text::formatted("%.1f %% %s beside itself than alone", std::fabs(slowdown_percent),
                            slowdown_percent > 0 ? "slower" : "faster");
 }
 
 std::string duet_check_failure(const DuetCheck &check, double threshold_percent) {
   std::vector<std::string> broken;
   if (std::fabs(check.processor_difference_percent) >= threshold_percent) {
-    broken.push_back(report::formatted("the processors differ by the %s %% threshold or more",
-                                       compare_output::setting_text(threshold_percent).c_str()));
+    broken.push_back(text::formatted("the processors differ by the %s %% threshold or more",
+                                       output::setting_text(threshold_percent).c_str()));
   }
   if (check.duet_slowdown_percent >= largest_duet_slowdown_percent) {
-    broken.push_back(report::formatted("A slows beside itself by %.0f %% or more, past what a duet allows: the two "
+    broken.push_back(text::formatted("A slows beside itself by %.0f %% or more, past what a duet allows: the two "
                                        "processors may share a core's units, or the machine cannot run two "
                                        "programs at once",
                                        largest_duet_slowdown_percent));

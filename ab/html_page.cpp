@@ -4,17 +4,17 @@
 #include "ab/page_charts.h"
 #include "ab/summary_text.h"
 #include "ab/verdict_words.h"
-#include "compare_output/html_tables.h"
-#include "compare_output/html_text.h"
-#include "compare_output/page_frame.h"
-#include "compare_output/svg_element.h"
-#include "compare_output/verdict_style.h"
+#include "output/html_tables.h"
+#include "output/html_text.h"
+#include "output/page_frame.h"
+#include "output/svg_element.h"
+#include "output/verdict_style.h"
 
 namespace ab {
 namespace {
 
-using compare_output::SvgElement;
-using compare_output::html_text;
+using output::SvgElement;
+using output::html_text;
 
 std::string paragraph(std::string_view css_class, const std::string &html) {
   return "<p class=\"" + std::string(css_class) + "\">" + html + "</p>\n";
@@ -41,14 +41,14 @@ std::string page_header(const PairedComparison &comparison) {
   return "<header>\n<h1>megawhets ab: B against A</h1>\n" +
          paragraph("summary", program_line(comparison, 0)) + paragraph("summary", program_line(comparison, 1)) +
          paragraph("verdicts", "<span class=\"chip " +
-                                   std::string(compare_output::verdict_style(answer.verdict).css_class) + "\">" +
+                                   std::string(output::verdict_style(answer.verdict).css_class) + "\">" +
                                    html_text(verdict) + "</span> " + html_text(said)) +
          "</header>\n";
 }
 
 // A legend's entry: the mark's small picture and its words.
 std::string entry(const SvgElement &shape, const std::string &words) {
-  return "<li>" + compare_output::legend_swatch(shape) + html_text(words) + "</li>";
+  return "<li>" + output::legend_swatch(shape) + html_text(words) + "</li>";
 }
 
 SvgElement swatch(std::string_view shape, std::string_view css_class) {
@@ -106,13 +106,13 @@ std::string ratios_section(const PairedComparison &comparison) {
 
 } // namespace
 
-std::string html_page(const PairedComparison &comparison, const compare_output::Table &table,
+std::string html_page(const PairedComparison &comparison, const output::Table &table,
                       const std::vector<std::string> &notes, const std::vector<std::string> &legend) {
   const std::string body = page_header(comparison) + figures_section(comparison) + ratios_section(comparison) +
-                           "<section id=\"answer\">\n<h2>The answer</h2>\n" + compare_output::html_table(table, true) +
-                           compare_output::html_list(notes, "notes") + "<h3>Legend</h3>\n" +
-                           compare_output::html_list(legend, "notes") + "</section>\n";
-  return compare_output::page_frame("megawhets ab: " + comparison.programs[1].name + " against " +
+                           "<section id=\"answer\">\n<h2>The answer</h2>\n" + output::html_table(table, true) +
+                           output::html_list(notes, "notes") + "<h3>Legend</h3>\n" +
+                           output::html_list(legend, "notes") + "</section>\n";
+  return output::page_frame("megawhets ab: " + comparison.programs[1].name + " against " +
                                         comparison.programs[0].name,
                                     body);
 }

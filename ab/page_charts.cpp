@@ -3,10 +3,10 @@
 #include "ab/judged_figure.h"
 #include "ab/summary_text.h"
 #include "ab/verdict_words.h"
-#include "compare_output/chart_axis.h"
-#include "compare_output/chart_scale.h"
-#include "compare_output/number_text.h"
-#include "compare_output/svg_element.h"
+#include "output/chart_axis.h"
+#include "output/chart_scale.h"
+#include "output/number_text.h"
+#include "output/svg_element.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,11 +16,11 @@
 namespace ab {
 namespace {
 
-using compare_output::Axis;
-using compare_output::MarkFacts;
-using compare_output::Scale;
-using compare_output::SvgElement;
-using compare_output::exact_number;
+using output::Axis;
+using output::MarkFacts;
+using output::Scale;
+using output::SvgElement;
+using output::exact_number;
 
 constexpr double chart_height = 320.0;
 constexpr double plot_left = 76.0; // room for the figures of the vertical axis
@@ -49,14 +49,14 @@ SvgElement vertical_axis(const Axis &axis, const Scale &scale) {
     line.attribute("data-tick", exact_number(tick));
     SvgElement label("text");
     label.attribute("x", plot_left - 6.0).attribute("y", y + 4.0).attribute("text-anchor", "end");
-    label.text(compare_output::tick_text(tick, step));
+    label.text(output::tick_text(tick, step));
     drawing.child(line).child(label);
   }
   return drawing;
 }
 
 SvgElement horizontal_axis(const Axis &axis, const Scale &scale) {
-  return compare_output::axis_drawing(axis, scale,
+  return output::axis_drawing(axis, scale,
                                       {.left = plot_left,
                                        .right = plot_right,
                                        .grid_top = plot_top,
@@ -75,15 +75,15 @@ SvgElement caption(double x, double y, std::string_view text, std::string_view a
 // The vertical axis's caption, turned to run up its side.
 SvgElement side_caption(std::string_view text) {
   SvgElement written = caption(0.0, 0.0, text);
-  written.attribute("transform", "translate(14 " + compare_output::fixed_text((plot_top + plot_bottom) / 2, 2) +
+  written.attribute("transform", "translate(14 " + output::fixed_text((plot_top + plot_bottom) / 2, 2) +
                                      ") rotate(-90)");
   return written;
 }
 
 // A chart with nothing to draw says so.
 std::string empty_chart(std::string_view css_class, std::string_view label) {
-  SvgElement svg = compare_output::chart_svg(css_class, 60.0, label);
-  svg.child(caption(compare_output::chart_width / 2, 34.0, "No round finished."));
+  SvgElement svg = output::chart_svg(css_class, 60.0, label);
+  svg.child(caption(output::chart_width / 2, 34.0, "No round finished."));
   return svg.str();
 }
 
@@ -98,7 +98,7 @@ std::vector<const Slice *> judged_slices(const PairedComparison &comparison) {
 
 Axis axis_holding(const std::vector<double> &figures) {
   const auto [least, most] = std::minmax_element(figures.begin(), figures.end());
-  return compare_output::round_axis(*least, *most);
+  return output::round_axis(*least, *most);
 }
 
 // Two labels' heights, moved apart evenly to a line's height where they
@@ -162,7 +162,7 @@ Axis changes_axis(const PairedComparison &comparison, const std::vector<double> 
 
 bool off_scale(double change, const Axis &axis) { return change < axis.ticks.front() || change > axis.ticks.back(); }
 
-std::string seconds_text(double seconds) { return compare_output::fixed_text(seconds, 1) + " s"; }
+std::string seconds_text(double seconds) { return output::fixed_text(seconds, 1) + " s"; }
 
 } // namespace
 
@@ -183,7 +183,7 @@ std::string figures_chart(const PairedComparison &comparison) {
   const Axis figure_axis = axis_holding(figures);
   const Scale x(time_axis, plot_left, plot_right);
   const Scale y(figure_axis, plot_bottom, plot_top);
-  SvgElement svg = compare_output::chart_svg("chart ab-figures", chart_height, label);
+  SvgElement svg = output::chart_svg("chart ab-figures", chart_height, label);
   svg.child(vertical_axis(figure_axis, y)).child(horizontal_axis(time_axis, x));
   double label_heights[2] = {0.0, 0.0};
   for (int program = 0; program < 2; ++program) {
@@ -196,16 +196,16 @@ std::string figures_chart(const PairedComparison &comparison) {
       }
       const double sx = x.at(slice->start_seconds);
       const double sy = y.at(judged(*slice, comparison.settings.figure));
-      path += (path.empty() ? "M" : " L") + compare_output::fixed_text(sx, 2) + " " +
-              compare_output::fixed_text(sy, 2);
+      path += (path.empty() ? "M" : " L") + output::fixed_text(sx, 2) + " " +
+              output::fixed_text(sy, 2);
       const std::string name = program_letters[program];
-      SvgElement dot = compare_output::svg_mark(
+      SvgElement dot = output::svg_mark(
           program == 0 ? "circle" : "rect", std::string("slice ") + program_classes[program],
           {.kind = "slice",
            .name = name,
            .value = exact_number(judged(*slice, comparison.settings.figure)),
            .title = name + ", round " + std::to_string(slice->round) + ": " +
-                    compare_output::rate_text(judged(*slice, comparison.settings.figure)) + " megaWhets/second at " +
+                    output::rate_text(judged(*slice, comparison.settings.figure)) + " megaWhets/second at " +
                     seconds_text(slice->start_seconds)});
       if (program == 0) {
         dot.attribute("cx", sx).attribute("cy", sy).attribute("r", dot_radius);
@@ -219,7 +219,7 @@ std::string figures_chart(const PairedComparison &comparison) {
       last = slice;
     }
     const std::string name = program_letters[program];
-    SvgElement trace = compare_output::svg_mark(
+    SvgElement trace = output::svg_mark(
         "path", std::string("trace ") + program_classes[program],
         {.kind = "trace",
          .name = name,
@@ -271,15 +271,15 @@ std::string ratios_chart(const PairedComparison &comparison) {
     numbers.push_back(static_cast<double>(round.number));
   }
   const Axis change_axis = changes_axis(comparison, changes);
-  const Axis round_axis = compare_output::round_axis(1.0, std::max(2.0, numbers.back()));
+  const Axis round_axis = output::round_axis(1.0, std::max(2.0, numbers.back()));
   const Scale x(round_axis, plot_left, plot_right);
   const Scale y(change_axis, plot_bottom, plot_top);
-  SvgElement svg = compare_output::chart_svg("chart ab-ratios", chart_height, label);
+  SvgElement svg = output::chart_svg("chart ab-ratios", chart_height, label);
   svg.child(vertical_axis(change_axis, y)).child(horizontal_axis(round_axis, x));
   const std::string verdict = verdict_words(answer.verdict, threshold);
   const std::string confidence = confidence_text(comparison.settings.alpha);
   if (std::isfinite(answer.low_percent) && std::isfinite(answer.high_percent)) {
-    SvgElement band = compare_output::svg_mark(
+    SvgElement band = output::svg_mark(
         "rect", std::string("band ") + verdict_name(answer.verdict),
         {.kind = "interval",
          .name = "B against A",
@@ -292,17 +292,17 @@ std::string ratios_chart(const PairedComparison &comparison) {
     svg.child(band);
   }
   for (const double bound : {threshold, -threshold}) {
-    SvgElement line = compare_output::svg_mark(
+    SvgElement line = output::svg_mark(
         "line", "threshold",
         {.kind = "threshold",
          .name = "threshold",
          .value = exact_number(bound),
-         .title = compare_output::percent_text(bound) + ": the threshold, within which the two are the same"});
+         .title = output::percent_text(bound) + ": the threshold, within which the two are the same"});
     line.attribute("x1", plot_left).attribute("x2", plot_right).attribute("y1", y.at(bound)).attribute("y2", y.at(bound));
     svg.child(line);
   }
   if (std::isfinite(answer.change_percent)) {
-    SvgElement estimate = compare_output::svg_mark(
+    SvgElement estimate = output::svg_mark(
         "line", "estimate",
         {.kind = "estimate",
          .name = "B against A",
@@ -313,14 +313,14 @@ std::string ratios_chart(const PairedComparison &comparison) {
     svg.child(estimate);
   }
   if (std::isfinite(unpaired.shift_low_percent) && std::isfinite(unpaired.shift_high_percent)) {
-    SvgElement outline = compare_output::svg_mark(
+    SvgElement outline = output::svg_mark(
         "rect", "unpaired",
         {.kind = "unpaired-interval",
          .name = "unpaired",
          .value = exact_number(unpaired.shift_low_percent) + " " + exact_number(unpaired.shift_high_percent),
          .title = "The same slices unpaired, as compare judges separate runs: 95 % interval " +
-                  compare_output::percent_text(unpaired.shift_low_percent) + " .. " +
-                  compare_output::percent_text(unpaired.shift_high_percent)});
+                  output::percent_text(unpaired.shift_low_percent) + " .. " +
+                  output::percent_text(unpaired.shift_high_percent)});
     outline.attribute("x", plot_right + 6.0).attribute("width", 12.0);
     outline.attribute("y", y.at(unpaired.shift_high_percent))
         .attribute("height", y.at(unpaired.shift_low_percent) - y.at(unpaired.shift_high_percent));
@@ -340,13 +340,13 @@ std::string ratios_chart(const PairedComparison &comparison) {
     // in its title and data.
     const bool above = changes[k] > most;
     const bool off = off_scale(changes[k], change_axis);
-    SvgElement dot = compare_output::svg_mark(
+    SvgElement dot = output::svg_mark(
         "circle", off ? "round off-scale" : "round",
         {.kind = "round",
          .name = "round " + std::to_string(round.number),
          .value = exact_number(changes[k]),
          .title = "round " + std::to_string(round.number) + " (" + order + "): " +
-                  compare_output::percent_text(changes[k]) + (off ? ", off the scale" : "")});
+                  output::percent_text(changes[k]) + (off ? ", off the scale" : "")});
     dot.attribute("cx", x.at(numbers[k])).attribute("r", dot_radius);
     dot.attribute("cy", off ? (above ? plot_top : plot_bottom) : y.at(changes[k]));
     dot.attribute("data-round", std::to_string(round.number));

@@ -2,7 +2,7 @@
 
 #include "pass/figures.h"
 #include "record/record_reader.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
 
 #include <chrono>
 #include <cmath>
@@ -92,19 +92,19 @@ constexpr double longest_overhead_seconds = 2.0;
 std::string implausible(const ProgramSlice &slice, const ReadSlice &read, const Claims &claims,
                         const pass::Counts &sent) {
   if (claims.inner != sent.inner || claims.outer != sent.outer) {
-    return report::formatted("wrote a record of other counts (inner %.0f, outer %.0f) than it was sent (inner %d, "
+    return text::formatted("wrote a record of other counts (inner %.0f, outer %.0f) than it was sent (inner %d, "
                              "outer %d)",
                              claims.inner, claims.outer, sent.inner, sent.outer);
   }
   const double rate = pass::megawhets_per_second(pass::pass_rate(
       pass::work_units(pass::doubled_count(sent.inner), sent.outer), claims.second_elapsed));
   if (!(std::fabs(rate - read.run->rate) <= 1e-6 * rate)) {
-    return report::formatted("wrote a pass 2 rate of %g megaWhets/second, which its counts and its %g s do not give",
+    return text::formatted("wrote a pass 2 rate of %g megaWhets/second, which its counts and its %g s do not give",
                              read.run->rate, claims.second_elapsed);
   }
   const double ran = std::chrono::duration<double>(slice.ended - slice.started).count();
   if (read.passes_seconds > ran + clock_slack_seconds || read.passes_seconds < ran / 2 - longest_overhead_seconds) {
-    return report::formatted("wrote passes of %.3g s in all, though the slice ran %.3g s", read.passes_seconds, ran);
+    return text::formatted("wrote passes of %.3g s in all, though the slice ran %.3g s", read.passes_seconds, ran);
   }
   return {};
 }

@@ -1,8 +1,8 @@
 #include "ab/slice_run.h"
 
-#include "compare_output/printable_text.h"
+#include "text/printable.h"
 #include "platform/interrupts.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
 
 #include <algorithm>
 
@@ -31,7 +31,7 @@ struct Running {
 };
 
 std::string seconds_text(milliseconds time) {
-  return report::formatted("%.0f s", static_cast<double>(time.count()) / 1000.0);
+  return text::formatted("%.0f s", static_cast<double>(time.count()) / 1000.0);
 }
 
 // Keeps the report's first part and its end, where the context line and
@@ -309,7 +309,7 @@ std::string last_words(const ProgramSlice &slice) {
   if (line.size() > 200) {
     line = line.substr(0, 200);
   }
-  return compare_output::printable_text(line);
+  return text::printable(line);
 }
 
 } // namespace ab

@@ -5,8 +5,8 @@
 #include "compare/comparison.h"
 #include "compare_output/tables.h"
 #include "ab/verdict_words.h"
-#include "compare_output/number_text.h"
-#include "report/formatted.h"
+#include "output/number_text.h"
+#include "text/formatted.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,15 +14,15 @@
 namespace ab {
 namespace {
 
-using report::formatted;
+using text::formatted;
 
-using compare_output::rate_text;
+using output::rate_text;
 
 std::string p_text(double p) {
   if (!std::isfinite(p)) {
     return "p -";
   }
-  return p < 0.001 ? "p < 0.001" : "p = " + compare_output::probability_text(p);
+  return p < 0.001 ? "p < 0.001" : "p = " + output::probability_text(p);
 }
 
 std::string plural(std::size_t count, const char *one, const char *many) {
@@ -107,8 +107,8 @@ std::string unpaired_line(const PairedComparison &comparison) {
   std::string line = std::string("Unpaired, as compare judges separate runs (by the ") + figure_words(comparison.settings.figure) +
                      "): " + percent_text(view.change_percent) + ", " + p_text(view.p_value);
   if (std::isfinite(view.shift_low_percent)) {
-    line += ", 95 % interval " + compare_output::signed_text(view.shift_low_percent, 2) + " .. " +
-            compare_output::percent_text(view.shift_high_percent);
+    line += ", 95 % interval " + output::signed_text(view.shift_low_percent, 2) + " .. " +
+            output::percent_text(view.shift_high_percent);
   }
   return line + "; A's median " + rate_text(view.a_median) + " (" + interval + " " + rate_text(view.a_low) + " .. " +
          rate_text(view.a_high) + "), B's " + rate_text(view.b_median) + " (" + rate_text(view.b_low) + " .. " +
@@ -117,17 +117,17 @@ std::string unpaired_line(const PairedComparison &comparison) {
 
 } // namespace
 
-std::string percent_text(double percent) { return compare_output::percent_text(percent); }
+std::string percent_text(double percent) { return output::percent_text(percent); }
 
 std::string interval_text(const Answer &answer) {
   if (!std::isfinite(answer.low_percent) || !std::isfinite(answer.high_percent)) {
     return "-";
   }
-  return compare_output::signed_text(answer.low_percent, 2) + " .. " + compare_output::percent_text(answer.high_percent) +
+  return output::signed_text(answer.low_percent, 2) + " .. " + output::percent_text(answer.high_percent) +
          (answer.interval_is_range ? " (range)" : "");
 }
 
-std::string confidence_text(double alpha) { return compare_output::setting_text((1.0 - alpha) * 100.0) + " %"; }
+std::string confidence_text(double alpha) { return output::setting_text((1.0 - alpha) * 100.0) + " %"; }
 
 std::vector<std::string> summary_lines(const PairedComparison &comparison) {
   std::vector<std::string> lines;

@@ -4,7 +4,7 @@
 #include "ab/judged_figure.h"
 #include "ab/summary_text.h"
 #include "ab/verdict_words.h"
-#include "compare_output/number_text.h"
+#include "output/number_text.h"
 #include "statistics/median.h"
 
 #include <cmath>
@@ -13,8 +13,8 @@
 namespace ab {
 namespace {
 
-using compare_output::Align;
-using compare_output::Cell;
+using output::Align;
+using output::Cell;
 
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 
@@ -51,12 +51,12 @@ ProgramFigures figures_of(const PairedComparison &comparison, int program) {
   return figures;
 }
 
-Cell rate_cell(double value) { return compare_output::number_cell(value, compare_output::rate_text(value)); }
+Cell rate_cell(double value) { return output::number_cell(value, output::rate_text(value)); }
 
 // The figures' columns: the judged one first, named so, then steady and
 // rate where they are not the judged one.
-std::vector<compare_output::Column> figure_columns(Figure figure) {
-  std::vector<compare_output::Column> columns = {{std::string(figure_name(figure)) + " (judged)", Align::right}};
+std::vector<output::Column> figure_columns(Figure figure) {
+  std::vector<output::Column> columns = {{std::string(figure_name(figure)) + " (judged)", Align::right}};
   for (const Figure shown : {Figure::steady, Figure::rate}) {
     if (shown != figure) {
       columns.push_back({figure_name(shown), Align::right});
@@ -80,8 +80,8 @@ std::vector<Cell> figure_cells(Figure figure, const ProgramFigures &figures) {
 compare_output::Tables comparison_tables(const PairedComparison &comparison) {
   const Answer &answer = comparison.answer;
   const Figure figure = comparison.settings.figure;
-  compare_output::Table table{.columns = {{"", Align::left}, {"program", Align::left}, {"slices", Align::right}}};
-  for (compare_output::Column &column : figure_columns(figure)) {
+  output::Table table{.columns = {{"", Align::left}, {"program", Align::left}, {"slices", Align::right}}};
+  for (output::Column &column : figure_columns(figure)) {
     table.columns.push_back(std::move(column));
   }
   table.columns.insert(table.columns.end(),
@@ -92,23 +92,23 @@ compare_output::Tables comparison_tables(const PairedComparison &comparison) {
                         {"verdict", Align::left}});
   for (int program = 0; program < 2; ++program) {
     const ProgramFigures figures = figures_of(comparison, program);
-    std::vector<Cell> row = {compare_output::text_cell(program_letters[program]),
-                             compare_output::text_cell(comparison.programs[program].name),
-                             compare_output::count_cell(figures.slices)};
+    std::vector<Cell> row = {output::text_cell(program_letters[program]),
+                             output::text_cell(comparison.programs[program].name),
+                             output::count_cell(figures.slices)};
     for (Cell &cell : figure_cells(figure, figures)) {
       row.push_back(std::move(cell));
     }
-    row.push_back(compare_output::count_cell(figures.warned));
+    row.push_back(output::count_cell(figures.warned));
     if (program == 0) {
-      row.insert(row.end(), {compare_output::empty_cell(""), compare_output::empty_cell(""),
-                             compare_output::empty_cell(""), compare_output::verdict_cell(Verdict::base)});
+      row.insert(row.end(), {output::empty_cell(""), output::empty_cell(""),
+                             output::empty_cell(""), output::verdict_cell(Verdict::base)});
     } else {
       row.insert(row.end(),
-                 {compare_output::number_cell(answer.change_percent, compare_output::percent_text(answer.change_percent)),
-                  std::isfinite(answer.low_percent) ? compare_output::text_cell(interval_text(answer))
-                                                    : compare_output::empty_cell(),
-                  compare_output::number_cell(answer.p_value, compare_output::probability_text(answer.p_value)),
-                  compare_output::verdict_cell(
+                 {output::number_cell(answer.change_percent, output::percent_text(answer.change_percent)),
+                  std::isfinite(answer.low_percent) ? output::text_cell(interval_text(answer))
+                                                    : output::empty_cell(),
+                  output::number_cell(answer.p_value, output::probability_text(answer.p_value)),
+                  output::verdict_cell(
                       answer.verdict, verdict_words(answer.verdict, comparison.settings.threshold_percent) +
                                           std::string(rests_on_disturbed_slices(comparison)
                                                           ? compare_output::disturbed_mark
@@ -119,9 +119,9 @@ compare_output::Tables comparison_tables(const PairedComparison &comparison) {
   return {.groups = std::move(table), .notes = summary_lines(comparison), .legend = legend_lines(comparison)};
 }
 
-compare_output::Table csv_table(const PairedComparison &comparison) {
+output::Table csv_table(const PairedComparison &comparison) {
   const Answer &answer = comparison.answer;
-  compare_output::Table table{.columns = {{"program", Align::left},
+  output::Table table{.columns = {{"program", Align::left},
                                           {"name", Align::left},
                                           {"slices", Align::right},
                                           {"steady_median", Align::right},
@@ -133,19 +133,19 @@ compare_output::Table csv_table(const PairedComparison &comparison) {
                                           {"high_percent", Align::right},
                                           {"p_value", Align::right},
                                           {"verdict", Align::left}}};
-  const auto number = [](double value) { return compare_output::number_cell(value, ""); };
+  const auto number = [](double value) { return output::number_cell(value, ""); };
   for (int program = 0; program < 2; ++program) {
     const ProgramFigures figures = figures_of(comparison, program);
     const bool b = program == 1;
-    table.rows.push_back({compare_output::text_cell(program_letters[program]),
-                          compare_output::text_cell(comparison.programs[program].name),
-                          compare_output::count_cell(figures.slices), number(figures.steady), number(figures.rate),
-                          compare_output::count_cell(figures.warned), compare_output::text_cell(figure_name(comparison.settings.figure)),
-                          b ? number(answer.change_percent) : compare_output::empty_cell(""),
-                          b ? number(answer.low_percent) : compare_output::empty_cell(""),
-                          b ? number(answer.high_percent) : compare_output::empty_cell(""),
-                          b ? number(answer.p_value) : compare_output::empty_cell(""),
-                          compare_output::verdict_cell(b ? answer.verdict : Verdict::base)});
+    table.rows.push_back({output::text_cell(program_letters[program]),
+                          output::text_cell(comparison.programs[program].name),
+                          output::count_cell(figures.slices), number(figures.steady), number(figures.rate),
+                          output::count_cell(figures.warned), output::text_cell(figure_name(comparison.settings.figure)),
+                          b ? number(answer.change_percent) : output::empty_cell(""),
+                          b ? number(answer.low_percent) : output::empty_cell(""),
+                          b ? number(answer.high_percent) : output::empty_cell(""),
+                          b ? number(answer.p_value) : output::empty_cell(""),
+                          output::verdict_cell(b ? answer.verdict : Verdict::base)});
   }
   return table;
 }

@@ -12,6 +12,6 @@ namespace ab {
 
 compare_output::Tables comparison_tables(const PairedComparison &comparison);
 
-compare_output::Table csv_table(const PairedComparison &comparison);
+output::Table csv_table(const PairedComparison &comparison);
 
 } // namespace ab

@@ -2,7 +2,7 @@
 
 // What a comparison says of each thing it judged, as a type: every output
 // shows it through one table of words, classes and colours
-// (compare_output/verdict_style.h), never by reading text, so that a group
+// (output/verdict_style.h), never by reading text, so that a group
 // or a host named like a verdict stays a name.
 namespace compare {
 

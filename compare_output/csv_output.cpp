@@ -1,28 +1,28 @@
 #include "compare_output/csv_output.h"
 
-#include "compare_output/csv_table.h"
-#include "compare_output/number_text.h"
+#include "output/csv_table.h"
+#include "output/number_text.h"
 
 namespace compare_output {
 namespace {
 
 // CSV shows no rounded forms: each figure's cell holds its value, which
 // csv_table writes in full.
-Cell figure(double value) { return number_cell(value, {}); }
-Cell figure(const std::optional<double> &value) { return value ? figure(*value) : empty_cell(""); }
-Cell count(std::size_t value) { return count_cell(value); }
-Cell flag(bool value) { return text_cell(value ? "true" : "false"); }
+output::Cell figure(double value) { return output::number_cell(value, {}); }
+output::Cell figure(const std::optional<double> &value) { return value ? figure(*value) : output::empty_cell(""); }
+output::Cell count(std::size_t value) { return output::count_cell(value); }
+output::Cell flag(bool value) { return output::text_cell(value ? "true" : "false"); }
 
-Table columns(std::initializer_list<const char *> names) {
-  Table table;
+output::Table columns(std::initializer_list<const char *> names) {
+  output::Table table;
   for (const char *name : names) {
     table.columns.push_back({name});
   }
   return table;
 }
 
-Table group_figures(const std::vector<compare::GroupResult> &groups) {
-  Table table = columns({"group",
+output::Table group_figures(const std::vector<compare::GroupResult> &groups) {
+  output::Table table = columns({"group",
                          "base",
                          "records",
                          "steady_median",
@@ -46,7 +46,7 @@ Table group_figures(const std::vector<compare::GroupResult> &groups) {
                          "shift_high_percent"});
   for (const compare::GroupResult &group : groups) {
     const compare::Spread &steady = group.steady;
-    table.rows.push_back({text_cell(group.name),
+    table.rows.push_back({output::text_cell(group.name),
                           flag(group.base),
                           count(group.records.size()),
                           figure(steady.median),
@@ -62,7 +62,7 @@ Table group_figures(const std::vector<compare::GroupResult> &groups) {
                           figure(group.p_value),
                           flag(group.enough_records),
                           flag(group.significant),
-                          verdict_cell(group.verdict),
+                          output::verdict_cell(group.verdict),
                           count(group.disturbed),
                           flag(group.rests_on_disturbed_runs),
                           figure(group.shift_percent),
@@ -72,14 +72,14 @@ Table group_figures(const std::vector<compare::GroupResult> &groups) {
   return table;
 }
 
-Table host_figures(const compare::Comparison &comparison) {
-  Table table = columns({"host", "stratum", "records", "steady", "stratum_median", "deficit_percent",
+output::Table host_figures(const compare::Comparison &comparison) {
+  output::Table table = columns({"host", "stratum", "records", "steady", "stratum_median", "deficit_percent",
                          "modified_z", "verdict", "lowest_processor_share", "sustain", "warnings"});
   for (const compare::HostResult &host : comparison.hosts) {
     const compare::Stratum &stratum = comparison.strata.at(host.stratum);
-    table.rows.push_back({text_cell(host.host), text_cell(stratum.name), count(host.records),
+    table.rows.push_back({output::text_cell(host.host), output::text_cell(stratum.name), count(host.records),
                           figure(host.steady), figure(stratum.median), figure(host.deficit_percent),
-                          figure(host.modified_z), verdict_cell(host.verdict),
+                          figure(host.modified_z), output::verdict_cell(host.verdict),
                           figure(host.lowest_processor_share), figure(host.sustain), count(host.warnings)});
   }
   return table;
@@ -88,7 +88,7 @@ Table host_figures(const compare::Comparison &comparison) {
 } // namespace
 
 std::string csv_output(const compare::Comparison &comparison) {
-  return csv_table(comparison.settings.fleet ? host_figures(comparison) : group_figures(comparison.groups));
+  return output::csv_table(comparison.settings.fleet ? host_figures(comparison) : group_figures(comparison.groups));
 }
 
 } // namespace compare_output

@@ -9,7 +9,7 @@ namespace {
 using compare::HostResult;
 using compare::Verdict;
 
-Axis stratum_axis(const StratumPlan &plan) {
+output::Axis stratum_axis(const StratumPlan &plan) {
   std::vector<double> figures{plan.stratum->median};
   for (const HostResult *host : plan.hosts) {
     figures.push_back(host->steady);
@@ -19,11 +19,11 @@ Axis stratum_axis(const StratumPlan &plan) {
   }
   std::erase_if(figures, [](double figure) { return !std::isfinite(figure); });
   if (figures.empty()) {
-    return round_axis(0.0, 1.0);
+    return output::round_axis(0.0, 1.0);
   }
   const auto [lowest, highest] = std::minmax_element(figures.begin(), figures.end());
   const double margin = (*highest - *lowest) * 0.04;
-  return round_axis(*lowest - margin, *highest + margin, 8);
+  return output::round_axis(*lowest - margin, *highest + margin, 8);
 }
 
 void choose_named(StratumPlan &plan) {

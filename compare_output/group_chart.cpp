@@ -1,12 +1,12 @@
 #include "compare_output/group_chart.h"
 
-#include "compare_output/chart_axis.h"
-#include "compare_output/chart_scale.h"
-#include "compare_output/html_text.h"
-#include "compare_output/number_text.h"
-#include "compare_output/svg_element.h"
+#include "output/chart_axis.h"
+#include "output/chart_scale.h"
+#include "output/html_text.h"
+#include "output/number_text.h"
+#include "output/svg_element.h"
 #include "compare_output/tables.h"
-#include "compare_output/verdict_style.h"
+#include "output/verdict_style.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,26 +39,26 @@ struct Layout {
   double zoom_left = 0.0;
   double zoom_right = 0.0;
   double rows_bottom = 0.0;
-  Axis bars_axis{};
-  Axis zoom_axis{};
+  output::Axis bars_axis{};
+  output::Axis zoom_axis{};
 };
 
 std::string group_name(const GroupResult &group) { return group.name.empty() ? "all records" : group.name; }
 
 // "+3.25 % faster": the change before the verdict, where there is one.
 std::string verdict_words(const GroupResult &group) {
-  const std::string word = std::string(verdict_word(group.verdict)) +
+  const std::string word = std::string(output::verdict_word(group.verdict)) +
                            std::string(group.rests_on_disturbed_runs ? disturbed_mark : std::string_view{});
   const bool changed = !group.base && group.shift_percent && std::isfinite(*group.shift_percent);
-  return changed ? percent_text(*group.shift_percent) + " " + word : word;
+  return changed ? output::percent_text(*group.shift_percent) + " " + word : word;
 }
 
-std::string_view verdict_class(const GroupResult &group) { return verdict_style(group.verdict).css_class; }
+std::string_view verdict_class(const GroupResult &group) { return output::verdict_style(group.verdict).css_class; }
 
 double name_room(const std::vector<GroupResult> &groups) {
   std::size_t longest = 0;
   for (const GroupResult &group : groups) {
-    longest = std::max(longest, std::min(character_count(group_name(group)), longest_group_shown));
+    longest = std::max(longest, std::min(output::character_count(group_name(group)), longest_group_shown));
   }
   return std::clamp(static_cast<double>(longest) * character_width + 16.0, 90.0, 240.0);
 }
@@ -81,48 +81,48 @@ Layout layout_of(const std::vector<GroupResult> &groups) {
   layout.bars_left = layout.names_right + 8.0;
   layout.bars_right = layout.bars_left + bars_width;
   layout.zoom_left = layout.bars_right + panel_gap;
-  layout.zoom_right = chart_width - verdict_room;
+  layout.zoom_right = output::chart_width - verdict_room;
   layout.rows_bottom = top_room + static_cast<double>(groups.size()) * row_height;
   const std::vector<double> figures = drawn_figures(groups);
   if (figures.empty()) {
     return layout;
   }
   const auto [lowest, highest] = std::minmax_element(figures.begin(), figures.end());
-  layout.bars_axis = round_axis(0.0, std::max(*highest, 0.0), 3);
+  layout.bars_axis = output::round_axis(0.0, std::max(*highest, 0.0), 3);
   const double margin = (*highest - *lowest) * 0.05;
-  layout.zoom_axis = round_axis(*lowest - margin, *highest + margin, 5);
+  layout.zoom_axis = output::round_axis(*lowest - margin, *highest + margin, 5);
   return layout;
 }
 
 double row_middle(std::size_t row) { return top_room + (static_cast<double>(row) + 0.5) * row_height; }
 
 std::string interval_words(const compare::Spread &spread) {
-  const std::string ends = rate_text(spread.low) + " to " + rate_text(spread.high);
-  const std::string interval = fixed_text(compare::interval_confidence * 100.0, 0) + " % interval";
+  const std::string ends = output::rate_text(spread.low) + " to " + output::rate_text(spread.high);
+  const std::string interval = output::fixed_text(compare::interval_confidence * 100.0, 0) + " % interval";
   return spread.low_high_is_range ? "range " + ends + " (too few records for a " + interval + ")"
                                   : interval + " " + ends;
 }
 
 std::string bar_title(const GroupResult &group) {
-  std::string title = group_name(group) + ": median steady rate " + rate_text(group.steady.median) +
-                      " megaWhets/second of " + counted(group.records.size(), "record", "records") + "; " +
+  std::string title = group_name(group) + ": median steady rate " + output::rate_text(group.steady.median) +
+                      " megaWhets/second of " + output::counted(group.records.size(), "record", "records") + "; " +
                       interval_words(group.steady) + "; " + verdict_words(group);
   if (group.p_value && std::isfinite(*group.p_value)) {
-    title += " (p = " + probability_text(*group.p_value) + ")";
+    title += " (p = " + output::probability_text(*group.p_value) + ")";
   }
   if (group.shift_low_percent && group.shift_high_percent) {
-    title += "; the change's interval " + percent_text(*group.shift_low_percent) + " to " +
-             percent_text(*group.shift_high_percent);
+    title += "; the change's interval " + output::percent_text(*group.shift_low_percent) + " to " +
+             output::percent_text(*group.shift_high_percent);
   }
   return title;
 }
 
-SvgElement bar_mark(const GroupResult &group, const Scale &scale, double middle) {
+output::SvgElement bar_mark(const GroupResult &group, const output::Scale &scale, double middle) {
   const double zero = scale.at(0.0);
-  SvgElement bar = svg_mark("rect", "bar " + std::string(verdict_class(group)),
+  output::SvgElement bar = output::svg_mark("rect", "bar " + std::string(verdict_class(group)),
                             {.kind = "bar",
                              .name = group.name,
-                             .value = exact_number(group.steady.median),
+                             .value = output::exact_number(group.steady.median),
                              .title = bar_title(group)});
   return bar.attribute("x", zero)
       .attribute("y", middle - bar_height / 2)
@@ -132,11 +132,11 @@ SvgElement bar_mark(const GroupResult &group, const Scale &scale, double middle)
 }
 
 // The median again, in the zoomed panel: a short thick stroke across the row.
-SvgElement median_mark(const GroupResult &group, const Scale &scale, double middle) {
-  SvgElement median = svg_mark("rect", "median " + std::string(verdict_class(group)),
+output::SvgElement median_mark(const GroupResult &group, const output::Scale &scale, double middle) {
+  output::SvgElement median = output::svg_mark("rect", "median " + std::string(verdict_class(group)),
                                {.kind = "median",
                                 .name = group.name,
-                                .value = exact_number(group.steady.median),
+                                .value = output::exact_number(group.steady.median),
                                 .title = bar_title(group)});
   return median.attribute("x", scale.at(group.steady.median) - 1.5)
       .attribute("y", middle - 10.0)
@@ -145,17 +145,17 @@ SvgElement median_mark(const GroupResult &group, const Scale &scale, double midd
 }
 
 // A whisker from the interval's low end to its high end, with caps.
-SvgElement interval_mark(const GroupResult &group, const Scale &scale, double middle) {
-  const std::string low = fixed_text(scale.at(group.steady.low), 2);
-  const std::string high = fixed_text(scale.at(group.steady.high), 2);
-  const std::string cap_top = fixed_text(middle - 5, 2), cap_bottom = fixed_text(middle + 5, 2);
-  SvgElement interval =
-      svg_mark("path", group.steady.low_high_is_range ? "interval range" : "interval",
+output::SvgElement interval_mark(const GroupResult &group, const output::Scale &scale, double middle) {
+  const std::string low = output::fixed_text(scale.at(group.steady.low), 2);
+  const std::string high = output::fixed_text(scale.at(group.steady.high), 2);
+  const std::string cap_top = output::fixed_text(middle - 5, 2), cap_bottom = output::fixed_text(middle + 5, 2);
+  output::SvgElement interval =
+      output::svg_mark("path", group.steady.low_high_is_range ? "interval range" : "interval",
                {.kind = "interval",
                 .name = group.name,
-                .value = exact_number(group.steady.low) + " " + exact_number(group.steady.high),
+                .value = output::exact_number(group.steady.low) + " " + output::exact_number(group.steady.high),
                 .title = group_name(group) + ": " + interval_words(group.steady)});
-  return interval.attribute("d", "M" + low + " " + fixed_text(middle, 2) + "H" + high + "M" + low + " " +
+  return interval.attribute("d", "M" + low + " " + output::fixed_text(middle, 2) + "H" + high + "M" + low + " " +
                                      cap_top + "V" + cap_bottom + "M" + high + " " + cap_top + "V" +
                                      cap_bottom);
 }
@@ -163,20 +163,20 @@ SvgElement interval_mark(const GroupResult &group, const Scale &scale, double mi
 // The records' dots, spread a little up and down so that equal figures
 // stay apart; the spread follows the golden ratio, so it is the same on
 // every drawing of the same records.
-std::string record_marks(const GroupResult &group, const Scale &scale, double middle) {
+std::string record_marks(const GroupResult &group, const output::Scale &scale, double middle) {
   std::string marks;
   for (std::size_t k = 0; k < group.records.size(); ++k) {
     const compare::RecordPoint &record = group.records[k];
     if (!std::isfinite(record.steady)) {
       continue;
     }
-    const double offset = (std::fmod(static_cast<double>(k) * golden_fraction, 1.0) - 0.5) * 12.0;
-    marks += svg_mark("circle", record.warned ? "record warned" : "record",
+    const double offset = (std::fmod(static_cast<double>(k) * output::golden_fraction, 1.0) - 0.5) * 12.0;
+    marks += output::svg_mark("circle", record.warned ? "record warned" : "record",
                       {.kind = "record",
                        .name = group.name,
-                       .value = exact_number(record.steady),
+                       .value = output::exact_number(record.steady),
                        .title = group_name(group) + ", " + record.source + ": steady rate " +
-                                rate_text(record.steady) + " megaWhets/second" +
+                                output::rate_text(record.steady) + " megaWhets/second" +
                                 (record.warned ? ", with a warning" : "")})
                  .attribute("cx", scale.at(record.steady))
                  .attribute("cy", middle + offset)
@@ -188,14 +188,14 @@ std::string record_marks(const GroupResult &group, const Scale &scale, double mi
 }
 
 std::string row_words(const GroupResult &group, const Layout &layout, double middle) {
-  return SvgElement("text")
+  return output::SvgElement("text")
              .css_class(group.base ? "name base" : "name")
              .attribute("x", layout.names_right)
              .attribute("y", middle + 4)
              .attribute("text-anchor", "end")
              .text(group_name(group), longest_group_shown)
              .str() +
-         SvgElement("text")
+         output::SvgElement("text")
              .css_class(verdict_class(group))
              .attribute("x", layout.zoom_right + 12)
              .attribute("y", middle + 4)
@@ -203,40 +203,40 @@ std::string row_words(const GroupResult &group, const Layout &layout, double mid
              .str();
 }
 
-std::string base_line(const GroupResult &base, const Scale &zoom, const Layout &layout) {
+std::string base_line(const GroupResult &base, const output::Scale &zoom, const Layout &layout) {
   const double x = zoom.at(base.steady.median);
-  return svg_mark("line", "base-line",
+  return output::svg_mark("line", "base-line",
                   {.kind = "base-line",
                    .name = base.name,
-                   .value = exact_number(base.steady.median),
-                   .title = "the base, " + group_name(base) + ": median " + rate_text(base.steady.median) +
+                   .value = output::exact_number(base.steady.median),
+                   .title = "the base, " + group_name(base) + ": median " + output::rate_text(base.steady.median) +
                             " megaWhets/second"})
              .attribute("x1", x)
              .attribute("x2", x)
              .attribute("y1", top_room - 4)
              .attribute("y2", layout.rows_bottom)
              .str() +
-         SvgElement("text")
+         output::SvgElement("text")
              .css_class("base small")
              .attribute("x", x)
              .attribute("y", base_label_baseline)
              .attribute("text-anchor", "middle")
-             .text("base " + rate_text(base.steady.median))
+             .text("base " + output::rate_text(base.steady.median))
              .str();
 }
 
 // A panel: its title above it, its frame, and its axis under the frame with
 // a caption that says what the axis measures, so that the two panels' axes
 // read as two.
-std::string panel(const Axis &axis, const Scale &scale, double left, double right, std::string_view name,
+std::string panel(const output::Axis &axis, const output::Scale &scale, double left, double right, std::string_view name,
                   std::string_view title, const std::string &caption, double rows_bottom) {
-  return SvgElement("text")
+  return output::SvgElement("text")
              .css_class("small panel-title")
              .attribute("x", left)
              .attribute("y", panel_title_baseline)
              .text(title)
              .str() +
-         SvgElement("rect")
+         output::SvgElement("rect")
              .css_class("panel-frame")
              .attribute("data-panel", name)
              .attribute("x", left)
@@ -244,7 +244,7 @@ std::string panel(const Axis &axis, const Scale &scale, double left, double righ
              .attribute("width", right - left)
              .attribute("height", rows_bottom + 8 - top_room)
              .str() +
-         axis_drawing(axis, scale,
+         output::axis_drawing(axis, scale,
                       {.left = left,
                        .right = right,
                        .grid_top = top_room - 4,
@@ -252,7 +252,7 @@ std::string panel(const Axis &axis, const Scale &scale, double left, double righ
                        .labels_baseline = rows_bottom + 20,
                        .name = name})
              .str() +
-         SvgElement("text")
+         output::SvgElement("text")
              .css_class("small axis-caption")
              .attribute("data-panel", name)
              .attribute("x", (left + right) / 2)
@@ -270,16 +270,16 @@ std::string group_chart(const compare::Comparison &comparison) {
     return {};
   }
   const Layout layout = layout_of(groups);
-  const Scale bars(layout.bars_axis, layout.bars_left, layout.bars_right);
-  const Scale zoom(layout.zoom_axis, layout.zoom_left, layout.zoom_right);
+  const output::Scale bars(layout.bars_axis, layout.bars_left, layout.bars_right);
+  const output::Scale zoom(layout.zoom_axis, layout.zoom_left, layout.zoom_right);
   const std::vector<double> &ticks = layout.zoom_axis.ticks;
   const double zoom_step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1.0;
   std::string drawing = panel(layout.bars_axis, bars, layout.bars_left, layout.bars_right, "bars",
                               "median, from zero", "megaWhets/second, from 0", layout.rows_bottom) +
                         panel(layout.zoom_axis, zoom, layout.zoom_left, layout.zoom_right, "zoom",
                               "records, median and interval, zoomed",
-                              "zoomed: " + tick_text(layout.zoom_axis.low, zoom_step) + " to " +
-                                  tick_text(layout.zoom_axis.high, zoom_step) + " megaWhets/second",
+                              "zoomed: " + output::tick_text(layout.zoom_axis.low, zoom_step) + " to " +
+                                  output::tick_text(layout.zoom_axis.high, zoom_step) + " megaWhets/second",
                               layout.rows_bottom);
   const auto base =
       std::find_if(groups.begin(), groups.end(), [](const GroupResult &group) { return group.base; });
@@ -298,7 +298,7 @@ std::string group_chart(const compare::Comparison &comparison) {
     }
     drawing += record_marks(group, zoom, middle);
   }
-  return chart_svg("chart groups", layout.rows_bottom + axis_room,
+  return output::chart_svg("chart groups", layout.rows_bottom + axis_room,
                    "The median steady rate of each group, with its records and its interval")
       .children(drawing)
       .str();
@@ -306,7 +306,7 @@ std::string group_chart(const compare::Comparison &comparison) {
 
 std::string group_chart_legend(bool fleet) {
   const auto bar = [](std::string_view css_class) {
-    return legend_swatch(SvgElement("rect")
+    return output::legend_swatch(output::SvgElement("rect")
                              .css_class("bar " + std::string(css_class))
                              .attribute("x", 0.0)
                              .attribute("y", 2.0)
@@ -314,8 +314,8 @@ std::string group_chart_legend(bool fleet) {
                              .attribute("height", 8.0));
   };
   const auto dot = [](std::string_view css_class) {
-    return legend_swatch(
-        SvgElement("circle").css_class(css_class).attribute("cx", 8.0).attribute("cy", 6.0).attribute("r",
+    return output::legend_swatch(
+        output::SvgElement("circle").css_class(css_class).attribute("cx", 8.0).attribute("cy", 6.0).attribute("r",
                                                                                                       3.5));
   };
   const std::string verdicts =
@@ -326,11 +326,11 @@ std::string group_chart_legend(bool fleet) {
           : bar("base") + "base: the group the others are measured against</li>\n<li>" + bar("faster") +
                 "faster than the base</li>\n<li>" + bar("slower") + "slower than the base</li>\n<li>" +
                 bar("unclear") + "~ no significant change; " +
-                html_text(verdict_word(compare::Verdict::too_few)) + " too few records to judge</li>\n<li>";
+                output::html_text(output::verdict_word(compare::Verdict::too_few)) + " too few records to judge</li>\n<li>";
   return "<ul class=\"legend\">\n<li>" + verdicts + dot("record") + "a record</li>\n<li>" +
          dot("record warned") + "a record with a warning</li>\n<li>" +
-         legend_swatch(SvgElement("path").css_class("interval").attribute("d", "M1 6H15M1 2V10M15 2V10")) +
-         fixed_text(compare::interval_confidence * 100.0, 0) +
+         output::legend_swatch(output::SvgElement("path").css_class("interval").attribute("d", "M1 6H15M1 2V10M15 2V10")) +
+         output::fixed_text(compare::interval_confidence * 100.0, 0) +
          " % interval of the median (dashed: the range, with too few records for an interval)</li>\n</ul>\n";
 }
 

@@ -1,7 +1,7 @@
 #include "compare_output/json_output.h"
 
 #include "compare/keys.h"
-#include "compare_output/verdict_style.h"
+#include "output/verdict_style.h"
 
 #include <nlohmann/json.hpp>
 
@@ -77,7 +77,7 @@ Json group_json(const compare::GroupResult &group) {
           {"only_ties_differ", group.only_ties_differ},
           {"enough_records", group.enough_records},
           {"significant", group.significant},
-          {"verdict", std::string(verdict_word(group.verdict))},
+          {"verdict", std::string(output::verdict_word(group.verdict))},
           {"records_needed", optional(group.records_needed)},
           {"points", points}};
 }
@@ -101,7 +101,7 @@ Json host_json(const compare::HostResult &host, const compare::Stratum &stratum)
           {"stratum_median", stratum.median},
           {"deficit_percent", optional(host.deficit_percent)},
           {"modified_z", optional(host.modified_z)},
-          {"verdict", std::string(verdict_word(host.verdict))},
+          {"verdict", std::string(output::verdict_word(host.verdict))},
           {"unjudged_because", text_or_null(stratum.unjudged_because)},
           {"lowest_processor_share", host.lowest_processor_share},
           {"sustain", host.sustain},

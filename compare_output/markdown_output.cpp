@@ -1,6 +1,6 @@
 #include "compare_output/markdown_output.h"
 
-#include "compare_output/markdown_table.h"
+#include "output/markdown_table.h"
 
 namespace compare_output {
 namespace {
@@ -9,9 +9,9 @@ std::string list(const char *title, const std::vector<std::string> &items) {
   if (items.empty()) {
     return {};
   }
-  std::string text = "\n**" + markdown_text(title) + "**\n\n";
+  std::string text = "\n**" + output::markdown_text(title) + "**\n\n";
   for (const std::string &item : items) {
-    text += "- " + markdown_text(item) + "\n";
+    text += "- " + output::markdown_text(item) + "\n";
   }
   return text;
 }
@@ -19,7 +19,7 @@ std::string list(const char *title, const std::vector<std::string> &items) {
 std::string comma_separated(const std::vector<std::string> &names) {
   std::string line;
   for (const std::string &name : names) {
-    line += (line.empty() ? "" : ",") + markdown_text(name);
+    line += (line.empty() ? "" : ",") + output::markdown_text(name);
   }
   return line.empty() ? "none" : line;
 }
@@ -27,7 +27,7 @@ std::string comma_separated(const std::vector<std::string> &names) {
 } // namespace
 
 std::string markdown_output(const Tables &tables, bool fleet) {
-  std::string text = markdown_table(fleet ? tables.hosts : tables.groups);
+  std::string text = output::markdown_table(fleet ? tables.hosts : tables.groups);
   text += list("Notes", tables.notes);
   text += list("Legend", tables.legend);
   text += list("Left out", tables.excluded);

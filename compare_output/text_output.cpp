@@ -1,7 +1,7 @@
 #include "compare_output/text_output.h"
 
-#include "compare_output/printable_text.h"
-#include "compare_output/text_table.h"
+#include "text/printable.h"
+#include "output/text_table.h"
 
 namespace compare_output {
 namespace {
@@ -12,7 +12,7 @@ std::string section(const char *title, const std::vector<std::string> &lines) {
   }
   std::string text = std::string("\n") + title + "\n";
   for (const std::string &line : lines) {
-    text += "  " + printable_text(line) + "\n";
+    text += "  " + text::printable(line) + "\n";
   }
   return text;
 }
@@ -20,7 +20,7 @@ std::string section(const char *title, const std::vector<std::string> &lines) {
 std::string comma_separated(const std::vector<std::string> &names) {
   std::string line;
   for (const std::string &name : names) {
-    line += (line.empty() ? "" : ",") + printable_text(name);
+    line += (line.empty() ? "" : ",") + text::printable(name);
   }
   return line;
 }
@@ -28,7 +28,7 @@ std::string comma_separated(const std::vector<std::string> &names) {
 } // namespace
 
 std::string text_output(const Tables &tables, bool fleet, bool colour) {
-  std::string text = text_table(fleet ? tables.hosts : tables.groups, colour);
+  std::string text = output::text_table(fleet ? tables.hosts : tables.groups, colour);
   text += section("Notes:", tables.notes);
   text += section("Legend:", tables.legend);
   text += section("Left out:", tables.excluded);

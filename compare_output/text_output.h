@@ -11,7 +11,7 @@ namespace compare_output {
 // are no host names, then the others as the last line, which `tail -n 1`
 // hands to scontrol or a shell as it is. With `colour`, each verdict takes
 // its colour (verdict_style.h), always beside its word. Text from records
-// has its controls shown as escapes (printable_text.h).
+// has its controls shown as escapes (text/printable.h).
 std::string text_output(const Tables &tables, bool fleet, bool colour);
 
 } // namespace compare_output

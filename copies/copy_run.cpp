@@ -4,7 +4,7 @@
 #include "pass/figures.h"
 #include "pass/timed_pass.h"
 #include "platform/interrupts.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
 #include "pass/figures.h"
 #include "workload/outer_iteration.h"
 
@@ -70,7 +70,7 @@ CopyRun::~CopyRun() { stop(); }
 bool CopyRun::start() {
   std::string reason;
   if (!platform::start_copies(count_, inner_, outer_, run_as_copy, processes_, reason)) {
-    failure_ = report::formatted("megawhets: cannot start %u copies: %s\n", count_, reason.c_str());
+    failure_ = text::formatted("megawhets: cannot start %u copies: %s\n", count_, reason.c_str());
     return false;
   }
   running_ = true;
@@ -122,7 +122,7 @@ bool CopyRun::receive(std::vector<CopyMessage> &messages, CopyMessage::Kind kind
   }
   stop();
   const char *lost = kind == CopyMessage::state_checked ? "its state went unchecked" : "the pass has no result";
-  failure_ = report::formatted("megawhets: copy %u of %u %s %s pass %d, so %s; the other copies were stopped\n",
+  failure_ = text::formatted("megawhets: copy %u of %u %s %s pass %d, so %s; the other copies were stopped\n",
                                static_cast<unsigned>(failed + 1), count_, what.c_str(), when, pass, lost);
   return false;
 }

@@ -6,7 +6,7 @@
 #include "driver/help_text.h"
 #include "driver/option_reading.h"
 #include "driver/suggestion.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
 
 #include <array>
 #include <charconv>
@@ -68,7 +68,7 @@ std::string take_option(std::string_view argument, int argc, const char *const *
   } else if (const auto slice = option_value("--slice", argc, argv, i)) {
     const auto value = within(slice->value, ab::shortest_slice, ab::longest_slice);
     if (!value) {
-      return "option " + quoted(slice->as_given) + report::formatted(" needs seconds from %g to %g, such as --slice=1",
+      return "option " + quoted(slice->as_given) + text::formatted(" needs seconds from %g to %g, such as --slice=1",
                                                                      ab::shortest_slice, ab::longest_slice);
     }
     settings.slice_seconds = *value;
@@ -180,7 +180,7 @@ AbCommandLine read_ab_command_line(int argc, const char *const *argv) {
   // by side; a budget that cannot hold one would be spent before the first.
   if (const double round = 2 * options.request.settings.slice_seconds;
       options.request.settings.budget_seconds && *options.request.settings.budget_seconds < round) {
-    return {.problem = report::formatted("a budget of %g s cannot hold one round of two %g s slices: give "
+    return {.problem = text::formatted("a budget of %g s cannot hold one round of two %g s slices: give "
                                          "--budget %g or more, or a shorter --slice",
                                          *options.request.settings.budget_seconds,
                                          options.request.settings.slice_seconds, round)};

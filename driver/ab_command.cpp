@@ -5,9 +5,9 @@
 #include "ab/json_output.h"
 #include "ab/summary_text.h"
 #include "ab/tables.h"
-#include "compare_output/csv_table.h"
+#include "output/csv_table.h"
 #include "compare_output/markdown_output.h"
-#include "compare_output/printable_text.h"
+#include "text/printable.h"
 #include "compare_output/text_output.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
@@ -16,7 +16,7 @@
 #include "platform/progress_line.h"
 #include "platform/terminal.h"
 #include "record/record_file.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
 
 #include <chrono>
 #include <cmath>
@@ -30,7 +30,7 @@ namespace {
 
 using Seconds = std::chrono::duration<double>;
 
-std::string named(std::string_view name) { return "'" + compare_output::printable_text(name) + "'"; }
+std::string named(std::string_view name) { return "'" + text::printable(name) + "'"; }
 
 bool colour_wanted() { return platform::is_terminal(stdout) && std::getenv("NO_COLOR") == nullptr; }
 
@@ -42,7 +42,7 @@ std::string formatted_output(const ab::PairedComparison &comparison, AbFormat fo
   case AbFormat::markdown:
     return compare_output::markdown_output(tables, false);
   case AbFormat::csv:
-    return compare_output::csv_table(ab::csv_table(comparison));
+    return output::csv_table(ab::csv_table(comparison));
   case AbFormat::json:
     return ab::json_output(comparison);
   }
@@ -147,7 +147,7 @@ int ab_command(const AbOptions &options) {
     return bad_usage;
   }
   if (holds_files(options.records_path)) {
-    write_error("megawhets: option '--records " + compare_output::printable_text(options.records_path) +
+    write_error("megawhets: option '--records " + text::printable(options.records_path) +
                 "' names a folder that already holds files, which compare would read with this comparison's "
                 "records: give a new or empty folder\n");
     return bad_usage;

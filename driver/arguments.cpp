@@ -6,7 +6,8 @@
 #include "history/store.h"
 #include "platform/build.h"
 #include "record/label.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
+#include "text/printable.h"
 
 #include <array>
 
@@ -162,7 +163,7 @@ std::string usage() {
 std::string version_text() { return platform::program_version() + "\n" + platform::build_description() + "\n"; }
 
 std::string bad_argument_message(const CommandLine &command_line) {
-  const std::string argument = "'" + report::printable(command_line.bad_argument) + "'";
+  const std::string argument = "'" + text::printable(command_line.bad_argument) + "'";
   std::string what;
   switch (command_line.problem) {
   case ArgumentProblem::unknown_option:
@@ -175,7 +176,7 @@ std::string bad_argument_message(const CommandLine &command_line) {
     break;
   case ArgumentProblem::detached_value:
     what = "unexpected argument " + argument + ": an option's optional value is attached with = (did you mean " +
-           report::printable(command_line.suggestion) + "?)";
+           text::printable(command_line.suggestion) + "?)";
     break;
   case ArgumentProblem::unexpected_argument:
     what = "unexpected argument " + argument + ": the counts are asked for at the prompts or read from a pipe";

@@ -5,7 +5,7 @@
 #include "compare_output/html_page.h"
 #include "compare_output/json_output.h"
 #include "compare_output/markdown_output.h"
-#include "compare_output/printable_text.h"
+#include "text/printable.h"
 #include "compare_output/tables.h"
 #include "compare_output/text_output.h"
 #include "driver/console.h"
@@ -46,8 +46,8 @@ Gathered gathered(const std::vector<std::string> &arguments) {
     gathered.excluded.push_back({source, std::string(read.message)});
     if (record::spoils_comparison(read.problem)) {
       gathered.unreadable = true;
-      write_error("megawhets: " + compare_output::printable_text(source) + ": " +
-                  compare_output::printable_text(read.message) + "\n");
+      write_error("megawhets: " + text::printable(source) + ": " +
+                  text::printable(read.message) + "\n");
       gathered.said.push_back(source);
     }
   });
@@ -57,7 +57,7 @@ Gathered gathered(const std::vector<std::string> &arguments) {
 std::string names_of(const std::vector<std::string> &names) {
   std::string text;
   for (const std::string &name : names) {
-    text += (text.empty() ? "'" : ", '") + compare_output::printable_text(name) + "'";
+    text += (text.empty() ? "'" : ", '") + text::printable(name) + "'";
   }
   return text.empty() ? "none" : text;
 }
@@ -140,7 +140,7 @@ std::string page_over_a_record(const CompareOptions &options) {
   const fs::path page(options.html_path);
   const fs::path folder = page.has_parent_path() ? page.parent_path() : fs::path(".");
   const std::string option =
-      "megawhets: option '--html " + compare_output::printable_text(options.html_path) + "' ";
+      "megawhets: option '--html " + text::printable(options.html_path) + "' ";
   for (const std::string &record : options.records) {
     std::error_code error;
     if (record == "-") {
@@ -150,7 +150,7 @@ std::string page_over_a_record(const CompareOptions &options) {
         ((page.filename().string().ends_with(".json") && fs::equivalent(folder, record, error)) ||
          names_a_record_in(page, record))) {
       return option + "would put the page among the records of directory '" +
-             compare_output::printable_text(record) +
+             text::printable(record) +
              "', whose every *.json is read as records; give it another "
              "name or place\n";
     }
@@ -162,7 +162,7 @@ std::string page_over_a_record(const CompareOptions &options) {
 // it is, and are said on standard error, where a script's log keeps them.
 void warn_of_slow_hosts_apart(const compare::Comparison &comparison) {
   for (const std::string &host : comparison.slow_hosts_apart) {
-    write_error("megawhets: warning: slow host '" + compare_output::printable_text(host) +
+    write_error("megawhets: warning: slow host '" + text::printable(host) +
                 "' is kept off the line of slow hosts: its name holds what no host name does\n");
   }
 }
@@ -172,8 +172,8 @@ void warn_of_slow_hosts_apart(const compare::Comparison &comparison) {
 int nothing_to_compare(const compare::Comparison &comparison, const std::vector<std::string> &said) {
   for (const compare::ExcludedRecord &record : comparison.excluded) {
     if (std::find(said.begin(), said.end(), record.source) == said.end()) {
-      write_error("megawhets: " + compare_output::printable_text(record.source) + ": " +
-                  compare_output::printable_text(record.reason) + "\n");
+      write_error("megawhets: " + text::printable(record.source) + ": " +
+                  text::printable(record.reason) + "\n");
     }
   }
   write_error("megawhets: no records to compare\n");
@@ -203,7 +203,7 @@ int compare_command(const CompareOptions &options) {
       std::move(input.entries), std::move(input.excluded), options.settings, options.base);
   const std::optional<compare::Comparison> &comparison = compared.comparison;
   if (!comparison) {
-    write_error("megawhets: option '--base " + compare_output::printable_text(options.base) +
+    write_error("megawhets: option '--base " + text::printable(options.base) +
                 "' names no group; the groups are " + names_of(compared.group_names) + "\n");
     return bad_usage;
   }

@@ -1,6 +1,7 @@
 #include "driver/count_reader.h"
 
-#include "report/formatted.h"
+#include "text/formatted.h"
+#include "text/printable.h"
 
 #include <cerrno>
 #include <cstring>
@@ -102,12 +103,12 @@ std::string count_problem_message(std::string_view count_name, const CountReadin
   case CountProblem::not_an_integer: {
     if (earlier && earlier->rest_left && !found.empty()) {
       return "megawhets: the " + std::string(earlier->name) + " was read as " + std::to_string(earlier->value) +
-             " and the rest, '" + report::printable(found) + "', was left for the " + name +
+             " and the rest, '" + text::printable(found) + "', was left for the " + name +
              ", which is not a decimal integer; expected digits with an optional sign\n";
     }
     std::string what = "megawhets: the " + name + " is not a decimal integer";
     if (!found.empty()) {
-      what += ": it starts with '" + report::printable(found) + "'";
+      what += ": it starts with '" + text::printable(found) + "'";
     }
     if (earlier) {
       what += ", after the " + std::string(earlier->name) + " was read as " + std::to_string(earlier->value);

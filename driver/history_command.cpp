@@ -4,7 +4,7 @@
 #include "driver/exit_status.h"
 #include "driver/option_reading.h"
 #include "driver/output_paths.h"
-#include "compare_output/printable_text.h"
+#include "text/printable.h"
 #include "history/history_json.h"
 #include "history/history_page.h"
 #include "history/history_tables.h"
@@ -13,7 +13,7 @@
 #include "record/record_file.h"
 #include "record/record_sources.h"
 #include "record/timestamp.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
 
 #include <chrono>
 #include <cstdio>
@@ -43,7 +43,7 @@ int add_records(const HistoryOptions &options) {
     if (read.run && !history::seconds_of(read.run->started_at.str())) {
       unreadable = true;
       write_error("megawhets: " + record::source_name(read.source) + ": not stored, as its started_at '" +
-                  compare_output::printable_text(read.run->started_at.str()) +
+                  text::printable(read.run->started_at.str()) +
                   "' is not a time in UTC as records write it, such as 2026-03-03T02:00:00Z, and would be "
                   "ordered and filtered wrongly\n");
       return;
@@ -59,13 +59,13 @@ int add_records(const HistoryOptions &options) {
     const std::string source = record::source_name(read.source);
     if (record::spoils_comparison(read.problem)) {
       unreadable = true;
-      write_error("megawhets: " + source + ": " + report::printable(read.message) + "\n");
+      write_error("megawhets: " + source + ": " + text::printable(read.message) + "\n");
     } else if (read.problem == record::ProblemKind::not_comparable) {
       ++unstored;
       write_error("megawhets: " + source + ": not stored, as it has no figures for a trend: " +
-                  report::printable(read.message) + "\n");
+                  text::printable(read.message) + "\n");
     } else {
-      write_error("megawhets: " + source + ": " + report::printable(read.message) + "\n");
+      write_error("megawhets: " + source + ": " + text::printable(read.message) + "\n");
     }
   });
   if (transaction) {
@@ -119,7 +119,7 @@ int show_trends(const HistoryOptions &options) {
   settings.trend.future_after = record::rfc3339_utc(std::chrono::system_clock::now() + std::chrono::hours(24));
   const history::HistoryView view = history::history_view(source, settings);
   if (const std::string future = history::future_runs_sentence(view); !future.empty()) {
-    write_error("megawhets: warning: " + compare_output::printable_text(future) + "\n");
+    write_error("megawhets: warning: " + text::printable(future) + "\n");
   }
   // The page goes into a new file beside its name, which it takes only once
   // it is whole, as the run's record does; and before standard output, so

@@ -4,7 +4,8 @@
 #include "history/store.h"
 #include "record/json_record.h"
 #include "record/record_reader.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
+#include "text/printable.h"
 
 #include <optional>
 
@@ -37,11 +38,11 @@ bool HistoryDestination::deliver(const record::RunRecord &run) const {
       stored = *read.run;
       text = history::stored_text(read.text);
     } else if (!read.run) {
-      why = report::printable(read.message);
+      why = text::printable(read.message);
     }
   });
   if (!stored) {
-    write_error("megawhets: the run's record is not stored in '" + report::printable(path_) +
+    write_error("megawhets: the run's record is not stored in '" + text::printable(path_) +
                 "', as it has no figures for a trend: " + why + "\n");
     return true;
   }

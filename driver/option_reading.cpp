@@ -1,7 +1,7 @@
 #include "driver/option_reading.h"
 
 #include "compare/keys.h"
-#include "compare_output/printable_text.h"
+#include "text/printable.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -9,7 +9,7 @@
 
 namespace driver {
 
-std::string quoted(std::string_view text) { return "'" + compare_output::printable_text(text) + "'"; }
+std::string quoted(std::string_view text) { return "'" + text::printable(text) + "'"; }
 
 std::optional<OutputFormat> output_format_named(std::string_view text) {
   if (text == "table") {

@@ -1,6 +1,6 @@
 #include "driver/output_paths.h"
 
-#include "compare_output/printable_text.h"
+#include "text/printable.h"
 #include "driver/option_reading.h"
 #include "platform/files.h"
 
@@ -86,7 +86,7 @@ std::string precious_output(const std::vector<NamedOutput> &outputs) {
       continue;
     }
     if (const std::string content = precious_content(output.path); !content.empty()) {
-      return "megawhets: option '" + output.option + " " + compare_output::printable_text(output.path) +
+      return "megawhets: option '" + output.option + " " + text::printable(output.path) +
              "' would replace a file that holds " + content +
              "; give the output another name, or add --force to replace it\n";
     }
@@ -117,7 +117,7 @@ std::string output_clash(const std::vector<NamedOutput> &outputs, const std::vec
     }
     for (const NamedInput &input : inputs) {
       if (input.path != "-" && platform::same_file(output.path, input.path)) {
-        return "megawhets: option '" + output.option + " " + compare_output::printable_text(output.path) + "' names " +
+        return "megawhets: option '" + output.option + " " + text::printable(output.path) + "' names " +
                quoted(input.path) + ", " + input.role + ": the output would take its place; give it another name\n";
       }
     }

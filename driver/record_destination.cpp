@@ -3,7 +3,8 @@
 #include "driver/console.h"
 #include "platform/interrupts.h"
 #include "record/json_record.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
+#include "text/printable.h"
 
 #include <filesystem>
 #include <system_error>
@@ -20,7 +21,7 @@ RecordDestination::RecordDestination(const std::string &path) : path_(path) {
     return;
   }
   std::error_code error;
-  const std::string name = "'" + report::printable(path) + "'";
+  const std::string name = "'" + text::printable(path) + "'";
   const std::string held =
       std::filesystem::exists(path, error) ? name + " keeps what it held before the run" : "no " + name + " was written";
   for (std::size_t stage = 0; stage < interrupt_notes_.size(); ++stage) {

@@ -1,14 +1,14 @@
 #include "history/change_text.h"
 
 #include "history/run_time.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
 
 #include <cmath>
 
 namespace history {
 
 std::string change_percent_text(double percent) {
-  const std::string size = report::formatted("%.1f %%", std::fabs(percent));
+  const std::string size = text::formatted("%.1f %%", std::fabs(percent));
   // A change that rounds to 0.0 has no direction to show.
   if (size == "0.0 %") {
     return size;
@@ -17,7 +17,7 @@ std::string change_percent_text(double percent) {
 }
 
 std::string p_text(double p_value) {
-  return p_value < 0.001 ? "p < 0.001" : report::formatted("p = %.3f", p_value);
+  return p_value < 0.001 ? "p < 0.001" : text::formatted("p = %.3f", p_value);
 }
 
 std::string change_line(const ChangeLine &change) {

@@ -1,7 +1,7 @@
 #include "history/history_json.h"
 
 #include "compare/keys.h"
-#include "compare_output/verdict_style.h"
+#include "output/verdict_style.h"
 #include "history/change_text.h"
 
 #include <nlohmann/json.hpp>
@@ -69,7 +69,7 @@ Json series_json(const SeriesView &series, bool fleet) {
                  {"segments", segments},
                  {"changes", changes}};
   if (fleet) {
-    object["verdict"] = std::string(compare_output::verdict_word(series.verdict));
+    object["verdict"] = std::string(output::verdict_word(series.verdict));
     object["deficit_percent"] = number(series.deficit_percent);
     object["modified_z"] = number(series.modified_z);
     object["unjudged_because"] = series.unjudged_because.empty() ? Json(nullptr) : Json(series.unjudged_because);

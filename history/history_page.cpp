@@ -1,15 +1,15 @@
 #include "history/history_page.h"
 
-#include "compare_output/chart_scale.h"
-#include "compare_output/html_tables.h"
-#include "compare_output/html_text.h"
-#include "compare_output/number_text.h"
-#include "compare_output/page_frame.h"
-#include "compare_output/svg_element.h"
-#include "compare_output/verdict_style.h"
+#include "output/chart_scale.h"
+#include "output/html_tables.h"
+#include "output/html_text.h"
+#include "output/number_text.h"
+#include "output/page_frame.h"
+#include "output/svg_element.h"
+#include "output/verdict_style.h"
 #include "history/change_text.h"
 #include "history/run_time.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
 
 #include <algorithm>
 #include <array>
@@ -20,9 +20,9 @@
 namespace history {
 namespace {
 
-using compare_output::exact_number;
-using compare_output::html_text;
-using compare_output::SvgElement;
+using output::exact_number;
+using output::html_text;
+using output::SvgElement;
 
 // ` name="value"`, the value escaped: for the page's HTML around the charts.
 std::string data_attribute(std::string_view name, std::string_view value) {
@@ -30,7 +30,7 @@ std::string data_attribute(std::string_view name, std::string_view value) {
 }
 
 // A coordinate in a path, to a hundredth of a pixel.
-std::string pixels(double value) { return compare_output::fixed_text(value, 2); }
+std::string pixels(double value) { return output::fixed_text(value, 2); }
 
 // A panel's box, and the plot within it, in pixels.
 constexpr double panel_width = 300.0;
@@ -64,7 +64,7 @@ svg .band-mean { fill: none; stroke: var(--slate); stroke-width: 1.2; }
 )css";
 
 std::string plural(std::size_t count, std::string_view one, std::string_view many) {
-  return compare_output::count_text(count) + " " + std::string(count == 1 ? one : many);
+  return output::count_text(count) + " " + std::string(count == 1 ? one : many);
 }
 
 // The page's time axis: every panel spans the same times, so that a change
@@ -118,7 +118,7 @@ std::vector<double> run_xs(const std::vector<StoredRun> &runs, const TimeSpan &s
   return xs;
 }
 
-compare_output::Axis value_axis(const std::vector<StoredRun> &runs, const std::vector<bool> &left_out) {
+output::Axis value_axis(const std::vector<StoredRun> &runs, const std::vector<bool> &left_out) {
   double low = std::numeric_limits<double>::infinity();
   double high = -std::numeric_limits<double>::infinity();
   for (const bool counted_only : {true, false}) {
@@ -132,13 +132,13 @@ compare_output::Axis value_axis(const std::vector<StoredRun> &runs, const std::v
       break;
     }
   }
-  return compare_output::round_axis(low, high, 3);
+  return output::round_axis(low, high, 3);
 }
 
 // A panel's axis runs up its left side: compare's charts' axes
 // (chart_axis.h) run across, with room for their figures that a panel
 // 300 pixels wide has not.
-std::string axis_marks(const compare_output::Axis &axis, const compare_output::Scale &y) {
+std::string axis_marks(const output::Axis &axis, const output::Scale &y) {
   const double step = axis.ticks.size() > 1 ? axis.ticks[1] - axis.ticks[0] : 1.0;
   SvgElement group("g");
   group.css_class("axis");
@@ -155,7 +155,7 @@ std::string axis_marks(const compare_output::Axis &axis, const compare_output::S
                     .attribute("x", plot_left - 4.0)
                     .attribute("y", at + 4.0)
                     .attribute("text-anchor", "end")
-                    .text(compare_output::tick_text(tick, step)));
+                    .text(output::tick_text(tick, step)));
   }
   return group.str();
 }
@@ -164,7 +164,7 @@ std::string axis_marks(const compare_output::Axis &axis, const compare_output::S
 double clamped(double y) { return std::clamp(y, plot_top, plot_bottom); }
 
 std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &runs, const std::vector<bool> &left_out,
-                      const std::vector<double> &xs, const compare_output::Scale &y) {
+                      const std::vector<double> &xs, const output::Scale &y) {
   std::string path;
   std::string dots;
   for (std::size_t i = 0; i < runs.size(); ++i) {
@@ -174,7 +174,7 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
       path += (path.empty() ? "M" : " L") + pixels(xs[i]) + " " + pixels(at);
     }
     std::string title = series.name + ": run " + std::to_string(i + 1) + " of " + std::to_string(runs.size()) + ", " +
-                        run.started_at + ": " + compare_output::rate_text(run.steady) + " megaWhets/s";
+                        run.started_at + ": " + output::rate_text(run.steady) + " megaWhets/s";
     if (left_out[i]) {
       title += run.self_check_passed
                    ? "; left out of the trend: " + std::to_string(run.warnings) + (run.warnings == 1 ? " warning" : " warnings")
@@ -186,7 +186,7 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
     if (off_scale) {
       title += "; off the chart's scale, drawn on its edge";
     }
-    SvgElement dot = compare_output::svg_mark(
+    SvgElement dot = output::svg_mark(
         "circle", off_scale ? "run left-out off-scale" : left_out[i] ? "run left-out" : "run",
         {.kind = "run", .name = series.name, .value = exact_number(run.steady), .title = title});
     dot.attribute("cx", xs[i]).attribute("cy", clamped(at)).attribute("r", 2.0).attribute("data-run", std::to_string(i + 1));
@@ -201,15 +201,15 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
   return (path.empty() ? std::string() : SvgElement("path").css_class("trend").attribute("d", path).str()) + dots;
 }
 
-std::string level_marks(const SeriesView &series, const std::vector<double> &xs, const compare_output::Scale &y) {
+std::string level_marks(const SeriesView &series, const std::vector<double> &xs, const output::Scale &y) {
   std::string marks;
   for (const Segment &segment : series.segments) {
     const double at = y.at(segment.median);
-    marks += compare_output::svg_mark("line", "level",
+    marks += output::svg_mark("line", "level",
                                       {.kind = "level",
                                        .name = series.name,
                                        .value = exact_number(segment.median),
-                                       .title = series.name + ": level " + compare_output::rate_text(segment.median) +
+                                       .title = series.name + ": level " + output::rate_text(segment.median) +
                                                 " megaWhets/s, runs " + std::to_string(segment.first + 1) + " to " +
                                                 std::to_string(segment.last + 1)})
                  .attribute("x1", xs[segment.first])
@@ -222,7 +222,7 @@ std::string level_marks(const SeriesView &series, const std::vector<double> &xs,
   }
   for (const ChangeLine &change : series.changes) {
     const double x = xs[change.run - 1];
-    marks += compare_output::svg_mark(
+    marks += output::svg_mark(
                  "line", change.percent < 0.0 ? "change slower" : "change faster",
                  {.kind = "change", .name = series.name, .value = exact_number(change.percent), .title = change_line(change)})
                  .attribute("x1", x)
@@ -246,7 +246,7 @@ std::string time_labels(const TimeSpan &span) {
     std::string text = date_text(static_cast<long>(day));
     if (short_span) {
       const auto minutes = static_cast<long>(std::floor((seconds - day * 86400.0) / 60.0));
-      text += report::formatted(" %02ld:%02ld", minutes / 60, minutes % 60);
+      text += text::formatted(" %02ld:%02ld", minutes / 60, minutes % 60);
     }
     return text;
   };
@@ -284,9 +284,9 @@ std::string multiple(const std::string &name, const std::string &words, const st
 }
 
 std::string panel_words(const SeriesView &series, bool fleet, std::size_t off_scale) {
-  std::string words = plural(series.runs, "run", "runs") + ", level " + compare_output::rate_text(series.level);
+  std::string words = plural(series.runs, "run", "runs") + ", level " + output::rate_text(series.level);
   if (fleet && series.verdict != compare::Verdict::unjudged) {
-    words += ", " + std::string(compare_output::verdict_word(series.verdict));
+    words += ", " + std::string(output::verdict_word(series.verdict));
   }
   std::string html = html_text(words);
   if (!series.changes.empty()) {
@@ -302,9 +302,9 @@ std::string panel_words(const SeriesView &series, bool fleet, std::size_t off_sc
 std::string panel(const SeriesView &series, const std::vector<StoredRun> &runs, const TimeSpan &span, bool fleet) {
   const std::vector<bool> left_out = left_out_of_trend(runs);
   const std::vector<double> xs = run_xs(runs, span);
-  const compare_output::Axis axis = value_axis(runs, left_out);
+  const output::Axis axis = value_axis(runs, left_out);
   // Up the page is faster.
-  const compare_output::Scale y(axis, plot_bottom, plot_top);
+  const output::Scale y(axis, plot_bottom, plot_top);
   std::size_t off_scale = 0;
   for (const StoredRun &run : runs) {
     off_scale += y.at(run.steady) != clamped(y.at(run.steady)) ? 1 : 0;
@@ -351,8 +351,8 @@ std::string band_panel(const std::string &stratum, const Band &band, const TimeS
     low = std::min(low, figures[0]);
     high = std::max(high, figures[1]);
   }
-  const compare_output::Axis axis = compare_output::round_axis(low, high, 3);
-  const compare_output::Scale y(axis, plot_bottom, plot_top);
+  const output::Axis axis = output::round_axis(low, high, 3);
+  const output::Scale y(axis, plot_bottom, plot_top);
   const double first_day = span.known ? std::floor(span.first / 86400.0) : static_cast<double>(band.days.begin()->first);
   const double last_day = std::max(first_day + 1.0, span.known ? std::floor(span.last / 86400.0)
                                                                : static_cast<double>(band.days.rbegin()->first));
@@ -373,7 +373,7 @@ std::string band_panel(const std::string &stratum, const Band &band, const TimeS
   return multiple(
       stratum, html_text(words), "the range and mean of " + words,
       axis_marks(axis, y) + time_labels(span) +
-          compare_output::svg_mark("path", "band",
+          output::svg_mark("path", "band",
                                    {.kind = "band",
                                     .name = stratum,
                                     .value = std::to_string(band.series),
@@ -381,7 +381,7 @@ std::string band_panel(const std::string &stratum, const Band &band, const TimeS
                                              words})
               .attribute("d", upper + lower + " Z")
               .str() +
-          compare_output::svg_mark("path", "band-mean",
+          output::svg_mark("path", "band-mean",
                                    {.kind = "band-mean",
                                     .name = stratum,
                                     .value = std::to_string(band.series),
@@ -444,27 +444,27 @@ std::string fleet_answer(const HistoryTables &tables) {
   if (tables.series.rows.empty()) {
     return {};
   }
-  return "<div id=\"answer\">" + compare_output::html_table(tables.series) + "</div>\n";
+  return "<div id=\"answer\">" + output::html_table(tables.series) + "</div>\n";
 }
 
 std::string tables_section(const HistoryView &view, const HistoryTables &tables) {
   std::string section = "<section id=\"tables\">\n<h2>Tables</h2>\n";
   if (!view.settings.fleet) {
     section += std::string(tables.series.rows.size() > 100 ? "<details>" : "<details open>") + "<summary>" +
-               html_text("Series: " + compare_output::count_text(tables.series.rows.size())) + "</summary>\n" +
-               compare_output::html_table(tables.series) + "</details>\n";
+               html_text("Series: " + output::count_text(tables.series.rows.size())) + "</summary>\n" +
+               output::html_table(tables.series) + "</details>\n";
   }
   if (!tables.changes.empty()) {
     section += "<h3>" + html_text(view.settings.fleet ? "Recent changes of single hosts" : "Changes") + "</h3>\n" +
-               compare_output::html_list(tables.changes, "changes-list");
+               output::html_list(tables.changes, "changes-list");
   }
   if (!tables.stratum_changes.empty()) {
-    section += "<h3>Changes of a whole stratum</h3>\n" + compare_output::html_list(tables.stratum_changes, "changes-list");
+    section += "<h3>Changes of a whole stratum</h3>\n" + output::html_list(tables.stratum_changes, "changes-list");
   }
   if (!tables.notes.empty()) {
-    section += "<h3>Notes</h3>\n" + compare_output::html_list(tables.notes, "notes");
+    section += "<h3>Notes</h3>\n" + output::html_list(tables.notes, "notes");
   }
-  return section + "<h3>How to read the page</h3>\n" + compare_output::html_list(tables.legend, "notes") +
+  return section + "<h3>How to read the page</h3>\n" + output::html_list(tables.legend, "notes") +
          "</section>\n";
 }
 
@@ -490,7 +490,7 @@ std::string history_page(const HistoryView &view, const HistoryTables &tables, c
             "</p>\n" + fleet_answer(tables);
   }
   body += "</header>\n" + trends_section(view, source, span) + tables_section(view, tables);
-  return compare_output::page_frame(page_title(view), body, history_style);
+  return output::page_frame(page_title(view), body, history_style);
 }
 
 } // namespace history

@@ -1,14 +1,14 @@
 #include "history/history_tables.h"
 
-#include "compare_output/csv_table.h"
-#include "compare_output/markdown_table.h"
-#include "compare_output/number_text.h"
-#include "compare_output/printable_text.h"
-#include "compare_output/text_table.h"
-#include "compare_output/verdict_style.h"
+#include "output/csv_table.h"
+#include "output/markdown_table.h"
+#include "output/number_text.h"
+#include "text/printable.h"
+#include "output/text_table.h"
+#include "output/verdict_style.h"
 #include "history/change_text.h"
 #include "history/run_time.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
 #include "statistics/median.h"
 
 #include <algorithm>
@@ -18,16 +18,16 @@
 namespace history {
 namespace {
 
-using compare_output::Align;
-using compare_output::Cell;
-using compare_output::Table;
-using compare_output::count_cell;
-using compare_output::empty_cell;
-using compare_output::number_cell;
-using compare_output::text_cell;
-using report::formatted;
+using output::Align;
+using output::Cell;
+using output::Table;
+using output::count_cell;
+using output::empty_cell;
+using output::number_cell;
+using output::text_cell;
+using text::formatted;
 
-std::string figure(double value) { return compare_output::rate_text(value); }
+std::string figure(double value) { return output::rate_text(value); }
 
 Cell level_cell(double level) { return number_cell(level, figure(level)); }
 
@@ -39,12 +39,12 @@ Cell latest_change(const SeriesView &series) {
     return empty_cell();
   }
   const ChangeLine &change = series.changes.back();
-  return compare_output::verdict_cell(change.percent < 0.0 ? compare::Verdict::slower : compare::Verdict::faster,
+  return output::verdict_cell(change.percent < 0.0 ? compare::Verdict::slower : compare::Verdict::faster,
                                       change_percent_text(change.percent) + " from " + date_of(change.started_at));
 }
 
-std::vector<compare_output::Column> columns(std::initializer_list<std::pair<const char *, Align>> headings) {
-  std::vector<compare_output::Column> made;
+std::vector<output::Column> columns(std::initializer_list<std::pair<const char *, Align>> headings) {
+  std::vector<output::Column> made;
   for (const auto &[heading, align] : headings) {
     made.push_back({.heading = heading, .align = align});
   }
@@ -123,9 +123,9 @@ Table fleet_table(const HistoryView &view, const std::map<std::string, std::stri
     const double z = series.modified_z ? *series.modified_z : std::nan("");
     table.rows.push_back({text_cell(series.name), text_cell(labels.at(series.stratum)), count_cell(series.runs),
                           text_cell(date_of(series.last)), level_cell(series.level),
-                          number_cell(below, compare_output::percent_text(below, 1)),
-                          number_cell(z, compare_output::signed_text(z, 1)),
-                          compare_output::verdict_cell(series.verdict), latest_change(series)});
+                          number_cell(below, output::percent_text(below, 1)),
+                          number_cell(z, output::signed_text(z, 1)),
+                          output::verdict_cell(series.verdict), latest_change(series)});
   }
   return table;
 }
@@ -161,7 +161,7 @@ std::string section(const std::string &title, const std::vector<std::string> &li
   }
   std::string text = "\n" + title + "\n";
   for (const std::string &line : lines) {
-    text += "  " + compare_output::printable_text(line) + "\n";
+    text += "  " + text::printable(line) + "\n";
   }
   return text;
 }
@@ -172,7 +172,7 @@ std::string markdown_list(const std::string &title, const std::vector<std::strin
   }
   std::string text = "\n**" + title + "**\n\n";
   for (const std::string &item : items) {
-    text += "- " + compare_output::markdown_text(item) + "\n";
+    text += "- " + output::markdown_text(item) + "\n";
   }
   return text;
 }
@@ -230,27 +230,27 @@ HistoryTables history_tables(const HistoryView &view) {
 
 std::string history_text(const HistoryTables &tables, bool fleet, bool colour) {
   std::string text = fleet && tables.series.rows.empty() ? "No series is slow or fast, or changed recently.\n"
-                                                          : compare_output::text_table(tables.series, colour);
+                                                          : output::text_table(tables.series, colour);
   text += section(fleet ? "Recent changes of single hosts:" : "Changes:", tables.changes);
   text += section("Changes of a whole stratum:", tables.stratum_changes);
   text += section(fleet ? "Strata and notes:" : "Notes:", tables.notes);
   text += section("Legend:", tables.legend);
   if (fleet) {
-    text += "\nChanged recently or slow, comma-separated:\n" + compare_output::printable_text(tables.flagged) + "\n";
+    text += "\nChanged recently or slow, comma-separated:\n" + text::printable(tables.flagged) + "\n";
   }
   return text;
 }
 
 std::string history_markdown(const HistoryTables &tables, bool fleet) {
   std::string text = fleet && tables.series.rows.empty() ? "No series is slow or fast, or changed recently.\n"
-                                                          : compare_output::markdown_table(tables.series);
+                                                          : output::markdown_table(tables.series);
   text += markdown_list(fleet ? "Recent changes of single hosts" : "Changes", tables.changes);
   text += markdown_list("Changes of a whole stratum", tables.stratum_changes);
   text += markdown_list("Notes", tables.notes);
   text += markdown_list("Legend", tables.legend);
   if (fleet) {
     text += "\n**Changed recently or slow:** " +
-            (tables.flagged.empty() ? std::string("none") : compare_output::markdown_text(tables.flagged)) + "\n";
+            (tables.flagged.empty() ? std::string("none") : output::markdown_text(tables.flagged)) + "\n";
   }
   return text;
 }
@@ -277,7 +277,7 @@ std::string history_csv(const HistoryView &view) {
                                   {"recent_change", Align::left},
                                   {"verdict", Align::left}})};
   const auto number = [](std::optional<double> value) {
-    return value ? number_cell(*value, compare_output::exact_number(*value)) : empty_cell("");
+    return value ? number_cell(*value, output::exact_number(*value)) : empty_cell("");
   };
   for (const SeriesView &series : view.series) {
     const ChangeLine *latest = series.changes.empty() ? nullptr : &series.changes.back();
@@ -291,9 +291,9 @@ std::string history_csv(const HistoryView &view) {
          latest ? count_cell(latest->run) : empty_cell(""), latest ? number(latest->p_value) : empty_cell(""),
          number(series.deficit_percent), number(series.modified_z),
          text_cell(changed_recently(series) ? "true" : "false"),
-         view.settings.fleet ? compare_output::verdict_cell(series.verdict) : empty_cell("")});
+         view.settings.fleet ? output::verdict_cell(series.verdict) : empty_cell("")});
   }
-  return compare_output::csv_table(table);
+  return output::csv_table(table);
 }
 
 } // namespace history

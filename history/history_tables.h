@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compare_output/table.h"
+#include "output/table.h"
 #include "history/history_view.h"
 
 #include <string>
@@ -12,7 +12,7 @@
 namespace history {
 
 struct HistoryTables {
-  compare_output::Table series{};                        // one row per series
+  output::Table series{};                        // one row per series
   std::vector<std::string> changes{};        // change lines: every change, or with a fleet the recent ones of single hosts
   std::vector<std::string> stratum_changes{}; // with a fleet: "S1: -3.2 % from ..."
   std::vector<std::string> notes{};          // the strata, runs left out, ...

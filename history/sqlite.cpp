@@ -1,6 +1,6 @@
 #include "history/sqlite.h"
 
-#include "report/formatted.h"
+#include "text/formatted.h"
 
 #include <sqlite3.h>
 
@@ -114,7 +114,7 @@ std::string unchanging_uri(const std::string &path) {
     if (std::isalnum(byte) != 0 || c == '/' || c == '.' || c == '-' || c == '_') {
       uri += c;
     } else {
-      uri += report::formatted("%%%02X", byte);
+      uri += text::formatted("%%%02X", byte);
     }
   }
   return uri + "?immutable=1";

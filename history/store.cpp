@@ -3,7 +3,8 @@
 #include "history/record_hash.h"
 #include "history/schema.h"
 #include "history/sqlite.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
+#include "text/printable.h"
 
 #include <sqlite3.h>
 
@@ -38,7 +39,7 @@ SeriesKey key_of(const record::RecordedRun &run) {
           run.compiler_version, run.flags,                          run.architecture,    run.copies};
 }
 
-std::string quoted(const std::string &path) { return "'" + report::printable(path) + "'"; }
+std::string quoted(const std::string &path) { return "'" + text::printable(path) + "'"; }
 
 // The bounds of a filter's times; an empty one lets every run through.
 constexpr const char *time_filter = "(?2 = '' OR started_at >= ?2) AND (?3 = '' OR started_at < ?3)";
@@ -104,10 +105,10 @@ void bring_up_to_date(Database &database) {
       database.execute(schema_steps()[static_cast<std::size_t>(step)]);
     }
     // Pragmas take no parameters; both figures are the program's own.
-    database.execute(report::formatted("PRAGMA application_id = %lld", static_cast<long long>(history_application_id))
+    database.execute(text::formatted("PRAGMA application_id = %lld", static_cast<long long>(history_application_id))
                          .c_str());
     database.execute(
-        report::formatted("PRAGMA user_version = %lld", static_cast<long long>(schema_version())).c_str());
+        text::formatted("PRAGMA user_version = %lld", static_cast<long long>(schema_version())).c_str());
     database.execute("COMMIT");
   } catch (...) {
     // The error that stopped the steps is the one to tell; SQLite may
@@ -207,9 +208,9 @@ void Store::fail(const std::exception &error) const {
     throw StoreError(quoted(path_) + " is not a megawhets history: SQLite finds no database in it");
   }
   if (code == SQLITE_CORRUPT) {
-    throw StoreError(quoted(path_) + " is a damaged SQLite database (" + report::printable(error.what()) + ")");
+    throw StoreError(quoted(path_) + " is a damaged SQLite database (" + text::printable(error.what()) + ")");
   }
-  throw StoreError("the history " + quoted(path_) + " cannot be used: " + report::printable(error.what()));
+  throw StoreError("the history " + quoted(path_) + " cannot be used: " + text::printable(error.what()));
 }
 
 Store::Transaction::Transaction(Store &store) : store_(store) {

@@ -1,7 +1,7 @@
 #include "record/json_parser.h"
 
-#include "report/formatted.h"
-#include "report/utf8.h"
+#include "text/formatted.h"
+#include "text/utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -61,7 +61,7 @@ long four_hex_digits(const char *at, const char *end) {
 // is none: a stray continuation byte, an overlong form, a surrogate, a value
 // beyond U+10FFFF, or a sequence cut short.
 std::size_t utf8_sequence_length(const char *at, const char *end) {
-  const report::Decoded decoded = report::decode_one({at, static_cast<std::size_t>(end - at)});
+  const text::Decoded decoded = text::decode_one({at, static_cast<std::size_t>(end - at)});
   return decoded.valid ? decoded.length : 0;
 }
 
@@ -73,7 +73,7 @@ std::string byte_name(char c) {
   if (c == ' ') {
     return "a space";
   }
-  return report::formatted("byte 0x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+  return text::formatted("byte 0x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
 }
 
 // The power of ten of a number's first significant digit, as far as it
@@ -165,7 +165,7 @@ std::size_t unescaped(const JsonString &string, std::string &out, std::size_t li
         code_point = 0x10000 + ((code_point - 0xD800) << 10) + (low - 0xDC00);
         at += 6;
       }
-      report::append_utf8(whole, static_cast<char32_t>(code_point));
+      text::append_utf8(whole, static_cast<char32_t>(code_point));
       break;
     }
     default: // '"', '\\' or '/'
@@ -253,7 +253,7 @@ std::string JsonParser::reason() const {
   case JsonSyntax::unexpected:
     return byte_name(*at) + " where " + broken_.what_belongs + " belongs";
   case JsonSyntax::control_character:
-    return report::formatted("a control character, U+%04X, unescaped in a string",
+    return text::formatted("a control character, U+%04X, unescaped in a string",
                              static_cast<unsigned>(static_cast<unsigned char>(*at)));
   case JsonSyntax::unknown_escape:
     return byte_name(at[1]) + " after a backslash, which no escape has";
@@ -569,15 +569,15 @@ std::string path_step(std::string_view key) {
   for (std::size_t at = 0; at < key.size();) {
     const auto c = static_cast<unsigned char>(key[at]);
     if (c >= 0x80) {
-      const report::Decoded decoded = report::decode_one(key.substr(at));
+      const text::Decoded decoded = text::decode_one(key.substr(at));
       const std::size_t length = decoded.valid ? decoded.length : 0;
       unsigned long code_point = decoded.valid ? decoded.code_point : 0xFFFD;
       if (code_point >= 0x10000) {
         code_point -= 0x10000;
         quoted +=
-            report::formatted("\\u%04lx\\u%04lx", 0xD800 + (code_point >> 10), 0xDC00 + (code_point & 0x3FF));
+            text::formatted("\\u%04lx\\u%04lx", 0xD800 + (code_point >> 10), 0xDC00 + (code_point & 0x3FF));
       } else {
-        quoted += report::formatted("\\u%04lx", code_point);
+        quoted += text::formatted("\\u%04lx", code_point);
       }
       at += length == 0 ? 1 : length;
       continue;
@@ -586,7 +586,7 @@ std::string path_step(std::string_view key) {
       quoted += '\\';
       quoted += static_cast<char>(c);
     } else if (c < 0x20 || c == 0x7F) {
-      quoted += report::formatted("\\u%04x", static_cast<unsigned>(c));
+      quoted += text::formatted("\\u%04x", static_cast<unsigned>(c));
     } else {
       quoted += static_cast<char>(c);
     }

@@ -1,7 +1,7 @@
 #include "record/label.h"
 
-#include "report/formatted.h"
-#include "report/utf8.h"
+#include "text/formatted.h"
+#include "text/utf8.h"
 
 namespace record {
 namespace {
@@ -29,13 +29,13 @@ std::string label_problem(std::string_view text) {
     return problem;
   }
   for (std::size_t at = 0; at < text.size();) {
-    const report::Decoded decoded = report::decode_one(text.substr(at));
+    const text::Decoded decoded = text::decode_one(text.substr(at));
     if (!decoded.valid) {
       return "is not valid UTF-8 at byte " + std::to_string(at + 1);
     }
     const auto code_point = static_cast<unsigned>(decoded.code_point);
     if (is_control_character(code_point)) {
-      return report::formatted("holds a control character, U+%04X, at byte ", code_point) +
+      return text::formatted("holds a control character, U+%04X, at byte ", code_point) +
              std::to_string(at + 1);
     }
     at += decoded.length;

@@ -2,7 +2,8 @@
 
 #include "platform/files.h"
 #include "platform/interrupts.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
+#include "text/printable.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -97,7 +98,7 @@ bool RecordFile::commit(std::string_view text) {
 }
 
 void RecordFile::fail(const std::string &reason) {
-  failure_ = "megawhets: cannot write " + what_ + " to '" + report::printable(path_) + "': " + reason + "\n";
+  failure_ = "megawhets: cannot write " + what_ + " to '" + text::printable(path_) + "': " + reason + "\n";
 }
 
 void RecordFile::abandon() {

@@ -4,7 +4,7 @@
 #include "record/json_sequence.h"
 #include "record/label.h"
 #include "record/record_fields.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
 
 #include <nlohmann/json.hpp>
 
@@ -238,9 +238,9 @@ double rate(const Field &field) {
   case Fault::negative:
     throw mismatch(field, "a rate of at least 0");
   case Fault::too_small:
-    throw mismatch(field, report::formatted("a rate of 0 or of at least %g", least_believable_rate));
+    throw mismatch(field, text::formatted("a rate of 0 or of at least %g", least_believable_rate));
   case Fault::too_large:
-    throw mismatch(field, report::formatted("a rate of at most %g", most_believable_rate));
+    throw mismatch(field, text::formatted("a rate of at most %g", most_believable_rate));
   }
   return value;
 }
@@ -604,7 +604,7 @@ private:
       unfit(steady_path(), "0, as a pass with no work (an inner or outer count of 0) leaves it");
     } else if (run.steady > most_believable_rate) {
       throw not_a_record(
-          copies, report::formatted("fastest groups that add up to %g where a rate of at most %g belongs",
+          copies, text::formatted("fastest groups that add up to %g where a rate of at most %g belongs",
                                     run.steady, most_believable_rate));
     }
   }
@@ -715,7 +715,7 @@ private:
 
   void note_unnamed(std::size_t count, ProblemKind kind, const char *what) {
     if (count > 0) {
-      const std::string message = report::with_thousands(count) + " more " + what;
+      const std::string message = text::with_thousands(count) + " more " + what;
       handler_({.source = {.file = file_}, .problem = kind, .message = message});
     }
   }

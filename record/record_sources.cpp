@@ -1,7 +1,8 @@
 #include "record/record_sources.h"
 
 #include "platform/files.h"
-#include "report/formatted.h"
+#include "text/formatted.h"
+#include "text/printable.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -113,14 +114,14 @@ public:
     std::error_code error;
     const fs::file_status status = fs::status(argument, error);
     if (status.type() == fs::file_type::not_found) {
-      note(unique_name(report::printable(argument)), ProblemKind::unreadable, "does not exist");
+      note(unique_name(text::printable(argument)), ProblemKind::unreadable, "does not exist");
     } else if (error) {
-      note(unique_name(report::printable(argument)), ProblemKind::unreadable,
+      note(unique_name(text::printable(argument)), ProblemKind::unreadable,
            "cannot be read: " + error.message());
     } else if (fs::is_directory(status)) {
       read_directory(argument);
     } else {
-      read_file(argument, unique_name(report::printable(argument)), false);
+      read_file(argument, unique_name(text::printable(argument)), false);
     }
   }
 
@@ -185,19 +186,19 @@ private:
       }
     }
     if (error) {
-      note(unique_name(report::printable(argument)), ProblemKind::unreadable,
+      note(unique_name(text::printable(argument)), ProblemKind::unreadable,
            "cannot be read: " + error.message());
       return;
     }
     if (names.empty()) {
-      note(unique_name(report::printable(argument)), ProblemKind::unreadable,
+      note(unique_name(text::printable(argument)), ProblemKind::unreadable,
            "holds no *.json file, so no records");
       return;
     }
     std::sort(names.begin(), names.end());
     for (const std::string &name : names) {
       const fs::path path = directory / name;
-      const Text source = unique_name(report::printable(path.string()));
+      const Text source = unique_name(text::printable(path.string()));
       // Through a link, what it leads to; a link to nothing is no file.
       std::error_code type_error;
       const fs::file_type type = fs::status(path, type_error).type();

@@ -1,6 +1,6 @@
 #include "report/report.h"
 
-#include "report/formatted.h"
+#include "text/formatted.h"
 
 namespace report {
 namespace {
@@ -10,7 +10,7 @@ constexpr int rule_length = 51;
 } // namespace
 
 std::string pass_header(int pass, std::int32_t outer, std::int32_t inner) {
-  return formatted("\n\n Pass #%3d: %5d outer loop(s),%5d inner loop(s)", pass, outer, inner);
+  return text::formatted("\n\n Pass #%3d: %5d outer loop(s),%5d inner loop(s)", pass, outer, inner);
 }
 
 std::string rule_line(RuleStyle style) {
@@ -23,20 +23,20 @@ std::string rule_line(RuleStyle style) {
 }
 
 std::string pass_results(const pass::PassFigures &figures) {
-  return formatted("\nElapsed time =%8.2lf seconds\nWhetstones   =%8.2lf double-precision megaWhets/second",
+  return text::formatted("\nElapsed time =%8.2lf seconds\nWhetstones   =%8.2lf double-precision megaWhets/second",
                    figures.elapsed, pass::megawhets_per_second(figures.rate));
 }
 
 std::string comparison_block(const pass::PassFigures &first, const pass::PassFigures &second) {
   const pass::Comparison comparison = pass::compare_passes(first, second);
-  return formatted(
+  return text::formatted(
       "\n\n Time error  =%8.2lf seconds\n Whet error  =%8.2lf megawhets/sec\n %%    error  =%8.2lf "
       "%% whet error\n\n\a",
       comparison.time_error, comparison.rate_error, comparison.percent_error);
 }
 
 std::string copies_line(unsigned copies, double fastest_seconds, double slowest_seconds) {
-  return formatted("\nCopies       =%8u, each taking%8.2lf to%8.2lf seconds", copies, fastest_seconds,
+  return text::formatted("\nCopies       =%8u, each taking%8.2lf to%8.2lf seconds", copies, fastest_seconds,
                    slowest_seconds);
 }
 
@@ -44,7 +44,7 @@ std::string advice(double total_seconds, const pass::Counts &counts) {
   if (!pass::advice_needed(total_seconds, counts)) {
     return {};
   }
-  return formatted("\nTIME(%1.0lf) is less than 10 seconds -- suggest larger inner loop", total_seconds);
+  return text::formatted("\nTIME(%1.0lf) is less than 10 seconds -- suggest larger inner loop", total_seconds);
 }
 
 } // namespace report

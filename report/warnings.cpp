@@ -1,6 +1,6 @@
 #include "report/warnings.h"
 
-#include "report/formatted.h"
+#include "text/formatted.h"
 #include "pass/figures.h"
 #include "pass/iteration_groups.h"
 #include "workload/subnormal_limit.h"
@@ -34,7 +34,7 @@ std::string interference_warning(int pass, const pass::PassTiming &timing, doubl
   if (!judged || !(share < least_undisturbed_share)) {
     return {};
   }
-  return formatted(
+  return text::formatted(
       "megawhets: warning: %s had the processor for only %.1f %% of its %.3g seconds: other "
       "work on this machine slowed it, so its figures are low; run again with the machine "
       "otherwise idle\n",
@@ -52,7 +52,7 @@ std::string steadiness_warning(int pass, double whole_rate, const pass::SteadyFi
     return {};
   }
   const double fastest = steady.fastest_rate * pass::megawhets_per_rate_unit;
-  return formatted("megawhets: warning: %s ran %.1f %% below its fastest group of outer iterations "
+  return text::formatted("megawhets: warning: %s ran %.1f %% below its fastest group of outer iterations "
                    "(%.2f against %.2f megaWhets/second): the machine's speed changed during the pass (other "
                    "virtual machines on the same host, frequency changes or throttling); %.2f is the steadier "
                    "figure; run again, or compare steadier figures\n",
@@ -122,7 +122,7 @@ std::string short_warning(int pass, double elapsed, std::uint64_t groups, std::i
       per_group == 0 ? "an inner count above 0"
                      : "an outer count of at least " + std::to_string(fewest_judged_groups * per_group) +
                            " with inner count " + std::to_string(typed_inner);
-  return formatted("megawhets: warning: pass %d took %.3g seconds in %llu group%s of outer iterations, too few "
+  return text::formatted("megawhets: warning: pass %d took %.3g seconds in %llu group%s of outer iterations, too few "
                    "(fewer than %llu) to tell whether the machine's speed held, so nothing vouches for its "
                    "figures; give it more work: --auto, or %s\n",
                    pass, elapsed, static_cast<unsigned long long>(groups), groups == 1 ? "" : "s",
@@ -133,7 +133,7 @@ std::string sharing_warning(unsigned copies, unsigned usable_processors) {
   if (copies <= usable_processors) {
     return {};
   }
-  return formatted("megawhets: warning: %u copies will share %u usable processor%s, so the figures will "
+  return text::formatted("megawhets: warning: %u copies will share %u usable processor%s, so the figures will "
                    "measure how the processors are shared, not how fast they are; run at most %u cop%s, or "
                    "--copies all\n",
                    copies, usable_processors, usable_processors == 1 ? "" : "s", usable_processors,

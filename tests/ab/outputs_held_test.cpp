@@ -9,7 +9,7 @@
 #include "ab/judged_figure.h"
 #include "ab/paired_answer.h"
 #include "ab/tables.h"
-#include "compare_output/csv_table.h"
+#include "output/csv_table.h"
 #include "compare_output/markdown_output.h"
 #include "compare_output/text_output.h"
 
@@ -109,7 +109,7 @@ TEST_P(AbOutputs, AreAsHeld) {
   hold(name + "-table", compare_output::text_output(tables, false, false));
   hold(name + "-colour", compare_output::text_output(tables, false, true));
   hold(name + "-markdown", compare_output::markdown_output(tables, false));
-  hold(name + "-csv", compare_output::csv_table(ab::csv_table(comparison)));
+  hold(name + "-csv", output::csv_table(ab::csv_table(comparison)));
   hold(name + "-json", ab::json_output(comparison));
   hold(name + "-html", ab::html_page(comparison, tables.groups, tables.notes, tables.legend));
 }

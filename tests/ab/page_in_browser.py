@@ -48,7 +48,7 @@ import script_test_support as support  # noqa: E402
 
 WINDOW = compare_page.WINDOW
 PAGE_ELEMENTS = compare_page.PAGE_ELEMENTS
-# The page's colours (compare_output/page_style.cpp).
+# The page's colours (output/page_style.cpp).
 SLICE_COLOURS = {"A": (0x4d, 0x59, 0x66), "B": (0x00, 0x9e, 0x73)}
 BAND_COLOURS = {"slower": (0xfd, 0xe9, 0xc8), "faster": (0xd6, 0xea, 0xf6), "same": (0xec, 0xef, 0xf1),
                 "undecided": (0xec, 0xef, 0xf1)}

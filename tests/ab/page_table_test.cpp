@@ -4,7 +4,7 @@
 
 #include "ab/html_page.h"
 #include "ab/tables.h"
-#include "compare_output/text_table.h"
+#include "output/text_table.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +50,7 @@ TEST_P(PageTableName, ShortenedAsTheTerminalShortensIt) {
   const std::string cell = cell_holding(page, name);
   if (GetParam().shortened) {
     ASSERT_FALSE(cell.empty()) << table;
-    const std::string shown = name.substr(0, compare_output::widest_cell - 1) + "\u2026";
+    const std::string shown = name.substr(0, output::widest_cell - 1) + "\u2026";
     EXPECT_EQ(cell, "<td title=\"" + name + "\">" + shown + "</td>");
     EXPECT_EQ(table.find(">" + name + "<"), std::string::npos) << "the whole name is shown as well";
   } else {
@@ -62,8 +62,8 @@ TEST_P(PageTableName, ShortenedAsTheTerminalShortensIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, PageTableName,
-                         ::testing::Values(NameCase{"JustFits", compare_output::widest_cell, false},
-                                           NameCase{"OneTooMany", compare_output::widest_cell + 1, true},
+                         ::testing::Values(NameCase{"JustFits", output::widest_cell, false},
+                                           NameCase{"OneTooMany", output::widest_cell + 1, true},
                                            NameCase{"LongPath", 400, true}),
                          [](const auto &info) { return std::string(info.param.name); });
 

@@ -1,7 +1,7 @@
 // Where the charts put their marks: round axes that always have a length,
 // and names that never overlap.
 
-#include "compare_output/chart_scale.h"
+#include "output/chart_scale.h"
 #include "compare_output/label_lanes.h"
 
 #include <gtest/gtest.h>
@@ -26,13 +26,13 @@ class RoundAxis : public ::testing::TestWithParam<AxisCase> {};
 
 TEST_P(RoundAxis, HoldsTheFiguresBetweenRoundEnds) {
   const AxisCase &c = GetParam();
-  const Axis axis = round_axis(c.low, c.high, 5);
+  const output::Axis axis = output::round_axis(c.low, c.high, 5);
   EXPECT_DOUBLE_EQ(axis.low, c.axis_low);
   EXPECT_DOUBLE_EQ(axis.high, c.axis_high);
   ASSERT_GE(axis.ticks.size(), 2u);
   EXPECT_DOUBLE_EQ(axis.ticks.front(), axis.low);
   EXPECT_DOUBLE_EQ(axis.ticks.back(), axis.high);
-  const Scale scale(axis, 100.0, 500.0);
+  const output::Scale scale(axis, 100.0, 500.0);
   EXPECT_DOUBLE_EQ(scale.at(axis.low), 100.0);
   EXPECT_DOUBLE_EQ(scale.at(axis.high), 500.0);
 }

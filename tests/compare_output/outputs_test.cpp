@@ -3,12 +3,12 @@
 // text from records made harmless for each reader.
 
 #include "compare_output/csv_output.h"
-#include "compare_output/csv_table.h"
+#include "output/csv_table.h"
 #include "compare_output/json_output.h"
 #include "compare_output/markdown_output.h"
-#include "compare_output/markdown_table.h"
-#include "compare_output/number_text.h"
-#include "compare_output/printable_text.h"
+#include "output/markdown_table.h"
+#include "output/number_text.h"
+#include "text/printable.h"
 #include "compare_output/tables.h"
 #include "compare_output/text_output.h"
 
@@ -153,10 +153,10 @@ class CsvText : public ::testing::TestWithParam<ReaderCase> {};
 class MarkdownText : public ::testing::TestWithParam<ReaderCase> {};
 
 TEST_P(TerminalText, ShowsEveryControlAsAnEscape) {
-  EXPECT_EQ(printable_text(GetParam().text), GetParam().shown);
+  EXPECT_EQ(text::printable(GetParam().text), GetParam().shown);
 }
-TEST_P(CsvText, IsInertInASpreadsheet) { EXPECT_EQ(csv_text(GetParam().text), GetParam().shown); }
-TEST_P(MarkdownText, IsNeverMarkdown) { EXPECT_EQ(markdown_text(GetParam().text), GetParam().shown); }
+TEST_P(CsvText, IsInertInASpreadsheet) { EXPECT_EQ(output::csv_text(GetParam().text), GetParam().shown); }
+TEST_P(MarkdownText, IsNeverMarkdown) { EXPECT_EQ(output::markdown_text(GetParam().text), GetParam().shown); }
 
 INSTANTIATE_TEST_SUITE_P(Texts, TerminalText,
                          ::testing::Values(ReaderCase{"a bidi override", "gpu7\u202Ewols", "gpu7\\u202Ewols"},
@@ -199,11 +199,11 @@ INSTANTIATE_TEST_SUITE_P(
 // An axis's ticks read as whole figures, with thousands separated, on
 // either side of zero; below a step of 1, to the hundredth.
 TEST(NumberText, TicksAreWholeOnEitherSideOfZero) {
-  EXPECT_EQ(tick_text(-10.0, 10.0), "-10");
-  EXPECT_EQ(tick_text(-1500.0, 500.0), "-1,500");
-  EXPECT_EQ(tick_text(0.0, 5.0), "0");
-  EXPECT_EQ(tick_text(12500.0, 2500.0), "12,500");
-  EXPECT_EQ(tick_text(-0.5, 0.25), "-0.50");
+  EXPECT_EQ(output::tick_text(-10.0, 10.0), "-10");
+  EXPECT_EQ(output::tick_text(-1500.0, 500.0), "-1,500");
+  EXPECT_EQ(output::tick_text(0.0, 5.0), "0");
+  EXPECT_EQ(output::tick_text(12500.0, 2500.0), "12,500");
+  EXPECT_EQ(output::tick_text(-0.5, 0.25), "-0.50");
 }
 
 } // namespace

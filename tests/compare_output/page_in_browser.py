@@ -55,12 +55,12 @@ WINDOW = (1100, 1600)
 MOST_GROUPS_CHARTED = 40   # compare_output/group_chart.h
 MOST_HOSTS_NAMED = 40      # compare_output/fleet_chart.h, per stratum
 PIXEL_TOLERANCE = 0.5      # coordinates are written to a hundredth of a pixel
-# The page's colours (compare_output/page_style.cpp): blue and orange, which
+# The page's colours (output/page_style.cpp): blue and orange, which
 # readers with any common colour blindness tell apart, and greys.
 COLOURS = {"base": (0x4d, 0x59, 0x66), "faster": (0x00, 0x72, 0xb2), "slower": (0xe6, 0x9f, 0x00),
            "unclear": (0xc3, 0xc9, 0xcf), "few": (0xc3, 0xc9, 0xcf), "slow": (0xe6, 0x9f, 0x00),
            "fast": (0x00, 0x72, 0xb2)}
-# Each verdict's class on the page (compare_output/verdict_style.cpp).
+# Each verdict's class on the page (output/verdict_style.cpp).
 VERDICT_CLASSES = {"base": "base", "faster": "faster", "slower": "slower", "~": "unclear", "n<4": "few", "ok": "ok",
                    "slow": "slow", "fast": "fast", "unjudged": "unjudged", "-": "none"}
 # Every element the page makes; a name that got out of its escaping would
@@ -148,7 +148,7 @@ BIDI_CONTROLS = {0x061C, 0x200E, 0x200F, *range(0x202A, 0x202F), *range(0x2066, 
 
 
 def readable(text):
-    """A name as the page shows it (compare_output/html_text.h): C0 controls
+    """A name as the page shows it (output/html_text.h): C0 controls
     as their Unicode pictures, C1 and bidi controls as escapes."""
     def shown(c):
         if c == "\x7f":
