@@ -8,14 +8,14 @@
 #include "ab/slice_counts.h"
 #include "ab/slice_reading.h"
 #include "ab/stopping_rule.h"
-#include "output/number_text.h"
-#include "text/printable.h"
 #include "copies/usable_processors.h"
+#include "output/number_text.h"
 #include "platform/interrupts.h"
 #include "platform/machine.h"
 #include "platform/processor_time.h"
 #include "platform/programs.h"
 #include "text/formatted.h"
+#include "text/printable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,7 +26,6 @@ namespace {
 using Seconds = std::chrono::duration<double>;
 
 constexpr std::size_t duet_check_rounds = 2;
-
 
 std::string named(std::string_view name) { return "'" + text::printable(name) + "'"; }
 
@@ -82,11 +81,13 @@ private:
     }
     comparison().warnings.push_back(
         std::isfinite(step)
-            ? text::formatted("this system's processor clock steps by %.3g ms, too coarse for slices of %g s, so "
-                                "the rounds are judged on the rate, as --figure rate asks",
-                                step * 1000.0, settings.slice_seconds)
-            : std::string("this system gives no processor clock's step, so the rounds are judged on the rate, as "
-                          "--figure rate asks"));
+            ? text::formatted(
+                  "this system's processor clock steps by %.3g ms, too coarse for slices of %g s, so "
+                  "the rounds are judged on the rate, as --figure rate asks",
+                  step * 1000.0, settings.slice_seconds)
+            : std::string(
+                  "this system gives no processor clock's step, so the rounds are judged on the rate, as "
+                  "--figure rate asks"));
     settings.figure = Figure::rate;
   }
 
@@ -148,7 +149,8 @@ private:
         // The default figure, by processor time, which an older program's
         // record lacks: both are judged on the rate instead, and the
         // answer says so.
-        comparison().warnings.push_back(who + std::string("gives no ") + figure_words(comparison().settings.figure) +
+        comparison().warnings.push_back(who + std::string("gives no ") +
+                                        figure_words(comparison().settings.figure) +
                                         ", so the rounds are judged on the rate, as --figure rate asks");
         comparison().settings.figure = Figure::rate;
       }
@@ -205,8 +207,9 @@ private:
       }
       describe(0, *runs[0].run);
       // The passes' own seconds, or where a record gives none, the slice's.
-      const double seconds = runs[0].passes_seconds > 0.0 ? runs[0].passes_seconds
-                                                          : Seconds(slices[0].ended - slices[0].started).count();
+      const double seconds = runs[0].passes_seconds > 0.0
+                                 ? runs[0].passes_seconds
+                                 : Seconds(slices[0].ended - slices[0].started).count();
       seconds_per_unit = seconds / (3.0 * counts.inner * static_cast<double>(counts.outer));
       if (seconds >= least_probe_seconds) {
         break;
@@ -271,10 +274,11 @@ private:
     const DuetCheck &check = *comparison().duet_check;
     const std::string found =
         text::formatted("the A/A check found processors %u and %u %.2f %% apart, with A ", processors_.first,
-                          processors_.second, std::fabs(check.processor_difference_percent)) +
+                        processors_.second, std::fabs(check.processor_difference_percent)) +
         beside_itself_text(check.duet_slowdown_percent);
     if (!check.passed) {
-      const std::string warning = found + ": " + duet_check_failure(check, request_.settings.threshold_percent);
+      const std::string warning =
+          found + ": " + duet_check_failure(check, request_.settings.threshold_percent);
       comparison().warnings.push_back(warning);
       if (asked == ModeChoice::automatic) {
         return set_mode(Mode::interleaved, "duet would mislead here: " + warning);
@@ -349,7 +353,8 @@ private:
         return false;
       }
       round.start_apart = std::fabs(Seconds(slices[1].started - slices[0].started).count());
-      if (!keep(round, 0, slices[0], runs[0], processor[0]) || !keep(round, 1, slices[1], runs[1], processor[1])) {
+      if (!keep(round, 0, slices[0], runs[0], processor[0]) ||
+          !keep(round, 1, slices[1], runs[1], processor[1])) {
         return false;
       }
     } else {
@@ -361,7 +366,8 @@ private:
         }
       }
     }
-    round.log_ratio = std::log(judged(paired.slices[round.b_slice], paired.settings.figure) / judged(paired.slices[round.a_slice], paired.settings.figure));
+    round.log_ratio = std::log(judged(paired.slices[round.b_slice], paired.settings.figure) /
+                               judged(paired.slices[round.a_slice], paired.settings.figure));
     paired.rounds.push_back(round);
     return true;
   }
@@ -398,7 +404,8 @@ private:
   bool run_rounds() {
     const Settings &settings = comparison().settings;
     if (settings.rounds) {
-      judgement_.emplace(StoppingRule::fixed_rounds(*settings.rounds, settings.alpha), settings.threshold_percent);
+      judgement_.emplace(StoppingRule::fixed_rounds(*settings.rounds, settings.alpha),
+                         settings.threshold_percent);
     }
     while (round_ == 0 || another_round_fits()) {
       ++round_;
@@ -442,9 +449,9 @@ private:
   void finish() {
     PairedComparison &paired = comparison();
     if (!paired.stopped_early) {
-      paired.answer = judgement_ ? judgement_->last_answer(log_ratios())
-                                 : paired_answer(log_ratios(), paired.settings.alpha,
-                                                 paired.settings.threshold_percent);
+      paired.answer =
+          judgement_ ? judgement_->last_answer(log_ratios())
+                     : paired_answer(log_ratios(), paired.settings.alpha, paired.settings.threshold_percent);
     }
     std::vector<double> figures[2];
     for (const Round &round : paired.rounds) {
@@ -469,6 +476,8 @@ private:
 
 } // namespace
 
-RunResult run_comparison(const RunRequest &request, const RunHooks &hooks) { return Run(request, hooks).run(); }
+RunResult run_comparison(const RunRequest &request, const RunHooks &hooks) {
+  return Run(request, hooks).run();
+}
 
 } // namespace ab

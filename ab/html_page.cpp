@@ -13,8 +13,8 @@
 namespace ab {
 namespace {
 
-using output::SvgElement;
 using output::html_text;
+using output::SvgElement;
 
 std::string paragraph(std::string_view css_class, const std::string &html) {
   return "<p class=\"" + std::string(css_class) + "\">" + html + "</p>\n";
@@ -30,16 +30,18 @@ std::string program_line(const PairedComparison &comparison, int program) {
 std::string page_header(const PairedComparison &comparison) {
   const Answer &answer = comparison.answer;
   const std::string verdict = verdict_words(answer.verdict, comparison.settings.threshold_percent);
-  std::string said = answer.rounds == 0 ? "No round finished."
-                                        : "B against A: " + percent_text(answer.change_percent) + " (" +
-                                              confidence_text(comparison.settings.alpha) + " interval " +
-                                              interval_text(answer) + ") from " + std::to_string(answer.rounds) +
-                                              (answer.rounds == 1 ? " round" : " rounds");
+  std::string said = answer.rounds == 0
+                         ? "No round finished."
+                         : "B against A: " + percent_text(answer.change_percent) + " (" +
+                               confidence_text(comparison.settings.alpha) + " interval " +
+                               interval_text(answer) + ") from " + std::to_string(answer.rounds) +
+                               (answer.rounds == 1 ? " round" : " rounds");
   if (comparison.interrupted) {
     said = "Interrupted. " + said;
   }
   return "<header>\n<h1>megawhets ab: B against A</h1>\n" +
-         paragraph("summary", program_line(comparison, 0)) + paragraph("summary", program_line(comparison, 1)) +
+         paragraph("summary", program_line(comparison, 0)) +
+         paragraph("summary", program_line(comparison, 1)) +
          paragraph("verdicts", "<span class=\"chip " +
                                    std::string(output::verdict_style(answer.verdict).css_class) + "\">" +
                                    html_text(verdict) + "</span> " + html_text(said)) +
@@ -71,7 +73,8 @@ std::string figures_section(const PairedComparison &comparison) {
                                         " against when it began: the two lines wander together with the "
                                         "machine's speed, which is why each round's pair is judged, not the "
                                         "two lines apart.")) +
-         "<ul class=\"legend\">" + entry(swatch("circle", "slice program-a"), "A: " + comparison.programs[0].name) +
+         "<ul class=\"legend\">" +
+         entry(swatch("circle", "slice program-a"), "A: " + comparison.programs[0].name) +
          entry(swatch("rect", "slice program-b"), "B: " + comparison.programs[1].name) + "</ul>\n" +
          figures_chart(comparison) + "</section>\n";
 }
@@ -91,30 +94,30 @@ std::string ratios_section(const PairedComparison &comparison) {
   const std::string verdict = verdict_words(comparison.answer.verdict, comparison.settings.threshold_percent);
   const std::string figure = figure_words(comparison.settings.figure);
   return "<section id=\"ratios\">\n<h2>B against A, round by round</h2>\n" +
-         paragraph("summary", html_text("Each round's ratio of B's " + figure + " to A's, the figure the rounds are "
-                                        "judged on: the machine's drift falls on both slices of a round and leaves "
-                                        "the ratio flat.")) +
+         paragraph("summary",
+                   html_text("Each round's ratio of B's " + figure +
+                             " to A's, the figure the rounds are "
+                             "judged on: the machine's drift falls on both slices of a round and leaves "
+                             "the ratio flat.")) +
          "<ul class=\"legend\">" + entry(swatch("circle", "round"), "a round") +
          entry(swatch("rect", std::string("band ") + verdict_name(comparison.answer.verdict)),
                confidence_text(comparison.settings.alpha) + " interval: " + verdict) +
          entry(swatch("line", "estimate"), "the estimate") +
          entry(swatch("line", "threshold"), "the threshold") +
          entry(swatch("rect", "unpaired"), "the same slices unpaired, as compare judges them") +
-         off_scale_entry(comparison) + "</ul>\n" +
-         ratios_chart(comparison) + "</section>\n";
+         off_scale_entry(comparison) + "</ul>\n" + ratios_chart(comparison) + "</section>\n";
 }
 
 } // namespace
 
 std::string html_page(const PairedComparison &comparison, const output::Table &table,
                       const std::vector<std::string> &notes, const std::vector<std::string> &legend) {
-  const std::string body = page_header(comparison) + figures_section(comparison) + ratios_section(comparison) +
-                           "<section id=\"answer\">\n<h2>The answer</h2>\n" + output::html_table(table, true) +
-                           output::html_list(notes, "notes") + "<h3>Legend</h3>\n" +
-                           output::html_list(legend, "notes") + "</section>\n";
-  return output::page_frame("megawhets ab: " + comparison.programs[1].name + " against " +
-                                        comparison.programs[0].name,
-                                    body);
+  const std::string body = page_header(comparison) + figures_section(comparison) +
+                           ratios_section(comparison) + "<section id=\"answer\">\n<h2>The answer</h2>\n" +
+                           output::html_table(table, true) + output::html_list(notes, "notes") +
+                           "<h3>Legend</h3>\n" + output::html_list(legend, "notes") + "</section>\n";
+  return output::page_frame(
+      "megawhets ab: " + comparison.programs[1].name + " against " + comparison.programs[0].name, body);
 }
 
 } // namespace ab

@@ -17,10 +17,10 @@ namespace ab {
 namespace {
 
 using output::Axis;
+using output::exact_number;
 using output::MarkFacts;
 using output::Scale;
 using output::SvgElement;
-using output::exact_number;
 
 constexpr double chart_height = 320.0;
 constexpr double plot_left = 76.0; // room for the figures of the vertical axis
@@ -57,12 +57,12 @@ SvgElement vertical_axis(const Axis &axis, const Scale &scale) {
 
 SvgElement horizontal_axis(const Axis &axis, const Scale &scale) {
   return output::axis_drawing(axis, scale,
-                                      {.left = plot_left,
-                                       .right = plot_right,
-                                       .grid_top = plot_top,
-                                       .grid_bottom = plot_bottom,
-                                       .labels_baseline = axis_baseline,
-                                       .name = "horizontal"});
+                              {.left = plot_left,
+                               .right = plot_right,
+                               .grid_top = plot_top,
+                               .grid_bottom = plot_bottom,
+                               .labels_baseline = axis_baseline,
+                               .name = "horizontal"});
 }
 
 SvgElement caption(double x, double y, std::string_view text, std::string_view anchor = "middle") {
@@ -75,8 +75,8 @@ SvgElement caption(double x, double y, std::string_view text, std::string_view a
 // The vertical axis's caption, turned to run up its side.
 SvgElement side_caption(std::string_view text) {
   SvgElement written = caption(0.0, 0.0, text);
-  written.attribute("transform", "translate(14 " + output::fixed_text((plot_top + plot_bottom) / 2, 2) +
-                                     ") rotate(-90)");
+  written.attribute("transform",
+                    "translate(14 " + output::fixed_text((plot_top + plot_bottom) / 2, 2) + ") rotate(-90)");
   return written;
 }
 
@@ -160,7 +160,9 @@ Axis changes_axis(const PairedComparison &comparison, const std::vector<double> 
   return axis_holding(drawn);
 }
 
-bool off_scale(double change, const Axis &axis) { return change < axis.ticks.front() || change > axis.ticks.back(); }
+bool off_scale(double change, const Axis &axis) {
+  return change < axis.ticks.front() || change > axis.ticks.back();
+}
 
 std::string seconds_text(double seconds) { return output::fixed_text(seconds, 1) + " s"; }
 
@@ -196,17 +198,16 @@ std::string figures_chart(const PairedComparison &comparison) {
       }
       const double sx = x.at(slice->start_seconds);
       const double sy = y.at(judged(*slice, comparison.settings.figure));
-      path += (path.empty() ? "M" : " L") + output::fixed_text(sx, 2) + " " +
-              output::fixed_text(sy, 2);
+      path += (path.empty() ? "M" : " L") + output::fixed_text(sx, 2) + " " + output::fixed_text(sy, 2);
       const std::string name = program_letters[program];
-      SvgElement dot = output::svg_mark(
-          program == 0 ? "circle" : "rect", std::string("slice ") + program_classes[program],
-          {.kind = "slice",
-           .name = name,
-           .value = exact_number(judged(*slice, comparison.settings.figure)),
-           .title = name + ", round " + std::to_string(slice->round) + ": " +
-                    output::rate_text(judged(*slice, comparison.settings.figure)) + " megaWhets/second at " +
-                    seconds_text(slice->start_seconds)});
+      SvgElement dot =
+          output::svg_mark(program == 0 ? "circle" : "rect", std::string("slice ") + program_classes[program],
+                           {.kind = "slice",
+                            .name = name,
+                            .value = exact_number(judged(*slice, comparison.settings.figure)),
+                            .title = name + ", round " + std::to_string(slice->round) + ": " +
+                                     output::rate_text(judged(*slice, comparison.settings.figure)) +
+                                     " megaWhets/second at " + seconds_text(slice->start_seconds)});
       if (program == 0) {
         dot.attribute("cx", sx).attribute("cy", sy).attribute("r", dot_radius);
       } else {
@@ -219,13 +220,12 @@ std::string figures_chart(const PairedComparison &comparison) {
       last = slice;
     }
     const std::string name = program_letters[program];
-    SvgElement trace = output::svg_mark(
-        "path", std::string("trace ") + program_classes[program],
-        {.kind = "trace",
-         .name = name,
-         .value = exact_number(static_cast<double>(slices.size() / 2)),
-         .title = name + ": " + comparison.programs[program].name + ", " +
-                  std::to_string(slices.size() / 2) + " slices"});
+    SvgElement trace = output::svg_mark("path", std::string("trace ") + program_classes[program],
+                                        {.kind = "trace",
+                                         .name = name,
+                                         .value = exact_number(static_cast<double>(slices.size() / 2)),
+                                         .title = name + ": " + comparison.programs[program].name + ", " +
+                                                  std::to_string(slices.size() / 2) + " slices"});
     trace.attribute("d", path);
     svg.child(trace).children(dots);
     label_heights[program] = y.at(judged(*last, comparison.settings.figure));
@@ -286,7 +286,8 @@ std::string ratios_chart(const PairedComparison &comparison) {
          .value = exact_number(answer.low_percent) + " " + exact_number(answer.high_percent),
          .title = "B against A: " + confidence + " interval " + interval_text(answer) + ", " + verdict});
     band.attribute("x", plot_left).attribute("width", plot_right - plot_left);
-    band.attribute("y", y.at(answer.high_percent)).attribute("height", y.at(answer.low_percent) - y.at(answer.high_percent));
+    band.attribute("y", y.at(answer.high_percent))
+        .attribute("height", y.at(answer.low_percent) - y.at(answer.high_percent));
     // Its verdict is named in the legend above the chart, where no round's
     // dot can cover it.
     svg.child(band);
@@ -298,7 +299,10 @@ std::string ratios_chart(const PairedComparison &comparison) {
          .name = "threshold",
          .value = exact_number(bound),
          .title = output::percent_text(bound) + ": the threshold, within which the two are the same"});
-    line.attribute("x1", plot_left).attribute("x2", plot_right).attribute("y1", y.at(bound)).attribute("y2", y.at(bound));
+    line.attribute("x1", plot_left)
+        .attribute("x2", plot_right)
+        .attribute("y1", y.at(bound))
+        .attribute("y2", y.at(bound));
     svg.child(line);
   }
   if (std::isfinite(answer.change_percent)) {
@@ -335,18 +339,20 @@ std::string ratios_chart(const PairedComparison &comparison) {
   const double most = change_axis.ticks.back();
   for (std::size_t k = 0; k < comparison.rounds.size(); ++k) {
     const Round &round = comparison.rounds[k];
-    const std::string order = comparison.mode == Mode::duet ? "together" : round.b_first ? "B first" : "A first";
+    const std::string order = comparison.mode == Mode::duet ? "together"
+                              : round.b_first               ? "B first"
+                                                            : "A first";
     // A round off the scale is a hollow mark on the plot's edge, its figure
     // in its title and data.
     const bool above = changes[k] > most;
     const bool off = off_scale(changes[k], change_axis);
-    SvgElement dot = output::svg_mark(
-        "circle", off ? "round off-scale" : "round",
-        {.kind = "round",
-         .name = "round " + std::to_string(round.number),
-         .value = exact_number(changes[k]),
-         .title = "round " + std::to_string(round.number) + " (" + order + "): " +
-                  output::percent_text(changes[k]) + (off ? ", off the scale" : "")});
+    SvgElement dot = output::svg_mark("circle", off ? "round off-scale" : "round",
+                                      {.kind = "round",
+                                       .name = "round " + std::to_string(round.number),
+                                       .value = exact_number(changes[k]),
+                                       .title = "round " + std::to_string(round.number) + " (" + order +
+                                                "): " + output::percent_text(changes[k]) +
+                                                (off ? ", off the scale" : "")});
     dot.attribute("cx", x.at(numbers[k])).attribute("r", dot_radius);
     dot.attribute("cy", off ? (above ? plot_top : plot_bottom) : y.at(changes[k]));
     dot.attribute("data-round", std::to_string(round.number));

@@ -32,7 +32,8 @@ std::optional<record::ReadRecord> only_record(std::vector<record::ReadRecord> re
 // A number of the object's, or not a number where it has none.
 double number_in(const nlohmann::json &object, const char *key) {
   const auto found = object.find(key);
-  return found != object.end() && found->is_number() ? found->get<double>() : std::numeric_limits<double>::quiet_NaN();
+  return found != object.end() && found->is_number() ? found->get<double>()
+                                                     : std::numeric_limits<double>::quiet_NaN();
 }
 
 // What the record says it was asked for and how long its pass 2 took,
@@ -92,19 +93,23 @@ constexpr double longest_overhead_seconds = 2.0;
 std::string implausible(const ProgramSlice &slice, const ReadSlice &read, const Claims &claims,
                         const pass::Counts &sent) {
   if (claims.inner != sent.inner || claims.outer != sent.outer) {
-    return text::formatted("wrote a record of other counts (inner %.0f, outer %.0f) than it was sent (inner %d, "
-                             "outer %d)",
-                             claims.inner, claims.outer, sent.inner, sent.outer);
+    return text::formatted(
+        "wrote a record of other counts (inner %.0f, outer %.0f) than it was sent (inner %d, "
+        "outer %d)",
+        claims.inner, claims.outer, sent.inner, sent.outer);
   }
-  const double rate = pass::megawhets_per_second(pass::pass_rate(
-      pass::work_units(pass::doubled_count(sent.inner), sent.outer), claims.second_elapsed));
+  const double rate = pass::megawhets_per_second(
+      pass::pass_rate(pass::work_units(pass::doubled_count(sent.inner), sent.outer), claims.second_elapsed));
   if (!(std::fabs(rate - read.run->rate) <= 1e-6 * rate)) {
-    return text::formatted("wrote a pass 2 rate of %g megaWhets/second, which its counts and its %g s do not give",
-                             read.run->rate, claims.second_elapsed);
+    return text::formatted(
+        "wrote a pass 2 rate of %g megaWhets/second, which its counts and its %g s do not give",
+        read.run->rate, claims.second_elapsed);
   }
   const double ran = std::chrono::duration<double>(slice.ended - slice.started).count();
-  if (read.passes_seconds > ran + clock_slack_seconds || read.passes_seconds < ran / 2 - longest_overhead_seconds) {
-    return text::formatted("wrote passes of %.3g s in all, though the slice ran %.3g s", read.passes_seconds, ran);
+  if (read.passes_seconds > ran + clock_slack_seconds ||
+      read.passes_seconds < ran / 2 - longest_overhead_seconds) {
+    return text::formatted("wrote passes of %.3g s in all, though the slice ran %.3g s", read.passes_seconds,
+                           ran);
   }
   return {};
 }
@@ -120,18 +125,16 @@ ReadSlice read_slice(const ProgramSlice &slice, const pass::Counts &sent) {
   const std::optional<record::ReadRecord> read = only_record(std::move(records));
   // A program whose self-check fails writes its record, without passes,
   // and ends with status 3 before it asks for counts.
-  const bool self_check_failed =
-      read && ((read->run && !read->run->self_check_passed) ||
-               (read->problem == record::ProblemKind::not_comparable && slice.ending.exited &&
-                slice.ending.status == 3));
+  const bool self_check_failed = read && ((read->run && !read->run->self_check_passed) ||
+                                          (read->problem == record::ProblemKind::not_comparable &&
+                                           slice.ending.exited && slice.ending.status == 3));
   if (self_check_failed) {
-    return {SliceProblem::self_check_failed, "failed its self-check: it does not compute the workload's arithmetic" +
-                                                 said(slice),
-            read->run};
+    return {SliceProblem::self_check_failed,
+            "failed its self-check: it does not compute the workload's arithmetic" + said(slice), read->run};
   }
   if (slice.failure == "asked for no counts") {
-    return {SliceProblem::not_megawhets,
-            "is not megawhets: it " + slice.ending.description + " without asking for its counts" + said(slice)};
+    return {SliceProblem::not_megawhets, "is not megawhets: it " + slice.ending.description +
+                                             " without asking for its counts" + said(slice)};
   }
   if (!slice.failure.empty()) {
     // What goes wrong before the counts says the program is not one to
@@ -149,7 +152,8 @@ ReadSlice read_slice(const ProgramSlice &slice, const pass::Counts &sent) {
                 (record_count == 0 ? std::string("no record") : std::to_string(record_count) + " records") +
                 ", where megawhets writes one" + said(slice)};
   }
-  if (read->problem == record::ProblemKind::not_a_record || read->problem == record::ProblemKind::unreadable) {
+  if (read->problem == record::ProblemKind::not_a_record ||
+      read->problem == record::ProblemKind::unreadable) {
     return {SliceProblem::not_megawhets, "wrote no record this megawhets reads: " + read->message};
   }
   if (!read->run) {

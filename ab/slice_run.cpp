@@ -1,8 +1,8 @@
 #include "ab/slice_run.h"
 
-#include "text/printable.h"
 #include "platform/interrupts.h"
 #include "text/formatted.h"
+#include "text/printable.h"
 
 #include <algorithm>
 
@@ -72,8 +72,8 @@ public:
   bool start(std::span<const SliceRequest> requests) {
     for (std::size_t i = 0; i < requests.size(); ++i) {
       std::string failure;
-      if (!platform::start_program(requests[i].path, {"--json", "-"}, requests[i].processor, running_[i].program,
-                                   failure)) {
+      if (!platform::start_program(requests[i].path, {"--json", "-"}, requests[i].processor,
+                                   running_[i].program, failure)) {
         return fail(i, "could not be started: " + failure);
       }
     }
@@ -165,7 +165,8 @@ public:
     for (Running &each : running_) {
       platform::ProgramEnding ending = platform::wait_for_program(each.program, lingering);
       if (ending.ended_here && each.slice->failure.empty()) {
-        each.slice->failure = "closed its output but did not end within " + seconds_text(lingering) + ", and was ended";
+        each.slice->failure =
+            "closed its output but did not end within " + seconds_text(lingering) + ", and was ended";
       }
       keep(each, std::move(ending));
     }
@@ -264,9 +265,8 @@ private:
   void stop_all() {
     end_fillers();
     for (Running &each : running_) {
-      keep(each, platform::wait_for_program(each.program, platform::output_ended(each.program)
-                                                               ? lingering
-                                                               : milliseconds(0)));
+      keep(each, platform::wait_for_program(
+                     each.program, platform::output_ended(each.program) ? lingering : milliseconds(0)));
     }
   }
 

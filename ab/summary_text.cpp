@@ -2,9 +2,9 @@
 
 #include "ab/disturbed_slices.h"
 #include "ab/judged_figure.h"
+#include "ab/verdict_words.h"
 #include "compare/comparison.h"
 #include "compare_output/tables.h"
-#include "ab/verdict_words.h"
 #include "output/number_text.h"
 #include "text/formatted.h"
 
@@ -36,8 +36,10 @@ std::string more_rounds_advice(const PairedComparison &comparison) {
   if (rounds > most_rounds) {
     return "more than one comparison runs, so the difference is too small to tell here";
   }
-  const double seconds = comparison.seconds / static_cast<double>(comparison.answer.rounds) * static_cast<double>(rounds);
-  return "give --rounds " + std::to_string(rounds) + formatted(" (about %.0f s here)", std::ceil(seconds / 10.0) * 10.0);
+  const double seconds =
+      comparison.seconds / static_cast<double>(comparison.answer.rounds) * static_cast<double>(rounds);
+  return "give --rounds " + std::to_string(rounds) +
+         formatted(" (about %.0f s here)", std::ceil(seconds / 10.0) * 10.0);
 }
 
 std::string answer_line(const PairedComparison &comparison) {
@@ -46,9 +48,9 @@ std::string answer_line(const PairedComparison &comparison) {
     return "B against A: no round finished, so there is no answer.";
   }
   std::string line = "B against A: " + percent_text(answer.change_percent) + " (" +
-                     confidence_text(comparison.settings.alpha) + " interval " + interval_text(answer) + "), " +
-                     p_text(answer.p_value) + ", from " + plural(answer.rounds, "round", "rounds") + ": " +
-                     verdict_words(answer.verdict, comparison.settings.threshold_percent);
+                     confidence_text(comparison.settings.alpha) + " interval " + interval_text(answer) +
+                     "), " + p_text(answer.p_value) + ", from " + plural(answer.rounds, "round", "rounds") +
+                     ": " + verdict_words(answer.verdict, comparison.settings.threshold_percent);
   if (answer.verdict == Verdict::undecided) {
     line += answer.rounds_to_decide ? "; about " + std::to_string(*answer.rounds_to_decide) +
                                           " rounds in all would decide: " + more_rounds_advice(comparison)
@@ -76,14 +78,15 @@ std::string mode_line(const PairedComparison &comparison) {
     }
     return line;
   }
-  return "Mode: interleaved, A and B one after the other in an order drawn each round: " + comparison.mode_reason +
-         ".";
+  return "Mode: interleaved, A and B one after the other in an order drawn each round: " +
+         comparison.mode_reason + ".";
 }
 
 std::string rounds_line(const PairedComparison &comparison) {
-  std::string line = plural(comparison.rounds.size(), "round", "rounds") +
-                     formatted(" of %g s slices (inner %d, outer %d) in %.1f s", comparison.settings.slice_seconds,
-                               comparison.inner, comparison.outer, comparison.seconds);
+  std::string line =
+      plural(comparison.rounds.size(), "round", "rounds") +
+      formatted(" of %g s slices (inner %d, outer %d) in %.1f s", comparison.settings.slice_seconds,
+                comparison.inner, comparison.outer, comparison.seconds);
   if (comparison.stopped_early) {
     line += ", stopped early: the answer was certain";
   } else if (comparison.settings.rounds) {
@@ -92,7 +95,7 @@ std::string rounds_line(const PairedComparison &comparison) {
     // The last round may end past the budget where it took longer than
     // any before it; the line says so rather than "within".
     line += formatted(comparison.seconds <= *comparison.settings.budget_seconds ? ", within a budget of %g s"
-                                                                                 : ", past its budget of %g s",
+                                                                                : ", past its budget of %g s",
                       *comparison.settings.budget_seconds);
   }
   line += "; seed " + std::to_string(comparison.settings.seed);
@@ -104,15 +107,16 @@ std::string rounds_line(const PairedComparison &comparison) {
 std::string unpaired_line(const PairedComparison &comparison) {
   const UnpairedView &view = comparison.unpaired;
   const std::string interval = view.intervals_are_ranges ? "range" : "95 % interval";
-  std::string line = std::string("Unpaired, as compare judges separate runs (by the ") + figure_words(comparison.settings.figure) +
-                     "): " + percent_text(view.change_percent) + ", " + p_text(view.p_value);
+  std::string line = std::string("Unpaired, as compare judges separate runs (by the ") +
+                     figure_words(comparison.settings.figure) + "): " + percent_text(view.change_percent) +
+                     ", " + p_text(view.p_value);
   if (std::isfinite(view.shift_low_percent)) {
     line += ", 95 % interval " + output::signed_text(view.shift_low_percent, 2) + " .. " +
             output::percent_text(view.shift_high_percent);
   }
-  return line + "; A's median " + rate_text(view.a_median) + " (" + interval + " " + rate_text(view.a_low) + " .. " +
-         rate_text(view.a_high) + "), B's " + rate_text(view.b_median) + " (" + rate_text(view.b_low) + " .. " +
-         rate_text(view.b_high) + ").";
+  return line + "; A's median " + rate_text(view.a_median) + " (" + interval + " " + rate_text(view.a_low) +
+         " .. " + rate_text(view.a_high) + "), B's " + rate_text(view.b_median) + " (" +
+         rate_text(view.b_low) + " .. " + rate_text(view.b_high) + ").";
 }
 
 } // namespace
@@ -139,9 +143,10 @@ std::vector<std::string> summary_lines(const PairedComparison &comparison) {
   }
   lines.push_back(answer_line(comparison));
   if (rests_on_disturbed_slices(comparison)) {
-    lines.push_back("The answer rests on disturbed slices: " + std::to_string(disturbed_slices(comparison)) +
-                    " of the rounds' slices carried an interference or steadiness warning; run again with the "
-                    "machine otherwise idle.");
+    lines.push_back(
+        "The answer rests on disturbed slices: " + std::to_string(disturbed_slices(comparison)) +
+        " of the rounds' slices carried an interference or steadiness warning; run again with the "
+        "machine otherwise idle.");
   }
   // Ended while the counts were being found, there is no mode or slice to
   // tell of yet.
@@ -167,13 +172,14 @@ std::vector<std::string> summary_lines(const PairedComparison &comparison) {
 std::vector<std::string> legend_lines(const PairedComparison &comparison) {
   const std::string confidence = confidence_text(comparison.settings.alpha);
   const Figure figure = comparison.settings.figure;
-  std::string figures = std::string(figure_name(figure)) + " (judged): the figure the rounds are judged on, the median " +
+  std::string figures = std::string(figure_name(figure)) +
+                        " (judged): the figure the rounds are judged on, the median " +
                         "of the program's slices' " + figure_words(figure) + " (" + figure_meaning(figure) +
                         "), in megaWhets/second";
   for (const Figure shown : {Figure::steady, Figure::rate}) {
     if (shown != figure) {
-      figures += std::string("; ") + figure_name(shown) + ": the median of their " + figure_words(shown) + " (" +
-                 figure_meaning(shown) + ")";
+      figures += std::string("; ") + figure_name(shown) + ": the median of their " + figure_words(shown) +
+                 " (" + figure_meaning(shown) + ")";
     }
   }
   std::vector<std::string> lines = {
@@ -183,15 +189,17 @@ std::vector<std::string> legend_lines(const PairedComparison &comparison) {
       confidence + " interval: holds the true change with at least " + confidence +
           " however the comparison stopped: each look at the answer judges at its share of alpha.",
       "p: the two-sided Wilcoxon signed-rank test of the rounds' ratios.",
-      "verdict: faster or slower where the interval leaves out 0; same within the threshold where it holds 0 and "
+      "verdict: faster or slower where the interval leaves out 0; same within the threshold where it holds 0 "
+      "and "
       "lies inside it; otherwise undecided."};
   // Only where it applies, as compare's legend says it.
   if (rests_on_disturbed_slices(comparison)) {
-    lines.push_back(std::string(compare_output::disturbed_mark.substr(1)) +
-                    ": the answer rests on disturbed slices: more than " +
-                    formatted("%.0f", compare::most_disturbed_share * 100.0) +
-                    " % of the rounds' slices carried an interference or steadiness warning, so nothing vouches "
-                    "for it; run again with the machine otherwise idle.");
+    lines.push_back(
+        std::string(compare_output::disturbed_mark.substr(1)) +
+        ": the answer rests on disturbed slices: more than " +
+        formatted("%.0f", compare::most_disturbed_share * 100.0) +
+        " % of the rounds' slices carried an interference or steadiness warning, so nothing vouches "
+        "for it; run again with the machine otherwise idle.");
   }
   return lines;
 }

@@ -100,19 +100,19 @@ compare_output::Tables comparison_tables(const PairedComparison &comparison) {
     }
     row.push_back(output::count_cell(figures.warned));
     if (program == 0) {
-      row.insert(row.end(), {output::empty_cell(""), output::empty_cell(""),
-                             output::empty_cell(""), output::verdict_cell(Verdict::base)});
+      row.insert(row.end(), {output::empty_cell(""), output::empty_cell(""), output::empty_cell(""),
+                             output::verdict_cell(Verdict::base)});
     } else {
       row.insert(row.end(),
                  {output::number_cell(answer.change_percent, output::percent_text(answer.change_percent)),
                   std::isfinite(answer.low_percent) ? output::text_cell(interval_text(answer))
                                                     : output::empty_cell(),
                   output::number_cell(answer.p_value, output::probability_text(answer.p_value)),
-                  output::verdict_cell(
-                      answer.verdict, verdict_words(answer.verdict, comparison.settings.threshold_percent) +
-                                          std::string(rests_on_disturbed_slices(comparison)
-                                                          ? compare_output::disturbed_mark
-                                                          : std::string_view{}))});
+                  output::verdict_cell(answer.verdict,
+                                       verdict_words(answer.verdict, comparison.settings.threshold_percent) +
+                                           std::string(rests_on_disturbed_slices(comparison)
+                                                           ? compare_output::disturbed_mark
+                                                           : std::string_view{}))});
     }
     table.rows.push_back(std::move(row));
   }
@@ -122,30 +122,30 @@ compare_output::Tables comparison_tables(const PairedComparison &comparison) {
 output::Table csv_table(const PairedComparison &comparison) {
   const Answer &answer = comparison.answer;
   output::Table table{.columns = {{"program", Align::left},
-                                          {"name", Align::left},
-                                          {"slices", Align::right},
-                                          {"steady_median", Align::right},
-                                          {"rate_median", Align::right},
-                                          {"warned", Align::right},
-                                          {"figure", Align::left},
-                                          {"change_percent", Align::right},
-                                          {"low_percent", Align::right},
-                                          {"high_percent", Align::right},
-                                          {"p_value", Align::right},
-                                          {"verdict", Align::left}}};
+                                  {"name", Align::left},
+                                  {"slices", Align::right},
+                                  {"steady_median", Align::right},
+                                  {"rate_median", Align::right},
+                                  {"warned", Align::right},
+                                  {"figure", Align::left},
+                                  {"change_percent", Align::right},
+                                  {"low_percent", Align::right},
+                                  {"high_percent", Align::right},
+                                  {"p_value", Align::right},
+                                  {"verdict", Align::left}}};
   const auto number = [](double value) { return output::number_cell(value, ""); };
   for (int program = 0; program < 2; ++program) {
     const ProgramFigures figures = figures_of(comparison, program);
     const bool b = program == 1;
-    table.rows.push_back({output::text_cell(program_letters[program]),
-                          output::text_cell(comparison.programs[program].name),
-                          output::count_cell(figures.slices), number(figures.steady), number(figures.rate),
-                          output::count_cell(figures.warned), output::text_cell(figure_name(comparison.settings.figure)),
-                          b ? number(answer.change_percent) : output::empty_cell(""),
-                          b ? number(answer.low_percent) : output::empty_cell(""),
-                          b ? number(answer.high_percent) : output::empty_cell(""),
-                          b ? number(answer.p_value) : output::empty_cell(""),
-                          output::verdict_cell(b ? answer.verdict : Verdict::base)});
+    table.rows.push_back(
+        {output::text_cell(program_letters[program]), output::text_cell(comparison.programs[program].name),
+         output::count_cell(figures.slices), number(figures.steady), number(figures.rate),
+         output::count_cell(figures.warned), output::text_cell(figure_name(comparison.settings.figure)),
+         b ? number(answer.change_percent) : output::empty_cell(""),
+         b ? number(answer.low_percent) : output::empty_cell(""),
+         b ? number(answer.high_percent) : output::empty_cell(""),
+         b ? number(answer.p_value) : output::empty_cell(""),
+         output::verdict_cell(b ? answer.verdict : Verdict::base)});
   }
   return table;
 }

@@ -9,7 +9,9 @@ namespace {
 // CSV shows no rounded forms: each figure's cell holds its value, which
 // csv_table writes in full.
 output::Cell figure(double value) { return output::number_cell(value, {}); }
-output::Cell figure(const std::optional<double> &value) { return value ? figure(*value) : output::empty_cell(""); }
+output::Cell figure(const std::optional<double> &value) {
+  return value ? figure(*value) : output::empty_cell("");
+}
 output::Cell count(std::size_t value) { return output::count_cell(value); }
 output::Cell flag(bool value) { return output::text_cell(value ? "true" : "false"); }
 
@@ -23,27 +25,27 @@ output::Table columns(std::initializer_list<const char *> names) {
 
 output::Table group_figures(const std::vector<compare::GroupResult> &groups) {
   output::Table table = columns({"group",
-                         "base",
-                         "records",
-                         "steady_median",
-                         "steady_low",
-                         "steady_high",
-                         "low_high_is_range",
-                         "steady_min",
-                         "steady_max",
-                         "rate_median",
-                         "sustain_median",
-                         "warned",
-                         "change_percent",
-                         "p_value",
-                         "enough_records",
-                         "significant",
-                         "verdict",
-                         "disturbed",
-                         "rests_on_disturbed_runs",
-                         "shift_percent",
-                         "shift_low_percent",
-                         "shift_high_percent"});
+                                 "base",
+                                 "records",
+                                 "steady_median",
+                                 "steady_low",
+                                 "steady_high",
+                                 "low_high_is_range",
+                                 "steady_min",
+                                 "steady_max",
+                                 "rate_median",
+                                 "sustain_median",
+                                 "warned",
+                                 "change_percent",
+                                 "p_value",
+                                 "enough_records",
+                                 "significant",
+                                 "verdict",
+                                 "disturbed",
+                                 "rests_on_disturbed_runs",
+                                 "shift_percent",
+                                 "shift_low_percent",
+                                 "shift_high_percent"});
   for (const compare::GroupResult &group : groups) {
     const compare::Spread &steady = group.steady;
     table.rows.push_back({output::text_cell(group.name),
@@ -74,7 +76,7 @@ output::Table group_figures(const std::vector<compare::GroupResult> &groups) {
 
 output::Table host_figures(const compare::Comparison &comparison) {
   output::Table table = columns({"host", "stratum", "records", "steady", "stratum_median", "deficit_percent",
-                         "modified_z", "verdict", "lowest_processor_share", "sustain", "warnings"});
+                                 "modified_z", "verdict", "lowest_processor_share", "sustain", "warnings"});
   for (const compare::HostResult &host : comparison.hosts) {
     const compare::Stratum &stratum = comparison.strata.at(host.stratum);
     table.rows.push_back({output::text_cell(host.host), output::text_cell(stratum.name), count(host.records),
@@ -88,7 +90,8 @@ output::Table host_figures(const compare::Comparison &comparison) {
 } // namespace
 
 std::string csv_output(const compare::Comparison &comparison) {
-  return output::csv_table(comparison.settings.fleet ? host_figures(comparison) : group_figures(comparison.groups));
+  return output::csv_table(comparison.settings.fleet ? host_figures(comparison)
+                                                     : group_figures(comparison.groups));
 }
 
 } // namespace compare_output

@@ -1,10 +1,10 @@
 #include "compare_output/fleet_chart.h"
 
 #include "compare/fleet_judgement.h"
-#include "output/chart_axis.h"
 #include "compare_output/fleet_plan.h"
-#include "output/html_text.h"
 #include "compare_output/label_lanes.h"
+#include "output/chart_axis.h"
+#include "output/html_text.h"
 #include "output/number_text.h"
 #include "output/svg_element.h"
 #include "output/verdict_style.h"
@@ -81,10 +81,10 @@ std::vector<Dot> dots_of(const StratumPlan &plan, const output::Scale &scale) {
 
 std::string host_mark(const HostResult &host, const Dot &dot, const compare::Stratum &stratum) {
   return output::svg_mark("circle", "host " + std::string(output::verdict_style(host.verdict).css_class),
-                  {.kind = "host",
-                   .name = host.host,
-                   .value = output::exact_number(host.steady),
-                   .title = host_title(host, stratum)})
+                          {.kind = "host",
+                           .name = host.host,
+                           .value = output::exact_number(host.steady),
+                           .title = host_title(host, stratum)})
       .attribute("cx", dot.x)
       .attribute("cy", dot.y)
       .attribute("r", dot.radius)
@@ -107,20 +107,22 @@ std::string host_marks(const StratumPlan &plan, const std::vector<Dot> &dots) {
   return marks;
 }
 
-std::string band_mark(const StratumPlan &plan, const compare::Settings &settings, const output::Scale &scale) {
+std::string band_mark(const StratumPlan &plan, const compare::Settings &settings,
+                      const output::Scale &scale) {
   const compare::Stratum &stratum = *plan.stratum;
   const double threshold = stratum.slow_threshold;
   const double left = scale.at(plan.axis.low);
   const std::string percent = output::setting_text(settings.slow_percent);
-  return output::svg_mark("rect", "slow-band",
-                  {.kind = "slow-band",
-                   .name = stratum.name,
-                   .value = output::exact_number(threshold),
-                   .title = stratum.name + ": the slow band, at or below " + output::rate_text(threshold) +
-                            " megaWhets/second, " + percent +
-                            " % or more below the stratum's median; a host in it is slow when it also stands "
-                            "apart from its stratum (a modified z-score below " +
-                            minus_outlier_z() + ")"})
+  return output::svg_mark(
+             "rect", "slow-band",
+             {.kind = "slow-band",
+              .name = stratum.name,
+              .value = output::exact_number(threshold),
+              .title = stratum.name + ": the slow band, at or below " + output::rate_text(threshold) +
+                       " megaWhets/second, " + percent +
+                       " % or more below the stratum's median; a host in it is slow when it also stands "
+                       "apart from its stratum (a modified z-score below " +
+                       minus_outlier_z() + ")"})
              .attribute("x", left)
              .attribute("y", strip_top)
              .attribute("width", std::max(scale.at(threshold) - left, 0.0))
@@ -145,11 +147,11 @@ std::string median_mark(const compare::Stratum &stratum, const output::Scale &sc
     text.attribute("text-anchor", "end");
   }
   return output::svg_mark("line", "stratum-median",
-                  {.kind = "stratum-median",
-                   .name = stratum.name,
-                   .value = output::exact_number(stratum.median),
-                   .title = stratum.name + ": M, the stratum\u2019s median, " + output::rate_text(stratum.median) +
-                            " megaWhets/second"})
+                          {.kind = "stratum-median",
+                           .name = stratum.name,
+                           .value = output::exact_number(stratum.median),
+                           .title = stratum.name + ": M, the stratum\u2019s median, " +
+                                    output::rate_text(stratum.median) + " megaWhets/second"})
              .attribute("x1", x)
              .attribute("x2", x)
              .attribute("y1", median_label_baseline + 3)
@@ -173,7 +175,8 @@ Labels host_labels(const StratumPlan &plan, const std::vector<Dot> &dots, double
     dot_of.push_back(static_cast<std::size_t>(at - plan.hosts.begin()));
     const std::string_view word = output::verdict_word(host->verdict);
     const double width =
-        static_cast<double>(std::min(output::character_count(host->host), longest_host_shown) + 1 + word.size()) *
+        static_cast<double>(std::min(output::character_count(host->host), longest_host_shown) + 1 +
+                            word.size()) *
         label_character_width;
     const double start =
         std::clamp(dots[dot_of.back()].x - 3.0, plot_left, std::max(plot_left, plot_right - width));
@@ -223,7 +226,8 @@ std::string stratum_heading(const StratumPlan &plan) {
     summary += " \u00b7 median M = " + output::rate_text(stratum.median) + " megaWhets/second";
   }
   if (plan.judged) {
-    summary += " \u00b7 " + output::count_text(plan.slow) + " slow \u00b7 " + output::count_text(plan.fast) + " fast";
+    summary += " \u00b7 " + output::count_text(plan.slow) + " slow \u00b7 " + output::count_text(plan.fast) +
+               " fast";
   } else {
     summary += " \u00b7 unjudged: " + stratum.unjudged_because;
   }
@@ -239,11 +243,11 @@ std::string stratum_chart(const StratumPlan &plan, const compare::Settings &sett
   const double axis_top = labels.bottom + 6.0;
   std::string drawing = plan.has_band ? band_mark(plan, settings, scale) : std::string();
   drawing += output::axis_drawing(plan.axis, scale,
-                          {.left = plot_left,
-                           .right = plot_right,
-                           .grid_top = strip_top,
-                           .grid_bottom = strip_bottom,
-                           .labels_baseline = axis_top + 12})
+                                  {.left = plot_left,
+                                   .right = plot_right,
+                                   .grid_top = strip_top,
+                                   .grid_bottom = strip_bottom,
+                                   .labels_baseline = axis_top + 12})
                  .str();
   drawing += output::SvgElement("text")
                  .css_class("small axis-caption")
@@ -258,7 +262,7 @@ std::string stratum_chart(const StratumPlan &plan, const compare::Settings &sett
     drawing += median_mark(*plan.stratum, scale, strip_bottom);
   }
   return output::chart_svg("chart stratum", axis_top + 36.0,
-                   "Each host of the stratum " + plan.stratum->name + " at its steady rate")
+                           "Each host of the stratum " + plan.stratum->name + " at its steady rate")
       .attribute("data-stratum", plan.stratum->name)
       .children(drawing)
       .str();
@@ -288,18 +292,18 @@ std::string fleet_chart_legend(const compare::Settings &settings) {
          dot("host unjudged", 3.5) + "unjudged: fewer than " +
          output::counted(compare::least_hosts_to_judge, "host", "hosts") + " in the stratum</li>\n<li>" +
          output::legend_swatch(output::SvgElement("line")
-                           .css_class("stratum-median")
-                           .attribute("x1", 8.0)
-                           .attribute("x2", 8.0)
-                           .attribute("y1", 0.0)
-                           .attribute("y2", 12.0)) +
+                                   .css_class("stratum-median")
+                                   .attribute("x1", 8.0)
+                                   .attribute("x2", 8.0)
+                                   .attribute("y1", 0.0)
+                                   .attribute("y2", 12.0)) +
          "M: the stratum\u2019s median</li>\n<li>" +
          output::legend_swatch(output::SvgElement("rect")
-                           .css_class("slow-band")
-                           .attribute("x", 0.0)
-                           .attribute("y", 0.0)
-                           .attribute("width", 16.0)
-                           .attribute("height", 12.0)) +
+                                   .css_class("slow-band")
+                                   .attribute("x", 0.0)
+                                   .attribute("y", 0.0)
+                                   .attribute("width", 16.0)
+                                   .attribute("height", 12.0)) +
          "the slow band: " + percent + " % or more below M</li>\n</ul>\n";
 }
 

@@ -26,7 +26,7 @@ struct StratumPlan {
   std::size_t fast = 0;
   bool judged = false;   // its hosts are judged, so it has a verdict to show
   bool has_band = false; // a slow band, from the axis's low end to the slow threshold
-  output::Axis axis{};           // holds every host, M and the slow threshold, with a margin
+  output::Axis axis{};   // holds every host, M and the slow threshold, with a margin
 };
 
 // Every stratum of the fleet, those a reader should see first first: those

@@ -1,11 +1,11 @@
 #include "compare_output/group_chart.h"
 
+#include "compare_output/tables.h"
 #include "output/chart_axis.h"
 #include "output/chart_scale.h"
 #include "output/html_text.h"
 #include "output/number_text.h"
 #include "output/svg_element.h"
-#include "compare_output/tables.h"
 #include "output/verdict_style.h"
 
 #include <algorithm>
@@ -53,7 +53,9 @@ std::string verdict_words(const GroupResult &group) {
   return changed ? output::percent_text(*group.shift_percent) + " " + word : word;
 }
 
-std::string_view verdict_class(const GroupResult &group) { return output::verdict_style(group.verdict).css_class; }
+std::string_view verdict_class(const GroupResult &group) {
+  return output::verdict_style(group.verdict).css_class;
+}
 
 double name_room(const std::vector<GroupResult> &groups) {
   std::size_t longest = 0;
@@ -105,8 +107,8 @@ std::string interval_words(const compare::Spread &spread) {
 
 std::string bar_title(const GroupResult &group) {
   std::string title = group_name(group) + ": median steady rate " + output::rate_text(group.steady.median) +
-                      " megaWhets/second of " + output::counted(group.records.size(), "record", "records") + "; " +
-                      interval_words(group.steady) + "; " + verdict_words(group);
+                      " megaWhets/second of " + output::counted(group.records.size(), "record", "records") +
+                      "; " + interval_words(group.steady) + "; " + verdict_words(group);
   if (group.p_value && std::isfinite(*group.p_value)) {
     title += " (p = " + output::probability_text(*group.p_value) + ")";
   }
@@ -120,10 +122,10 @@ std::string bar_title(const GroupResult &group) {
 output::SvgElement bar_mark(const GroupResult &group, const output::Scale &scale, double middle) {
   const double zero = scale.at(0.0);
   output::SvgElement bar = output::svg_mark("rect", "bar " + std::string(verdict_class(group)),
-                            {.kind = "bar",
-                             .name = group.name,
-                             .value = output::exact_number(group.steady.median),
-                             .title = bar_title(group)});
+                                            {.kind = "bar",
+                                             .name = group.name,
+                                             .value = output::exact_number(group.steady.median),
+                                             .title = bar_title(group)});
   return bar.attribute("x", zero)
       .attribute("y", middle - bar_height / 2)
       .attribute("width", std::max(scale.at(group.steady.median) - zero, 0.0))
@@ -134,10 +136,10 @@ output::SvgElement bar_mark(const GroupResult &group, const output::Scale &scale
 // The median again, in the zoomed panel: a short thick stroke across the row.
 output::SvgElement median_mark(const GroupResult &group, const output::Scale &scale, double middle) {
   output::SvgElement median = output::svg_mark("rect", "median " + std::string(verdict_class(group)),
-                               {.kind = "median",
-                                .name = group.name,
-                                .value = output::exact_number(group.steady.median),
-                                .title = bar_title(group)});
+                                               {.kind = "median",
+                                                .name = group.name,
+                                                .value = output::exact_number(group.steady.median),
+                                                .title = bar_title(group)});
   return median.attribute("x", scale.at(group.steady.median) - 1.5)
       .attribute("y", middle - 10.0)
       .attribute("width", 3.0)
@@ -148,15 +150,16 @@ output::SvgElement median_mark(const GroupResult &group, const output::Scale &sc
 output::SvgElement interval_mark(const GroupResult &group, const output::Scale &scale, double middle) {
   const std::string low = output::fixed_text(scale.at(group.steady.low), 2);
   const std::string high = output::fixed_text(scale.at(group.steady.high), 2);
-  const std::string cap_top = output::fixed_text(middle - 5, 2), cap_bottom = output::fixed_text(middle + 5, 2);
-  output::SvgElement interval =
-      output::svg_mark("path", group.steady.low_high_is_range ? "interval range" : "interval",
-               {.kind = "interval",
-                .name = group.name,
-                .value = output::exact_number(group.steady.low) + " " + output::exact_number(group.steady.high),
-                .title = group_name(group) + ": " + interval_words(group.steady)});
-  return interval.attribute("d", "M" + low + " " + output::fixed_text(middle, 2) + "H" + high + "M" + low + " " +
-                                     cap_top + "V" + cap_bottom + "M" + high + " " + cap_top + "V" +
+  const std::string cap_top = output::fixed_text(middle - 5, 2),
+                    cap_bottom = output::fixed_text(middle + 5, 2);
+  output::SvgElement interval = output::svg_mark(
+      "path", group.steady.low_high_is_range ? "interval range" : "interval",
+      {.kind = "interval",
+       .name = group.name,
+       .value = output::exact_number(group.steady.low) + " " + output::exact_number(group.steady.high),
+       .title = group_name(group) + ": " + interval_words(group.steady)});
+  return interval.attribute("d", "M" + low + " " + output::fixed_text(middle, 2) + "H" + high + "M" + low +
+                                     " " + cap_top + "V" + cap_bottom + "M" + high + " " + cap_top + "V" +
                                      cap_bottom);
 }
 
@@ -172,12 +175,12 @@ std::string record_marks(const GroupResult &group, const output::Scale &scale, d
     }
     const double offset = (std::fmod(static_cast<double>(k) * output::golden_fraction, 1.0) - 0.5) * 12.0;
     marks += output::svg_mark("circle", record.warned ? "record warned" : "record",
-                      {.kind = "record",
-                       .name = group.name,
-                       .value = output::exact_number(record.steady),
-                       .title = group_name(group) + ", " + record.source + ": steady rate " +
-                                output::rate_text(record.steady) + " megaWhets/second" +
-                                (record.warned ? ", with a warning" : "")})
+                              {.kind = "record",
+                               .name = group.name,
+                               .value = output::exact_number(record.steady),
+                               .title = group_name(group) + ", " + record.source + ": steady rate " +
+                                        output::rate_text(record.steady) + " megaWhets/second" +
+                                        (record.warned ? ", with a warning" : "")})
                  .attribute("cx", scale.at(record.steady))
                  .attribute("cy", middle + offset)
                  .attribute("r", record.warned ? 3.2 : 3.0)
@@ -206,11 +209,11 @@ std::string row_words(const GroupResult &group, const Layout &layout, double mid
 std::string base_line(const GroupResult &base, const output::Scale &zoom, const Layout &layout) {
   const double x = zoom.at(base.steady.median);
   return output::svg_mark("line", "base-line",
-                  {.kind = "base-line",
-                   .name = base.name,
-                   .value = output::exact_number(base.steady.median),
-                   .title = "the base, " + group_name(base) + ": median " + output::rate_text(base.steady.median) +
-                            " megaWhets/second"})
+                          {.kind = "base-line",
+                           .name = base.name,
+                           .value = output::exact_number(base.steady.median),
+                           .title = "the base, " + group_name(base) + ": median " +
+                                    output::rate_text(base.steady.median) + " megaWhets/second"})
              .attribute("x1", x)
              .attribute("x2", x)
              .attribute("y1", top_room - 4)
@@ -228,8 +231,9 @@ std::string base_line(const GroupResult &base, const output::Scale &zoom, const 
 // A panel: its title above it, its frame, and its axis under the frame with
 // a caption that says what the axis measures, so that the two panels' axes
 // read as two.
-std::string panel(const output::Axis &axis, const output::Scale &scale, double left, double right, std::string_view name,
-                  std::string_view title, const std::string &caption, double rows_bottom) {
+std::string panel(const output::Axis &axis, const output::Scale &scale, double left, double right,
+                  std::string_view name, std::string_view title, const std::string &caption,
+                  double rows_bottom) {
   return output::SvgElement("text")
              .css_class("small panel-title")
              .attribute("x", left)
@@ -245,12 +249,12 @@ std::string panel(const output::Axis &axis, const output::Scale &scale, double l
              .attribute("height", rows_bottom + 8 - top_room)
              .str() +
          output::axis_drawing(axis, scale,
-                      {.left = left,
-                       .right = right,
-                       .grid_top = top_room - 4,
-                       .grid_bottom = rows_bottom + 4,
-                       .labels_baseline = rows_bottom + 20,
-                       .name = name})
+                              {.left = left,
+                               .right = right,
+                               .grid_top = top_room - 4,
+                               .grid_bottom = rows_bottom + 4,
+                               .labels_baseline = rows_bottom + 20,
+                               .name = name})
              .str() +
          output::SvgElement("text")
              .css_class("small axis-caption")
@@ -299,7 +303,7 @@ std::string group_chart(const compare::Comparison &comparison) {
     drawing += record_marks(group, zoom, middle);
   }
   return output::chart_svg("chart groups", layout.rows_bottom + axis_room,
-                   "The median steady rate of each group, with its records and its interval")
+                           "The median steady rate of each group, with its records and its interval")
       .children(drawing)
       .str();
 }
@@ -307,16 +311,16 @@ std::string group_chart(const compare::Comparison &comparison) {
 std::string group_chart_legend(bool fleet) {
   const auto bar = [](std::string_view css_class) {
     return output::legend_swatch(output::SvgElement("rect")
-                             .css_class("bar " + std::string(css_class))
-                             .attribute("x", 0.0)
-                             .attribute("y", 2.0)
-                             .attribute("width", 16.0)
-                             .attribute("height", 8.0));
+                                     .css_class("bar " + std::string(css_class))
+                                     .attribute("x", 0.0)
+                                     .attribute("y", 2.0)
+                                     .attribute("width", 16.0)
+                                     .attribute("height", 8.0));
   };
   const auto dot = [](std::string_view css_class) {
     return output::legend_swatch(
-        output::SvgElement("circle").css_class(css_class).attribute("cx", 8.0).attribute("cy", 6.0).attribute("r",
-                                                                                                      3.5));
+        output::SvgElement("circle").css_class(css_class).attribute("cx", 8.0).attribute("cy", 6.0).attribute(
+            "r", 3.5));
   };
   const std::string verdicts =
       fleet
@@ -326,10 +330,12 @@ std::string group_chart_legend(bool fleet) {
           : bar("base") + "base: the group the others are measured against</li>\n<li>" + bar("faster") +
                 "faster than the base</li>\n<li>" + bar("slower") + "slower than the base</li>\n<li>" +
                 bar("unclear") + "~ no significant change; " +
-                output::html_text(output::verdict_word(compare::Verdict::too_few)) + " too few records to judge</li>\n<li>";
+                output::html_text(output::verdict_word(compare::Verdict::too_few)) +
+                " too few records to judge</li>\n<li>";
   return "<ul class=\"legend\">\n<li>" + verdicts + dot("record") + "a record</li>\n<li>" +
          dot("record warned") + "a record with a warning</li>\n<li>" +
-         output::legend_swatch(output::SvgElement("path").css_class("interval").attribute("d", "M1 6H15M1 2V10M15 2V10")) +
+         output::legend_swatch(
+             output::SvgElement("path").css_class("interval").attribute("d", "M1 6H15M1 2V10M15 2V10")) +
          output::fixed_text(compare::interval_confidence * 100.0, 0) +
          " % interval of the median (dashed: the range, with too few records for an interval)</li>\n</ul>\n";
 }

@@ -76,8 +76,8 @@ std::string page_header(const Comparison &comparison) {
 }
 
 std::string verdict_chips(const Comparison &comparison) {
-  std::string chips =
-      "<p class=\"verdicts\">" + output::html_text(plural(comparison.hosts.size(), "host", "hosts") + ":") + " ";
+  std::string chips = "<p class=\"verdicts\">" +
+                      output::html_text(plural(comparison.hosts.size(), "host", "hosts") + ":") + " ";
   for (const Verdict verdict : {Verdict::ok, Verdict::slow, Verdict::fast, Verdict::unjudged}) {
     const auto count = static_cast<std::size_t>(
         std::count_if(comparison.hosts.begin(), comparison.hosts.end(),
@@ -142,11 +142,11 @@ std::string folded_when_long(std::string_view summary, std::size_t rows, const s
 
 std::string tables_section(const Tables &tables) {
   std::string section = "<section id=\"tables\">\n<h2>Tables</h2>\n";
-  section += folded_when_long("Groups: " + output::count_text(tables.groups.rows.size()), tables.groups.rows.size(),
-                              output::html_table(tables.groups));
+  section += folded_when_long("Groups: " + output::count_text(tables.groups.rows.size()),
+                              tables.groups.rows.size(), output::html_table(tables.groups));
   if (!tables.hosts.rows.empty()) {
-    section += folded_when_long("Hosts: " + output::count_text(tables.hosts.rows.size()), tables.hosts.rows.size(),
-                                output::html_table(tables.hosts));
+    section += folded_when_long("Hosts: " + output::count_text(tables.hosts.rows.size()),
+                                tables.hosts.rows.size(), output::html_table(tables.hosts));
   }
   if (!tables.notes.empty()) {
     section += output::html_list(tables.notes, "notes");
@@ -162,8 +162,8 @@ std::string excluded_section(const Tables &tables) {
   if (tables.excluded.empty()) {
     return {};
   }
-  return "<section id=\"excluded\">\n<h2>Records left out</h2>\n" + output::html_list(tables.excluded, "excluded") +
-         "</section>\n";
+  return "<section id=\"excluded\">\n<h2>Records left out</h2>\n" +
+         output::html_list(tables.excluded, "excluded") + "</section>\n";
 }
 
 } // namespace

@@ -32,7 +32,8 @@ output::Cell shift_interval_cell(const GroupResult &group) {
   if (!group.shift_low_percent || !group.shift_high_percent) {
     return output::empty_cell();
   }
-  return output::text_cell(output::signed_text(*group.shift_low_percent, 2) + " .. " + output::signed_text(*group.shift_high_percent, 2));
+  return output::text_cell(output::signed_text(*group.shift_low_percent, 2) + " .. " +
+                           output::signed_text(*group.shift_high_percent, 2));
 }
 
 std::string verdict_text(const GroupResult &group) {
@@ -76,7 +77,8 @@ bool change_misleads(const GroupResult &group) {
   if (group.verdict != compare::Verdict::faster && group.verdict != compare::Verdict::slower) {
     return false;
   }
-  const std::string change = group.change_percent ? output::percent_text(*group.change_percent) : std::string("-");
+  const std::string change =
+      group.change_percent ? output::percent_text(*group.change_percent) : std::string("-");
   const bool zero = change.find_first_of("123456789") == std::string::npos;
   const bool against = (group.verdict == compare::Verdict::faster) != (change.front() == '+');
   return zero || against;
@@ -107,7 +109,8 @@ std::string group_note(const GroupResult &group, const GroupResult &base, const 
   const std::string sizes = std::to_string(group.records.size()) + " records against the base's " +
                             std::to_string(base.records.size());
   const std::string need =
-      "a difference of " + (group.shift_percent ? output::percent_text(*group.shift_percent) : std::string("-")) +
+      "a difference of " +
+      (group.shift_percent ? output::percent_text(*group.shift_percent) : std::string("-")) +
       " would need about " + records_needed_text(*group.records_needed) + " records in each to be found";
   const std::string found =
       !group.enough_records ? "too few to judge: "
@@ -154,29 +157,33 @@ void add_stratum_notes(const std::vector<compare::Stratum> &strata, std::vector<
 
 output::Table hosts_table(const std::vector<HostResult> &hosts) {
   output::Table table{.columns = {{"host"},
-                          {"stratum"},
-                          {"records", output::Align::right},
-                          {"steady", output::Align::right},
-                          {"vs median", output::Align::right},
-                          {"z", output::Align::right},
-                          {"verdict"},
-                          {"lowest share", output::Align::right},
-                          {"sustain", output::Align::right},
-                          {"warnings", output::Align::right}}};
+                                  {"stratum"},
+                                  {"records", output::Align::right},
+                                  {"steady", output::Align::right},
+                                  {"vs median", output::Align::right},
+                                  {"z", output::Align::right},
+                                  {"verdict"},
+                                  {"lowest share", output::Align::right},
+                                  {"sustain", output::Align::right},
+                                  {"warnings", output::Align::right}}};
   for (const HostResult &host : hosts) {
-    table.rows.push_back({output::text_cell(host.host), output::text_cell(stratum_label(host.stratum)),
-                          output::count_cell(host.records), output::number_cell(host.steady, output::rate_text(host.steady)),
-                          host.deficit_percent
-                              ? output::number_cell(-*host.deficit_percent, against_median(*host.deficit_percent))
-                              : output::empty_cell(),
-                          optional_number(host.modified_z, z_text), output::verdict_cell(host.verdict),
-                          output::number_cell(host.lowest_processor_share, output::share_text(host.lowest_processor_share)),
-                          output::number_cell(host.sustain, output::fixed_text(host.sustain, 3)), output::count_cell(host.warnings)});
+    table.rows.push_back(
+        {output::text_cell(host.host), output::text_cell(stratum_label(host.stratum)),
+         output::count_cell(host.records), output::number_cell(host.steady, output::rate_text(host.steady)),
+         host.deficit_percent
+             ? output::number_cell(-*host.deficit_percent, against_median(*host.deficit_percent))
+             : output::empty_cell(),
+         optional_number(host.modified_z, z_text), output::verdict_cell(host.verdict),
+         output::number_cell(host.lowest_processor_share, output::share_text(host.lowest_processor_share)),
+         output::number_cell(host.sustain, output::fixed_text(host.sustain, 3)),
+         output::count_cell(host.warnings)});
   }
   return table;
 }
 
-std::string interval_heading() { return output::fixed_text(compare::interval_confidence * 100.0, 0) + " % interval"; }
+std::string interval_heading() {
+  return output::fixed_text(compare::interval_confidence * 100.0, 0) + " % interval";
+}
 
 // The legend's figures are the ones the comparison judges by.
 std::vector<std::string> legend(const compare::Comparison &comparison) {
@@ -194,8 +201,8 @@ std::vector<std::string> legend(const compare::Comparison &comparison) {
             output::setting_text(compare::normal_mad_per_deviation) + " (x - median) / MAD; slow: z below " +
             output::setting_text(-compare::outlier_z) + " and at least " + slow +
             " below the median (fast: the mirror; with a MAD of 0, the " + slow +
-            " alone); unjudged: fewer than " + output::counted(compare::least_hosts_to_judge, "host", "hosts") +
-            " in the stratum",
+            " alone); unjudged: fewer than " +
+            output::counted(compare::least_hosts_to_judge, "host", "hosts") + " in the stratum",
         "lowest share: the least of the processor any of the host's passes had; sustain: rate / steady, "
         "below "
         "1 when the machine slowed during a run; warnings: those its records carried, which often say why a "
@@ -210,11 +217,13 @@ std::vector<std::string> legend(const compare::Comparison &comparison) {
       "sustain: rate / steady, below 1 when the machine slowed during a run; warned: records that carried a "
       "warning",
       "change: the Hodges-Lehmann shift, the median difference between a record of the group and one of the "
-      "base, in percent of the base's median, with its " + output::setting_text((1.0 - settings.alpha) * 100.0) +
+      "base, in percent of the base's median, with its " +
+          output::setting_text((1.0 - settings.alpha) * 100.0) +
           " % interval; p: two-sided Mann-Whitney U test, which judges the same ranks, so the two agree; " +
           std::string(output::verdict_word(compare::Verdict::no_change)) + ": no significant change at " +
           output::setting_text(settings.alpha) + "; " + too_few + ": fewer than " +
-          output::counted(statistics::least_records_per_group, "record", "records") + " on a side, never judged"};
+          output::counted(statistics::least_records_per_group, "record", "records") +
+          " on a side, never judged"};
   const auto any = [&](auto holds) {
     return std::any_of(comparison.groups.begin(), comparison.groups.end(), holds);
   };

@@ -13,8 +13,8 @@
 namespace compare_output {
 
 struct Tables {
-  output::Table groups{};                              // one row per group, the base first
-  output::Table hosts{};                               // with --fleet: one row per host; otherwise empty
+  output::Table groups{};                      // one row per group, the base first
+  output::Table hosts{};                       // with --fleet: one row per host; otherwise empty
   std::vector<std::string> notes{};            // what the figures need said under them: too few records, ...
   std::vector<std::string> legend{};           // what each column and mark means
   std::vector<std::string> excluded{};         // "SOURCE: REASON", one per record left out

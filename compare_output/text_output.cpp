@@ -1,7 +1,7 @@
 #include "compare_output/text_output.h"
 
-#include "text/printable.h"
 #include "output/text_table.h"
+#include "text/printable.h"
 
 namespace compare_output {
 namespace {

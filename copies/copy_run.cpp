@@ -5,7 +5,6 @@
 #include "pass/timed_pass.h"
 #include "platform/interrupts.h"
 #include "text/formatted.h"
-#include "pass/figures.h"
 #include "workload/outer_iteration.h"
 
 #include <cstdlib>
@@ -107,7 +106,8 @@ std::optional<std::vector<std::optional<self_check::Mismatch>>> CopyRun::checks(
   return mismatches;
 }
 
-bool CopyRun::receive(std::vector<CopyMessage> &messages, CopyMessage::Kind kind, int pass, const char *when) {
+bool CopyRun::receive(std::vector<CopyMessage> &messages, CopyMessage::Kind kind, int pass,
+                      const char *when) {
   std::size_t failed = platform::receive_from_copies(processes_, messages.data(), sizeof(CopyMessage));
   std::string what;
   if (failed < count_) {
@@ -121,9 +121,10 @@ bool CopyRun::receive(std::vector<CopyMessage> &messages, CopyMessage::Kind kind
     what = "sent what the run did not expect";
   }
   stop();
-  const char *lost = kind == CopyMessage::state_checked ? "its state went unchecked" : "the pass has no result";
+  const char *lost =
+      kind == CopyMessage::state_checked ? "its state went unchecked" : "the pass has no result";
   failure_ = text::formatted("megawhets: copy %u of %u %s %s pass %d, so %s; the other copies were stopped\n",
-                               static_cast<unsigned>(failed + 1), count_, what.c_str(), when, pass, lost);
+                             static_cast<unsigned>(failed + 1), count_, what.c_str(), when, pass, lost);
   return false;
 }
 

@@ -17,8 +17,8 @@ namespace driver {
 namespace {
 
 constexpr std::array<std::string_view, 16> known_options = {
-    "--slice",  "--budget", "--rounds", "--alpha",   "--threshold", "--figure", "--seed",  "--interleaved",
-    "--duet",   "--strict", "--format", "--json",    "--html",      "--records", "--force", "--help"};
+    "--slice", "--budget", "--rounds", "--alpha", "--threshold", "--figure",  "--seed",  "--interleaved",
+    "--duet",  "--strict", "--format", "--json",  "--html",      "--records", "--force", "--help"};
 
 // A number from low to high, in plain decimal; strictly between them where
 // `open`.
@@ -33,7 +33,8 @@ std::optional<double> within(std::string_view text, double low, double high, boo
 template <class Whole> std::optional<Whole> whole_number(std::string_view text) {
   Whole value = 0;
   const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || text.front() == '-' || result.ec != std::errc{} || result.ptr != text.data() + text.size()) {
+  if (text.empty() || text.front() == '-' || result.ec != std::errc{} ||
+      result.ptr != text.data() + text.size()) {
     return std::nullopt;
   }
   return value;
@@ -50,8 +51,8 @@ std::string needs_name(std::string_view option, const char *what) {
 }
 
 // Reads one option at argv[i]; an empty result means it was taken.
-std::string take_option(std::string_view argument, int argc, const char *const *argv, int &i, AbOptions &options,
-                        bool &budget_given) {
+std::string take_option(std::string_view argument, int argc, const char *const *argv, int &i,
+                        AbOptions &options, bool &budget_given) {
   ab::Settings &settings = options.request.settings;
   // The two modes exclude each other: the last of them winning would hide
   // that the comparison was not run as the user asked.
@@ -68,8 +69,9 @@ std::string take_option(std::string_view argument, int argc, const char *const *
   } else if (const auto slice = option_value("--slice", argc, argv, i)) {
     const auto value = within(slice->value, ab::shortest_slice, ab::longest_slice);
     if (!value) {
-      return "option " + quoted(slice->as_given) + text::formatted(" needs seconds from %g to %g, such as --slice=1",
-                                                                     ab::shortest_slice, ab::longest_slice);
+      return "option " + quoted(slice->as_given) +
+             text::formatted(" needs seconds from %g to %g, such as --slice=1", ab::shortest_slice,
+                             ab::longest_slice);
     }
     settings.slice_seconds = *value;
   } else if (const auto budget = option_value("--budget", argc, argv, i)) {
@@ -109,8 +111,9 @@ std::string take_option(std::string_view argument, int argc, const char *const *
   } else if (const auto seed = option_value("--seed", argc, argv, i)) {
     const auto value = whole_number<std::uint64_t>(seed->value);
     if (!value) {
-      return "option " + quoted(seed->as_given) + " needs a whole number from 0 to 18446744073709551615, as a "
-                                                  "comparison prints it";
+      return "option " + quoted(seed->as_given) +
+             " needs a whole number from 0 to 18446744073709551615, as a "
+             "comparison prints it";
     }
     settings.seed = *value;
     settings.seed_given = true;
@@ -158,7 +161,8 @@ AbCommandLine read_ab_command_line(int argc, const char *const *argv) {
       return line;
     }
     if (starts_with(argument, "-") && argument != "-") {
-      if (std::string problem = take_option(argument, argc, argv, i, options, budget_given); !problem.empty()) {
+      if (std::string problem = take_option(argument, argc, argv, i, options, budget_given);
+          !problem.empty()) {
         return {.problem = std::move(problem)};
       }
     } else {
@@ -181,9 +185,9 @@ AbCommandLine read_ab_command_line(int argc, const char *const *argv) {
   if (const double round = 2 * options.request.settings.slice_seconds;
       options.request.settings.budget_seconds && *options.request.settings.budget_seconds < round) {
     return {.problem = text::formatted("a budget of %g s cannot hold one round of two %g s slices: give "
-                                         "--budget %g or more, or a shorter --slice",
-                                         *options.request.settings.budget_seconds,
-                                         options.request.settings.slice_seconds, round)};
+                                       "--budget %g or more, or a shorter --slice",
+                                       *options.request.settings.budget_seconds,
+                                       options.request.settings.slice_seconds, round)};
   }
   if (!options.request.settings.seed_given) {
     options.request.settings.seed = ab::fresh_seed();
@@ -196,46 +200,48 @@ AbCommandLine read_ab_command_line(int argc, const char *const *argv) {
 std::string ab_usage() {
   // The figure is named from the one the rounds are judged by, so that the
   // help cannot go on naming another once that choice changes.
-  return fitted_help("Usage: megawhets ab [OPTIONS] PROGRAM_A PROGRAM_B\n"
-         "Tell two megawhets programs apart on a noisy machine: run them in short slices, in pairs, and give\n"
-         "B's change against A with its 95 % interval.\n"
-         "\n"
-         "Each PROGRAM is a megawhets program (two builds, or one build twice to check the machine). Each\n"
-         "round runs one slice of each, a normal run of the program with the same counts for both; the\n"
-         "round's pair is judged on the ratio of B's " +
-         std::string(ab::figure_words(ab::default_figure)) + " to A's\n(" + ab::figure_meaning(ab::default_figure) +
-         "; --figure names another), with the Wilcoxon signed-rank test\n"
-         "and the Hodges-Lehmann estimate. Interleaved, the slices run one after\n"
-         "the other in an order drawn at random each round; in duet, together, each held to its own\n"
-         "processor, the processors swapped each round. Duet runs where the machine has two usable\n"
-         "processors and a check of A against itself finds them alike; otherwise, interleaved.\n"
-         "\n"
-         "  --slice SECONDS   how long a slice's two passes take, 0.1 to 60 (default 0.5)\n"
-         "  --budget SECONDS  the most the comparison takes, 1 to 86400 (default 60); it stops sooner\n"
-         "                    once the answer is certain\n"
-         "  --rounds N        run N rounds (6 to 100000) instead, judged once at the end\n"
-         "  --alpha A         the chance of calling equal programs faster or slower (default 0.05)\n"
-         "  --threshold PCT   the change within which the two are the same (default 1)\n"
-         "  --figure NAME     the slices' figure the rounds are judged on: rate (default), steady,\n"
-         "                    processor-rate or processor-steady (by the processor time they had)\n"
-         "  --seed N          repeat the order of an interleaved comparison, as it printed its seed\n"
-         "  --interleaved     run the slices one after the other\n"
-         "  --duet            run the slices together, each on its own processor\n"
-         "  --strict          exit with status 4 when B is slower than A by at least --threshold, or when\n"
-         "                    the answer rests on disturbed slices\n"
-         "  --format FORMAT   table (default), md, csv or json\n"
-         "  --json FILE       also write every slice, the order, the seed and the answer to FILE\n"
-         "  --html FILE       also write the comparison as one self-contained page\n"
-         "  --records DIR     keep each slice's own record in DIR, for megawhets compare\n"
-         "  --force           write an output even over a file of run records, a history or a program\n"
-         "  --help            show this help and exit\n"
-         "\n"
-         "Exit status: 0 when the comparison was written, whatever its verdict; 1 when a program failed\n"
-         "during a slice (the rounds before it are still answered), the comparison was interrupted, or an\n"
-         "output could not be written; 2 for bad usage, or a PROGRAM that is missing or not megawhets;\n"
-         "3 when a PROGRAM's self-check failed; 4 with --strict, as above.\n"
-         "\n"
-         "See megawhets(1).\n");
+  return fitted_help(
+      "Usage: megawhets ab [OPTIONS] PROGRAM_A PROGRAM_B\n"
+      "Tell two megawhets programs apart on a noisy machine: run them in short slices, in pairs, and give\n"
+      "B's change against A with its 95 % interval.\n"
+      "\n"
+      "Each PROGRAM is a megawhets program (two builds, or one build twice to check the machine). Each\n"
+      "round runs one slice of each, a normal run of the program with the same counts for both; the\n"
+      "round's pair is judged on the ratio of B's " +
+      std::string(ab::figure_words(ab::default_figure)) + " to A's\n(" +
+      ab::figure_meaning(ab::default_figure) +
+      "; --figure names another), with the Wilcoxon signed-rank test\n"
+      "and the Hodges-Lehmann estimate. Interleaved, the slices run one after\n"
+      "the other in an order drawn at random each round; in duet, together, each held to its own\n"
+      "processor, the processors swapped each round. Duet runs where the machine has two usable\n"
+      "processors and a check of A against itself finds them alike; otherwise, interleaved.\n"
+      "\n"
+      "  --slice SECONDS   how long a slice's two passes take, 0.1 to 60 (default 0.5)\n"
+      "  --budget SECONDS  the most the comparison takes, 1 to 86400 (default 60); it stops sooner\n"
+      "                    once the answer is certain\n"
+      "  --rounds N        run N rounds (6 to 100000) instead, judged once at the end\n"
+      "  --alpha A         the chance of calling equal programs faster or slower (default 0.05)\n"
+      "  --threshold PCT   the change within which the two are the same (default 1)\n"
+      "  --figure NAME     the slices' figure the rounds are judged on: rate (default), steady,\n"
+      "                    processor-rate or processor-steady (by the processor time they had)\n"
+      "  --seed N          repeat the order of an interleaved comparison, as it printed its seed\n"
+      "  --interleaved     run the slices one after the other\n"
+      "  --duet            run the slices together, each on its own processor\n"
+      "  --strict          exit with status 4 when B is slower than A by at least --threshold, or when\n"
+      "                    the answer rests on disturbed slices\n"
+      "  --format FORMAT   table (default), md, csv or json\n"
+      "  --json FILE       also write every slice, the order, the seed and the answer to FILE\n"
+      "  --html FILE       also write the comparison as one self-contained page\n"
+      "  --records DIR     keep each slice's own record in DIR, for megawhets compare\n"
+      "  --force           write an output even over a file of run records, a history or a program\n"
+      "  --help            show this help and exit\n"
+      "\n"
+      "Exit status: 0 when the comparison was written, whatever its verdict; 1 when a program failed\n"
+      "during a slice (the rounds before it are still answered), the comparison was interrupted, or an\n"
+      "output could not be written; 2 for bad usage, or a PROGRAM that is missing or not megawhets;\n"
+      "3 when a PROGRAM's self-check failed; 4 with --strict, as above.\n"
+      "\n"
+      "See megawhets(1).\n");
 }
 
 } // namespace driver

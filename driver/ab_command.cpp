@@ -5,18 +5,18 @@
 #include "ab/json_output.h"
 #include "ab/summary_text.h"
 #include "ab/tables.h"
-#include "output/csv_table.h"
 #include "compare_output/markdown_output.h"
-#include "text/printable.h"
 #include "compare_output/text_output.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
 #include "driver/output_paths.h"
+#include "output/csv_table.h"
 #include "platform/interrupts.h"
 #include "platform/progress_line.h"
 #include "platform/terminal.h"
 #include "record/record_file.h"
 #include "text/formatted.h"
+#include "text/printable.h"
 
 #include <chrono>
 #include <cmath>
@@ -101,16 +101,15 @@ bool write_file(const std::string &path, const std::string &text, const char *wh
 // program: round-0007-B.json.
 bool keep_record(const std::string &directory, const ab::Slice &slice, std::string_view text) {
   const std::string number = std::to_string(slice.round);
-  const std::string name = "round-" + std::string(number.size() < 4 ? 4 - number.size() : 0, '0') + number + "-" +
-                           (slice.program == 0 ? "A" : "B") + ".json";
-  return write_file((std::filesystem::path(directory) / name).string(), std::string(text), "the slice's record");
+  const std::string name = "round-" + std::string(number.size() < 4 ? 4 - number.size() : 0, '0') + number +
+                           "-" + (slice.program == 0 ? "A" : "B") + ".json";
+  return write_file((std::filesystem::path(directory) / name).string(), std::string(text),
+                    "the slice's record");
 }
 
 // B slower than A by at least the threshold, or an answer resting on
 // disturbed slices (ab/disturbed_slices.h).
-bool strict_failure(const ab::PairedComparison &comparison) {
-  return ab::fails_strict(comparison);
-}
+bool strict_failure(const ab::PairedComparison &comparison) { return ab::fails_strict(comparison); }
 
 int refused(const ab::RunResult &result) {
   if (!result.message.empty()) {
@@ -130,18 +129,16 @@ int refused(const ab::RunResult &result) {
 } // namespace
 
 int ab_command(const AbOptions &options) {
-  if (const std::string clash = output_clash({{"--json", options.json_path},
-                                              {"--html", options.html_path},
-                                              {"--records", options.records_path}},
-                                             {{options.request.names[0], "PROGRAM_A"},
-                                              {options.request.names[1], "PROGRAM_B"}});
+  if (const std::string clash = output_clash(
+          {{"--json", options.json_path}, {"--html", options.html_path}, {"--records", options.records_path}},
+          {{options.request.names[0], "PROGRAM_A"}, {options.request.names[1], "PROGRAM_B"}});
       !clash.empty()) {
     write_error(clash);
     return bad_usage;
   }
-  if (const std::string precious = options.force ? std::string()
-                                                 : precious_output({{"--json", options.json_path},
-                                                                    {"--html", options.html_path}});
+  if (const std::string precious =
+          options.force ? std::string()
+                        : precious_output({{"--json", options.json_path}, {"--html", options.html_path}});
       !precious.empty()) {
     write_error(precious);
     return bad_usage;
@@ -178,7 +175,8 @@ int ab_command(const AbOptions &options) {
     platform::clear_progress();
   }
   const ab::PairedComparison &comparison = result.comparison;
-  const bool answered = result.ending == ab::RunEnding::answered || result.ending == ab::RunEnding::program_failed;
+  const bool answered =
+      result.ending == ab::RunEnding::answered || result.ending == ab::RunEnding::program_failed;
   if (!answered) {
     return refused(result);
   }
@@ -193,8 +191,10 @@ int ab_command(const AbOptions &options) {
   if (comparison.interrupted) {
     write_table(table, output_taken, "the comparison");
     write_error("megawhets: the comparison was interrupted" +
-                (named_file(options.json_path) ? "; " + named(options.json_path) + " keeps what it held" : std::string()) +
-                (named_file(options.html_path) ? "; " + named(options.html_path) + " keeps what it held" : std::string()) +
+                (named_file(options.json_path) ? "; " + named(options.json_path) + " keeps what it held"
+                                               : std::string()) +
+                (named_file(options.html_path) ? "; " + named(options.html_path) + " keeps what it held"
+                                               : std::string()) +
                 "\n");
     return run_failed;
   }

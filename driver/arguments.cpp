@@ -36,11 +36,13 @@ std::optional<unsigned> copies_in(std::string_view text) {
   return count;
 }
 
-constexpr std::array<std::string_view, 8> known_options = {"--json",   "--label", "--auto",    "--strict",
-                                                           "--copies", "--db",    "--help",    "--version"};
+constexpr std::array<std::string_view, 8> known_options = {"--json",   "--label", "--auto", "--strict",
+                                                           "--copies", "--db",    "--help", "--version"};
 
 CommandLine refused(ArgumentProblem problem, const std::string &argument, std::string suggestion = {}) {
-  return {.request = Request::bad_argument, .problem = problem, .bad_argument = argument,
+  return {.request = Request::bad_argument,
+          .problem = problem,
+          .bad_argument = argument,
           .suggestion = std::move(suggestion)};
 }
 
@@ -160,26 +162,31 @@ std::string usage() {
          "See megawhets(1).\n";
 }
 
-std::string version_text() { return platform::program_version() + "\n" + platform::build_description() + "\n"; }
+std::string version_text() {
+  return platform::program_version() + "\n" + platform::build_description() + "\n";
+}
 
 std::string bad_argument_message(const CommandLine &command_line) {
   const std::string argument = "'" + text::printable(command_line.bad_argument) + "'";
   std::string what;
   switch (command_line.problem) {
   case ArgumentProblem::unknown_option:
-    what = command_line.suggestion.empty()
-               ? "unknown option " + argument + ": the counts are asked for at the prompts or read from a pipe"
-               : "unknown option " + argument + " (did you mean " + command_line.suggestion + "?)";
+    what =
+        command_line.suggestion.empty()
+            ? "unknown option " + argument + ": the counts are asked for at the prompts or read from a pipe"
+            : "unknown option " + argument + " (did you mean " + command_line.suggestion + "?)";
     break;
   case ArgumentProblem::unknown_command:
     what = "unknown command " + argument + " (did you mean " + command_line.suggestion + "?)";
     break;
   case ArgumentProblem::detached_value:
-    what = "unexpected argument " + argument + ": an option's optional value is attached with = (did you mean " +
+    what = "unexpected argument " + argument +
+           ": an option's optional value is attached with = (did you mean " +
            text::printable(command_line.suggestion) + "?)";
     break;
   case ArgumentProblem::unexpected_argument:
-    what = "unexpected argument " + argument + ": the counts are asked for at the prompts or read from a pipe";
+    what =
+        "unexpected argument " + argument + ": the counts are asked for at the prompts or read from a pipe";
     break;
   case ArgumentProblem::missing_file:
     what = "option " + argument + " needs a file name, or - for standard output";
@@ -202,7 +209,8 @@ std::string bad_argument_message(const CommandLine &command_line) {
     what = "option " + argument + " needs the file name of a history, such as --db runs.db";
     break;
   case ArgumentProblem::no_history_store:
-    what = "option " + argument + " stores the record in a history, but this build of megawhets has no history "
+    what = "option " + argument +
+           " stores the record in a history, but this build of megawhets has no history "
            "store (SQLite was not found for its target)";
     break;
   case ArgumentProblem::none:

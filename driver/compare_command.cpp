@@ -5,7 +5,6 @@
 #include "compare_output/html_page.h"
 #include "compare_output/json_output.h"
 #include "compare_output/markdown_output.h"
-#include "text/printable.h"
 #include "compare_output/tables.h"
 #include "compare_output/text_output.h"
 #include "driver/console.h"
@@ -14,6 +13,7 @@
 #include "platform/terminal.h"
 #include "record/record_file.h"
 #include "record/record_sources.h"
+#include "text/printable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,8 +46,7 @@ Gathered gathered(const std::vector<std::string> &arguments) {
     gathered.excluded.push_back({source, std::string(read.message)});
     if (record::spoils_comparison(read.problem)) {
       gathered.unreadable = true;
-      write_error("megawhets: " + text::printable(source) + ": " +
-                  text::printable(read.message) + "\n");
+      write_error("megawhets: " + text::printable(source) + ": " + text::printable(read.message) + "\n");
       gathered.said.push_back(source);
     }
   });
@@ -139,8 +138,7 @@ std::string page_over_a_record(const CompareOptions &options) {
   }
   const fs::path page(options.html_path);
   const fs::path folder = page.has_parent_path() ? page.parent_path() : fs::path(".");
-  const std::string option =
-      "megawhets: option '--html " + text::printable(options.html_path) + "' ";
+  const std::string option = "megawhets: option '--html " + text::printable(options.html_path) + "' ";
   for (const std::string &record : options.records) {
     std::error_code error;
     if (record == "-") {
@@ -149,8 +147,7 @@ std::string page_over_a_record(const CompareOptions &options) {
     if (fs::is_directory(record, error) &&
         ((page.filename().string().ends_with(".json") && fs::equivalent(folder, record, error)) ||
          names_a_record_in(page, record))) {
-      return option + "would put the page among the records of directory '" +
-             text::printable(record) +
+      return option + "would put the page among the records of directory '" + text::printable(record) +
              "', whose every *.json is read as records; give it another "
              "name or place\n";
     }
@@ -172,8 +169,8 @@ void warn_of_slow_hosts_apart(const compare::Comparison &comparison) {
 int nothing_to_compare(const compare::Comparison &comparison, const std::vector<std::string> &said) {
   for (const compare::ExcludedRecord &record : comparison.excluded) {
     if (std::find(said.begin(), said.end(), record.source) == said.end()) {
-      write_error("megawhets: " + text::printable(record.source) + ": " +
-                  text::printable(record.reason) + "\n");
+      write_error("megawhets: " + text::printable(record.source) + ": " + text::printable(record.reason) +
+                  "\n");
     }
   }
   write_error("megawhets: no records to compare\n");

@@ -96,14 +96,15 @@ std::string text_instead_of_count(std::FILE *input, const CountReading &reading)
   return text;
 }
 
-std::string count_problem_message(std::string_view count_name, const CountReading &reading, std::string_view found,
-                                  std::optional<EarlierCount> earlier) {
+std::string count_problem_message(std::string_view count_name, const CountReading &reading,
+                                  std::string_view found, std::optional<EarlierCount> earlier) {
   const std::string name(count_name);
   switch (reading.problem) {
   case CountProblem::not_an_integer: {
     if (earlier && earlier->rest_left && !found.empty()) {
-      return "megawhets: the " + std::string(earlier->name) + " was read as " + std::to_string(earlier->value) +
-             " and the rest, '" + text::printable(found) + "', was left for the " + name +
+      return "megawhets: the " + std::string(earlier->name) + " was read as " +
+             std::to_string(earlier->value) + " and the rest, '" + text::printable(found) +
+             "', was left for the " + name +
              ", which is not a decimal integer; expected digits with an optional sign\n";
     }
     std::string what = "megawhets: the " + name + " is not a decimal integer";

@@ -4,7 +4,6 @@
 #include "driver/exit_status.h"
 #include "driver/option_reading.h"
 #include "driver/output_paths.h"
-#include "text/printable.h"
 #include "history/history_json.h"
 #include "history/history_page.h"
 #include "history/history_tables.h"
@@ -14,12 +13,13 @@
 #include "record/record_sources.h"
 #include "record/timestamp.h"
 #include "text/formatted.h"
+#include "text/printable.h"
 
 #include <chrono>
 #include <cstdio>
-#include <optional>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace driver {
 namespace {
@@ -62,8 +62,8 @@ int add_records(const HistoryOptions &options) {
       write_error("megawhets: " + source + ": " + text::printable(read.message) + "\n");
     } else if (read.problem == record::ProblemKind::not_comparable) {
       ++unstored;
-      write_error("megawhets: " + source + ": not stored, as it has no figures for a trend: " +
-                  text::printable(read.message) + "\n");
+      write_error("megawhets: " + source +
+                  ": not stored, as it has no figures for a trend: " + text::printable(read.message) + "\n");
     } else {
       write_error("megawhets: " + source + ": " + text::printable(read.message) + "\n");
     }
@@ -71,9 +71,10 @@ int add_records(const HistoryOptions &options) {
   if (transaction) {
     transaction->commit();
   }
-  write_error("megawhets: " + count_of(stored, "record", "records") + " stored in " + quoted(options.database) +
-              (already > 0 ? ", " + count_of(already, "was", "were") + " there already" : std::string()) +
-              (unstored > 0 ? ", " + count_of(unstored, "had", "had") + " no figures" : std::string()) + "\n");
+  write_error(
+      "megawhets: " + count_of(stored, "record", "records") + " stored in " + quoted(options.database) +
+      (already > 0 ? ", " + count_of(already, "was", "were") + " there already" : std::string()) +
+      (unstored > 0 ? ", " + count_of(unstored, "had", "had") + " no figures" : std::string()) + "\n");
   return unreadable ? run_failed : completed;
 }
 
@@ -116,7 +117,8 @@ int show_trends(const HistoryOptions &options) {
       .runs = [&](const history::Series &series) { return store.runs(series, options.filter); }};
   // A day's grace for clocks a little ahead, or a zone taken for UTC.
   history::ViewSettings settings = options.settings;
-  settings.trend.future_after = record::rfc3339_utc(std::chrono::system_clock::now() + std::chrono::hours(24));
+  settings.trend.future_after =
+      record::rfc3339_utc(std::chrono::system_clock::now() + std::chrono::hours(24));
   const history::HistoryView view = history::history_view(source, settings);
   if (const std::string future = history::future_runs_sentence(view); !future.empty()) {
     write_error("megawhets: warning: " + text::printable(future) + "\n");
@@ -129,8 +131,7 @@ int show_trends(const HistoryOptions &options) {
   const bool page_taken = options.html_path == "-";
   if (!options.html_path.empty() && !page_taken) {
     record::RecordFile page(options.html_path, "the page");
-    if (!page.ready() ||
-        !page.commit(history::history_page(view, history::history_tables(view), source))) {
+    if (!page.ready() || !page.commit(history::history_page(view, history::history_tables(view), source))) {
       write_error(page.failure());
       written = false;
     }

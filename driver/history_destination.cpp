@@ -33,14 +33,15 @@ bool HistoryDestination::deliver(const record::RunRecord &run) const {
   std::optional<record::RecordedRun> stored;
   std::string text;
   std::string why = "it holds nothing";
-  record::read_records(record::record_json(run), record::Text("the run's record"), [&](const record::TextRead &read) {
-    if (read.run && !stored) {
-      stored = *read.run;
-      text = history::stored_text(read.text);
-    } else if (!read.run) {
-      why = text::printable(read.message);
-    }
-  });
+  record::read_records(record::record_json(run), record::Text("the run's record"),
+                       [&](const record::TextRead &read) {
+                         if (read.run && !stored) {
+                           stored = *read.run;
+                           text = history::stored_text(read.text);
+                         } else if (!read.run) {
+                           why = text::printable(read.message);
+                         }
+                       });
   if (!stored) {
     write_error("megawhets: the run's record is not stored in '" + text::printable(path_) +
                 "', as it has no figures for a trend: " + why + "\n");

@@ -41,7 +41,9 @@ std::optional<std::vector<compare::Key>> keys_named(std::string_view text) {
   return keys;
 }
 
-bool starts_with(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
+bool starts_with(std::string_view text, std::string_view start) {
+  return text.substr(0, start.size()) == start;
+}
 
 std::optional<OptionValue> option_value(std::string_view name, int argc, const char *const *argv, int &i) {
   const std::string_view argument = argv[i];

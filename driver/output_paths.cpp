@@ -1,8 +1,8 @@
 #include "driver/output_paths.h"
 
-#include "text/printable.h"
 #include "driver/option_reading.h"
 #include "platform/files.h"
+#include "text/printable.h"
 
 #include <cstdio>
 #include <string_view>
@@ -71,7 +71,9 @@ std::string precious_content(const std::string &path) {
   if (text.starts_with("SQLite format 3\0"sv)) {
     return "a history";
   }
-  if (text.starts_with("\x7F" "ELF") || text.starts_with("MZ") || text.starts_with("#!")) {
+  if (text.starts_with("\x7F"
+                       "ELF") ||
+      text.starts_with("MZ") || text.starts_with("#!")) {
     return "a program";
   }
   if (holds_run_records(text)) {
@@ -105,8 +107,8 @@ std::string output_clash(const std::vector<NamedOutput> &outputs, const std::vec
       if (other.path.empty()) {
         continue;
       }
-      if (output.path == other.path || (output.path != "-" && other.path != "-" &&
-                                         platform::same_file(output.path, other.path))) {
+      if (output.path == other.path ||
+          (output.path != "-" && other.path != "-" && platform::same_file(output.path, other.path))) {
         return "megawhets: options '" + output.option + "' and '" + other.option + "' both name " +
                quoted(output.path) + ": one would replace the other; give each its own " +
                (output.path == "-" ? "place\n" : "file\n");
@@ -118,7 +120,8 @@ std::string output_clash(const std::vector<NamedOutput> &outputs, const std::vec
     for (const NamedInput &input : inputs) {
       if (input.path != "-" && platform::same_file(output.path, input.path)) {
         return "megawhets: option '" + output.option + " " + text::printable(output.path) + "' names " +
-               quoted(input.path) + ", " + input.role + ": the output would take its place; give it another name\n";
+               quoted(input.path) + ", " + input.role +
+               ": the output would take its place; give it another name\n";
       }
     }
   }

@@ -22,10 +22,11 @@ RecordDestination::RecordDestination(const std::string &path) : path_(path) {
   }
   std::error_code error;
   const std::string name = "'" + text::printable(path) + "'";
-  const std::string held =
-      std::filesystem::exists(path, error) ? name + " keeps what it held before the run" : "no " + name + " was written";
+  const std::string held = std::filesystem::exists(path, error) ? name + " keeps what it held before the run"
+                                                                : "no " + name + " was written";
   for (std::size_t stage = 0; stage < interrupt_notes_.size(); ++stage) {
-    interrupt_notes_[stage] = "\nmegawhets: the run was interrupted " + std::string(stage_names[stage]) + "; " + held + "\n";
+    interrupt_notes_[stage] =
+        "\nmegawhets: the run was interrupted " + std::string(stage_names[stage]) + "; " + held + "\n";
   }
   file_.emplace(path);
   interrupts_name(RunStage::before_passes);

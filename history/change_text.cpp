@@ -22,7 +22,8 @@ std::string p_text(double p_value) {
 
 std::string change_line(const ChangeLine &change) {
   return change.series + ": " + change_percent_text(change.percent) + " from " + date_of(change.started_at) +
-         " (run " + std::to_string(change.run) + " of " + std::to_string(change.runs) + "), " + p_text(change.p_value);
+         " (run " + std::to_string(change.run) + " of " + std::to_string(change.runs) + "), " +
+         p_text(change.p_value);
 }
 
 std::string stratum_change_text(const StratumChange &change) {

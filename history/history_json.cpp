@@ -1,8 +1,8 @@
 #include "history/history_json.h"
 
 #include "compare/keys.h"
-#include "output/verdict_style.h"
 #include "history/change_text.h"
+#include "output/verdict_style.h"
 
 #include <nlohmann/json.hpp>
 
@@ -34,12 +34,9 @@ Json settings_json(const ViewSettings &settings) {
 }
 
 Json change_json(const ChangeLine &change) {
-  return {{"line", change_line(change)},
-          {"percent", number(change.percent)},
-          {"started_at", change.started_at},
-          {"run", change.run},
-          {"p_value", change.p_value},
-          {"recent", change.recent},
+  return {{"line", change_line(change)},     {"percent", number(change.percent)},
+          {"started_at", change.started_at}, {"run", change.run},
+          {"p_value", change.p_value},       {"recent", change.recent},
           {"of_stratum", change.of_stratum}};
 }
 
@@ -47,8 +44,10 @@ Json series_json(const SeriesView &series, bool fleet) {
   const record::RecordedRun &identity = series.identity;
   Json segments = Json::array();
   for (const Segment &segment : series.segments) {
-    segments.push_back(
-        {{"first_run", segment.first + 1}, {"last_run", segment.last + 1}, {"runs", segment.runs}, {"median", number(segment.median)}});
+    segments.push_back({{"first_run", segment.first + 1},
+                        {"last_run", segment.last + 1},
+                        {"runs", segment.runs},
+                        {"median", number(segment.median)}});
   }
   Json changes = Json::array();
   for (const ChangeLine &change : series.changes) {
@@ -72,7 +71,8 @@ Json series_json(const SeriesView &series, bool fleet) {
     object["verdict"] = std::string(output::verdict_word(series.verdict));
     object["deficit_percent"] = number(series.deficit_percent);
     object["modified_z"] = number(series.modified_z);
-    object["unjudged_because"] = series.unjudged_because.empty() ? Json(nullptr) : Json(series.unjudged_because);
+    object["unjudged_because"] =
+        series.unjudged_because.empty() ? Json(nullptr) : Json(series.unjudged_because);
   }
   return object;
 }

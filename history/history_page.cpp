@@ -1,5 +1,7 @@
 #include "history/history_page.h"
 
+#include "history/change_text.h"
+#include "history/run_time.h"
 #include "output/chart_scale.h"
 #include "output/html_tables.h"
 #include "output/html_text.h"
@@ -7,8 +9,6 @@
 #include "output/page_frame.h"
 #include "output/svg_element.h"
 #include "output/verdict_style.h"
-#include "history/change_text.h"
-#include "history/run_time.h"
 #include "text/formatted.h"
 
 #include <algorithm>
@@ -76,7 +76,8 @@ struct TimeSpan {
 };
 
 TimeSpan time_span(const HistoryView &view) {
-  TimeSpan span{.first = std::numeric_limits<double>::infinity(), .last = -std::numeric_limits<double>::infinity(),
+  TimeSpan span{.first = std::numeric_limits<double>::infinity(),
+                .last = -std::numeric_limits<double>::infinity(),
                 .known = !view.series.empty()};
   for (const SeriesView &series : view.series) {
     const auto first = seconds_of(series.first);
@@ -105,7 +106,8 @@ std::vector<double> run_xs(const std::vector<StoredRun> &runs, const TimeSpan &s
   for (const StoredRun &run : runs) {
     const auto seconds = seconds_of(run.started_at);
     by_time = by_time && seconds;
-    xs.push_back(seconds ? plot_left + (*seconds - span.first) / (span.last - span.first) * (plot_right - plot_left)
+    xs.push_back(seconds ? plot_left +
+                               (*seconds - span.first) / (span.last - span.first) * (plot_right - plot_left)
                          : 0.0);
   }
   if (!by_time) {
@@ -163,8 +165,9 @@ std::string axis_marks(const output::Axis &axis, const output::Scale &y) {
 // Within the plot, however far a left-out run fell.
 double clamped(double y) { return std::clamp(y, plot_top, plot_bottom); }
 
-std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &runs, const std::vector<bool> &left_out,
-                      const std::vector<double> &xs, const output::Scale &y) {
+std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &runs,
+                      const std::vector<bool> &left_out, const std::vector<double> &xs,
+                      const output::Scale &y) {
   std::string path;
   std::string dots;
   for (std::size_t i = 0; i < runs.size(); ++i) {
@@ -173,12 +176,13 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
     if (!left_out[i]) {
       path += (path.empty() ? "M" : " L") + pixels(xs[i]) + " " + pixels(at);
     }
-    std::string title = series.name + ": run " + std::to_string(i + 1) + " of " + std::to_string(runs.size()) + ", " +
-                        run.started_at + ": " + output::rate_text(run.steady) + " megaWhets/s";
+    std::string title = series.name + ": run " + std::to_string(i + 1) + " of " +
+                        std::to_string(runs.size()) + ", " + run.started_at + ": " +
+                        output::rate_text(run.steady) + " megaWhets/s";
     if (left_out[i]) {
-      title += run.self_check_passed
-                   ? "; left out of the trend: " + std::to_string(run.warnings) + (run.warnings == 1 ? " warning" : " warnings")
-                   : "; left out of the trend: its self-check failed";
+      title += run.self_check_passed ? "; left out of the trend: " + std::to_string(run.warnings) +
+                                           (run.warnings == 1 ? " warning" : " warnings")
+                                     : "; left out of the trend: its self-check failed";
     }
     // A left-out run beyond the counted runs' scale lies on the plot's
     // edge, marked so, rather than drawn at a figure it does not have.
@@ -187,9 +191,15 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
       title += "; off the chart's scale, drawn on its edge";
     }
     SvgElement dot = output::svg_mark(
-        "circle", off_scale ? "run left-out off-scale" : left_out[i] ? "run left-out" : "run",
+        "circle",
+        off_scale     ? "run left-out off-scale"
+        : left_out[i] ? "run left-out"
+                      : "run",
         {.kind = "run", .name = series.name, .value = exact_number(run.steady), .title = title});
-    dot.attribute("cx", xs[i]).attribute("cy", clamped(at)).attribute("r", 2.0).attribute("data-run", std::to_string(i + 1));
+    dot.attribute("cx", xs[i])
+        .attribute("cy", clamped(at))
+        .attribute("r", 2.0)
+        .attribute("data-run", std::to_string(i + 1));
     if (left_out[i]) {
       dot.attribute("data-left-out", "true");
     }
@@ -198,7 +208,8 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
     }
     dots += dot.str();
   }
-  return (path.empty() ? std::string() : SvgElement("path").css_class("trend").attribute("d", path).str()) + dots;
+  return (path.empty() ? std::string() : SvgElement("path").css_class("trend").attribute("d", path).str()) +
+         dots;
 }
 
 std::string level_marks(const SeriesView &series, const std::vector<double> &xs, const output::Scale &y) {
@@ -206,12 +217,12 @@ std::string level_marks(const SeriesView &series, const std::vector<double> &xs,
   for (const Segment &segment : series.segments) {
     const double at = y.at(segment.median);
     marks += output::svg_mark("line", "level",
-                                      {.kind = "level",
-                                       .name = series.name,
-                                       .value = exact_number(segment.median),
-                                       .title = series.name + ": level " + output::rate_text(segment.median) +
-                                                " megaWhets/s, runs " + std::to_string(segment.first + 1) + " to " +
-                                                std::to_string(segment.last + 1)})
+                              {.kind = "level",
+                               .name = series.name,
+                               .value = exact_number(segment.median),
+                               .title = series.name + ": level " + output::rate_text(segment.median) +
+                                        " megaWhets/s, runs " + std::to_string(segment.first + 1) + " to " +
+                                        std::to_string(segment.last + 1)})
                  .attribute("x1", xs[segment.first])
                  .attribute("x2", xs[segment.last])
                  .attribute("y1", at)
@@ -222,9 +233,11 @@ std::string level_marks(const SeriesView &series, const std::vector<double> &xs,
   }
   for (const ChangeLine &change : series.changes) {
     const double x = xs[change.run - 1];
-    marks += output::svg_mark(
-                 "line", change.percent < 0.0 ? "change slower" : "change faster",
-                 {.kind = "change", .name = series.name, .value = exact_number(change.percent), .title = change_line(change)})
+    marks += output::svg_mark("line", change.percent < 0.0 ? "change slower" : "change faster",
+                              {.kind = "change",
+                               .name = series.name,
+                               .value = exact_number(change.percent),
+                               .title = change_line(change)})
                  .attribute("x1", x)
                  .attribute("x2", x)
                  .attribute("y1", plot_top)
@@ -279,8 +292,8 @@ std::string multiple(const std::string &name, const std::string &words, const st
       .attribute("aria-label", label)
       .children(marks);
   return std::string("<div class=\"multiple") + (flagged ? " flagged\" data-flagged=\"true\"" : "\"") +
-         data_attribute("data-name", name) + ">\n<h3 class=\"name\">" + html_text(name) + "</h3>\n<p>" + words +
-         "</p>\n" + svg.str() + "</div>\n";
+         data_attribute("data-name", name) + ">\n<h3 class=\"name\">" + html_text(name) + "</h3>\n<p>" +
+         words + "</p>\n" + svg.str() + "</div>\n";
 }
 
 std::string panel_words(const SeriesView &series, bool fleet, std::size_t off_scale) {
@@ -291,15 +304,18 @@ std::string panel_words(const SeriesView &series, bool fleet, std::size_t off_sc
   std::string html = html_text(words);
   if (!series.changes.empty()) {
     const ChangeLine &change = series.changes.back();
-    html += html_text("; " + change_percent_text(change.percent) + " from ") + date_html(date_of(change.started_at));
+    html += html_text("; " + change_percent_text(change.percent) + " from ") +
+            date_html(date_of(change.started_at));
   }
   if (off_scale > 0) {
-    html += html_text("; " + plural(off_scale, "left-out run", "left-out runs") + " off the scale, on its edge");
+    html +=
+        html_text("; " + plural(off_scale, "left-out run", "left-out runs") + " off the scale, on its edge");
   }
   return html;
 }
 
-std::string panel(const SeriesView &series, const std::vector<StoredRun> &runs, const TimeSpan &span, bool fleet) {
+std::string panel(const SeriesView &series, const std::vector<StoredRun> &runs, const TimeSpan &span,
+                  bool fleet) {
   const std::vector<bool> left_out = left_out_of_trend(runs);
   const std::vector<double> xs = run_xs(runs, span);
   const output::Axis axis = value_axis(runs, left_out);
@@ -309,7 +325,8 @@ std::string panel(const SeriesView &series, const std::vector<StoredRun> &runs, 
   for (const StoredRun &run : runs) {
     off_scale += y.at(run.steady) != clamped(y.at(run.steady)) ? 1 : 0;
   }
-  return multiple(series.name, panel_words(series, fleet, off_scale), "the steady figures of " + series.name + " over time",
+  return multiple(series.name, panel_words(series, fleet, off_scale),
+                  "the steady figures of " + series.name + " over time",
                   axis_marks(axis, y) + time_labels(span) + run_marks(series, runs, left_out, xs, y) +
                       level_marks(series, xs, y),
                   fleet && is_flagged(series));
@@ -353,11 +370,14 @@ std::string band_panel(const std::string &stratum, const Band &band, const TimeS
   }
   const output::Axis axis = output::round_axis(low, high, 3);
   const output::Scale y(axis, plot_bottom, plot_top);
-  const double first_day = span.known ? std::floor(span.first / 86400.0) : static_cast<double>(band.days.begin()->first);
-  const double last_day = std::max(first_day + 1.0, span.known ? std::floor(span.last / 86400.0)
-                                                               : static_cast<double>(band.days.rbegin()->first));
+  const double first_day =
+      span.known ? std::floor(span.first / 86400.0) : static_cast<double>(band.days.begin()->first);
+  const double last_day =
+      std::max(first_day + 1.0,
+               span.known ? std::floor(span.last / 86400.0) : static_cast<double>(band.days.rbegin()->first));
   const auto x = [&](long day) {
-    return plot_left + (static_cast<double>(day) - first_day) / (last_day - first_day) * (plot_right - plot_left);
+    return plot_left +
+           (static_cast<double>(day) - first_day) / (last_day - first_day) * (plot_right - plot_left);
   };
   std::string upper;
   std::string lower;
@@ -373,19 +393,19 @@ std::string band_panel(const std::string &stratum, const Band &band, const TimeS
   return multiple(
       stratum, html_text(words), "the range and mean of " + words,
       axis_marks(axis, y) + time_labels(span) +
-          output::svg_mark("path", "band",
-                                   {.kind = "band",
-                                    .name = stratum,
-                                    .value = std::to_string(band.series),
-                                    .title = stratum + ": the least and greatest steady figure of each day's runs of " +
-                                             words})
+          output::svg_mark(
+              "path", "band",
+              {.kind = "band",
+               .name = stratum,
+               .value = std::to_string(band.series),
+               .title = stratum + ": the least and greatest steady figure of each day's runs of " + words})
               .attribute("d", upper + lower + " Z")
               .str() +
           output::svg_mark("path", "band-mean",
-                                   {.kind = "band-mean",
-                                    .name = stratum,
-                                    .value = std::to_string(band.series),
-                                    .title = stratum + ": the mean steady figure of each day's runs of " + words})
+                           {.kind = "band-mean",
+                            .name = stratum,
+                            .value = std::to_string(band.series),
+                            .title = stratum + ": the mean steady figure of each day's runs of " + words})
               .attribute("d", mean)
               .str());
 }
@@ -420,12 +440,13 @@ std::string trends_section(const HistoryView &view, const SeriesSource &source, 
   }
   std::string section = "<section id=\"trends\">\n<h2>Trends</h2>\n";
   if (!whole) {
-    section += "<p>" +
-               html_text("Of " + plural(view.series.size(), "series", "series") + ", the " +
-                         plural(panels, "one", "ones") +
-                         " that changed or stand apart from their stratum are drawn; the rest are summarised below, "
-                         "one band per stratum.") +
-               "</p>\n";
+    section +=
+        "<p>" +
+        html_text("Of " + plural(view.series.size(), "series", "series") + ", the " +
+                  plural(panels, "one", "ones") +
+                  " that changed or stand apart from their stratum are drawn; the rest are summarised below, "
+                  "one band per stratum.") +
+        "</p>\n";
   }
   section += "<div class=\"multiples\">\n" + drawn + "</div>\n";
   if (!bands.empty()) {
@@ -455,11 +476,12 @@ std::string tables_section(const HistoryView &view, const HistoryTables &tables)
                output::html_table(tables.series) + "</details>\n";
   }
   if (!tables.changes.empty()) {
-    section += "<h3>" + html_text(view.settings.fleet ? "Recent changes of single hosts" : "Changes") + "</h3>\n" +
-               output::html_list(tables.changes, "changes-list");
+    section += "<h3>" + html_text(view.settings.fleet ? "Recent changes of single hosts" : "Changes") +
+               "</h3>\n" + output::html_list(tables.changes, "changes-list");
   }
   if (!tables.stratum_changes.empty()) {
-    section += "<h3>Changes of a whole stratum</h3>\n" + output::html_list(tables.stratum_changes, "changes-list");
+    section +=
+        "<h3>Changes of a whole stratum</h3>\n" + output::html_list(tables.stratum_changes, "changes-list");
   }
   if (!tables.notes.empty()) {
     section += "<h3>Notes</h3>\n" + output::html_list(tables.notes, "notes");
@@ -477,16 +499,18 @@ std::string page_title(const HistoryView &view) {
 
 std::string history_page(const HistoryView &view, const HistoryTables &tables, const SeriesSource &source) {
   const TimeSpan span = time_span(view);
-  std::string body = "<header>\n<h1>" + html_text(page_title(view)) + "</h1>\n<p class=\"summary\">" +
-                     html_text("Each series' steady figures over time: a dot per run (hollow where the run was left "
-                               "out of its trend), a bar at the level of each stretch between changes, and a dashed "
-                               "line at each change, orange where slower and blue where faster.") +
-                     "</p>\n";
+  std::string body =
+      "<header>\n<h1>" + html_text(page_title(view)) + "</h1>\n<p class=\"summary\">" +
+      html_text("Each series' steady figures over time: a dot per run (hollow where the run was left "
+                "out of its trend), a bar at the level of each stretch between changes, and a dashed "
+                "line at each change, orange where slower and blue where faster.") +
+      "</p>\n";
   // The answer a fleet's page is opened for comes first: which hosts need
   // a look; their charts lead the trends, outlined.
   if (view.settings.fleet) {
     body += "<p class=\"closing\">" +
-            html_text("Changed recently or slow: " + (tables.flagged.empty() ? std::string("none") : tables.flagged)) +
+            html_text("Changed recently or slow: " +
+                      (tables.flagged.empty() ? std::string("none") : tables.flagged)) +
             "</p>\n" + fleet_answer(tables);
   }
   body += "</header>\n" + trends_section(view, source, span) + tables_section(view, tables);

@@ -1,15 +1,15 @@
 #include "history/history_tables.h"
 
+#include "history/change_text.h"
+#include "history/run_time.h"
 #include "output/csv_table.h"
 #include "output/markdown_table.h"
 #include "output/number_text.h"
-#include "text/printable.h"
 #include "output/text_table.h"
 #include "output/verdict_style.h"
-#include "history/change_text.h"
-#include "history/run_time.h"
-#include "text/formatted.h"
 #include "statistics/median.h"
+#include "text/formatted.h"
+#include "text/printable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,10 +20,10 @@ namespace {
 
 using output::Align;
 using output::Cell;
-using output::Table;
 using output::count_cell;
 using output::empty_cell;
 using output::number_cell;
+using output::Table;
 using output::text_cell;
 using text::formatted;
 
@@ -40,7 +40,7 @@ Cell latest_change(const SeriesView &series) {
   }
   const ChangeLine &change = series.changes.back();
   return output::verdict_cell(change.percent < 0.0 ? compare::Verdict::slower : compare::Verdict::faster,
-                                      change_percent_text(change.percent) + " from " + date_of(change.started_at));
+                              change_percent_text(change.percent) + " from " + date_of(change.started_at));
 }
 
 std::vector<output::Column> columns(std::initializer_list<std::pair<const char *, Align>> headings) {
@@ -72,8 +72,8 @@ std::map<std::string, std::string> stratum_labels(const HistoryView &view, std::
           }
         }
       }
-      notes.push_back(at->second + ": " + series.stratum + "; " + std::to_string(count) + " series, median level " +
-                      figure(statistics::median(levels)) +
+      notes.push_back(at->second + ": " + series.stratum + "; " + std::to_string(count) +
+                      " series, median level " + figure(statistics::median(levels)) +
                       (series.unjudged_because.empty()
                            ? "; " + std::to_string(slow) + " slow, " + std::to_string(fast) + " fast"
                            : "; unjudged: " + series.unjudged_because));
@@ -84,12 +84,12 @@ std::map<std::string, std::string> stratum_labels(const HistoryView &view, std::
 
 Table series_table(const HistoryView &view) {
   Table table{.columns = columns({{"series", Align::left},
-                                   {"runs", Align::right},
-                                   {"first", Align::left},
-                                   {"last", Align::left},
-                                   {"level", Align::right},
-                                   {"changes", Align::right},
-                                   {"latest change", Align::left}})};
+                                  {"runs", Align::right},
+                                  {"first", Align::left},
+                                  {"last", Align::left},
+                                  {"level", Align::right},
+                                  {"changes", Align::right},
+                                  {"latest change", Align::left}})};
   for (const SeriesView &series : view.series) {
     table.rows.push_back({text_cell(series.name), count_cell(series.runs), text_cell(date_of(series.first)),
                           text_cell(date_of(series.last)), level_cell(series.level),
@@ -99,21 +99,22 @@ Table series_table(const HistoryView &view) {
 }
 
 bool changed_recently(const SeriesView &series) {
-  return std::any_of(series.changes.begin(), series.changes.end(), [](const ChangeLine &change) { return change.recent; });
+  return std::any_of(series.changes.begin(), series.changes.end(),
+                     [](const ChangeLine &change) { return change.recent; });
 }
 
 // A fleet at a glance: only the series that stand apart or changed
 // recently, whatever the fleet's size.
 Table fleet_table(const HistoryView &view, const std::map<std::string, std::string> &labels) {
   Table table{.columns = columns({{"series", Align::left},
-                                   {"stratum", Align::left},
-                                   {"runs", Align::right},
-                                   {"last", Align::left},
-                                   {"level", Align::right},
-                                   {"vs median", Align::right},
-                                   {"z", Align::right},
-                                   {"verdict", Align::left},
-                                   {"latest change", Align::left}})};
+                                  {"stratum", Align::left},
+                                  {"runs", Align::right},
+                                  {"last", Align::left},
+                                  {"level", Align::right},
+                                  {"vs median", Align::right},
+                                  {"z", Align::right},
+                                  {"verdict", Align::left},
+                                  {"latest change", Align::left}})};
   for (const SeriesView &series : view.series) {
     if (series.verdict != compare::Verdict::slow && series.verdict != compare::Verdict::fast &&
         !changed_recently(series)) {
@@ -121,11 +122,11 @@ Table fleet_table(const HistoryView &view, const std::map<std::string, std::stri
     }
     const double below = series.deficit_percent ? -*series.deficit_percent : std::nan("");
     const double z = series.modified_z ? *series.modified_z : std::nan("");
-    table.rows.push_back({text_cell(series.name), text_cell(labels.at(series.stratum)), count_cell(series.runs),
-                          text_cell(date_of(series.last)), level_cell(series.level),
+    table.rows.push_back({text_cell(series.name), text_cell(labels.at(series.stratum)),
+                          count_cell(series.runs), text_cell(date_of(series.last)), level_cell(series.level),
                           number_cell(below, output::percent_text(below, 1)),
-                          number_cell(z, output::signed_text(z, 1)),
-                          output::verdict_cell(series.verdict), latest_change(series)});
+                          number_cell(z, output::signed_text(z, 1)), output::verdict_cell(series.verdict),
+                          latest_change(series)});
   }
   return table;
 }
@@ -133,24 +134,28 @@ Table fleet_table(const HistoryView &view, const std::map<std::string, std::stri
 std::vector<std::string> legend(const HistoryView &view) {
   const ViewSettings &settings = view.settings;
   std::vector<std::string> lines = {
-      "level: the median steady figure (pass 2's fastest group of outer iterations, in megaWhets/second) of the "
+      "level: the median steady figure (pass 2's fastest group of outer iterations, in megaWhets/second) of "
+      "the "
       "series' latest segment, the runs since its last change",
-      formatted("change: where the steady figures moved to a new level, found by E-divisive means on their ranks "
-                "with a permutation test (p), at least %g %% between the medians of the levels either side; runs "
-                "with a warning (unless most of the series' runs have one) or whose arithmetic was not the "
-                "workload's are left out, and no change rests on fewer than ",
-                settings.trend.min_change_percent) +
+      formatted(
+          "change: where the steady figures moved to a new level, found by E-divisive means on their ranks "
+          "with a permutation test (p), at least %g %% between the medians of the levels either side; runs "
+          "with a warning (unless most of the series' runs have one) or whose arithmetic was not the "
+          "workload's are left out, and no change rests on fewer than ",
+          settings.trend.min_change_percent) +
           std::to_string(settings.trend.change_points.shortest_segment) + " runs"};
   if (settings.fleet) {
-    lines.push_back(formatted(
-        "vs median: the latest level against its stratum's median (the series with the same processor, build and "
-        "copies); z: modified z-score 0.6745 (x - median) / MAD; slow: z below -3.5 and at least %g %% below the "
-        "median (fast: the mirror); unjudged: fewer than 5 series in the stratum",
-        settings.slow_percent));
-    lines.push_back("recent: within " + std::to_string(settings.recent_days) + " days of the newest run, " +
-                    date_of(view.newest) + "; a stratum's change: one that at least half of its hosts, and at least " +
-                    std::to_string(fewest_series_in_stratum_change) + ", made within " +
-                    std::to_string(stratum_change_days) + " days of one another, or as far apart as their runs");
+    lines.push_back(formatted("vs median: the latest level against its stratum's median (the series with the "
+                              "same processor, build and "
+                              "copies); z: modified z-score 0.6745 (x - median) / MAD; slow: z below -3.5 "
+                              "and at least %g %% below the "
+                              "median (fast: the mirror); unjudged: fewer than 5 series in the stratum",
+                              settings.slow_percent));
+    lines.push_back(
+        "recent: within " + std::to_string(settings.recent_days) + " days of the newest run, " +
+        date_of(view.newest) + "; a stratum's change: one that at least half of its hosts, and at least " +
+        std::to_string(fewest_series_in_stratum_change) + ", made within " +
+        std::to_string(stratum_change_days) + " days of one another, or as far apart as their runs");
   }
   return lines;
 }
@@ -183,8 +188,9 @@ std::string future_runs_sentence(const HistoryView &view) {
   if (view.future_runs == 0) {
     return {};
   }
-  std::string sentence = std::to_string(view.future_runs) + (view.future_runs == 1 ? " run says" : " runs say") +
-                         " it started after " + view.settings.trend.future_after +
+  std::string sentence = std::to_string(view.future_runs) +
+                         (view.future_runs == 1 ? " run says" : " runs say") + " it started after " +
+                         view.settings.trend.future_after +
                          ", in the future, by a wrong clock; left out of the trends and of what is recent: ";
   for (std::size_t i = 0; i < view.future_examples.size(); ++i) {
     sentence += (i == 0 ? "" : ", ") + view.future_examples[i];
@@ -214,9 +220,10 @@ HistoryTables history_tables(const HistoryView &view) {
     }
   }
   if (left_out > 0) {
-    tables.notes.push_back(std::to_string(left_out) + (left_out == 1 ? " run" : " runs") +
-                           " left out of the trends (the page draws them): with a warning, or with arithmetic that "
-                           "was not the workload's");
+    tables.notes.push_back(
+        std::to_string(left_out) + (left_out == 1 ? " run" : " runs") +
+        " left out of the trends (the page draws them): with a warning, or with arithmetic that "
+        "was not the workload's");
   }
   if (const std::string future = future_runs_sentence(view); !future.empty()) {
     tables.notes.push_back(future);
@@ -230,7 +237,7 @@ HistoryTables history_tables(const HistoryView &view) {
 
 std::string history_text(const HistoryTables &tables, bool fleet, bool colour) {
   std::string text = fleet && tables.series.rows.empty() ? "No series is slow or fast, or changed recently.\n"
-                                                          : output::text_table(tables.series, colour);
+                                                         : output::text_table(tables.series, colour);
   text += section(fleet ? "Recent changes of single hosts:" : "Changes:", tables.changes);
   text += section("Changes of a whole stratum:", tables.stratum_changes);
   text += section(fleet ? "Strata and notes:" : "Notes:", tables.notes);
@@ -243,7 +250,7 @@ std::string history_text(const HistoryTables &tables, bool fleet, bool colour) {
 
 std::string history_markdown(const HistoryTables &tables, bool fleet) {
   std::string text = fleet && tables.series.rows.empty() ? "No series is slow or fast, or changed recently.\n"
-                                                          : output::markdown_table(tables.series);
+                                                         : output::markdown_table(tables.series);
   text += markdown_list(fleet ? "Recent changes of single hosts" : "Changes", tables.changes);
   text += markdown_list("Changes of a whole stratum", tables.stratum_changes);
   text += markdown_list("Notes", tables.notes);
@@ -281,17 +288,17 @@ std::string history_csv(const HistoryView &view) {
   };
   for (const SeriesView &series : view.series) {
     const ChangeLine *latest = series.changes.empty() ? nullptr : &series.changes.back();
-    table.rows.push_back(
-        {text_cell(series.name), text_cell(series.identity.host_name.str()),
-         series.identity.label ? text_cell(series.identity.label->str()) : empty_cell(""), text_cell(series.stratum),
-         count_cell(series.runs), count_cell(series.left_out), text_cell(series.first), text_cell(series.last),
-         number(series.level), count_cell(series.changes.size()),
-         latest ? number(latest->percent) : empty_cell(""),
-         latest ? text_cell(latest->started_at) : empty_cell(""),
-         latest ? count_cell(latest->run) : empty_cell(""), latest ? number(latest->p_value) : empty_cell(""),
-         number(series.deficit_percent), number(series.modified_z),
-         text_cell(changed_recently(series) ? "true" : "false"),
-         view.settings.fleet ? output::verdict_cell(series.verdict) : empty_cell("")});
+    table.rows.push_back({text_cell(series.name), text_cell(series.identity.host_name.str()),
+                          series.identity.label ? text_cell(series.identity.label->str()) : empty_cell(""),
+                          text_cell(series.stratum), count_cell(series.runs), count_cell(series.left_out),
+                          text_cell(series.first), text_cell(series.last), number(series.level),
+                          count_cell(series.changes.size()),
+                          latest ? number(latest->percent) : empty_cell(""),
+                          latest ? text_cell(latest->started_at) : empty_cell(""),
+                          latest ? count_cell(latest->run) : empty_cell(""),
+                          latest ? number(latest->p_value) : empty_cell(""), number(series.deficit_percent),
+                          number(series.modified_z), text_cell(changed_recently(series) ? "true" : "false"),
+                          view.settings.fleet ? output::verdict_cell(series.verdict) : empty_cell("")});
   }
   return output::csv_table(table);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "output/table.h"
 #include "history/history_view.h"
+#include "output/table.h"
 
 #include <string>
 #include <vector>
@@ -12,10 +12,11 @@
 namespace history {
 
 struct HistoryTables {
-  output::Table series{};                        // one row per series
-  std::vector<std::string> changes{};        // change lines: every change, or with a fleet the recent ones of single hosts
+  output::Table series{}; // one row per series
+  std::vector<std::string>
+      changes{}; // change lines: every change, or with a fleet the recent ones of single hosts
   std::vector<std::string> stratum_changes{}; // with a fleet: "S1: -3.2 % from ..."
-  std::vector<std::string> notes{};          // the strata, runs left out, ...
+  std::vector<std::string> notes{};           // the strata, runs left out, ...
   std::vector<std::string> legend{};
   std::string flagged{}; // with a fleet: the hosts whose series changed recently or are slow, comma-separated
 };

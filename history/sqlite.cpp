@@ -147,14 +147,18 @@ Database::Database(const std::string &path, Mode mode) {
 
 Database::~Database() { sqlite3_close_v2(database_); }
 
-void Database::execute(const char *sql) { check(database_, sqlite3_exec(database_, sql, nullptr, nullptr, nullptr)); }
+void Database::execute(const char *sql) {
+  check(database_, sqlite3_exec(database_, sql, nullptr, nullptr, nullptr));
+}
 
 std::int64_t Database::integer_of(const char *sql) {
   Statement statement(database_, sql);
   return statement.step() ? statement.integer(0) : 0;
 }
 
-void Database::wait_when_busy(int milliseconds) { check(database_, sqlite3_busy_timeout(database_, milliseconds)); }
+void Database::wait_when_busy(int milliseconds) {
+  check(database_, sqlite3_busy_timeout(database_, milliseconds));
+}
 
 std::int64_t Database::changes() { return sqlite3_changes64(database_); }
 

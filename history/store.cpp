@@ -35,8 +35,11 @@ using SeriesKey = std::tuple<record::Text, record::Text, record::Text, unsigned,
                              record::Text, record::Text, unsigned>;
 
 SeriesKey key_of(const record::RecordedRun &run) {
-  return {run.host_name,         run.label.value_or(record::Text()), run.processor_model, run.processors, run.compiler,
-          run.compiler_version, run.flags,                          run.architecture,    run.copies};
+  return {run.host_name,       run.label.value_or(record::Text()),
+          run.processor_model, run.processors,
+          run.compiler,        run.compiler_version,
+          run.flags,           run.architecture,
+          run.copies};
 }
 
 std::string quoted(const std::string &path) { return "'" + text::printable(path) + "'"; }
@@ -62,7 +65,8 @@ namespace {
 
 // A file the history may be written into: SQLite's own, or an empty one.
 bool is_empty_database(Database &database) {
-  return database.integer_of("PRAGMA application_id") == 0 && database.integer_of("PRAGMA user_version") == 0 &&
+  return database.integer_of("PRAGMA application_id") == 0 &&
+         database.integer_of("PRAGMA user_version") == 0 &&
          database.integer_of("SELECT count(*) FROM sqlite_schema") == 0;
 }
 
@@ -105,8 +109,9 @@ void bring_up_to_date(Database &database) {
       database.execute(schema_steps()[static_cast<std::size_t>(step)]);
     }
     // Pragmas take no parameters; both figures are the program's own.
-    database.execute(text::formatted("PRAGMA application_id = %lld", static_cast<long long>(history_application_id))
-                         .c_str());
+    database.execute(
+        text::formatted("PRAGMA application_id = %lld", static_cast<long long>(history_application_id))
+            .c_str());
     database.execute(
         text::formatted("PRAGMA user_version = %lld", static_cast<long long>(schema_version())).c_str());
     database.execute("COMMIT");
@@ -137,8 +142,9 @@ std::unique_ptr<Store::Connection> reading_connection(const std::string &path) {
       }
       if (database.integer_of("PRAGMA user_version") != schema_version()) {
         if (mode == Database::Mode::unchanging) {
-          throw StoreError(quoted(path) + " is a history of an earlier version, which cannot be brought up to "
-                                          "date where its folder cannot be written");
+          throw StoreError(quoted(path) +
+                           " is a history of an earlier version, which cannot be brought up to "
+                           "date where its folder cannot be written");
         }
         bring_up_to_date(database);
       }
@@ -168,8 +174,8 @@ void check_regular_file(const std::string &path, Store::Access access) {
   const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   if (access == Store::Access::write && !std::filesystem::exists(status) && !folder.empty() &&
       !std::filesystem::is_directory(folder, error)) {
-    throw StoreError("the history " + quoted(path) + " cannot be made: its folder " + quoted(folder.string()) +
-                     " does not exist");
+    throw StoreError("the history " + quoted(path) + " cannot be made: its folder " +
+                     quoted(folder.string()) + " does not exist");
   }
 }
 
@@ -239,26 +245,33 @@ bool Store::Transaction::add(std::string_view text, const record::RecordedRun &r
   Database &database = connection.database;
   try {
     if (!connection.add_record) {
-      connection.add_record.emplace(database.prepare("INSERT OR IGNORE INTO records (sha256, text) VALUES (?1, ?2)"));
+      connection.add_record.emplace(
+          database.prepare("INSERT OR IGNORE INTO records (sha256, text) VALUES (?1, ?2)"));
       connection.find_series.emplace(database.prepare(
-          "SELECT id FROM series WHERE host = ?1 AND label = ?2 AND processor_model = ?3 AND processors = ?4 AND "
+          "SELECT id FROM series WHERE host = ?1 AND label = ?2 AND processor_model = ?3 AND processors = ?4 "
+          "AND "
           "compiler = ?5 AND compiler_version = ?6 AND flags = ?7 AND architecture = ?8 AND copies = ?9"));
-      connection.add_series.emplace(
-          database.prepare("INSERT INTO series (host, label, processor_model, processors, compiler, compiler_version, "
-                           "flags, architecture, copies) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"));
+      connection.add_series.emplace(database.prepare(
+          "INSERT INTO series (host, label, processor_model, processors, compiler, compiler_version, "
+          "flags, architecture, copies) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"));
       connection.add_run.emplace(database.prepare(
           "INSERT INTO runs (series_id, started_at, record_id, steady, rate, warnings, self_check_passed, "
-          "lowest_processor_share, exit_status, program_version) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)"));
-      connection.find_run.emplace(database.prepare(
-          "SELECT 1 FROM runs WHERE series_id = ?1 AND started_at = ?2 AND steady = ?3 AND rate = ?4 LIMIT 1"));
+          "lowest_processor_share, exit_status, program_version) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, "
+          "?10)"));
+      connection.find_run.emplace(database.prepare("SELECT 1 FROM runs WHERE series_id = ?1 AND started_at = "
+                                                   "?2 AND steady = ?3 AND rate = ?4 LIMIT 1"));
     }
     const SeriesKey key = key_of(run);
     auto found = connection.series_ids.find(key);
     if (found == connection.series_ids.end()) {
       const auto bind_key = [&](Statement &statement) {
-        statement.bind(1, std::get<0>(key).view()).bind(2, std::get<1>(key).view()).bind(3, std::get<2>(key).view());
+        statement.bind(1, std::get<0>(key).view())
+            .bind(2, std::get<1>(key).view())
+            .bind(3, std::get<2>(key).view());
         statement.bind(4, static_cast<std::int64_t>(std::get<3>(key))).bind(5, std::get<4>(key).view());
-        statement.bind(6, std::get<5>(key).view()).bind(7, std::get<6>(key).view()).bind(8, std::get<7>(key).view());
+        statement.bind(6, std::get<5>(key).view())
+            .bind(7, std::get<6>(key).view())
+            .bind(8, std::get<7>(key).view());
         statement.bind(9, static_cast<std::int64_t>(std::get<8>(key)));
       };
       Statement &find = *connection.find_series;
@@ -291,7 +304,11 @@ bool Store::Transaction::add(std::string_view text, const record::RecordedRun &r
     }
     const std::int64_t record_id = database.last_inserted_row();
     Statement &add_run = *connection.add_run;
-    add_run.bind(1, found->second).bind(2, started_at).bind(3, record_id).bind(4, run.steady).bind(5, run.rate);
+    add_run.bind(1, found->second)
+        .bind(2, started_at)
+        .bind(3, record_id)
+        .bind(4, run.steady)
+        .bind(5, run.rate);
     add_run.bind(6, std::int64_t{run.warnings}).bind(7, std::int64_t{run.self_check_passed ? 1 : 0});
     if (std::isnan(run.lowest_processor_share)) {
       add_run.bind_null(8);
@@ -317,11 +334,13 @@ void Store::Transaction::commit() {
 
 std::vector<Series> Store::series(const Filter &filter) {
   try {
-    Statement statement = connection_->database.prepare(
-        "SELECT id, host, label, processor_model, processors, compiler, compiler_version, flags, architecture, "
-        "copies FROM series "
-        "WHERE (?1 IS NULL OR host = ?1) AND (?2 IS NULL OR label = ?2) "
-        "ORDER BY host, label, processor_model, processors, compiler, compiler_version, flags, architecture, copies");
+    Statement statement =
+        connection_->database.prepare("SELECT id, host, label, processor_model, processors, compiler, "
+                                      "compiler_version, flags, architecture, "
+                                      "copies FROM series "
+                                      "WHERE (?1 IS NULL OR host = ?1) AND (?2 IS NULL OR label = ?2) "
+                                      "ORDER BY host, label, processor_model, processors, compiler, "
+                                      "compiler_version, flags, architecture, copies");
     if (filter.host) {
       statement.bind(1, *filter.host);
     }
@@ -353,9 +372,10 @@ std::vector<Series> Store::series(const Filter &filter) {
 
 std::vector<StoredRun> Store::runs(const Series &series, const Filter &filter) {
   try {
-    Statement statement = connection_->database.prepare(
-        std::string("SELECT started_at, steady, rate, warnings, self_check_passed FROM runs WHERE series_id = ?1 AND ") +
-        time_filter + " ORDER BY started_at, record_id");
+    Statement statement =
+        connection_->database.prepare(std::string("SELECT started_at, steady, rate, warnings, "
+                                                  "self_check_passed FROM runs WHERE series_id = ?1 AND ") +
+                                      time_filter + " ORDER BY started_at, record_id");
     statement.bind(1, series.id).bind(2, filter.since).bind(3, filter.until);
     std::vector<StoredRun> runs;
     while (statement.step()) {

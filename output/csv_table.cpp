@@ -1,8 +1,8 @@
 #include "output/csv_table.h"
 
-#include "text/printable.h"
 #include "output/verdict_style.h"
 #include "text/formatted.h"
+#include "text/printable.h"
 
 #include <array>
 

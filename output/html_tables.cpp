@@ -16,8 +16,8 @@ std::string cell(std::string_view tag, Align align, std::string_view text) {
 // A text cell too long for the column, shortened, with its whole text for
 // the pointer to show.
 std::string shortened_cell(Align align, std::string_view text) {
-  return std::string("<td") + (align == Align::right ? " class=\"num\"" : "") + html_attribute("title", text) + ">" +
-         shortened_html_text(text, widest_cell) + "</td>";
+  return std::string("<td") + (align == Align::right ? " class=\"num\"" : "") +
+         html_attribute("title", text) + ">" + shortened_html_text(text, widest_cell) + "</td>";
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "output/markdown_table.h"
 
-#include "text/printable.h"
 #include "output/text_table.h"
+#include "text/printable.h"
 
 #include <cctype>
 

@@ -21,8 +21,8 @@ std::string page_frame(std::string_view title, const std::string &body, std::str
          std::string(content_security_policy) +
          "\">\n<meta name=\"referrer\" content=\"no-referrer\">\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
-         html_text(title) + "</title>\n<style>" + std::string(page_style()) + std::string(own_style) + "</style>\n</head>\n<body>\n" +
-         body + "</body>\n</html>\n";
+         html_text(title) + "</title>\n<style>" + std::string(page_style()) + std::string(own_style) +
+         "</style>\n</head>\n<body>\n" + body + "</body>\n</html>\n";
 }
 
 } // namespace output

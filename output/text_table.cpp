@@ -1,8 +1,8 @@
 #include "output/text_table.h"
 
-#include "text/printable.h"
-#include "text/characters.h"
 #include "output/verdict_style.h"
+#include "text/characters.h"
+#include "text/printable.h"
 
 #include <algorithm>
 

@@ -254,7 +254,7 @@ std::string JsonParser::reason() const {
     return byte_name(*at) + " where " + broken_.what_belongs + " belongs";
   case JsonSyntax::control_character:
     return text::formatted("a control character, U+%04X, unescaped in a string",
-                             static_cast<unsigned>(static_cast<unsigned char>(*at)));
+                           static_cast<unsigned>(static_cast<unsigned char>(*at)));
   case JsonSyntax::unknown_escape:
     return byte_name(at[1]) + " after a backslash, which no escape has";
   case JsonSyntax::no_hex_digits:

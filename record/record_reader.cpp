@@ -515,7 +515,8 @@ private:
     // apart from the build without one.
     if (const Field drag = optional_member(build, f_.drag_percent, "drag_percent");
         drag.value.type != Kept::Type::absent) {
-      undone_.flags_with_drag = std::string(text.flags) + ", drag " + std::to_string(integer(drag, 1, 100)) + " %";
+      undone_.flags_with_drag =
+          std::string(text.flags) + ", drag " + std::to_string(integer(drag, 1, 100)) + " %";
       text.flags = undone_.flags_with_drag;
     }
     text.architecture = record::text(member(build, f_.architecture, "architecture"),
@@ -605,7 +606,7 @@ private:
     } else if (run.steady > most_believable_rate) {
       throw not_a_record(
           copies, text::formatted("fastest groups that add up to %g where a rate of at most %g belongs",
-                                    run.steady, most_believable_rate));
+                                  run.steady, most_believable_rate));
     }
   }
 

@@ -23,8 +23,9 @@ std::string rule_line(RuleStyle style) {
 }
 
 std::string pass_results(const pass::PassFigures &figures) {
-  return text::formatted("\nElapsed time =%8.2lf seconds\nWhetstones   =%8.2lf double-precision megaWhets/second",
-                   figures.elapsed, pass::megawhets_per_second(figures.rate));
+  return text::formatted(
+      "\nElapsed time =%8.2lf seconds\nWhetstones   =%8.2lf double-precision megaWhets/second",
+      figures.elapsed, pass::megawhets_per_second(figures.rate));
 }
 
 std::string comparison_block(const pass::PassFigures &first, const pass::PassFigures &second) {
@@ -37,14 +38,15 @@ std::string comparison_block(const pass::PassFigures &first, const pass::PassFig
 
 std::string copies_line(unsigned copies, double fastest_seconds, double slowest_seconds) {
   return text::formatted("\nCopies       =%8u, each taking%8.2lf to%8.2lf seconds", copies, fastest_seconds,
-                   slowest_seconds);
+                         slowest_seconds);
 }
 
 std::string advice(double total_seconds, const pass::Counts &counts) {
   if (!pass::advice_needed(total_seconds, counts)) {
     return {};
   }
-  return text::formatted("\nTIME(%1.0lf) is less than 10 seconds -- suggest larger inner loop", total_seconds);
+  return text::formatted("\nTIME(%1.0lf) is less than 10 seconds -- suggest larger inner loop",
+                         total_seconds);
 }
 
 } // namespace report

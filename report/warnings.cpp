@@ -1,8 +1,8 @@
 #include "report/warnings.h"
 
-#include "text/formatted.h"
 #include "pass/figures.h"
 #include "pass/iteration_groups.h"
+#include "text/formatted.h"
 #include "workload/subnormal_limit.h"
 
 namespace report {
@@ -47,18 +47,19 @@ bool speed_changed(double whole_rate, const pass::SteadyFigures &steady) {
          whole_rate < steady.fastest_rate * (1.0 - largest_steady_shortfall);
 }
 
-std::string steadiness_warning(int pass, double whole_rate, const pass::SteadyFigures &steady, unsigned copy) {
+std::string steadiness_warning(int pass, double whole_rate, const pass::SteadyFigures &steady,
+                               unsigned copy) {
   if (!speed_changed(whole_rate, steady)) {
     return {};
   }
   const double fastest = steady.fastest_rate * pass::megawhets_per_rate_unit;
-  return text::formatted("megawhets: warning: %s ran %.1f %% below its fastest group of outer iterations "
-                   "(%.2f against %.2f megaWhets/second): the machine's speed changed during the pass (other "
-                   "virtual machines on the same host, frequency changes or throttling); %.2f is the steadier "
-                   "figure; run again, or compare steadier figures\n",
-                   subject(pass, copy).c_str(), (1.0 - whole_rate / steady.fastest_rate) * 100.0,
-                   whole_rate * pass::megawhets_per_rate_unit,
-                   fastest, fastest);
+  return text::formatted(
+      "megawhets: warning: %s ran %.1f %% below its fastest group of outer iterations "
+      "(%.2f against %.2f megaWhets/second): the machine's speed changed during the pass (other "
+      "virtual machines on the same host, frequency changes or throttling); %.2f is the steadier "
+      "figure; run again, or compare steadier figures\n",
+      subject(pass, copy).c_str(), (1.0 - whole_rate / steady.fastest_rate) * 100.0,
+      whole_rate * pass::megawhets_per_rate_unit, fastest, fastest);
 }
 
 const char *warning_kind_name(WarningKind kind) {
@@ -105,7 +106,8 @@ std::vector<RunWarning> pass_warnings(const pass::PassOutcome &first, const pass
   }
   for (const pass::PassOutcome *pass : {&first, &second}) {
     // Every copy runs the same counts, so each has the same groups.
-    const std::uint64_t groups = pass->copies.empty() ? pass->steady.groups : pass->copies.front().steady.groups;
+    const std::uint64_t groups =
+        pass->copies.empty() ? pass->steady.groups : pass->copies.front().steady.groups;
     add(WarningKind::short_pass, pass->number,
         short_warning(pass->number, pass->figures.elapsed, groups, first.inner), 0);
     add(WarningKind::subnormal, pass->number, subnormal_warning(pass->number, pass->inner), 0);
@@ -118,26 +120,28 @@ std::string short_warning(int pass, double elapsed, std::uint64_t groups, std::i
     return {};
   }
   const std::uint32_t per_group = pass::outer_iterations_per_group(typed_inner);
-  const std::string enough =
-      per_group == 0 ? "an inner count above 0"
-                     : "an outer count of at least " + std::to_string(fewest_judged_groups * per_group) +
-                           " with inner count " + std::to_string(typed_inner);
-  return text::formatted("megawhets: warning: pass %d took %.3g seconds in %llu group%s of outer iterations, too few "
-                   "(fewer than %llu) to tell whether the machine's speed held, so nothing vouches for its "
-                   "figures; give it more work: --auto, or %s\n",
-                   pass, elapsed, static_cast<unsigned long long>(groups), groups == 1 ? "" : "s",
-                   static_cast<unsigned long long>(fewest_judged_groups), enough.c_str());
+  const std::string enough = per_group == 0 ? "an inner count above 0"
+                                            : "an outer count of at least " +
+                                                  std::to_string(fewest_judged_groups * per_group) +
+                                                  " with inner count " + std::to_string(typed_inner);
+  return text::formatted(
+      "megawhets: warning: pass %d took %.3g seconds in %llu group%s of outer iterations, too few "
+      "(fewer than %llu) to tell whether the machine's speed held, so nothing vouches for its "
+      "figures; give it more work: --auto, or %s\n",
+      pass, elapsed, static_cast<unsigned long long>(groups), groups == 1 ? "" : "s",
+      static_cast<unsigned long long>(fewest_judged_groups), enough.c_str());
 }
 
 std::string sharing_warning(unsigned copies, unsigned usable_processors) {
   if (copies <= usable_processors) {
     return {};
   }
-  return text::formatted("megawhets: warning: %u copies will share %u usable processor%s, so the figures will "
-                   "measure how the processors are shared, not how fast they are; run at most %u cop%s, or "
-                   "--copies all\n",
-                   copies, usable_processors, usable_processors == 1 ? "" : "s", usable_processors,
-                   usable_processors == 1 ? "y" : "ies");
+  return text::formatted(
+      "megawhets: warning: %u copies will share %u usable processor%s, so the figures will "
+      "measure how the processors are shared, not how fast they are; run at most %u cop%s, or "
+      "--copies all\n",
+      copies, usable_processors, usable_processors == 1 ? "" : "s", usable_processors,
+      usable_processors == 1 ? "y" : "ies");
 }
 
 std::string subnormal_warning(int pass, std::int32_t inner) {

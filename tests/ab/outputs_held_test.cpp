@@ -9,9 +9,9 @@
 #include "ab/judged_figure.h"
 #include "ab/paired_answer.h"
 #include "ab/tables.h"
-#include "output/csv_table.h"
 #include "compare_output/markdown_output.h"
 #include "compare_output/text_output.h"
+#include "output/csv_table.h"
 
 #include <gtest/gtest.h>
 
@@ -33,10 +33,10 @@ ab::PairedComparison made_comparison(std::size_t rounds, double change, ab::Mode
   comparison.settings.budget_seconds = 60.0;
   comparison.settings.figure = ab::default_figure;
   comparison.settings.seed = 42;
-  comparison.programs[0] = {"./megawhets-base", "/home/someone/megawhets-base", "g++ 12.2.0, -O2 -ffp-contract=off, x86-64",
-                            "1.0.0"};
-  comparison.programs[1] = {"./megawhets-o3", "/home/someone/megawhets-o3", "g++ 12.2.0, -O3 -ffp-contract=off, x86-64",
-                            "1.0.0"};
+  comparison.programs[0] = {"./megawhets-base", "/home/someone/megawhets-base",
+                            "g++ 12.2.0, -O2 -ffp-contract=off, x86-64", "1.0.0"};
+  comparison.programs[1] = {"./megawhets-o3", "/home/someone/megawhets-o3",
+                            "g++ 12.2.0, -O3 -ffp-contract=off, x86-64", "1.0.0"};
   comparison.inner = 2000;
   comparison.outer = 3;
   comparison.mode = mode;
@@ -71,7 +71,8 @@ ab::PairedComparison made_comparison(std::size_t rounds, double change, ab::Mode
     log_ratios.push_back(pair.log_ratio);
     comparison.rounds.push_back(pair);
   }
-  comparison.answer = ab::paired_answer(log_ratios, comparison.settings.alpha, comparison.settings.threshold_percent);
+  comparison.answer =
+      ab::paired_answer(log_ratios, comparison.settings.alpha, comparison.settings.threshold_percent);
   comparison.unpaired = ab::unpaired_view(a_figures, b_figures);
   comparison.seconds = 2.0 * static_cast<double>(rounds) + 0.5;
   comparison.warned_slices = 1;
@@ -103,7 +104,8 @@ void hold(const std::string &name, const std::string &now) {
 }
 
 TEST_P(AbOutputs, AreAsHeld) {
-  const ab::PairedComparison comparison = made_comparison(GetParam().rounds, GetParam().change, GetParam().mode);
+  const ab::PairedComparison comparison =
+      made_comparison(GetParam().rounds, GetParam().change, GetParam().mode);
   const compare_output::Tables tables = ab::comparison_tables(comparison);
   const std::string name = GetParam().name;
   hold(name + "-table", compare_output::text_output(tables, false, false));

@@ -1,8 +1,8 @@
 // Where the charts put their marks: round axes that always have a length,
 // and names that never overlap.
 
-#include "output/chart_scale.h"
 #include "compare_output/label_lanes.h"
+#include "output/chart_scale.h"
 
 #include <gtest/gtest.h>
 

@@ -46,8 +46,7 @@ Comparison hostile_fleet() {
 
 compare_output::Tables hostile_tables() {
   compare_output::Tables tables;
-  tables.groups = {.columns = {{hostile, output::Align::right}},
-                   .rows = {{output::text_cell(hostile)}}};
+  tables.groups = {.columns = {{hostile, output::Align::right}}, .rows = {{output::text_cell(hostile)}}};
   tables.notes = {hostile};
   tables.legend = {hostile};
   tables.excluded = {hostile};

@@ -3,14 +3,14 @@
 // text from records made harmless for each reader.
 
 #include "compare_output/csv_output.h"
-#include "output/csv_table.h"
 #include "compare_output/json_output.h"
 #include "compare_output/markdown_output.h"
+#include "compare_output/tables.h"
+#include "compare_output/text_output.h"
+#include "output/csv_table.h"
 #include "output/markdown_table.h"
 #include "output/number_text.h"
 #include "text/printable.h"
-#include "compare_output/tables.h"
-#include "compare_output/text_output.h"
 
 #include <gtest/gtest.h>
 
