@@ -3,6 +3,7 @@
 #include "ab/judged_figure.h"
 #include "ab/page_charts.h"
 #include "ab/summary_text.h"
+#include "ab/tables.h"
 #include "ab/verdict_words.h"
 #include "output/html_tables.h"
 #include "output/html_text.h"
@@ -110,12 +111,12 @@ std::string ratios_section(const PairedComparison &comparison) {
 
 } // namespace
 
-std::string html_page(const PairedComparison &comparison, const output::Table &table,
-                      const std::vector<std::string> &notes, const std::vector<std::string> &legend) {
-  const std::string body = page_header(comparison) + figures_section(comparison) +
-                           ratios_section(comparison) + "<section id=\"answer\">\n<h2>The answer</h2>\n" +
-                           output::html_table(table, true) + output::html_list(notes, "notes") +
-                           "<h3>Legend</h3>\n" + output::html_list(legend, "notes") + "</section>\n";
+std::string html_page(const PairedComparison &comparison, const output::Document &document) {
+  const std::string body =
+      page_header(comparison) + figures_section(comparison) + ratios_section(comparison) +
+      "<section id=\"answer\">\n<h2>The answer</h2>\n" + output::html_table(document.table, true) +
+      output::html_list(output::lines_headed(document, notes_heading), "notes") + "<h3>" + legend_heading +
+      "</h3>\n" + output::html_list(output::lines_headed(document, legend_heading), "notes") + "</section>\n";
   return output::page_frame(
       "megawhets ab: " + comparison.programs[1].name + " against " + comparison.programs[0].name, body);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ab/paired_comparison.h"
-#include "output/table.h"
+#include "output/document.h"
 
 #include <string>
 #include <vector>
@@ -12,7 +12,6 @@ namespace ab {
 // program has (no script, nothing loaded): the answer, A's and B's figures
 // over time, the rounds' ratios with the interval as a band, then the
 // table, the lines under it and the legend, as the text output gives them.
-std::string html_page(const PairedComparison &comparison, const output::Table &table,
-                      const std::vector<std::string> &notes, const std::vector<std::string> &legend);
+std::string html_page(const PairedComparison &comparison, const output::Document &document);
 
 } // namespace ab

@@ -4,8 +4,8 @@
 #include "ab/judged_figure.h"
 #include "ab/verdict_words.h"
 #include "compare/comparison.h"
-#include "compare_output/tables.h"
 #include "output/number_text.h"
+#include "output/verdict_style.h"
 #include "text/formatted.h"
 
 #include <algorithm>
@@ -195,8 +195,7 @@ std::vector<std::string> legend_lines(const PairedComparison &comparison) {
   // Only where it applies, as compare's legend says it.
   if (rests_on_disturbed_slices(comparison)) {
     lines.push_back(
-        std::string(compare_output::disturbed_mark.substr(1)) +
-        ": the answer rests on disturbed slices: more than " +
+        std::string(output::disturbed_mark.substr(1)) + ": the answer rests on disturbed slices: more than " +
         formatted("%.0f", compare::most_disturbed_share * 100.0) +
         " % of the rounds' slices carried an interference or steadiness warning, so nothing vouches "
         "for it; run again with the machine otherwise idle.");

@@ -5,6 +5,7 @@
 #include "ab/summary_text.h"
 #include "ab/verdict_words.h"
 #include "output/number_text.h"
+#include "output/verdict_style.h"
 #include "statistics/median.h"
 
 #include <cmath>
@@ -77,7 +78,7 @@ std::vector<Cell> figure_cells(Figure figure, const ProgramFigures &figures) {
 
 } // namespace
 
-compare_output::Tables comparison_tables(const PairedComparison &comparison) {
+output::Document comparison_document(const PairedComparison &comparison) {
   const Answer &answer = comparison.answer;
   const Figure figure = comparison.settings.figure;
   output::Table table{.columns = {{"", Align::left}, {"program", Align::left}, {"slices", Align::right}}};
@@ -103,20 +104,22 @@ compare_output::Tables comparison_tables(const PairedComparison &comparison) {
       row.insert(row.end(), {output::empty_cell(""), output::empty_cell(""), output::empty_cell(""),
                              output::verdict_cell(Verdict::base)});
     } else {
-      row.insert(row.end(),
-                 {output::number_cell(answer.change_percent, output::percent_text(answer.change_percent)),
-                  std::isfinite(answer.low_percent) ? output::text_cell(interval_text(answer))
-                                                    : output::empty_cell(),
-                  output::number_cell(answer.p_value, output::probability_text(answer.p_value)),
-                  output::verdict_cell(answer.verdict,
-                                       verdict_words(answer.verdict, comparison.settings.threshold_percent) +
-                                           std::string(rests_on_disturbed_slices(comparison)
-                                                           ? compare_output::disturbed_mark
-                                                           : std::string_view{}))});
+      row.insert(
+          row.end(),
+          {output::number_cell(answer.change_percent, output::percent_text(answer.change_percent)),
+           std::isfinite(answer.low_percent) ? output::text_cell(interval_text(answer))
+                                             : output::empty_cell(),
+           output::number_cell(answer.p_value, output::probability_text(answer.p_value)),
+           output::verdict_cell(
+               answer.verdict, verdict_words(answer.verdict, comparison.settings.threshold_percent) +
+                                   std::string(rests_on_disturbed_slices(comparison) ? output::disturbed_mark
+                                                                                     : std::string_view{}))});
     }
     table.rows.push_back(std::move(row));
   }
-  return {.groups = std::move(table), .notes = summary_lines(comparison), .legend = legend_lines(comparison)};
+  return {.table = std::move(table),
+          .lists = {{std::string(notes_heading) + ":", notes_heading, summary_lines(comparison)},
+                    {std::string(legend_heading) + ":", legend_heading, legend_lines(comparison)}}};
 }
 
 output::Table csv_table(const PairedComparison &comparison) {

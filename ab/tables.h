@@ -1,16 +1,20 @@
 #pragma once
 
 #include "ab/paired_comparison.h"
-#include "compare_output/tables.h"
+#include "output/document.h"
 
-// The comparison laid out as compare lays out its groups, in the same typed
-// cells: a row for A and one for B with its change, interval, p and
-// verdict; the summary lines as notes, and the legend. The terminal,
-// Markdown and the page render these; CSV has a table of its own, with the
-// interval's ends apart and every figure exact.
+// The comparison as a document in the typed cells every command's tables
+// have: a row for A and one for B with its change, interval, p and verdict;
+// the summary lines as its notes, and the legend. The terminal, Markdown and
+// the page render it; CSV has a table of its own, with the interval's ends
+// apart and every figure exact.
 namespace ab {
 
-compare_output::Tables comparison_tables(const PairedComparison &comparison);
+output::Document comparison_document(const PairedComparison &comparison);
+
+// The document's headings of its two lists.
+inline constexpr const char *notes_heading = "Notes";
+inline constexpr const char *legend_heading = "Legend";
 
 output::Table csv_table(const PairedComparison &comparison);
 

@@ -10,7 +10,7 @@
 #include "compare/compare_runs.h"
 #include "compare_output/json_output.h"
 #include "compare_output/tables.h"
-#include "compare_output/text_output.h"
+#include "output/text_document.h"
 #include "record/record_reader.h"
 #include "statistics/mann_whitney.h"
 #include "statistics/median_interval.h"
@@ -50,7 +50,7 @@ std::vector<std::string> compare_fleet(const std::string &text) {
   const auto comparison =
       compare::compare_runs(std::move(entries), std::move(excluded), {.fleet = true}).comparison;
   const compare_output::Tables tables = compare_output::comparison_tables(*comparison);
-  benchmark::DoNotOptimize(compare_output::text_output(tables, true, false));
+  benchmark::DoNotOptimize(output::text_document(compare_output::comparison_document(tables, true), false));
   benchmark::DoNotOptimize(compare_output::json_output(*comparison));
   return comparison->slow_hosts;
 }

@@ -47,8 +47,9 @@ std::string group_name(const GroupResult &group) { return group.name.empty() ? "
 
 // "+3.25 % faster": the change before the verdict, where there is one.
 std::string verdict_words(const GroupResult &group) {
-  const std::string word = std::string(output::verdict_word(group.verdict)) +
-                           std::string(group.rests_on_disturbed_runs ? disturbed_mark : std::string_view{});
+  const std::string word =
+      std::string(output::verdict_word(group.verdict)) +
+      std::string(group.rests_on_disturbed_runs ? output::disturbed_mark : std::string_view{});
   const bool changed = !group.base && group.shift_percent && std::isfinite(*group.shift_percent);
   return changed ? output::percent_text(*group.shift_percent) + " " + word : word;
 }

@@ -38,7 +38,7 @@ output::Cell shift_interval_cell(const GroupResult &group) {
 
 std::string verdict_text(const GroupResult &group) {
   return std::string(output::verdict_word(group.verdict)) +
-         std::string(group.rests_on_disturbed_runs ? disturbed_mark : std::string_view{});
+         std::string(group.rests_on_disturbed_runs ? output::disturbed_mark : std::string_view{});
 }
 
 std::vector<output::Cell> group_row(const GroupResult &group) {
@@ -239,7 +239,7 @@ std::vector<std::string> legend(const compare::Comparison &comparison) {
   }
   if (any([](const GroupResult &group) { return group.rests_on_disturbed_runs; })) {
     lines.push_back(
-        std::string(disturbed_mark.substr(1)) + ": the verdict rests on disturbed runs: more than " +
+        std::string(output::disturbed_mark.substr(1)) + ": the verdict rests on disturbed runs: more than " +
         output::fixed_text(compare::most_disturbed_share * 100.0, 0) +
         " % of the group's records, or of the base's, carried an interference or steadiness warning, "
         "so nothing vouches for it; run again with the machine otherwise idle");
@@ -280,6 +280,18 @@ Tables comparison_tables(const compare::Comparison &comparison) {
     tables.excluded.push_back(record.source + ": " + record.reason);
   }
   return tables;
+}
+
+output::Document comparison_document(const Tables &tables, bool fleet) {
+  output::Document document{.table = fleet ? tables.hosts : tables.groups,
+                            .lists = {{"Notes:", "Notes", tables.notes},
+                                      {"Legend:", "Legend", tables.legend},
+                                      {"Left out:", "Left out", tables.excluded}}};
+  if (fleet) {
+    document.lists.push_back({slow_hosts_apart_title, slow_hosts_apart_title, tables.slow_hosts_apart});
+    document.last_line = output::LastLine{"Slow hosts, comma-separated:", "Slow hosts:", tables.slow_hosts};
+  }
+  return document;
 }
 
 } // namespace compare_output

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compare/comparison.h"
+#include "output/document.h"
 #include "output/table.h"
 
 #include <string>
@@ -22,15 +23,15 @@ struct Tables {
   std::vector<std::string> slow_hosts_apart{}; // slow hosts whose names no host has: never on that line
 };
 
-// What a verdict that rests on disturbed runs has after its word: "faster
-// (disturbed)".
-inline constexpr std::string_view disturbed_mark = " (disturbed)";
-
 // What every output says of slow_hosts_apart.
 inline constexpr const char *slow_hosts_apart_title =
     "Slow hosts with names that no host name has (letters, digits, '-', '.' and '_'), kept off the line of "
     "slow hosts:";
 
 Tables comparison_tables(const compare::Comparison &comparison);
+
+// The tables as a document for the terminal and Markdown: the groups' table,
+// or with --fleet the hosts' and the slow hosts as its last line.
+output::Document comparison_document(const Tables &tables, bool fleet);
 
 } // namespace compare_output

@@ -5,12 +5,12 @@
 #include "ab/json_output.h"
 #include "ab/summary_text.h"
 #include "ab/tables.h"
-#include "compare_output/markdown_output.h"
-#include "compare_output/text_output.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
 #include "driver/output_paths.h"
 #include "output/csv_table.h"
+#include "output/markdown_document.h"
+#include "output/text_document.h"
 #include "platform/interrupts.h"
 #include "platform/progress_line.h"
 #include "platform/terminal.h"
@@ -35,12 +35,12 @@ std::string named(std::string_view name) { return "'" + text::printable(name) + 
 bool colour_wanted() { return platform::is_terminal(stdout) && std::getenv("NO_COLOR") == nullptr; }
 
 std::string formatted_output(const ab::PairedComparison &comparison, AbFormat format) {
-  const compare_output::Tables tables = ab::comparison_tables(comparison);
+  const output::Document document = ab::comparison_document(comparison);
   switch (format) {
   case AbFormat::table:
-    return compare_output::text_output(tables, false, colour_wanted());
+    return output::text_document(document, colour_wanted());
   case AbFormat::markdown:
-    return compare_output::markdown_output(tables, false);
+    return output::markdown_document(document);
   case AbFormat::csv:
     return output::csv_table(ab::csv_table(comparison));
   case AbFormat::json:
@@ -201,8 +201,7 @@ int ab_command(const AbOptions &options) {
   const std::string json = options.json_path.empty() ? std::string() : ab::json_output(comparison);
   std::string page;
   if (!options.html_path.empty()) {
-    const compare_output::Tables tables = ab::comparison_tables(comparison);
-    page = ab::html_page(comparison, tables.groups, tables.notes, tables.legend);
+    page = ab::html_page(comparison, ab::comparison_document(comparison));
   }
   // The files first: a standard output that fails (a full disk, a closed
   // pipe) must not cost the results they keep.

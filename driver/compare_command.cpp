@@ -4,12 +4,12 @@
 #include "compare_output/csv_output.h"
 #include "compare_output/html_page.h"
 #include "compare_output/json_output.h"
-#include "compare_output/markdown_output.h"
 #include "compare_output/tables.h"
-#include "compare_output/text_output.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
 #include "driver/output_paths.h"
+#include "output/markdown_document.h"
+#include "output/text_document.h"
 #include "platform/terminal.h"
 #include "record/record_file.h"
 #include "record/record_sources.h"
@@ -69,9 +69,9 @@ std::string formatted_output(const compare::Comparison &comparison, const compar
   const bool fleet = comparison.settings.fleet;
   switch (format) {
   case CompareFormat::table:
-    return compare_output::text_output(tables, fleet, colour_wanted());
+    return output::text_document(compare_output::comparison_document(tables, fleet), colour_wanted());
   case CompareFormat::markdown:
-    return compare_output::markdown_output(tables, fleet);
+    return output::markdown_document(compare_output::comparison_document(tables, fleet));
   case CompareFormat::csv:
     return compare_output::csv_output(comparison);
   case CompareFormat::json:

@@ -8,6 +8,8 @@
 #include "history/history_page.h"
 #include "history/history_tables.h"
 #include "history/run_time.h"
+#include "output/markdown_document.h"
+#include "output/text_document.h"
 #include "platform/terminal.h"
 #include "record/record_file.h"
 #include "record/record_sources.h"
@@ -99,9 +101,11 @@ bool colour_wanted() { return platform::is_terminal(stdout) && std::getenv("NO_C
 std::string formatted_output(const history::HistoryView &view, HistoryFormat format) {
   switch (format) {
   case HistoryFormat::table:
-    return history::history_text(history::history_tables(view), view.settings.fleet, colour_wanted());
+    return output::text_document(
+        history::history_document(history::history_tables(view), view.settings.fleet), colour_wanted());
   case HistoryFormat::markdown:
-    return history::history_markdown(history::history_tables(view), view.settings.fleet);
+    return output::markdown_document(
+        history::history_document(history::history_tables(view), view.settings.fleet));
   case HistoryFormat::csv:
     return history::history_csv(view);
   case HistoryFormat::json:

@@ -3,13 +3,10 @@
 #include "history/change_text.h"
 #include "history/run_time.h"
 #include "output/csv_table.h"
-#include "output/markdown_table.h"
 #include "output/number_text.h"
-#include "output/text_table.h"
 #include "output/verdict_style.h"
 #include "statistics/median.h"
 #include "text/formatted.h"
-#include "text/printable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -160,28 +157,6 @@ std::vector<std::string> legend(const HistoryView &view) {
   return lines;
 }
 
-std::string section(const std::string &title, const std::vector<std::string> &lines) {
-  if (lines.empty()) {
-    return {};
-  }
-  std::string text = "\n" + title + "\n";
-  for (const std::string &line : lines) {
-    text += "  " + text::printable(line) + "\n";
-  }
-  return text;
-}
-
-std::string markdown_list(const std::string &title, const std::vector<std::string> &items) {
-  if (items.empty()) {
-    return {};
-  }
-  std::string text = "\n**" + title + "**\n\n";
-  for (const std::string &item : items) {
-    text += "- " + output::markdown_text(item) + "\n";
-  }
-  return text;
-}
-
 } // namespace
 
 std::string future_runs_sentence(const HistoryView &view) {
@@ -235,31 +210,21 @@ HistoryTables history_tables(const HistoryView &view) {
   return tables;
 }
 
-std::string history_text(const HistoryTables &tables, bool fleet, bool colour) {
-  std::string text = fleet && tables.series.rows.empty() ? "No series is slow or fast, or changed recently.\n"
-                                                         : output::text_table(tables.series, colour);
-  text += section(fleet ? "Recent changes of single hosts:" : "Changes:", tables.changes);
-  text += section("Changes of a whole stratum:", tables.stratum_changes);
-  text += section(fleet ? "Strata and notes:" : "Notes:", tables.notes);
-  text += section("Legend:", tables.legend);
+output::Document history_document(const HistoryTables &tables, bool fleet) {
+  output::Document document{
+      .table = tables.series,
+      .in_place_of_no_rows = fleet ? "No series is slow or fast, or changed recently." : "",
+      .lists = {{fleet ? "Recent changes of single hosts:" : "Changes:",
+                 fleet ? "Recent changes of single hosts" : "Changes", tables.changes},
+                {"Changes of a whole stratum:", "Changes of a whole stratum", tables.stratum_changes},
+                {fleet ? "Strata and notes:" : "Notes:", "Notes", tables.notes},
+                {"Legend:", "Legend", tables.legend}}};
   if (fleet) {
-    text += "\nChanged recently or slow, comma-separated:\n" + text::printable(tables.flagged) + "\n";
+    document.last_line = output::LastLine{
+        "Changed recently or slow, comma-separated:", "Changed recently or slow:",
+        tables.flagged.empty() ? std::vector<std::string>{} : std::vector<std::string>{tables.flagged}};
   }
-  return text;
-}
-
-std::string history_markdown(const HistoryTables &tables, bool fleet) {
-  std::string text = fleet && tables.series.rows.empty() ? "No series is slow or fast, or changed recently.\n"
-                                                         : output::markdown_table(tables.series);
-  text += markdown_list(fleet ? "Recent changes of single hosts" : "Changes", tables.changes);
-  text += markdown_list("Changes of a whole stratum", tables.stratum_changes);
-  text += markdown_list("Notes", tables.notes);
-  text += markdown_list("Legend", tables.legend);
-  if (fleet) {
-    text += "\n**Changed recently or slow:** " +
-            (tables.flagged.empty() ? std::string("none") : output::markdown_text(tables.flagged)) + "\n";
-  }
-  return text;
+  return document;
 }
 
 // Every figure of every series, as numbers a spreadsheet keeps: the table's

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "history/history_view.h"
+#include "output/document.h"
 #include "output/table.h"
 
 #include <string>
 #include <vector>
 
 // A history laid out as a table of typed cells and lines of text, which the
-// terminal, Markdown and the page each render through compare_output, so
+// terminal, Markdown and the page each render through output/, so
 // that every reader's escaping is written once for every command.
 namespace history {
 
@@ -27,10 +28,10 @@ HistoryTables history_tables(const HistoryView &view);
 // none. The tables' notes hold it, and it is warned of on its own.
 std::string future_runs_sentence(const HistoryView &view);
 
-// The table for a terminal, with colour where wanted; Markdown; RFC 4180
-// CSV of the series' figures, one line each.
-std::string history_text(const HistoryTables &tables, bool fleet, bool colour);
-std::string history_markdown(const HistoryTables &tables, bool fleet);
+// The tables as a document for a terminal and Markdown, with a fleet's
+// flagged hosts as its last line; RFC 4180 CSV of the series' figures, one
+// line each.
+output::Document history_document(const HistoryTables &tables, bool fleet);
 std::string history_csv(const HistoryView &view);
 
 } // namespace history

@@ -24,4 +24,8 @@ const VerdictStyle &verdict_style(compare::Verdict verdict);
 
 std::string_view verdict_word(compare::Verdict verdict);
 
+// What a verdict that rests on disturbed runs has after its word: "faster
+// (disturbed)".
+inline constexpr std::string_view disturbed_mark = " (disturbed)";
+
 } // namespace output

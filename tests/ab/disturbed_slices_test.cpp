@@ -5,7 +5,7 @@
 #include "ab/disturbed_slices.h"
 #include "ab/json_output.h"
 #include "ab/tables.h"
-#include "compare_output/tables.h"
+#include "output/verdict_style.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -31,9 +31,11 @@ ab::PairedComparison comparison_of(const DisturbedCase &with) {
   comparison.programs[1].name = "b";
   comparison.slices.push_back({.round = 0, .warnings = with.check_warnings});
   for (std::size_t k = 0; k < with.warnings.size(); ++k) {
-    comparison.slices.push_back(
-        {.round = k / 2 + 1, .program = static_cast<int>(k % 2), .steady = 100.0, .rate = 100.0,
-         .warnings = with.warnings[k]});
+    comparison.slices.push_back({.round = k / 2 + 1,
+                                 .program = static_cast<int>(k % 2),
+                                 .steady = 100.0,
+                                 .rate = 100.0,
+                                 .warnings = with.warnings[k]});
   }
   comparison.answer.rounds = with.warnings.size() / 2;
   comparison.answer.verdict = with.verdict;
@@ -52,17 +54,21 @@ TEST_P(Disturbed, EveryOutputSaysSo) {
   EXPECT_EQ(ab::rests_on_disturbed_slices(comparison), with.rests);
   EXPECT_EQ(ab::fails_strict(comparison), with.strict_fails);
 
-  const compare_output::Tables tables = ab::comparison_tables(comparison);
-  const std::string verdict = tables.groups.rows.at(1).back().shown;
-  EXPECT_EQ(verdict.ends_with(compare_output::disturbed_mark), with.rests) << verdict;
-  EXPECT_FALSE(tables.groups.rows.at(0).back().shown.ends_with(compare_output::disturbed_mark));
+  const output::Document document = ab::comparison_document(comparison);
+  const std::vector<std::string> &notes = output::lines_headed(document, ab::notes_heading);
+  const std::string verdict = document.table.rows.at(1).back().shown;
+  EXPECT_EQ(verdict.ends_with(output::disturbed_mark), with.rests) << verdict;
+  EXPECT_FALSE(document.table.rows.at(0).back().shown.ends_with(output::disturbed_mark));
   const auto mentions = [](const std::vector<std::string> &lines, const std::string &words) {
-    return std::ranges::any_of(lines, [&](const std::string &line) { return line.find(words) != std::string::npos; });
+    return std::ranges::any_of(
+        lines, [&](const std::string &line) { return line.find(words) != std::string::npos; });
   };
-  EXPECT_EQ(mentions(tables.notes, "rests on disturbed slices: " + std::to_string(with.disturbed) + " of"),
+  EXPECT_EQ(mentions(notes, "rests on disturbed slices: " + std::to_string(with.disturbed) + " of"),
             with.rests);
-  EXPECT_EQ(mentions(tables.notes, "run again with the machine otherwise idle"), with.rests);
-  EXPECT_EQ(mentions(tables.legend, "disturbed): the answer rests on disturbed slices: more than 50 %"), with.rests);
+  EXPECT_EQ(mentions(notes, "run again with the machine otherwise idle"), with.rests);
+  EXPECT_EQ(mentions(output::lines_headed(document, ab::legend_heading),
+                     "disturbed): the answer rests on disturbed slices: more than 50 %"),
+            with.rests);
 
   const nlohmann::json json = nlohmann::json::parse(ab::json_output(comparison));
   EXPECT_EQ(json.at("answer").at("disturbed"), with.rests);
@@ -82,8 +88,13 @@ INSTANTIATE_TEST_SUITE_P(
         DisturbedCase{"HalfDisturbed", {busy, none, drift, none}, {}, ab::Verdict::same, 2, false, false},
         DisturbedCase{"MostDisturbed", {busy, drift, busy, none}, {}, ab::Verdict::same, 3, true, true},
         // Both kinds on one slice count it once.
-        DisturbedCase{"BothKindsOnce", {W{"interference", "steadiness"}, busy, drift, none}, {}, ab::Verdict::same, 3,
-                      true, true},
+        DisturbedCase{"BothKindsOnce",
+                      {W{"interference", "steadiness"}, busy, drift, none},
+                      {},
+                      ab::Verdict::same,
+                      3,
+                      true,
+                      true},
         // Other warnings do not disturb, as compare does not count them.
         DisturbedCase{"OtherWarnings", {other, other, other, busy}, {}, ab::Verdict::same, 1, false, false},
         // The duet check's slices are not the rounds'.

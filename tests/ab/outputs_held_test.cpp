@@ -9,9 +9,9 @@
 #include "ab/judged_figure.h"
 #include "ab/paired_answer.h"
 #include "ab/tables.h"
-#include "compare_output/markdown_output.h"
-#include "compare_output/text_output.h"
 #include "output/csv_table.h"
+#include "output/markdown_document.h"
+#include "output/text_document.h"
 
 #include <gtest/gtest.h>
 
@@ -106,14 +106,14 @@ void hold(const std::string &name, const std::string &now) {
 TEST_P(AbOutputs, AreAsHeld) {
   const ab::PairedComparison comparison =
       made_comparison(GetParam().rounds, GetParam().change, GetParam().mode);
-  const compare_output::Tables tables = ab::comparison_tables(comparison);
+  const output::Document document = ab::comparison_document(comparison);
   const std::string name = GetParam().name;
-  hold(name + "-table", compare_output::text_output(tables, false, false));
-  hold(name + "-colour", compare_output::text_output(tables, false, true));
-  hold(name + "-markdown", compare_output::markdown_output(tables, false));
+  hold(name + "-table", output::text_document(document, false));
+  hold(name + "-colour", output::text_document(document, true));
+  hold(name + "-markdown", output::markdown_document(document));
   hold(name + "-csv", output::csv_table(ab::csv_table(comparison)));
   hold(name + "-json", ab::json_output(comparison));
-  hold(name + "-html", ab::html_page(comparison, tables.groups, tables.notes, tables.legend));
+  hold(name + "-html", ab::html_page(comparison, document));
 }
 
 INSTANTIATE_TEST_SUITE_P(Comparisons, AbOutputs,

@@ -44,8 +44,7 @@ TEST_P(PageTableName, ShortenedAsTheTerminalShortensIt) {
   comparison.programs[0].name = "a";
   comparison.programs[1].name = path_of(GetParam().characters);
   const std::string &name = comparison.programs[1].name;
-  const compare_output::Tables tables = ab::comparison_tables(comparison);
-  const std::string page = ab::html_page(comparison, tables.groups, tables.notes, tables.legend);
+  const std::string page = ab::html_page(comparison, ab::comparison_document(comparison));
   const std::string table = page.substr(page.find("<table>"), page.find("</table>") - page.find("<table>"));
   const std::string cell = cell_holding(page, name);
   if (GetParam().shortened) {

@@ -14,7 +14,8 @@
 namespace {
 
 bool has_line_with(const std::vector<std::string> &lines, const std::string &words) {
-  return std::ranges::any_of(lines, [&](const std::string &line) { return line.find(words) != std::string::npos; });
+  return std::ranges::any_of(lines,
+                             [&](const std::string &line) { return line.find(words) != std::string::npos; });
 }
 
 TEST(SummaryText, EndedWhileFindingTheCountsSaysNoRoundRanAndNoMode) {
@@ -53,12 +54,17 @@ TEST(SummaryText, AnUndecidedAnswerSaysWhatToTypeForTheRoundsThatWouldDecide) {
     std::size_t to_decide;
     const char *said;
   };
-  for (const Case &one : {Case{111, "about 111 rounds in all would decide: give --rounds 111 (about 140 s here)"},
-                          Case{ab::most_rounds + 1, "more than one comparison runs"}}) {
+  for (const Case &one :
+       {Case{111, "about 111 rounds in all would decide: give --rounds 111 (about 140 s here)"},
+        Case{ab::most_rounds + 1, "more than one comparison runs"}}) {
     ab::PairedComparison comparison;
     comparison.seconds = 60.0;
-    comparison.answer = {.rounds = 50, .change_percent = 0.7, .low_percent = -0.2, .high_percent = 1.6,
-                         .verdict = compare::Verdict::undecided, .rounds_to_decide = one.to_decide};
+    comparison.answer = {.rounds = 50,
+                         .change_percent = 0.7,
+                         .low_percent = -0.2,
+                         .high_percent = 1.6,
+                         .verdict = compare::Verdict::undecided,
+                         .rounds_to_decide = one.to_decide};
     EXPECT_TRUE(has_line_with(ab::summary_lines(comparison), one.said)) << one.to_decide;
   }
 }
@@ -72,7 +78,10 @@ TEST(SummaryText, TheProgressLineNamesItsIntervalAsNotYetTheAnswers) {
                           Case{false, "round 3, 2 s: +0.70 %, unadjusted -0.20 .. +1.60 %"}}) {
     ab::PairedComparison comparison;
     comparison.rounds.resize(3);
-    const ab::Answer answer{.rounds = 3, .change_percent = 0.7, .low_percent = -0.2, .high_percent = 1.6,
+    const ab::Answer answer{.rounds = 3,
+                            .change_percent = 0.7,
+                            .low_percent = -0.2,
+                            .high_percent = 1.6,
                             .interval_is_range = one.too_few};
     const std::string line = ab::progress_line(comparison, answer, 2.0);
     EXPECT_NE(line.find(one.said), std::string::npos) << line;
@@ -86,22 +95,25 @@ TEST(SummaryText, TheTableLeadsWithTheJudgedFigureAndTheLegendSaysSo) {
     std::vector<std::string> headings; // the figures' columns, after "slices"
     const char *legend;
   };
-  for (const Case &one :
-       {Case{ab::Figure::rate, {"rate (judged)", "steady"}, "rate (judged): the figure the rounds are judged on"},
-        Case{ab::Figure::steady, {"steady (judged)", "rate"}, "steady (judged): the figure the rounds are judged on"},
-        Case{ab::Figure::processor_rate,
-             {"processor-rate (judged)", "steady", "rate"},
-             "processor-rate (judged): the figure the rounds are judged on"}}) {
+  for (const Case &one : {Case{ab::Figure::rate,
+                               {"rate (judged)", "steady"},
+                               "rate (judged): the figure the rounds are judged on"},
+                          Case{ab::Figure::steady,
+                               {"steady (judged)", "rate"},
+                               "steady (judged): the figure the rounds are judged on"},
+                          Case{ab::Figure::processor_rate,
+                               {"processor-rate (judged)", "steady", "rate"},
+                               "processor-rate (judged): the figure the rounds are judged on"}}) {
     ab::PairedComparison comparison;
     comparison.settings.figure = one.figure;
-    const compare_output::Tables tables = ab::comparison_tables(comparison);
+    const output::Document document = ab::comparison_document(comparison);
     std::vector<std::string> headings;
     for (std::size_t i = 3; i < 3 + one.headings.size(); ++i) {
-      headings.push_back(tables.groups.columns.at(i).heading);
+      headings.push_back(document.table.columns.at(i).heading);
     }
     EXPECT_EQ(headings, one.headings);
-    EXPECT_EQ(tables.groups.columns.at(3 + one.headings.size()).heading, "warned");
-    EXPECT_TRUE(has_line_with(tables.legend, one.legend)) << one.legend;
+    EXPECT_EQ(document.table.columns.at(3 + one.headings.size()).heading, "warned");
+    EXPECT_TRUE(has_line_with(output::lines_headed(document, ab::legend_heading), one.legend)) << one.legend;
   }
 }
 
@@ -126,9 +138,8 @@ TEST(DuetCheckText, NamesEachRuleTheCheckBrokeAndASlowdownWithoutADoubleNegative
   for (const Case &one : {Case{5.24, 6.1, {"differ by the 1 % threshold or more"}, {"or more, past"}},
                           Case{0.2, 38.6, {"slows beside itself by 10 % or more"}, {"threshold"}},
                           Case{-2.0, 12.0, {"threshold or more, and A slows beside itself"}, {}}}) {
-    const std::string text =
-        ab::duet_check_failure({.processor_difference_percent = one.apart, .duet_slowdown_percent = one.slowdown},
-                               1.0);
+    const std::string text = ab::duet_check_failure(
+        {.processor_difference_percent = one.apart, .duet_slowdown_percent = one.slowdown}, 1.0);
     for (const char *words : one.said) {
       EXPECT_NE(text.find(words), std::string::npos) << text;
     }

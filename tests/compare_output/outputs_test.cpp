@@ -4,12 +4,12 @@
 
 #include "compare_output/csv_output.h"
 #include "compare_output/json_output.h"
-#include "compare_output/markdown_output.h"
 #include "compare_output/tables.h"
-#include "compare_output/text_output.h"
 #include "output/csv_table.h"
+#include "output/markdown_document.h"
 #include "output/markdown_table.h"
 #include "output/number_text.h"
+#include "output/text_document.h"
 #include "text/printable.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +60,8 @@ std::size_t column_of(const std::string &line, const std::string &text) {
 }
 
 TEST(TextOutput, AlignsByCharactersShowsControlBytesAndEndsWithTheSlowHosts) {
-  const std::string text = text_output(comparison_tables(fleet()), true, false);
+  const std::string text =
+      output::text_document(comparison_document(comparison_tables(fleet()), true), false);
   std::istringstream lines(text);
   std::string header, first, second;
   std::getline(lines, header);
@@ -92,7 +93,8 @@ TEST(TextOutput, ColoursAVerdictByWhatItIsNeverByTheTextOfACell) {
                                       std::pair{"fast", Verdict::slower}}) {
     comparison.groups.push_back({.name = name, .base = verdict == Verdict::base, .verdict = verdict});
   }
-  const std::string text = text_output(comparison_tables(comparison), false, true);
+  const std::string text =
+      output::text_document(comparison_document(comparison_tables(comparison), false), true);
   EXPECT_EQ(occurrences(text, "\x1b["), 2U) << text;
   EXPECT_EQ(occurrences(text, "\x1b[38;5;208mslower"), 1U) << text;
 }
@@ -135,8 +137,8 @@ TEST(TablesForReaders, StayWithinASmallMultipleOfTheirInput) {
   for (const bool fleet : {false, true}) {
     comparison.settings.fleet = fleet;
     const Tables tables = comparison_tables(comparison);
-    EXPECT_LT(text_output(tables, fleet, false).size(), 4 * input) << fleet;
-    EXPECT_LT(markdown_output(tables, fleet).size(), 4 * input) << fleet;
+    EXPECT_LT(output::text_document(comparison_document(tables, fleet), false).size(), 4 * input) << fleet;
+    EXPECT_LT(output::markdown_document(comparison_document(tables, fleet)).size(), 4 * input) << fleet;
   }
 }
 
