@@ -9,7 +9,8 @@ namespace compare_output {
 // The figures as RFC 4180 CSV, for a spreadsheet or a script: a header
 // line, then a line per group or, for a fleet, per host, with plain numbers
 // (empty where there is none) rather than the table's words and units. Text
-// from records is quoted as it is, never cut.
+// from records is whole, never cut, but escaped as every CSV cell is
+// (output/csv_table.h).
 std::string csv_output(const compare::Comparison &comparison);
 
 } // namespace compare_output

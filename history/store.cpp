@@ -42,8 +42,6 @@ SeriesKey key_of(const record::RecordedRun &run) {
           run.copies};
 }
 
-std::string quoted(const std::string &path) { return "'" + text::printable(path) + "'"; }
-
 // The bounds of a filter's times; an empty one lets every run through.
 constexpr const char *time_filter = "(?2 = '' OR started_at >= ?2) AND (?3 = '' OR started_at < ?3)";
 
@@ -79,10 +77,10 @@ void check_origin(Database &database, const std::string &path) {
   const bool empty = is_empty_database(database);
   database.execute("COMMIT");
   if (id != history_application_id && !empty) {
-    throw StoreError(quoted(path) + " is an SQLite database of another program, not a megawhets history");
+    throw StoreError(text::quoted(path) + " is an SQLite database of another program, not a megawhets history");
   }
   if (version > schema_version()) {
-    throw StoreError(quoted(path) + " was written by a newer megawhets: its history is of version " +
+    throw StoreError(text::quoted(path) + " was written by a newer megawhets: its history is of version " +
                      std::to_string(version) + ", and this megawhets reads versions up to " +
                      std::to_string(schema_version()));
   }
@@ -138,11 +136,11 @@ std::unique_ptr<Store::Connection> reading_connection(const std::string &path) {
       database.wait_when_busy(busy_wait_milliseconds);
       check_origin(database, path);
       if (is_empty_database(database)) {
-        throw StoreError(quoted(path) + " holds no history yet: megawhets history add puts runs in it");
+        throw StoreError(text::quoted(path) + " holds no history yet: megawhets history add puts runs in it");
       }
       if (database.integer_of("PRAGMA user_version") != schema_version()) {
         if (mode == Database::Mode::unchanging) {
-          throw StoreError(quoted(path) +
+          throw StoreError(text::quoted(path) +
                            " is a history of an earlier version, which cannot be brought up to "
                            "date where its folder cannot be written");
         }
@@ -164,18 +162,18 @@ void check_regular_file(const std::string &path, Store::Access access) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
   if (access == Store::Access::read && !std::filesystem::exists(status)) {
-    throw StoreError(quoted(path) + " does not exist");
+    throw StoreError(text::quoted(path) + " does not exist");
   }
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-    throw StoreError(quoted(path) + " is not a regular file: a history is a file of its own");
+    throw StoreError(text::quoted(path) + " is not a regular file: a history is a file of its own");
   }
   // SQLite says only that it cannot open the file; the folder it would be
   // made in is what is missing.
   const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   if (access == Store::Access::write && !std::filesystem::exists(status) && !folder.empty() &&
       !std::filesystem::is_directory(folder, error)) {
-    throw StoreError("the history " + quoted(path) + " cannot be made: its folder " +
-                     quoted(folder.string()) + " does not exist");
+    throw StoreError("the history " + text::quoted(path) + " cannot be made: its folder " +
+                     text::quoted(folder.string()) + " does not exist");
   }
 }
 
@@ -211,12 +209,12 @@ void Store::fail(const std::exception &error) const {
   const auto *sqlite = dynamic_cast<const SqliteError *>(&error);
   const int code = sqlite != nullptr ? sqlite->code() : SQLITE_ERROR;
   if (code == SQLITE_NOTADB) {
-    throw StoreError(quoted(path_) + " is not a megawhets history: SQLite finds no database in it");
+    throw StoreError(text::quoted(path_) + " is not a megawhets history: SQLite finds no database in it");
   }
   if (code == SQLITE_CORRUPT) {
-    throw StoreError(quoted(path_) + " is a damaged SQLite database (" + text::printable(error.what()) + ")");
+    throw StoreError(text::quoted(path_) + " is a damaged SQLite database (" + text::printable(error.what()) + ")");
   }
-  throw StoreError("the history " + quoted(path_) + " cannot be used: " + text::printable(error.what()));
+  throw StoreError("the history " + text::quoted(path_) + " cannot be used: " + text::printable(error.what()));
 }
 
 Store::Transaction::Transaction(Store &store) : store_(store) {

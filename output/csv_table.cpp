@@ -30,7 +30,7 @@ bool runs_in_a_spreadsheet(std::string_view text) {
   return false;
 }
 
-std::string quoted(std::string_view text) {
+std::string in_double_quotes(std::string_view text) {
   std::string field = "\"";
   for (const char c : text) {
     field += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -65,9 +65,9 @@ std::string line(const std::vector<std::string> &fields) {
 std::string csv_text(std::string_view text) {
   const std::string printable = text::printable(text);
   if (runs_in_a_spreadsheet(printable)) {
-    return quoted("'" + printable);
+    return in_double_quotes("'" + printable);
   }
-  return printable.find_first_of(",\"") == std::string::npos ? printable : quoted(printable);
+  return printable.find_first_of(",\"") == std::string::npos ? printable : in_double_quotes(printable);
 }
 
 std::string csv_table(const Table &table) {

@@ -25,6 +25,8 @@ std::string printable(std::string_view text) {
   return shown;
 }
 
+std::string quoted(std::string_view text) { return "'" + printable(text) + "'"; }
+
 std::string shortened(std::string_view printable, std::size_t most_characters) {
   if (most_characters == 0 || character_count_of_utf8(printable) <= most_characters) {
     return std::string(printable);

@@ -14,6 +14,9 @@ namespace text {
 // message and every output shows such text through this one function.
 std::string printable(std::string_view text);
 
+// Text from outside as a message names it: printable, in single quotes.
+std::string quoted(std::string_view text);
+
 // At most most_characters characters of already printable text, the last of
 // them an ellipsis where it was longer.
 std::string shortened(std::string_view printable, std::size_t most_characters);
