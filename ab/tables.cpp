@@ -12,10 +12,22 @@
 #include <limits>
 
 namespace ab {
-namespace {
 
 using output::Align;
 using output::Cell;
+using output::Column;
+using output::count_cell;
+using output::disturbed_mark;
+using output::Document;
+using output::empty_cell;
+using output::number_cell;
+using output::probability_text;
+using output::rate_text;
+using output::Table;
+using output::text_cell;
+using output::verdict_cell;
+
+namespace {
 
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 
@@ -52,12 +64,12 @@ ProgramFigures figures_of(const PairedComparison &comparison, int program) {
   return figures;
 }
 
-Cell rate_cell(double value) { return output::number_cell(value, output::rate_text(value)); }
+Cell rate_cell(double value) { return number_cell(value, rate_text(value)); }
 
 // The figures' columns: the judged one first, named so, then steady and
 // rate where they are not the judged one.
-std::vector<output::Column> figure_columns(Figure figure) {
-  std::vector<output::Column> columns = {{std::string(figure_name(figure)) + " (judged)", Align::right}};
+std::vector<Column> figure_columns(Figure figure) {
+  std::vector<Column> columns = {{std::string(figure_name(figure)) + " (judged)", Align::right}};
   for (const Figure shown : {Figure::steady, Figure::rate}) {
     if (shown != figure) {
       columns.push_back({figure_name(shown), Align::right});
@@ -78,11 +90,11 @@ std::vector<Cell> figure_cells(Figure figure, const ProgramFigures &figures) {
 
 } // namespace
 
-output::Document comparison_document(const PairedComparison &comparison) {
+Document comparison_document(const PairedComparison &comparison) {
   const Answer &answer = comparison.answer;
   const Figure figure = comparison.settings.figure;
-  output::Table table{.columns = {{"", Align::left}, {"program", Align::left}, {"slices", Align::right}}};
-  for (output::Column &column : figure_columns(figure)) {
+  Table table{.columns = {{"", Align::left}, {"program", Align::left}, {"slices", Align::right}}};
+  for (Column &column : figure_columns(figure)) {
     table.columns.push_back(std::move(column));
   }
   table.columns.insert(table.columns.end(),
@@ -93,26 +105,22 @@ output::Document comparison_document(const PairedComparison &comparison) {
                         {"verdict", Align::left}});
   for (int program = 0; program < 2; ++program) {
     const ProgramFigures figures = figures_of(comparison, program);
-    std::vector<Cell> row = {output::text_cell(program_letters[program]),
-                             output::text_cell(comparison.programs[program].name),
-                             output::count_cell(figures.slices)};
+    std::vector<Cell> row = {text_cell(program_letters[program]),
+                             text_cell(comparison.programs[program].name), count_cell(figures.slices)};
     for (Cell &cell : figure_cells(figure, figures)) {
       row.push_back(std::move(cell));
     }
-    row.push_back(output::count_cell(figures.warned));
+    row.push_back(count_cell(figures.warned));
     if (program == 0) {
-      row.insert(row.end(), {output::empty_cell(""), output::empty_cell(""), output::empty_cell(""),
-                             output::verdict_cell(Verdict::base)});
+      row.insert(row.end(), {empty_cell(""), empty_cell(""), empty_cell(""), verdict_cell(Verdict::base)});
     } else {
-      row.insert(
-          row.end(),
-          {output::number_cell(answer.change_percent, output::percent_text(answer.change_percent)),
-           std::isfinite(answer.low_percent) ? output::text_cell(interval_text(answer))
-                                             : output::empty_cell(),
-           output::number_cell(answer.p_value, output::probability_text(answer.p_value)),
-           output::verdict_cell(
-               answer.verdict, verdict_words(answer.verdict, comparison.settings.threshold_percent) +
-                                   std::string(rests_on_disturbed_slices(comparison) ? output::disturbed_mark
+      row.insert(row.end(),
+                 {number_cell(answer.change_percent, output::percent_text(answer.change_percent)),
+                  std::isfinite(answer.low_percent) ? text_cell(interval_text(answer)) : empty_cell(),
+                  number_cell(answer.p_value, probability_text(answer.p_value)),
+                  verdict_cell(answer.verdict,
+                               verdict_words(answer.verdict, comparison.settings.threshold_percent) +
+                                   std::string(rests_on_disturbed_slices(comparison) ? disturbed_mark
                                                                                      : std::string_view{}))});
     }
     table.rows.push_back(std::move(row));
@@ -122,33 +130,31 @@ output::Document comparison_document(const PairedComparison &comparison) {
                     {std::string(legend_heading) + ":", legend_heading, legend_lines(comparison)}}};
 }
 
-output::Table csv_table(const PairedComparison &comparison) {
+Table csv_table(const PairedComparison &comparison) {
   const Answer &answer = comparison.answer;
-  output::Table table{.columns = {{"program", Align::left},
-                                  {"name", Align::left},
-                                  {"slices", Align::right},
-                                  {"steady_median", Align::right},
-                                  {"rate_median", Align::right},
-                                  {"warned", Align::right},
-                                  {"figure", Align::left},
-                                  {"change_percent", Align::right},
-                                  {"low_percent", Align::right},
-                                  {"high_percent", Align::right},
-                                  {"p_value", Align::right},
-                                  {"verdict", Align::left}}};
-  const auto number = [](double value) { return output::number_cell(value, ""); };
+  Table table{.columns = {{"program", Align::left},
+                          {"name", Align::left},
+                          {"slices", Align::right},
+                          {"steady_median", Align::right},
+                          {"rate_median", Align::right},
+                          {"warned", Align::right},
+                          {"figure", Align::left},
+                          {"change_percent", Align::right},
+                          {"low_percent", Align::right},
+                          {"high_percent", Align::right},
+                          {"p_value", Align::right},
+                          {"verdict", Align::left}}};
+  const auto number = [](double value) { return number_cell(value, ""); };
   for (int program = 0; program < 2; ++program) {
     const ProgramFigures figures = figures_of(comparison, program);
     const bool b = program == 1;
     table.rows.push_back(
-        {output::text_cell(program_letters[program]), output::text_cell(comparison.programs[program].name),
-         output::count_cell(figures.slices), number(figures.steady), number(figures.rate),
-         output::count_cell(figures.warned), output::text_cell(figure_name(comparison.settings.figure)),
-         b ? number(answer.change_percent) : output::empty_cell(""),
-         b ? number(answer.low_percent) : output::empty_cell(""),
-         b ? number(answer.high_percent) : output::empty_cell(""),
-         b ? number(answer.p_value) : output::empty_cell(""),
-         output::verdict_cell(b ? answer.verdict : Verdict::base)});
+        {text_cell(program_letters[program]), text_cell(comparison.programs[program].name),
+         count_cell(figures.slices), number(figures.steady), number(figures.rate), count_cell(figures.warned),
+         text_cell(figure_name(comparison.settings.figure)),
+         b ? number(answer.change_percent) : empty_cell(""), b ? number(answer.low_percent) : empty_cell(""),
+         b ? number(answer.high_percent) : empty_cell(""), b ? number(answer.p_value) : empty_cell(""),
+         verdict_cell(b ? answer.verdict : Verdict::base)});
   }
   return table;
 }

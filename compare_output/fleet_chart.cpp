@@ -15,13 +15,35 @@
 #include <vector>
 
 namespace compare_output {
+
+using output::axis_drawing;
+using output::character_count;
+using output::chart_svg;
+using output::chart_width;
+using output::count_text;
+using output::counted;
+using output::exact_number;
+using output::fixed_text;
+using output::golden_fraction;
+using output::html_text;
+using output::legend_swatch;
+using output::percent_text;
+using output::rate_text;
+using output::Scale;
+using output::setting_text;
+using output::svg_mark;
+using output::SvgElement;
+using output::verdict_style;
+using output::verdict_word;
+using output::VerdictStyle;
+
 namespace {
 
 using compare::HostResult;
 using compare::Verdict;
 
 constexpr double plot_left = 30.0;
-constexpr double plot_right = output::chart_width - 30.0;
+constexpr double plot_right = chart_width - 30.0;
 constexpr double band_label_baseline = 12.0;
 constexpr double median_label_baseline = 27.0;
 constexpr double strip_top = 34.0;
@@ -31,27 +53,27 @@ constexpr double label_gap = 10.0;
 constexpr std::size_t longest_host_shown = 40; // on a label; its dot's title holds it whole
 
 // The modified z-score below which a host stands apart, with a true minus.
-std::string minus_outlier_z() { return "\u2212" + output::setting_text(compare::outlier_z); }
+std::string minus_outlier_z() { return "\u2212" + setting_text(compare::outlier_z); }
 
 double strip_height(const StratumPlan &plan) {
   return std::clamp(36.0 + 2.0 * std::sqrt(static_cast<double>(plan.hosts.size())), 40.0, 110.0);
 }
 
 std::string host_title(const HostResult &host, const compare::Stratum &stratum) {
-  std::string title = host.host + ": steady rate " + output::rate_text(host.steady) + " megaWhets/second";
+  std::string title = host.host + ": steady rate " + rate_text(host.steady) + " megaWhets/second";
   if (host.deficit_percent && std::isfinite(*host.deficit_percent)) {
-    title += ", " + output::percent_text(-*host.deficit_percent) + " against the stratum's median";
+    title += ", " + percent_text(-*host.deficit_percent) + " against the stratum's median";
   }
   if (host.modified_z && std::isfinite(*host.modified_z)) {
-    title += ", modified z-score " + output::fixed_text(*host.modified_z, 2);
+    title += ", modified z-score " + fixed_text(*host.modified_z, 2);
   }
-  title += "; " + std::string(output::verdict_word(host.verdict));
+  title += "; " + std::string(verdict_word(host.verdict));
   if (host.verdict == Verdict::unjudged && !stratum.unjudged_because.empty()) {
     title += " (" + stratum.unjudged_because + ")";
   }
-  title += "; " + output::counted(host.records, "record", "records");
+  title += "; " + counted(host.records, "record", "records");
   if (host.warnings > 0) {
-    title += ", " + output::counted(host.warnings, "warning", "warnings");
+    title += ", " + counted(host.warnings, "warning", "warnings");
   }
   return title;
 }
@@ -67,12 +89,12 @@ double dot_radius(Verdict verdict) { return verdict == Verdict::ok ? 3.0 : 4.5; 
 // Each host's dot: across the strip at its rate, and up or down it by the
 // golden ratio, so that hosts of equal rates stay apart, the same way on
 // every drawing.
-std::vector<Dot> dots_of(const StratumPlan &plan, const output::Scale &scale) {
+std::vector<Dot> dots_of(const StratumPlan &plan, const Scale &scale) {
   const double height = strip_height(plan);
   std::vector<Dot> dots;
   for (std::size_t k = 0; k < plan.hosts.size(); ++k) {
     const HostResult &host = *plan.hosts[k];
-    const double across = std::fmod(static_cast<double>(k) * output::golden_fraction, 1.0);
+    const double across = std::fmod(static_cast<double>(k) * golden_fraction, 1.0);
     dots.push_back(
         {scale.at(host.steady), strip_top + 6.0 + across * (height - 12.0), dot_radius(host.verdict)});
   }
@@ -80,16 +102,16 @@ std::vector<Dot> dots_of(const StratumPlan &plan, const output::Scale &scale) {
 }
 
 std::string host_mark(const HostResult &host, const Dot &dot, const compare::Stratum &stratum) {
-  return output::svg_mark("circle", "host " + std::string(output::verdict_style(host.verdict).css_class),
-                          {.kind = "host",
-                           .name = host.host,
-                           .value = output::exact_number(host.steady),
-                           .title = host_title(host, stratum)})
+  return svg_mark("circle", "host " + std::string(verdict_style(host.verdict).css_class),
+                  {.kind = "host",
+                   .name = host.host,
+                   .value = exact_number(host.steady),
+                   .title = host_title(host, stratum)})
       .attribute("cx", dot.x)
       .attribute("cy", dot.y)
       .attribute("r", dot.radius)
       .attribute("data-stratum", stratum.name)
-      .attribute("data-verdict", output::verdict_word(host.verdict))
+      .attribute("data-verdict", verdict_word(host.verdict))
       .str();
 }
 
@@ -107,51 +129,49 @@ std::string host_marks(const StratumPlan &plan, const std::vector<Dot> &dots) {
   return marks;
 }
 
-std::string band_mark(const StratumPlan &plan, const compare::Settings &settings,
-                      const output::Scale &scale) {
+std::string band_mark(const StratumPlan &plan, const compare::Settings &settings, const Scale &scale) {
   const compare::Stratum &stratum = *plan.stratum;
   const double threshold = stratum.slow_threshold;
   const double left = scale.at(plan.axis.low);
-  const std::string percent = output::setting_text(settings.slow_percent);
-  return output::svg_mark(
-             "rect", "slow-band",
-             {.kind = "slow-band",
-              .name = stratum.name,
-              .value = output::exact_number(threshold),
-              .title = stratum.name + ": the slow band, at or below " + output::rate_text(threshold) +
-                       " megaWhets/second, " + percent +
-                       " % or more below the stratum's median; a host in it is slow when it also stands "
-                       "apart from its stratum (a modified z-score below " +
-                       minus_outlier_z() + ")"})
+  const std::string percent = setting_text(settings.slow_percent);
+  return svg_mark("rect", "slow-band",
+                  {.kind = "slow-band",
+                   .name = stratum.name,
+                   .value = exact_number(threshold),
+                   .title = stratum.name + ": the slow band, at or below " + rate_text(threshold) +
+                            " megaWhets/second, " + percent +
+                            " % or more below the stratum's median; a host in it is slow when it also stands "
+                            "apart from its stratum (a modified z-score below " +
+                            minus_outlier_z() + ")"})
              .attribute("x", left)
              .attribute("y", strip_top)
              .attribute("width", std::max(scale.at(threshold) - left, 0.0))
              .attribute("height", strip_height(plan))
              .str() +
-         output::SvgElement("text")
+         SvgElement("text")
              .css_class("slow small")
              .attribute("x", left + 3)
              .attribute("y", band_label_baseline)
-             .text("slow band: at or below " + output::rate_text(threshold) + " (" + percent + " % under M)")
+             .text("slow band: at or below " + rate_text(threshold) + " (" + percent + " % under M)")
              .str();
 }
 
-std::string median_mark(const compare::Stratum &stratum, const output::Scale &scale, double strip_bottom) {
+std::string median_mark(const compare::Stratum &stratum, const Scale &scale, double strip_bottom) {
   const double x = scale.at(stratum.median);
-  const std::string label = "M = " + output::rate_text(stratum.median);
+  const std::string label = "M = " + rate_text(stratum.median);
   const double label_width = static_cast<double>(label.size()) * label_character_width;
   const bool room_right = x + 4 + label_width <= plot_right;
-  output::SvgElement text("text");
+  SvgElement text("text");
   text.css_class("small").attribute("x", room_right ? x + 4 : x - 4).attribute("y", median_label_baseline);
   if (!room_right) {
     text.attribute("text-anchor", "end");
   }
-  return output::svg_mark("line", "stratum-median",
-                          {.kind = "stratum-median",
-                           .name = stratum.name,
-                           .value = output::exact_number(stratum.median),
-                           .title = stratum.name + ": M, the stratum\u2019s median, " +
-                                    output::rate_text(stratum.median) + " megaWhets/second"})
+  return svg_mark("line", "stratum-median",
+                  {.kind = "stratum-median",
+                   .name = stratum.name,
+                   .value = exact_number(stratum.median),
+                   .title = stratum.name + ": M, the stratum\u2019s median, " + rate_text(stratum.median) +
+                            " megaWhets/second"})
              .attribute("x1", x)
              .attribute("x2", x)
              .attribute("y1", median_label_baseline + 3)
@@ -173,10 +193,9 @@ Labels host_labels(const StratumPlan &plan, const std::vector<Dot> &dots, double
   for (const HostResult *host : plan.named) {
     const auto at = std::find(plan.hosts.begin(), plan.hosts.end(), host);
     dot_of.push_back(static_cast<std::size_t>(at - plan.hosts.begin()));
-    const std::string_view word = output::verdict_word(host->verdict);
+    const std::string_view word = verdict_word(host->verdict);
     const double width =
-        static_cast<double>(std::min(output::character_count(host->host), longest_host_shown) + 1 +
-                            word.size()) *
+        static_cast<double>(std::min(character_count(host->host), longest_host_shown) + 1 + word.size()) *
         label_character_width;
     const double start =
         std::clamp(dots[dot_of.back()].x - 3.0, plot_left, std::max(plot_left, plot_right - width));
@@ -187,16 +206,16 @@ Labels host_labels(const StratumPlan &plan, const std::vector<Dot> &dots, double
   for (std::size_t k = 0; k < plan.named.size(); ++k) {
     const HostResult &host = *plan.named[k];
     const Dot &dot = dots[dot_of[k]];
-    const output::VerdictStyle &style = output::verdict_style(host.verdict);
+    const VerdictStyle &style = verdict_style(host.verdict);
     const double baseline = strip_bottom + 8.0 + (static_cast<double>(lanes[k]) + 1.0) * lane_height - 4.0;
-    labels.drawing += output::SvgElement("line")
+    labels.drawing += SvgElement("line")
                           .css_class("leader")
                           .attribute("x1", dot.x)
                           .attribute("x2", dot.x)
                           .attribute("y1", dot.y + dot.radius)
                           .attribute("y2", baseline - 10.0)
                           .str();
-    labels.drawing += output::SvgElement("text")
+    labels.drawing += SvgElement("text")
                           .css_class("host-label small " + std::string(style.css_class))
                           .attribute("x", spans[k].start)
                           .attribute("y", baseline)
@@ -208,11 +227,11 @@ Labels host_labels(const StratumPlan &plan, const std::vector<Dot> &dots, double
   }
   if (plan.not_named > 0) {
     labels.bottom += lane_height;
-    labels.drawing += output::SvgElement("text")
+    labels.drawing += SvgElement("text")
                           .css_class("small")
                           .attribute("x", plot_left)
                           .attribute("y", labels.bottom - 4.0)
-                          .text("and " + output::count_text(plan.not_named) +
+                          .text("and " + count_text(plan.not_named) +
                                 " more hosts, in the list of slow hosts and the table below")
                           .str();
   }
@@ -221,35 +240,34 @@ Labels host_labels(const StratumPlan &plan, const std::vector<Dot> &dots, double
 
 std::string stratum_heading(const StratumPlan &plan) {
   const compare::Stratum &stratum = *plan.stratum;
-  std::string summary = output::counted(plan.hosts.size(), "host", "hosts");
+  std::string summary = counted(plan.hosts.size(), "host", "hosts");
   if (std::isfinite(stratum.median)) {
-    summary += " \u00b7 median M = " + output::rate_text(stratum.median) + " megaWhets/second";
+    summary += " \u00b7 median M = " + rate_text(stratum.median) + " megaWhets/second";
   }
   if (plan.judged) {
-    summary += " \u00b7 " + output::count_text(plan.slow) + " slow \u00b7 " + output::count_text(plan.fast) +
-               " fast";
+    summary += " \u00b7 " + count_text(plan.slow) + " slow \u00b7 " + count_text(plan.fast) + " fast";
   } else {
     summary += " \u00b7 unjudged: " + stratum.unjudged_because;
   }
-  return "<h3 class=\"name\">" + output::html_text(stratum.name) + "</h3>\n<p class=\"summary\">" +
-         output::html_text(summary) + "</p>\n";
+  return "<h3 class=\"name\">" + html_text(stratum.name) + "</h3>\n<p class=\"summary\">" +
+         html_text(summary) + "</p>\n";
 }
 
 std::string stratum_chart(const StratumPlan &plan, const compare::Settings &settings) {
-  const output::Scale scale(plan.axis, plot_left, plot_right);
+  const Scale scale(plan.axis, plot_left, plot_right);
   const double strip_bottom = strip_top + strip_height(plan);
   const std::vector<Dot> dots = dots_of(plan, scale);
   const Labels labels = host_labels(plan, dots, strip_bottom);
   const double axis_top = labels.bottom + 6.0;
   std::string drawing = plan.has_band ? band_mark(plan, settings, scale) : std::string();
-  drawing += output::axis_drawing(plan.axis, scale,
-                                  {.left = plot_left,
-                                   .right = plot_right,
-                                   .grid_top = strip_top,
-                                   .grid_bottom = strip_bottom,
-                                   .labels_baseline = axis_top + 12})
+  drawing += axis_drawing(plan.axis, scale,
+                          {.left = plot_left,
+                           .right = plot_right,
+                           .grid_top = strip_top,
+                           .grid_bottom = strip_bottom,
+                           .labels_baseline = axis_top + 12})
                  .str();
-  drawing += output::SvgElement("text")
+  drawing += SvgElement("text")
                  .css_class("small axis-caption")
                  .attribute("x", (plot_left + plot_right) / 2)
                  .attribute("y", axis_top + 28)
@@ -261,8 +279,8 @@ std::string stratum_chart(const StratumPlan &plan, const compare::Settings &sett
   if (std::isfinite(plan.stratum->median)) {
     drawing += median_mark(*plan.stratum, scale, strip_bottom);
   }
-  return output::chart_svg("chart stratum", axis_top + 36.0,
-                           "Each host of the stratum " + plan.stratum->name + " at its steady rate")
+  return chart_svg("chart stratum", axis_top + 36.0,
+                   "Each host of the stratum " + plan.stratum->name + " at its steady rate")
       .attribute("data-stratum", plan.stratum->name)
       .children(drawing)
       .str();
@@ -280,30 +298,30 @@ std::string fleet_chart(const compare::Comparison &comparison) {
 }
 
 std::string fleet_chart_legend(const compare::Settings &settings) {
-  const std::string percent = output::setting_text(settings.slow_percent);
+  const std::string percent = setting_text(settings.slow_percent);
   const auto dot = [](std::string_view css_class, double radius) {
-    return output::legend_swatch(
-        output::SvgElement("circle").css_class(css_class).attribute("cx", 8.0).attribute("cy", 6.0).attribute(
+    return legend_swatch(
+        SvgElement("circle").css_class(css_class).attribute("cx", 8.0).attribute("cy", 6.0).attribute(
             "r", radius));
   };
   return "<ul class=\"legend\">\n<li>" + dot("host ok", 3.5) + "ok</li>\n<li>" + dot("host slow", 4.5) +
          "slow: " + percent + " % or more below M and apart from the stratum (modified z-score below " +
          minus_outlier_z() + ")</li>\n<li>" + dot("host fast", 4.5) + "fast: the same, above M</li>\n<li>" +
          dot("host unjudged", 3.5) + "unjudged: fewer than " +
-         output::counted(compare::least_hosts_to_judge, "host", "hosts") + " in the stratum</li>\n<li>" +
-         output::legend_swatch(output::SvgElement("line")
-                                   .css_class("stratum-median")
-                                   .attribute("x1", 8.0)
-                                   .attribute("x2", 8.0)
-                                   .attribute("y1", 0.0)
-                                   .attribute("y2", 12.0)) +
+         counted(compare::least_hosts_to_judge, "host", "hosts") + " in the stratum</li>\n<li>" +
+         legend_swatch(SvgElement("line")
+                           .css_class("stratum-median")
+                           .attribute("x1", 8.0)
+                           .attribute("x2", 8.0)
+                           .attribute("y1", 0.0)
+                           .attribute("y2", 12.0)) +
          "M: the stratum\u2019s median</li>\n<li>" +
-         output::legend_swatch(output::SvgElement("rect")
-                                   .css_class("slow-band")
-                                   .attribute("x", 0.0)
-                                   .attribute("y", 0.0)
-                                   .attribute("width", 16.0)
-                                   .attribute("height", 12.0)) +
+         legend_swatch(SvgElement("rect")
+                           .css_class("slow-band")
+                           .attribute("x", 0.0)
+                           .attribute("y", 0.0)
+                           .attribute("width", 16.0)
+                           .attribute("height", 12.0)) +
          "the slow band: " + percent + " % or more below M</li>\n</ul>\n";
 }
 

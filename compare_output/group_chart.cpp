@@ -12,6 +12,30 @@
 #include <cmath>
 
 namespace compare_output {
+
+using output::Axis;
+using output::axis_drawing;
+using output::character_count;
+using output::chart_svg;
+using output::chart_width;
+using output::counted;
+using output::disturbed_mark;
+using output::exact_number;
+using output::fixed_text;
+using output::golden_fraction;
+using output::html_text;
+using output::legend_swatch;
+using output::percent_text;
+using output::probability_text;
+using output::rate_text;
+using output::round_axis;
+using output::Scale;
+using output::svg_mark;
+using output::SvgElement;
+using output::tick_text;
+using output::verdict_style;
+using output::verdict_word;
+
 namespace {
 
 using compare::GroupResult;
@@ -39,29 +63,26 @@ struct Layout {
   double zoom_left = 0.0;
   double zoom_right = 0.0;
   double rows_bottom = 0.0;
-  output::Axis bars_axis{};
-  output::Axis zoom_axis{};
+  Axis bars_axis{};
+  Axis zoom_axis{};
 };
 
 std::string group_name(const GroupResult &group) { return group.name.empty() ? "all records" : group.name; }
 
 // "+3.25 % faster": the change before the verdict, where there is one.
 std::string verdict_words(const GroupResult &group) {
-  const std::string word =
-      std::string(output::verdict_word(group.verdict)) +
-      std::string(group.rests_on_disturbed_runs ? output::disturbed_mark : std::string_view{});
+  const std::string word = std::string(verdict_word(group.verdict)) +
+                           std::string(group.rests_on_disturbed_runs ? disturbed_mark : std::string_view{});
   const bool changed = !group.base && group.shift_percent && std::isfinite(*group.shift_percent);
-  return changed ? output::percent_text(*group.shift_percent) + " " + word : word;
+  return changed ? percent_text(*group.shift_percent) + " " + word : word;
 }
 
-std::string_view verdict_class(const GroupResult &group) {
-  return output::verdict_style(group.verdict).css_class;
-}
+std::string_view verdict_class(const GroupResult &group) { return verdict_style(group.verdict).css_class; }
 
 double name_room(const std::vector<GroupResult> &groups) {
   std::size_t longest = 0;
   for (const GroupResult &group : groups) {
-    longest = std::max(longest, std::min(output::character_count(group_name(group)), longest_group_shown));
+    longest = std::max(longest, std::min(character_count(group_name(group)), longest_group_shown));
   }
   return std::clamp(static_cast<double>(longest) * character_width + 16.0, 90.0, 240.0);
 }
@@ -84,49 +105,49 @@ Layout layout_of(const std::vector<GroupResult> &groups) {
   layout.bars_left = layout.names_right + 8.0;
   layout.bars_right = layout.bars_left + bars_width;
   layout.zoom_left = layout.bars_right + panel_gap;
-  layout.zoom_right = output::chart_width - verdict_room;
+  layout.zoom_right = chart_width - verdict_room;
   layout.rows_bottom = top_room + static_cast<double>(groups.size()) * row_height;
   const std::vector<double> figures = drawn_figures(groups);
   if (figures.empty()) {
     return layout;
   }
   const auto [lowest, highest] = std::minmax_element(figures.begin(), figures.end());
-  layout.bars_axis = output::round_axis(0.0, std::max(*highest, 0.0), 3);
+  layout.bars_axis = round_axis(0.0, std::max(*highest, 0.0), 3);
   const double margin = (*highest - *lowest) * 0.05;
-  layout.zoom_axis = output::round_axis(*lowest - margin, *highest + margin, 5);
+  layout.zoom_axis = round_axis(*lowest - margin, *highest + margin, 5);
   return layout;
 }
 
 double row_middle(std::size_t row) { return top_room + (static_cast<double>(row) + 0.5) * row_height; }
 
 std::string interval_words(const compare::Spread &spread) {
-  const std::string ends = output::rate_text(spread.low) + " to " + output::rate_text(spread.high);
-  const std::string interval = output::fixed_text(compare::interval_confidence * 100.0, 0) + " % interval";
+  const std::string ends = rate_text(spread.low) + " to " + rate_text(spread.high);
+  const std::string interval = fixed_text(compare::interval_confidence * 100.0, 0) + " % interval";
   return spread.low_high_is_range ? "range " + ends + " (too few records for a " + interval + ")"
                                   : interval + " " + ends;
 }
 
 std::string bar_title(const GroupResult &group) {
-  std::string title = group_name(group) + ": median steady rate " + output::rate_text(group.steady.median) +
-                      " megaWhets/second of " + output::counted(group.records.size(), "record", "records") +
-                      "; " + interval_words(group.steady) + "; " + verdict_words(group);
+  std::string title = group_name(group) + ": median steady rate " + rate_text(group.steady.median) +
+                      " megaWhets/second of " + counted(group.records.size(), "record", "records") + "; " +
+                      interval_words(group.steady) + "; " + verdict_words(group);
   if (group.p_value && std::isfinite(*group.p_value)) {
-    title += " (p = " + output::probability_text(*group.p_value) + ")";
+    title += " (p = " + probability_text(*group.p_value) + ")";
   }
   if (group.shift_low_percent && group.shift_high_percent) {
-    title += "; the change's interval " + output::percent_text(*group.shift_low_percent) + " to " +
-             output::percent_text(*group.shift_high_percent);
+    title += "; the change's interval " + percent_text(*group.shift_low_percent) + " to " +
+             percent_text(*group.shift_high_percent);
   }
   return title;
 }
 
-output::SvgElement bar_mark(const GroupResult &group, const output::Scale &scale, double middle) {
+SvgElement bar_mark(const GroupResult &group, const Scale &scale, double middle) {
   const double zero = scale.at(0.0);
-  output::SvgElement bar = output::svg_mark("rect", "bar " + std::string(verdict_class(group)),
-                                            {.kind = "bar",
-                                             .name = group.name,
-                                             .value = output::exact_number(group.steady.median),
-                                             .title = bar_title(group)});
+  SvgElement bar = svg_mark("rect", "bar " + std::string(verdict_class(group)),
+                            {.kind = "bar",
+                             .name = group.name,
+                             .value = exact_number(group.steady.median),
+                             .title = bar_title(group)});
   return bar.attribute("x", zero)
       .attribute("y", middle - bar_height / 2)
       .attribute("width", std::max(scale.at(group.steady.median) - zero, 0.0))
@@ -135,12 +156,12 @@ output::SvgElement bar_mark(const GroupResult &group, const output::Scale &scale
 }
 
 // The median again, in the zoomed panel: a short thick stroke across the row.
-output::SvgElement median_mark(const GroupResult &group, const output::Scale &scale, double middle) {
-  output::SvgElement median = output::svg_mark("rect", "median " + std::string(verdict_class(group)),
-                                               {.kind = "median",
-                                                .name = group.name,
-                                                .value = output::exact_number(group.steady.median),
-                                                .title = bar_title(group)});
+SvgElement median_mark(const GroupResult &group, const Scale &scale, double middle) {
+  SvgElement median = svg_mark("rect", "median " + std::string(verdict_class(group)),
+                               {.kind = "median",
+                                .name = group.name,
+                                .value = exact_number(group.steady.median),
+                                .title = bar_title(group)});
   return median.attribute("x", scale.at(group.steady.median) - 1.5)
       .attribute("y", middle - 10.0)
       .attribute("width", 3.0)
@@ -148,40 +169,39 @@ output::SvgElement median_mark(const GroupResult &group, const output::Scale &sc
 }
 
 // A whisker from the interval's low end to its high end, with caps.
-output::SvgElement interval_mark(const GroupResult &group, const output::Scale &scale, double middle) {
-  const std::string low = output::fixed_text(scale.at(group.steady.low), 2);
-  const std::string high = output::fixed_text(scale.at(group.steady.high), 2);
-  const std::string cap_top = output::fixed_text(middle - 5, 2),
-                    cap_bottom = output::fixed_text(middle + 5, 2);
-  output::SvgElement interval = output::svg_mark(
-      "path", group.steady.low_high_is_range ? "interval range" : "interval",
-      {.kind = "interval",
-       .name = group.name,
-       .value = output::exact_number(group.steady.low) + " " + output::exact_number(group.steady.high),
-       .title = group_name(group) + ": " + interval_words(group.steady)});
-  return interval.attribute("d", "M" + low + " " + output::fixed_text(middle, 2) + "H" + high + "M" + low +
-                                     " " + cap_top + "V" + cap_bottom + "M" + high + " " + cap_top + "V" +
+SvgElement interval_mark(const GroupResult &group, const Scale &scale, double middle) {
+  const std::string low = fixed_text(scale.at(group.steady.low), 2);
+  const std::string high = fixed_text(scale.at(group.steady.high), 2);
+  const std::string cap_top = fixed_text(middle - 5, 2), cap_bottom = fixed_text(middle + 5, 2);
+  SvgElement interval =
+      svg_mark("path", group.steady.low_high_is_range ? "interval range" : "interval",
+               {.kind = "interval",
+                .name = group.name,
+                .value = exact_number(group.steady.low) + " " + exact_number(group.steady.high),
+                .title = group_name(group) + ": " + interval_words(group.steady)});
+  return interval.attribute("d", "M" + low + " " + fixed_text(middle, 2) + "H" + high + "M" + low + " " +
+                                     cap_top + "V" + cap_bottom + "M" + high + " " + cap_top + "V" +
                                      cap_bottom);
 }
 
 // The records' dots, spread a little up and down so that equal figures
 // stay apart; the spread follows the golden ratio, so it is the same on
 // every drawing of the same records.
-std::string record_marks(const GroupResult &group, const output::Scale &scale, double middle) {
+std::string record_marks(const GroupResult &group, const Scale &scale, double middle) {
   std::string marks;
   for (std::size_t k = 0; k < group.records.size(); ++k) {
     const compare::RecordPoint &record = group.records[k];
     if (!std::isfinite(record.steady)) {
       continue;
     }
-    const double offset = (std::fmod(static_cast<double>(k) * output::golden_fraction, 1.0) - 0.5) * 12.0;
-    marks += output::svg_mark("circle", record.warned ? "record warned" : "record",
-                              {.kind = "record",
-                               .name = group.name,
-                               .value = output::exact_number(record.steady),
-                               .title = group_name(group) + ", " + record.source + ": steady rate " +
-                                        output::rate_text(record.steady) + " megaWhets/second" +
-                                        (record.warned ? ", with a warning" : "")})
+    const double offset = (std::fmod(static_cast<double>(k) * golden_fraction, 1.0) - 0.5) * 12.0;
+    marks += svg_mark("circle", record.warned ? "record warned" : "record",
+                      {.kind = "record",
+                       .name = group.name,
+                       .value = exact_number(record.steady),
+                       .title = group_name(group) + ", " + record.source + ": steady rate " +
+                                rate_text(record.steady) + " megaWhets/second" +
+                                (record.warned ? ", with a warning" : "")})
                  .attribute("cx", scale.at(record.steady))
                  .attribute("cy", middle + offset)
                  .attribute("r", record.warned ? 3.2 : 3.0)
@@ -192,14 +212,14 @@ std::string record_marks(const GroupResult &group, const output::Scale &scale, d
 }
 
 std::string row_words(const GroupResult &group, const Layout &layout, double middle) {
-  return output::SvgElement("text")
+  return SvgElement("text")
              .css_class(group.base ? "name base" : "name")
              .attribute("x", layout.names_right)
              .attribute("y", middle + 4)
              .attribute("text-anchor", "end")
              .text(group_name(group), longest_group_shown)
              .str() +
-         output::SvgElement("text")
+         SvgElement("text")
              .css_class(verdict_class(group))
              .attribute("x", layout.zoom_right + 12)
              .attribute("y", middle + 4)
@@ -207,41 +227,40 @@ std::string row_words(const GroupResult &group, const Layout &layout, double mid
              .str();
 }
 
-std::string base_line(const GroupResult &base, const output::Scale &zoom, const Layout &layout) {
+std::string base_line(const GroupResult &base, const Scale &zoom, const Layout &layout) {
   const double x = zoom.at(base.steady.median);
-  return output::svg_mark("line", "base-line",
-                          {.kind = "base-line",
-                           .name = base.name,
-                           .value = output::exact_number(base.steady.median),
-                           .title = "the base, " + group_name(base) + ": median " +
-                                    output::rate_text(base.steady.median) + " megaWhets/second"})
+  return svg_mark("line", "base-line",
+                  {.kind = "base-line",
+                   .name = base.name,
+                   .value = exact_number(base.steady.median),
+                   .title = "the base, " + group_name(base) + ": median " + rate_text(base.steady.median) +
+                            " megaWhets/second"})
              .attribute("x1", x)
              .attribute("x2", x)
              .attribute("y1", top_room - 4)
              .attribute("y2", layout.rows_bottom)
              .str() +
-         output::SvgElement("text")
+         SvgElement("text")
              .css_class("base small")
              .attribute("x", x)
              .attribute("y", base_label_baseline)
              .attribute("text-anchor", "middle")
-             .text("base " + output::rate_text(base.steady.median))
+             .text("base " + rate_text(base.steady.median))
              .str();
 }
 
 // A panel: its title above it, its frame, and its axis under the frame with
 // a caption that says what the axis measures, so that the two panels' axes
 // read as two.
-std::string panel(const output::Axis &axis, const output::Scale &scale, double left, double right,
-                  std::string_view name, std::string_view title, const std::string &caption,
-                  double rows_bottom) {
-  return output::SvgElement("text")
+std::string panel(const Axis &axis, const Scale &scale, double left, double right, std::string_view name,
+                  std::string_view title, const std::string &caption, double rows_bottom) {
+  return SvgElement("text")
              .css_class("small panel-title")
              .attribute("x", left)
              .attribute("y", panel_title_baseline)
              .text(title)
              .str() +
-         output::SvgElement("rect")
+         SvgElement("rect")
              .css_class("panel-frame")
              .attribute("data-panel", name)
              .attribute("x", left)
@@ -249,15 +268,15 @@ std::string panel(const output::Axis &axis, const output::Scale &scale, double l
              .attribute("width", right - left)
              .attribute("height", rows_bottom + 8 - top_room)
              .str() +
-         output::axis_drawing(axis, scale,
-                              {.left = left,
-                               .right = right,
-                               .grid_top = top_room - 4,
-                               .grid_bottom = rows_bottom + 4,
-                               .labels_baseline = rows_bottom + 20,
-                               .name = name})
+         axis_drawing(axis, scale,
+                      {.left = left,
+                       .right = right,
+                       .grid_top = top_room - 4,
+                       .grid_bottom = rows_bottom + 4,
+                       .labels_baseline = rows_bottom + 20,
+                       .name = name})
              .str() +
-         output::SvgElement("text")
+         SvgElement("text")
              .css_class("small axis-caption")
              .attribute("data-panel", name)
              .attribute("x", (left + right) / 2)
@@ -275,16 +294,16 @@ std::string group_chart(const compare::Comparison &comparison) {
     return {};
   }
   const Layout layout = layout_of(groups);
-  const output::Scale bars(layout.bars_axis, layout.bars_left, layout.bars_right);
-  const output::Scale zoom(layout.zoom_axis, layout.zoom_left, layout.zoom_right);
+  const Scale bars(layout.bars_axis, layout.bars_left, layout.bars_right);
+  const Scale zoom(layout.zoom_axis, layout.zoom_left, layout.zoom_right);
   const std::vector<double> &ticks = layout.zoom_axis.ticks;
   const double zoom_step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1.0;
   std::string drawing = panel(layout.bars_axis, bars, layout.bars_left, layout.bars_right, "bars",
                               "median, from zero", "megaWhets/second, from 0", layout.rows_bottom) +
                         panel(layout.zoom_axis, zoom, layout.zoom_left, layout.zoom_right, "zoom",
                               "records, median and interval, zoomed",
-                              "zoomed: " + output::tick_text(layout.zoom_axis.low, zoom_step) + " to " +
-                                  output::tick_text(layout.zoom_axis.high, zoom_step) + " megaWhets/second",
+                              "zoomed: " + tick_text(layout.zoom_axis.low, zoom_step) + " to " +
+                                  tick_text(layout.zoom_axis.high, zoom_step) + " megaWhets/second",
                               layout.rows_bottom);
   const auto base =
       std::find_if(groups.begin(), groups.end(), [](const GroupResult &group) { return group.base; });
@@ -303,25 +322,25 @@ std::string group_chart(const compare::Comparison &comparison) {
     }
     drawing += record_marks(group, zoom, middle);
   }
-  return output::chart_svg("chart groups", layout.rows_bottom + axis_room,
-                           "The median steady rate of each group, with its records and its interval")
+  return chart_svg("chart groups", layout.rows_bottom + axis_room,
+                   "The median steady rate of each group, with its records and its interval")
       .children(drawing)
       .str();
 }
 
 std::string group_chart_legend(bool fleet) {
   const auto bar = [](std::string_view css_class) {
-    return output::legend_swatch(output::SvgElement("rect")
-                                     .css_class("bar " + std::string(css_class))
-                                     .attribute("x", 0.0)
-                                     .attribute("y", 2.0)
-                                     .attribute("width", 16.0)
-                                     .attribute("height", 8.0));
+    return legend_swatch(SvgElement("rect")
+                             .css_class("bar " + std::string(css_class))
+                             .attribute("x", 0.0)
+                             .attribute("y", 2.0)
+                             .attribute("width", 16.0)
+                             .attribute("height", 8.0));
   };
   const auto dot = [](std::string_view css_class) {
-    return output::legend_swatch(
-        output::SvgElement("circle").css_class(css_class).attribute("cx", 8.0).attribute("cy", 6.0).attribute(
-            "r", 3.5));
+    return legend_swatch(
+        SvgElement("circle").css_class(css_class).attribute("cx", 8.0).attribute("cy", 6.0).attribute("r",
+                                                                                                      3.5));
   };
   const std::string verdicts =
       fleet
@@ -331,13 +350,11 @@ std::string group_chart_legend(bool fleet) {
           : bar("base") + "base: the group the others are measured against</li>\n<li>" + bar("faster") +
                 "faster than the base</li>\n<li>" + bar("slower") + "slower than the base</li>\n<li>" +
                 bar("unclear") + "~ no significant change; " +
-                output::html_text(output::verdict_word(compare::Verdict::too_few)) +
-                " too few records to judge</li>\n<li>";
+                html_text(verdict_word(compare::Verdict::too_few)) + " too few records to judge</li>\n<li>";
   return "<ul class=\"legend\">\n<li>" + verdicts + dot("record") + "a record</li>\n<li>" +
          dot("record warned") + "a record with a warning</li>\n<li>" +
-         output::legend_swatch(
-             output::SvgElement("path").css_class("interval").attribute("d", "M1 6H15M1 2V10M15 2V10")) +
-         output::fixed_text(compare::interval_confidence * 100.0, 0) +
+         legend_swatch(SvgElement("path").css_class("interval").attribute("d", "M1 6H15M1 2V10M15 2V10")) +
+         fixed_text(compare::interval_confidence * 100.0, 0) +
          " % interval of the median (dashed: the range, with too few records for an interval)</li>\n</ul>\n";
 }
 

@@ -14,6 +14,17 @@
 #include <vector>
 
 namespace compare_output {
+
+using output::count_text;
+using output::html_attribute;
+using output::html_list;
+using output::html_table;
+using output::html_text;
+using output::page_frame;
+using output::setting_text;
+using output::verdict_style;
+using output::VerdictStyle;
+
 namespace {
 
 using compare::Comparison;
@@ -32,7 +43,7 @@ std::size_t record_count(const Comparison &comparison) {
 }
 
 std::string plural(std::size_t count, std::string_view one, std::string_view many) {
-  return output::count_text(count) + " " + std::string(count == 1 ? one : many);
+  return count_text(count) + " " + std::string(count == 1 ? one : many);
 }
 
 std::string page_title(const Comparison &comparison) {
@@ -50,7 +61,7 @@ std::string grouping_words(const Comparison &comparison) {
     words =
         "Each host is judged against its stratum, the hosts with the same processor, build and copies: slow "
         "when its steady rate is " +
-        output::setting_text(settings.slow_percent) +
+        setting_text(settings.slow_percent) +
         " % or more below the stratum\u2019s median M and it stands apart from its stratum. ";
   }
   if (!settings.keys.empty()) {
@@ -65,26 +76,26 @@ std::string grouping_words(const Comparison &comparison) {
   if (base != comparison.groups.end()) {
     words += "The base is " + (base->name.empty() ? std::string("all records") : base->name) +
              "; each other group is judged against it by a two-sided Mann\u2013Whitney U test at \u03b1 = " +
-             output::setting_text(settings.alpha) + ".";
+             setting_text(settings.alpha) + ".";
   }
   return words;
 }
 
 std::string page_header(const Comparison &comparison) {
-  return "<header>\n<h1>" + output::html_text(page_title(comparison)) + "</h1>\n<p class=\"summary\">" +
-         output::html_text(grouping_words(comparison)) + "</p>\n</header>\n";
+  return "<header>\n<h1>" + html_text(page_title(comparison)) + "</h1>\n<p class=\"summary\">" +
+         html_text(grouping_words(comparison)) + "</p>\n</header>\n";
 }
 
 std::string verdict_chips(const Comparison &comparison) {
-  std::string chips = "<p class=\"verdicts\">" +
-                      output::html_text(plural(comparison.hosts.size(), "host", "hosts") + ":") + " ";
+  std::string chips =
+      "<p class=\"verdicts\">" + html_text(plural(comparison.hosts.size(), "host", "hosts") + ":") + " ";
   for (const Verdict verdict : {Verdict::ok, Verdict::slow, Verdict::fast, Verdict::unjudged}) {
     const auto count = static_cast<std::size_t>(
         std::count_if(comparison.hosts.begin(), comparison.hosts.end(),
                       [&](const compare::HostResult &host) { return host.verdict == verdict; }));
-    const output::VerdictStyle &style = output::verdict_style(verdict);
-    chips += "<span class=\"chip " + std::string(style.css_class) + "\">" + output::count_text(count) + " " +
-             output::html_text(style.word) + "</span> ";
+    const VerdictStyle &style = verdict_style(verdict);
+    chips += "<span class=\"chip " + std::string(style.css_class) + "\">" + count_text(count) + " " +
+             html_text(style.word) + "</span> ";
   }
   return chips + "</p>\n";
 }
@@ -95,7 +106,7 @@ std::string names(const std::vector<std::string> &hosts) {
   std::string list;
   for (std::size_t k = 0; k < hosts.size(); ++k) {
     list += std::string(k == 0 ? "" : ", ") + "<span class=\"name slow-text\"" +
-            output::html_attribute("data-name", hosts[k]) + ">" + output::html_text(hosts[k]) + "</span>";
+            html_attribute("data-name", hosts[k]) + ">" + html_text(hosts[k]) + "</span>";
   }
   return list;
 }
@@ -106,7 +117,7 @@ std::string slow_host_list(const Comparison &comparison, std::string_view css_cl
   std::string list = "<p class=\"" + std::string(css_class) + "\">Slow hosts: " +
                      (comparison.slow_hosts.empty() ? "none." : names(comparison.slow_hosts)) + "</p>\n";
   if (!comparison.slow_hosts_apart.empty()) {
-    list += "<p class=\"slow-apart\">" + output::html_text(slow_hosts_apart_title) + " " +
+    list += "<p class=\"slow-apart\">" + html_text(slow_hosts_apart_title) + " " +
             names(comparison.slow_hosts_apart) + "</p>\n";
   }
   return list;
@@ -127,7 +138,7 @@ std::string groups_section(const Comparison &comparison) {
   if (comparison.groups.empty()) {
     return section + "<p>No record could be compared.</p>\n</section>\n";
   }
-  section += "<p class=\"chart-left-out\">The " + output::count_text(comparison.groups.size()) +
+  section += "<p class=\"chart-left-out\">The " + count_text(comparison.groups.size()) +
              " groups are too many for a chart to be read at a glance: the table below holds every one";
   section += comparison.settings.fleet
                  ? ", and the strip charts above show each host against its peers.</p>\n"
@@ -137,22 +148,22 @@ std::string groups_section(const Comparison &comparison) {
 
 std::string folded_when_long(std::string_view summary, std::size_t rows, const std::string &table) {
   return std::string(rows > most_rows_unfolded ? "<details>" : "<details open>") + "<summary>" +
-         output::html_text(summary) + "</summary>\n" + table + "</details>\n";
+         html_text(summary) + "</summary>\n" + table + "</details>\n";
 }
 
 std::string tables_section(const Tables &tables) {
   std::string section = "<section id=\"tables\">\n<h2>Tables</h2>\n";
-  section += folded_when_long("Groups: " + output::count_text(tables.groups.rows.size()),
-                              tables.groups.rows.size(), output::html_table(tables.groups));
+  section += folded_when_long("Groups: " + count_text(tables.groups.rows.size()), tables.groups.rows.size(),
+                              html_table(tables.groups));
   if (!tables.hosts.rows.empty()) {
-    section += folded_when_long("Hosts: " + output::count_text(tables.hosts.rows.size()),
-                                tables.hosts.rows.size(), output::html_table(tables.hosts));
+    section += folded_when_long("Hosts: " + count_text(tables.hosts.rows.size()), tables.hosts.rows.size(),
+                                html_table(tables.hosts));
   }
   if (!tables.notes.empty()) {
-    section += output::html_list(tables.notes, "notes");
+    section += html_list(tables.notes, "notes");
   }
   if (!tables.legend.empty()) {
-    section += "<h3>How to read the tables</h3>\n" + output::html_list(tables.legend, "notes");
+    section += "<h3>How to read the tables</h3>\n" + html_list(tables.legend, "notes");
   }
   return section + "</section>\n";
 }
@@ -162,8 +173,8 @@ std::string excluded_section(const Tables &tables) {
   if (tables.excluded.empty()) {
     return {};
   }
-  return "<section id=\"excluded\">\n<h2>Records left out</h2>\n" +
-         output::html_list(tables.excluded, "excluded") + "</section>\n";
+  return "<section id=\"excluded\">\n<h2>Records left out</h2>\n" + html_list(tables.excluded, "excluded") +
+         "</section>\n";
 }
 
 } // namespace
@@ -177,7 +188,7 @@ std::string html_page(const Comparison &comparison, const Tables &tables) {
   if (comparison.settings.fleet) {
     body += slow_host_list(comparison, "closing");
   }
-  return output::page_frame(page_title(comparison), body);
+  return page_frame(page_title(comparison), body);
 }
 
 } // namespace compare_output

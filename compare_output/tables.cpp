@@ -10,49 +10,71 @@
 #include <cmath>
 
 namespace compare_output {
+
+using output::Align;
+using output::Cell;
+using output::count_cell;
+using output::counted;
+using output::disturbed_mark;
+using output::Document;
+using output::empty_cell;
+using output::fixed_text;
+using output::LastLine;
+using output::number_cell;
+using output::percent_text;
+using output::probability_text;
+using output::rate_text;
+using output::setting_text;
+using output::share_text;
+using output::signed_text;
+using output::Table;
+using output::text_cell;
+using output::verdict_cell;
+using output::verdict_word;
+
 namespace {
 
 using compare::GroupResult;
 using compare::HostResult;
 
 std::string interval(const compare::Spread &spread) {
-  return output::rate_text(spread.low) + " .. " + output::rate_text(spread.high) +
+  return rate_text(spread.low) + " .. " + rate_text(spread.high) +
          (spread.low_high_is_range ? " (range)" : "");
 }
 
-output::Cell optional_number(const std::optional<double> &value, std::string (*shown)(double)) {
-  return value ? output::number_cell(*value, shown(*value)) : output::empty_cell();
+Cell optional_number(const std::optional<double> &value, std::string (*shown)(double)) {
+  return value ? number_cell(*value, shown(*value)) : empty_cell();
 }
 
-std::string change_text(double percent) { return output::percent_text(percent); }
+std::string change_text(double percent) { return percent_text(percent); }
 
 // The shift's interval at the test's level, as the median's interval is
 // shown: "+8.10 .. +12.00".
-output::Cell shift_interval_cell(const GroupResult &group) {
+Cell shift_interval_cell(const GroupResult &group) {
   if (!group.shift_low_percent || !group.shift_high_percent) {
-    return output::empty_cell();
+    return empty_cell();
   }
-  return output::text_cell(output::signed_text(*group.shift_low_percent, 2) + " .. " +
-                           output::signed_text(*group.shift_high_percent, 2));
+  return text_cell(signed_text(*group.shift_low_percent, 2) + " .. " +
+                   signed_text(*group.shift_high_percent, 2));
 }
 
 std::string verdict_text(const GroupResult &group) {
-  return std::string(output::verdict_word(group.verdict)) +
-         std::string(group.rests_on_disturbed_runs ? output::disturbed_mark : std::string_view{});
+  return std::string(verdict_word(group.verdict)) +
+         std::string(group.rests_on_disturbed_runs ? disturbed_mark : std::string_view{});
 }
 
-std::vector<output::Cell> group_row(const GroupResult &group) {
-  return {output::text_cell(group.name),
-          output::count_cell(group.records.size()),
-          output::number_cell(group.steady.median, output::rate_text(group.steady.median)),
-          output::text_cell(interval(group.steady)),
-          output::number_cell(group.rate_median, output::rate_text(group.rate_median)),
-          output::number_cell(group.sustain_median, output::fixed_text(group.sustain_median, 3)),
-          output::count_cell(group.warned),
-          group.base ? output::empty_cell("") : optional_number(group.shift_percent, change_text),
-          group.base ? output::empty_cell("") : shift_interval_cell(group),
-          group.base ? output::empty_cell("") : optional_number(group.p_value, output::probability_text),
-          output::verdict_cell(group.verdict, verdict_text(group))};
+std::vector<Cell> group_row(const GroupResult &group) {
+  return {text_cell(group.name),
+          count_cell(group.records.size()),
+          number_cell(group.steady.median, rate_text(group.steady.median)),
+          text_cell(interval(group.steady)),
+          number_cell(group.rate_median, rate_text(group.rate_median)),
+          number_cell(group.sustain_median, fixed_text(group.sustain_median, 3)),
+          count_cell(group.warned),
+          group.base ? empty_cell("") : optional_number(group.shift_percent, change_text),
+          group.base ? empty_cell("") : shift_interval_cell(group),
+          group.base ? empty_cell("") : optional_number(group.p_value, probability_text),
+          verdict_cell(group.verdict, verdict_text(group))};
 }
 
 std::string records_needed_text(std::size_t needed) {
@@ -62,10 +84,10 @@ std::string records_needed_text(std::size_t needed) {
 
 // The Hodges-Lehmann shift and its interval: "+10.00 % (+8.10 % to +12.00 %)".
 std::string shift_words(const GroupResult &group) {
-  std::string words = group.shift_percent ? output::percent_text(*group.shift_percent) : std::string("-");
+  std::string words = group.shift_percent ? percent_text(*group.shift_percent) : std::string("-");
   if (group.shift_low_percent && group.shift_high_percent) {
-    words += " (" + output::percent_text(*group.shift_low_percent) + " to " +
-             output::percent_text(*group.shift_high_percent) + ")";
+    words += " (" + percent_text(*group.shift_low_percent) + " to " +
+             percent_text(*group.shift_high_percent) + ")";
   }
   return words;
 }
@@ -77,8 +99,7 @@ bool change_misleads(const GroupResult &group) {
   if (group.verdict != compare::Verdict::faster && group.verdict != compare::Verdict::slower) {
     return false;
   }
-  const std::string change =
-      group.change_percent ? output::percent_text(*group.change_percent) : std::string("-");
+  const std::string change = group.change_percent ? percent_text(*group.change_percent) : std::string("-");
   const bool zero = change.find_first_of("123456789") == std::string::npos;
   const bool against = (group.verdict == compare::Verdict::faster) != (change.front() == '+');
   return zero || against;
@@ -92,16 +113,16 @@ std::string group_note(const GroupResult &group, const GroupResult &base, const 
            " carried an interference or steadiness warning; run again with the machine otherwise idle.";
   }
   if (group.verdict == compare::Verdict::only_ties_differ) {
-    return "the test finds a difference at " + output::setting_text(settings.alpha) +
+    return "the test finds a difference at " + setting_text(settings.alpha) +
            ", but only values that both groups share tell them apart, which holds the shift at 0: neither is "
            "faster.";
   }
   if (change_misleads(group)) {
     return "its median differs from the base's by " +
-           (group.change_percent ? output::percent_text(*group.change_percent) : std::string("-")) +
+           (group.change_percent ? percent_text(*group.change_percent) : std::string("-")) +
            ", but its records lie " + shift_words(group) +
            " from the base's (the change shown, with its interval), which the test finds " +
-           std::string(output::verdict_word(group.verdict)) + ".";
+           std::string(verdict_word(group.verdict)) + ".";
   }
   if (!group.records_needed) {
     return {};
@@ -109,13 +130,12 @@ std::string group_note(const GroupResult &group, const GroupResult &base, const 
   const std::string sizes = std::to_string(group.records.size()) + " records against the base's " +
                             std::to_string(base.records.size());
   const std::string need =
-      "a difference of " +
-      (group.shift_percent ? output::percent_text(*group.shift_percent) : std::string("-")) +
+      "a difference of " + (group.shift_percent ? percent_text(*group.shift_percent) : std::string("-")) +
       " would need about " + records_needed_text(*group.records_needed) + " records in each to be found";
   const std::string found =
       !group.enough_records ? "too few to judge: "
       : !group.could_be_significant
-          ? "too few to tell at " + output::setting_text(settings.alpha) + ", whatever they held: "
+          ? "too few to tell at " + setting_text(settings.alpha) + ", whatever they held: "
           : "no significant change with ";
   return found + sizes + "; " + need + ".";
 }
@@ -136,9 +156,9 @@ void add_group_notes(const std::vector<GroupResult> &groups, const compare::Sett
   }
 }
 
-std::string against_median(double deficit_percent) { return output::percent_text(-deficit_percent, 1); }
+std::string against_median(double deficit_percent) { return percent_text(-deficit_percent, 1); }
 
-std::string z_text(double z) { return output::signed_text(z, 1); }
+std::string z_text(double z) { return signed_text(z, 1); }
 
 // The hosts' table names each stratum S1, S2, ... in their order: strata are
 // long ("AMD EPYC 7763, 64 processors; g++ 12.2.0, -O2 ...; one process"),
@@ -150,40 +170,36 @@ void add_stratum_notes(const std::vector<compare::Stratum> &strata, std::vector<
     const compare::Stratum &stratum = strata[k];
     notes.push_back(stratum_label(k) + ": " + stratum.name + "; " + std::to_string(stratum.hosts.size()) +
                     (stratum.hosts.size() == 1 ? " host" : " hosts") + ", median " +
-                    output::rate_text(stratum.median) +
+                    rate_text(stratum.median) +
                     (stratum.unjudged_because.empty() ? "" : "; unjudged: " + stratum.unjudged_because));
   }
 }
 
-output::Table hosts_table(const std::vector<HostResult> &hosts) {
-  output::Table table{.columns = {{"host"},
-                                  {"stratum"},
-                                  {"records", output::Align::right},
-                                  {"steady", output::Align::right},
-                                  {"vs median", output::Align::right},
-                                  {"z", output::Align::right},
-                                  {"verdict"},
-                                  {"lowest share", output::Align::right},
-                                  {"sustain", output::Align::right},
-                                  {"warnings", output::Align::right}}};
+Table hosts_table(const std::vector<HostResult> &hosts) {
+  Table table{.columns = {{"host"},
+                          {"stratum"},
+                          {"records", Align::right},
+                          {"steady", Align::right},
+                          {"vs median", Align::right},
+                          {"z", Align::right},
+                          {"verdict"},
+                          {"lowest share", Align::right},
+                          {"sustain", Align::right},
+                          {"warnings", Align::right}}};
   for (const HostResult &host : hosts) {
-    table.rows.push_back(
-        {output::text_cell(host.host), output::text_cell(stratum_label(host.stratum)),
-         output::count_cell(host.records), output::number_cell(host.steady, output::rate_text(host.steady)),
-         host.deficit_percent
-             ? output::number_cell(-*host.deficit_percent, against_median(*host.deficit_percent))
-             : output::empty_cell(),
-         optional_number(host.modified_z, z_text), output::verdict_cell(host.verdict),
-         output::number_cell(host.lowest_processor_share, output::share_text(host.lowest_processor_share)),
-         output::number_cell(host.sustain, output::fixed_text(host.sustain, 3)),
-         output::count_cell(host.warnings)});
+    table.rows.push_back({text_cell(host.host), text_cell(stratum_label(host.stratum)),
+                          count_cell(host.records), number_cell(host.steady, rate_text(host.steady)),
+                          host.deficit_percent
+                              ? number_cell(-*host.deficit_percent, against_median(*host.deficit_percent))
+                              : empty_cell(),
+                          optional_number(host.modified_z, z_text), verdict_cell(host.verdict),
+                          number_cell(host.lowest_processor_share, share_text(host.lowest_processor_share)),
+                          number_cell(host.sustain, fixed_text(host.sustain, 3)), count_cell(host.warnings)});
   }
   return table;
 }
 
-std::string interval_heading() {
-  return output::fixed_text(compare::interval_confidence * 100.0, 0) + " % interval";
-}
+std::string interval_heading() { return fixed_text(compare::interval_confidence * 100.0, 0) + " % interval"; }
 
 // The legend's figures are the ones the comparison judges by.
 std::vector<std::string> legend(const compare::Comparison &comparison) {
@@ -193,54 +209,53 @@ std::vector<std::string> legend(const compare::Comparison &comparison) {
       "copies, the sum of the copies'), the median of the records; rate: pass 2's rate as "
       "the report printed it";
   if (settings.fleet) {
-    const std::string slow = output::setting_text(settings.slow_percent) + " %";
+    const std::string slow = setting_text(settings.slow_percent) + " %";
     return {
         steady,
         "vs median: a host's steady figure against its stratum's median (the hosts with the same processor, "
         "build and copies); z: modified z-score " +
-            output::setting_text(compare::normal_mad_per_deviation) + " (x - median) / MAD; slow: z below " +
-            output::setting_text(-compare::outlier_z) + " and at least " + slow +
+            setting_text(compare::normal_mad_per_deviation) + " (x - median) / MAD; slow: z below " +
+            setting_text(-compare::outlier_z) + " and at least " + slow +
             " below the median (fast: the mirror; with a MAD of 0, the " + slow +
-            " alone); unjudged: fewer than " +
-            output::counted(compare::least_hosts_to_judge, "host", "hosts") + " in the stratum",
+            " alone); unjudged: fewer than " + counted(compare::least_hosts_to_judge, "host", "hosts") +
+            " in the stratum",
         "lowest share: the least of the processor any of the host's passes had; sustain: rate / steady, "
         "below "
         "1 when the machine slowed during a run; warnings: those its records carried, which often say why a "
         "host is slow"};
   }
-  const std::string too_few(output::verdict_word(compare::Verdict::too_few));
+  const std::string too_few(verdict_word(compare::Verdict::too_few));
   std::vector<std::string> lines{
       steady,
       interval_heading() +
           ": for the median steady figure, from order statistics; (range) where fewer than " +
-          output::counted(compare::fewest_records_for_interval(), "record gives", "records give") + " none",
+          counted(compare::fewest_records_for_interval(), "record gives", "records give") + " none",
       "sustain: rate / steady, below 1 when the machine slowed during a run; warned: records that carried a "
       "warning",
       "change: the Hodges-Lehmann shift, the median difference between a record of the group and one of the "
       "base, in percent of the base's median, with its " +
-          output::setting_text((1.0 - settings.alpha) * 100.0) +
+          setting_text((1.0 - settings.alpha) * 100.0) +
           " % interval; p: two-sided Mann-Whitney U test, which judges the same ranks, so the two agree; " +
-          std::string(output::verdict_word(compare::Verdict::no_change)) + ": no significant change at " +
-          output::setting_text(settings.alpha) + "; " + too_few + ": fewer than " +
-          output::counted(statistics::least_records_per_group, "record", "records") +
-          " on a side, never judged"};
+          std::string(verdict_word(compare::Verdict::no_change)) + ": no significant change at " +
+          setting_text(settings.alpha) + "; " + too_few + ": fewer than " +
+          counted(statistics::least_records_per_group, "record", "records") + " on a side, never judged"};
   const auto any = [&](auto holds) {
     return std::any_of(comparison.groups.begin(), comparison.groups.end(), holds);
   };
   if (any([](const GroupResult &group) { return group.verdict == compare::Verdict::too_few_to_tell; })) {
-    lines.push_back(std::string(output::verdict_word(compare::Verdict::too_few_to_tell)) +
+    lines.push_back(std::string(verdict_word(compare::Verdict::too_few_to_tell)) +
                     ": no outcome of groups of these sizes could be significant at " +
-                    output::setting_text(settings.alpha));
+                    setting_text(settings.alpha));
   }
   if (any([](const GroupResult &group) { return group.verdict == compare::Verdict::only_ties_differ; })) {
-    lines.push_back(std::string(output::verdict_word(compare::Verdict::only_ties_differ)) +
+    lines.push_back(std::string(verdict_word(compare::Verdict::only_ties_differ)) +
                     ": significant, but only values both groups share tell them apart, so the shift is 0 and "
                     "neither is faster");
   }
   if (any([](const GroupResult &group) { return group.rests_on_disturbed_runs; })) {
     lines.push_back(
-        std::string(output::disturbed_mark.substr(1)) + ": the verdict rests on disturbed runs: more than " +
-        output::fixed_text(compare::most_disturbed_share * 100.0, 0) +
+        std::string(disturbed_mark.substr(1)) + ": the verdict rests on disturbed runs: more than " +
+        fixed_text(compare::most_disturbed_share * 100.0, 0) +
         " % of the group's records, or of the base's, carried an interference or steadiness warning, "
         "so nothing vouches for it; run again with the machine otherwise idle");
   }
@@ -252,15 +267,15 @@ std::vector<std::string> legend(const compare::Comparison &comparison) {
 Tables comparison_tables(const compare::Comparison &comparison) {
   Tables tables;
   tables.groups.columns = {{"group"},
-                           {"records", output::Align::right},
-                           {"steady", output::Align::right},
-                           {interval_heading(), output::Align::right},
-                           {"rate", output::Align::right},
-                           {"sustain", output::Align::right},
-                           {"warned", output::Align::right},
-                           {"change", output::Align::right},
-                           {"change interval", output::Align::right},
-                           {"p", output::Align::right},
+                           {"records", Align::right},
+                           {"steady", Align::right},
+                           {interval_heading(), Align::right},
+                           {"rate", Align::right},
+                           {"sustain", Align::right},
+                           {"warned", Align::right},
+                           {"change", Align::right},
+                           {"change interval", Align::right},
+                           {"p", Align::right},
                            {"verdict"}};
   for (const GroupResult &group : comparison.groups) {
     tables.groups.rows.push_back(group_row(group));
@@ -282,14 +297,14 @@ Tables comparison_tables(const compare::Comparison &comparison) {
   return tables;
 }
 
-output::Document comparison_document(const Tables &tables, bool fleet) {
-  output::Document document{.table = fleet ? tables.hosts : tables.groups,
-                            .lists = {{"Notes:", "Notes", tables.notes},
-                                      {"Legend:", "Legend", tables.legend},
-                                      {"Left out:", "Left out", tables.excluded}}};
+Document comparison_document(const Tables &tables, bool fleet) {
+  Document document{.table = fleet ? tables.hosts : tables.groups,
+                    .lists = {{"Notes:", "Notes", tables.notes},
+                              {"Legend:", "Legend", tables.legend},
+                              {"Left out:", "Left out", tables.excluded}}};
   if (fleet) {
     document.lists.push_back({slow_hosts_apart_title, slow_hosts_apart_title, tables.slow_hosts_apart});
-    document.last_line = output::LastLine{"Slow hosts, comma-separated:", "Slow hosts:", tables.slow_hosts};
+    document.last_line = LastLine{"Slow hosts, comma-separated:", "Slow hosts:", tables.slow_hosts};
   }
   return document;
 }

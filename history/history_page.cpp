@@ -18,11 +18,24 @@
 #include <map>
 
 namespace history {
-namespace {
 
+using output::Axis;
+using output::count_text;
 using output::exact_number;
+using output::fixed_text;
+using output::html_list;
+using output::html_table;
 using output::html_text;
+using output::page_frame;
+using output::rate_text;
+using output::round_axis;
+using output::Scale;
+using output::svg_mark;
 using output::SvgElement;
+using output::tick_text;
+using output::verdict_word;
+
+namespace {
 
 // ` name="value"`, the value escaped: for the page's HTML around the charts.
 std::string data_attribute(std::string_view name, std::string_view value) {
@@ -30,7 +43,7 @@ std::string data_attribute(std::string_view name, std::string_view value) {
 }
 
 // A coordinate in a path, to a hundredth of a pixel.
-std::string pixels(double value) { return output::fixed_text(value, 2); }
+std::string pixels(double value) { return fixed_text(value, 2); }
 
 // A panel's box, and the plot within it, in pixels.
 constexpr double panel_width = 300.0;
@@ -64,7 +77,7 @@ svg .band-mean { fill: none; stroke: var(--slate); stroke-width: 1.2; }
 )css";
 
 std::string plural(std::size_t count, std::string_view one, std::string_view many) {
-  return output::count_text(count) + " " + std::string(count == 1 ? one : many);
+  return count_text(count) + " " + std::string(count == 1 ? one : many);
 }
 
 // The page's time axis: every panel spans the same times, so that a change
@@ -120,7 +133,7 @@ std::vector<double> run_xs(const std::vector<StoredRun> &runs, const TimeSpan &s
   return xs;
 }
 
-output::Axis value_axis(const std::vector<StoredRun> &runs, const std::vector<bool> &left_out) {
+Axis value_axis(const std::vector<StoredRun> &runs, const std::vector<bool> &left_out) {
   double low = std::numeric_limits<double>::infinity();
   double high = -std::numeric_limits<double>::infinity();
   for (const bool counted_only : {true, false}) {
@@ -134,13 +147,13 @@ output::Axis value_axis(const std::vector<StoredRun> &runs, const std::vector<bo
       break;
     }
   }
-  return output::round_axis(low, high, 3);
+  return round_axis(low, high, 3);
 }
 
 // A panel's axis runs up its left side: compare's charts' axes
 // (chart_axis.h) run across, with room for their figures that a panel
 // 300 pixels wide has not.
-std::string axis_marks(const output::Axis &axis, const output::Scale &y) {
+std::string axis_marks(const Axis &axis, const Scale &y) {
   const double step = axis.ticks.size() > 1 ? axis.ticks[1] - axis.ticks[0] : 1.0;
   SvgElement group("g");
   group.css_class("axis");
@@ -157,7 +170,7 @@ std::string axis_marks(const output::Axis &axis, const output::Scale &y) {
                     .attribute("x", plot_left - 4.0)
                     .attribute("y", at + 4.0)
                     .attribute("text-anchor", "end")
-                    .text(output::tick_text(tick, step)));
+                    .text(tick_text(tick, step)));
   }
   return group.str();
 }
@@ -166,8 +179,7 @@ std::string axis_marks(const output::Axis &axis, const output::Scale &y) {
 double clamped(double y) { return std::clamp(y, plot_top, plot_bottom); }
 
 std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &runs,
-                      const std::vector<bool> &left_out, const std::vector<double> &xs,
-                      const output::Scale &y) {
+                      const std::vector<bool> &left_out, const std::vector<double> &xs, const Scale &y) {
   std::string path;
   std::string dots;
   for (std::size_t i = 0; i < runs.size(); ++i) {
@@ -177,8 +189,8 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
       path += (path.empty() ? "M" : " L") + pixels(xs[i]) + " " + pixels(at);
     }
     std::string title = series.name + ": run " + std::to_string(i + 1) + " of " +
-                        std::to_string(runs.size()) + ", " + run.started_at + ": " +
-                        output::rate_text(run.steady) + " megaWhets/s";
+                        std::to_string(runs.size()) + ", " + run.started_at + ": " + rate_text(run.steady) +
+                        " megaWhets/s";
     if (left_out[i]) {
       title += run.self_check_passed ? "; left out of the trend: " + std::to_string(run.warnings) +
                                            (run.warnings == 1 ? " warning" : " warnings")
@@ -190,12 +202,12 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
     if (off_scale) {
       title += "; off the chart's scale, drawn on its edge";
     }
-    SvgElement dot = output::svg_mark(
-        "circle",
-        off_scale     ? "run left-out off-scale"
-        : left_out[i] ? "run left-out"
-                      : "run",
-        {.kind = "run", .name = series.name, .value = exact_number(run.steady), .title = title});
+    SvgElement dot =
+        svg_mark("circle",
+                 off_scale     ? "run left-out off-scale"
+                 : left_out[i] ? "run left-out"
+                               : "run",
+                 {.kind = "run", .name = series.name, .value = exact_number(run.steady), .title = title});
     dot.attribute("cx", xs[i])
         .attribute("cy", clamped(at))
         .attribute("r", 2.0)
@@ -212,32 +224,32 @@ std::string run_marks(const SeriesView &series, const std::vector<StoredRun> &ru
          dots;
 }
 
-std::string level_marks(const SeriesView &series, const std::vector<double> &xs, const output::Scale &y) {
+std::string level_marks(const SeriesView &series, const std::vector<double> &xs, const Scale &y) {
   std::string marks;
   for (const Segment &segment : series.segments) {
     const double at = y.at(segment.median);
-    marks += output::svg_mark("line", "level",
-                              {.kind = "level",
-                               .name = series.name,
-                               .value = exact_number(segment.median),
-                               .title = series.name + ": level " + output::rate_text(segment.median) +
-                                        " megaWhets/s, runs " + std::to_string(segment.first + 1) + " to " +
-                                        std::to_string(segment.last + 1)})
-                 .attribute("x1", xs[segment.first])
-                 .attribute("x2", xs[segment.last])
-                 .attribute("y1", at)
-                 .attribute("y2", at)
-                 .attribute("data-first-run", std::to_string(segment.first + 1))
-                 .attribute("data-last-run", std::to_string(segment.last + 1))
-                 .str();
+    marks +=
+        svg_mark("line", "level",
+                 {.kind = "level",
+                  .name = series.name,
+                  .value = exact_number(segment.median),
+                  .title = series.name + ": level " + rate_text(segment.median) + " megaWhets/s, runs " +
+                           std::to_string(segment.first + 1) + " to " + std::to_string(segment.last + 1)})
+            .attribute("x1", xs[segment.first])
+            .attribute("x2", xs[segment.last])
+            .attribute("y1", at)
+            .attribute("y2", at)
+            .attribute("data-first-run", std::to_string(segment.first + 1))
+            .attribute("data-last-run", std::to_string(segment.last + 1))
+            .str();
   }
   for (const ChangeLine &change : series.changes) {
     const double x = xs[change.run - 1];
-    marks += output::svg_mark("line", change.percent < 0.0 ? "change slower" : "change faster",
-                              {.kind = "change",
-                               .name = series.name,
-                               .value = exact_number(change.percent),
-                               .title = change_line(change)})
+    marks += svg_mark("line", change.percent < 0.0 ? "change slower" : "change faster",
+                      {.kind = "change",
+                       .name = series.name,
+                       .value = exact_number(change.percent),
+                       .title = change_line(change)})
                  .attribute("x1", x)
                  .attribute("x2", x)
                  .attribute("y1", plot_top)
@@ -297,9 +309,9 @@ std::string multiple(const std::string &name, const std::string &words, const st
 }
 
 std::string panel_words(const SeriesView &series, bool fleet, std::size_t off_scale) {
-  std::string words = plural(series.runs, "run", "runs") + ", level " + output::rate_text(series.level);
+  std::string words = plural(series.runs, "run", "runs") + ", level " + rate_text(series.level);
   if (fleet && series.verdict != compare::Verdict::unjudged) {
-    words += ", " + std::string(output::verdict_word(series.verdict));
+    words += ", " + std::string(verdict_word(series.verdict));
   }
   std::string html = html_text(words);
   if (!series.changes.empty()) {
@@ -318,9 +330,9 @@ std::string panel(const SeriesView &series, const std::vector<StoredRun> &runs, 
                   bool fleet) {
   const std::vector<bool> left_out = left_out_of_trend(runs);
   const std::vector<double> xs = run_xs(runs, span);
-  const output::Axis axis = value_axis(runs, left_out);
+  const Axis axis = value_axis(runs, left_out);
   // Up the page is faster.
-  const output::Scale y(axis, plot_bottom, plot_top);
+  const Scale y(axis, plot_bottom, plot_top);
   std::size_t off_scale = 0;
   for (const StoredRun &run : runs) {
     off_scale += y.at(run.steady) != clamped(y.at(run.steady)) ? 1 : 0;
@@ -368,8 +380,8 @@ std::string band_panel(const std::string &stratum, const Band &band, const TimeS
     low = std::min(low, figures[0]);
     high = std::max(high, figures[1]);
   }
-  const output::Axis axis = output::round_axis(low, high, 3);
-  const output::Scale y(axis, plot_bottom, plot_top);
+  const Axis axis = round_axis(low, high, 3);
+  const Scale y(axis, plot_bottom, plot_top);
   const double first_day =
       span.known ? std::floor(span.first / 86400.0) : static_cast<double>(band.days.begin()->first);
   const double last_day =
@@ -393,7 +405,7 @@ std::string band_panel(const std::string &stratum, const Band &band, const TimeS
   return multiple(
       stratum, html_text(words), "the range and mean of " + words,
       axis_marks(axis, y) + time_labels(span) +
-          output::svg_mark(
+          svg_mark(
               "path", "band",
               {.kind = "band",
                .name = stratum,
@@ -401,11 +413,11 @@ std::string band_panel(const std::string &stratum, const Band &band, const TimeS
                .title = stratum + ": the least and greatest steady figure of each day's runs of " + words})
               .attribute("d", upper + lower + " Z")
               .str() +
-          output::svg_mark("path", "band-mean",
-                           {.kind = "band-mean",
-                            .name = stratum,
-                            .value = std::to_string(band.series),
-                            .title = stratum + ": the mean steady figure of each day's runs of " + words})
+          svg_mark("path", "band-mean",
+                   {.kind = "band-mean",
+                    .name = stratum,
+                    .value = std::to_string(band.series),
+                    .title = stratum + ": the mean steady figure of each day's runs of " + words})
               .attribute("d", mean)
               .str());
 }
@@ -465,29 +477,27 @@ std::string fleet_answer(const HistoryTables &tables) {
   if (tables.series.rows.empty()) {
     return {};
   }
-  return "<div id=\"answer\">" + output::html_table(tables.series) + "</div>\n";
+  return "<div id=\"answer\">" + html_table(tables.series) + "</div>\n";
 }
 
 std::string tables_section(const HistoryView &view, const HistoryTables &tables) {
   std::string section = "<section id=\"tables\">\n<h2>Tables</h2>\n";
   if (!view.settings.fleet) {
     section += std::string(tables.series.rows.size() > 100 ? "<details>" : "<details open>") + "<summary>" +
-               html_text("Series: " + output::count_text(tables.series.rows.size())) + "</summary>\n" +
-               output::html_table(tables.series) + "</details>\n";
+               html_text("Series: " + count_text(tables.series.rows.size())) + "</summary>\n" +
+               html_table(tables.series) + "</details>\n";
   }
   if (!tables.changes.empty()) {
     section += "<h3>" + html_text(view.settings.fleet ? "Recent changes of single hosts" : "Changes") +
-               "</h3>\n" + output::html_list(tables.changes, "changes-list");
+               "</h3>\n" + html_list(tables.changes, "changes-list");
   }
   if (!tables.stratum_changes.empty()) {
-    section +=
-        "<h3>Changes of a whole stratum</h3>\n" + output::html_list(tables.stratum_changes, "changes-list");
+    section += "<h3>Changes of a whole stratum</h3>\n" + html_list(tables.stratum_changes, "changes-list");
   }
   if (!tables.notes.empty()) {
-    section += "<h3>Notes</h3>\n" + output::html_list(tables.notes, "notes");
+    section += "<h3>Notes</h3>\n" + html_list(tables.notes, "notes");
   }
-  return section + "<h3>How to read the page</h3>\n" + output::html_list(tables.legend, "notes") +
-         "</section>\n";
+  return section + "<h3>How to read the page</h3>\n" + html_list(tables.legend, "notes") + "</section>\n";
 }
 
 std::string page_title(const HistoryView &view) {
@@ -514,7 +524,7 @@ std::string history_page(const HistoryView &view, const HistoryTables &tables, c
             "</p>\n" + fleet_answer(tables);
   }
   body += "</header>\n" + trends_section(view, source, span) + tables_section(view, tables);
-  return output::page_frame(page_title(view), body, history_style);
+  return page_frame(page_title(view), body, history_style);
 }
 
 } // namespace history

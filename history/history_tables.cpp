@@ -13,18 +13,29 @@
 #include <map>
 
 namespace history {
-namespace {
 
 using output::Align;
 using output::Cell;
+using output::Column;
 using output::count_cell;
+using output::csv_table;
+using output::Document;
 using output::empty_cell;
+using output::exact_number;
+using output::LastLine;
 using output::number_cell;
+using output::percent_text;
+using output::rate_text;
+using output::signed_text;
 using output::Table;
 using output::text_cell;
+using output::verdict_cell;
+
+namespace {
+
 using text::formatted;
 
-std::string figure(double value) { return output::rate_text(value); }
+std::string figure(double value) { return rate_text(value); }
 
 Cell level_cell(double level) { return number_cell(level, figure(level)); }
 
@@ -36,12 +47,12 @@ Cell latest_change(const SeriesView &series) {
     return empty_cell();
   }
   const ChangeLine &change = series.changes.back();
-  return output::verdict_cell(change.percent < 0.0 ? compare::Verdict::slower : compare::Verdict::faster,
-                              change_percent_text(change.percent) + " from " + date_of(change.started_at));
+  return verdict_cell(change.percent < 0.0 ? compare::Verdict::slower : compare::Verdict::faster,
+                      change_percent_text(change.percent) + " from " + date_of(change.started_at));
 }
 
-std::vector<output::Column> columns(std::initializer_list<std::pair<const char *, Align>> headings) {
-  std::vector<output::Column> made;
+std::vector<Column> columns(std::initializer_list<std::pair<const char *, Align>> headings) {
+  std::vector<Column> made;
   for (const auto &[heading, align] : headings) {
     made.push_back({.heading = heading, .align = align});
   }
@@ -121,9 +132,8 @@ Table fleet_table(const HistoryView &view, const std::map<std::string, std::stri
     const double z = series.modified_z ? *series.modified_z : std::nan("");
     table.rows.push_back({text_cell(series.name), text_cell(labels.at(series.stratum)),
                           count_cell(series.runs), text_cell(date_of(series.last)), level_cell(series.level),
-                          number_cell(below, output::percent_text(below, 1)),
-                          number_cell(z, output::signed_text(z, 1)), output::verdict_cell(series.verdict),
-                          latest_change(series)});
+                          number_cell(below, percent_text(below, 1)), number_cell(z, signed_text(z, 1)),
+                          verdict_cell(series.verdict), latest_change(series)});
   }
   return table;
 }
@@ -210,8 +220,8 @@ HistoryTables history_tables(const HistoryView &view) {
   return tables;
 }
 
-output::Document history_document(const HistoryTables &tables, bool fleet) {
-  output::Document document{
+Document history_document(const HistoryTables &tables, bool fleet) {
+  Document document{
       .table = tables.series,
       .in_place_of_no_rows = fleet ? "No series is slow or fast, or changed recently." : "",
       .lists = {{fleet ? "Recent changes of single hosts:" : "Changes:",
@@ -220,9 +230,9 @@ output::Document history_document(const HistoryTables &tables, bool fleet) {
                 {fleet ? "Strata and notes:" : "Notes:", "Notes", tables.notes},
                 {"Legend:", "Legend", tables.legend}}};
   if (fleet) {
-    document.last_line = output::LastLine{
-        "Changed recently or slow, comma-separated:", "Changed recently or slow:",
-        tables.flagged.empty() ? std::vector<std::string>{} : std::vector<std::string>{tables.flagged}};
+    document.last_line = LastLine{"Changed recently or slow, comma-separated:", "Changed recently or slow:",
+                                  tables.flagged.empty() ? std::vector<std::string>{}
+                                                         : std::vector<std::string>{tables.flagged}};
   }
   return document;
 }
@@ -249,7 +259,7 @@ std::string history_csv(const HistoryView &view) {
                                   {"recent_change", Align::left},
                                   {"verdict", Align::left}})};
   const auto number = [](std::optional<double> value) {
-    return value ? number_cell(*value, output::exact_number(*value)) : empty_cell("");
+    return value ? number_cell(*value, exact_number(*value)) : empty_cell("");
   };
   for (const SeriesView &series : view.series) {
     const ChangeLine *latest = series.changes.empty() ? nullptr : &series.changes.back();
@@ -263,9 +273,9 @@ std::string history_csv(const HistoryView &view) {
                           latest ? count_cell(latest->run) : empty_cell(""),
                           latest ? number(latest->p_value) : empty_cell(""), number(series.deficit_percent),
                           number(series.modified_z), text_cell(changed_recently(series) ? "true" : "false"),
-                          view.settings.fleet ? output::verdict_cell(series.verdict) : empty_cell("")});
+                          view.settings.fleet ? verdict_cell(series.verdict) : empty_cell("")});
   }
-  return output::csv_table(table);
+  return csv_table(table);
 }
 
 } // namespace history
