@@ -18,7 +18,10 @@ constexpr std::size_t most_rounds = 100000;
 
 enum class Mode { interleaved, duet };
 
-// The figure of each slice that the rounds are judged by (judged_figure.h).
+// The figure of each slice that the rounds, the duet check and the unpaired
+// view are judged by: by default pass 2's work per processor second
+// (ab/judged_figure.h gives why), the rate where a record has no processor
+// time.
 enum class Figure { rate, steady, processor_rate, processor_steady };
 
 // B against A: faster or slower where the interval lies above or below 0,
@@ -34,7 +37,7 @@ struct Settings {
   std::optional<std::size_t> rounds{};    // a fixed count of rounds
   double alpha = 0.05;
   double threshold_percent = 1.0;
-  Figure figure = Figure::rate;
+  Figure figure = Figure::rate; // the command's reading sets ab::default_figure unless --figure names one
   bool figure_given = false; // --figure chose it, rather than the default
   std::uint64_t seed = 0;
   bool seed_given = false;
@@ -85,12 +88,13 @@ struct Round {
 struct DuetCheck {
   unsigned processors[2] = {0, 0};
   std::size_t rounds = 0;
-  // How much faster A ran on the second processor than on the first, in
-  // percent, the copies' own difference cancelled by the swap.
+  // How much faster A ran on the second processor than on the first, by the
+  // judged figure, in percent, the copies' own difference cancelled by the
+  // swap.
   double processor_difference_percent = 0.0;
-  // How much slower A ran beside itself than alone, in percent: large where
-  // the two processors share a core's units or the machine cannot run two
-  // programs at once.
+  // How much slower A ran beside itself than alone, by the judged figure, in
+  // percent: large where the two processors share a core's units or the
+  // machine cannot run two programs at once.
   double duet_slowdown_percent = 0.0;
   bool passed = false;
 };

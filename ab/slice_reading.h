@@ -3,7 +3,6 @@
 #include "ab/slice_run.h"
 #include "record/recorded_run.h"
 
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,13 +35,6 @@ struct ReadSlice {
   // length, without the program's start and end, which an emulator or a
   // busy machine can make long.
   double passes_seconds = 0.0;
-  // Pass 2's figures by processor time, in megaWhets/second: its work per
-  // processor second and its fastest group by the thread's processor time;
-  // not a number where the record gives none (an older program's, or a
-  // system whose processor clock is too coarse).
-  double processor_rate = std::numeric_limits<double>::quiet_NaN();
-  double processor_steady = std::numeric_limits<double>::quiet_NaN();
-  std::vector<std::string> warning_kinds{}; // as the record names them: "interference", "short", ...
 };
 
 // The slice's record, held to what the program was asked for: the counts
