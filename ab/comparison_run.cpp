@@ -122,8 +122,8 @@ private:
   bool gives_judged_figure(const ReadSlice &read) const {
     const Slice figures{.steady = read.run->steady,
                         .rate = read.run->rate,
-                        .processor_rate = read.run->processor_rate,
-                        .processor_steady = read.run->processor_steady};
+                        .processor_rate = read.details.processor_rate,
+                        .processor_steady = read.details.processor_steady};
     const double figure = judged(figures, comparison().settings.figure);
     return std::isfinite(figure) && figure > 0.0;
   }
@@ -240,8 +240,8 @@ private:
             .seconds = Seconds(ran.ended - ran.started).count(),
             .steady = run.steady,
             .rate = run.rate,
-            .processor_rate = run.processor_rate,
-            .processor_steady = run.processor_steady,
+            .processor_rate = read.details.processor_rate,
+            .processor_steady = read.details.processor_steady,
             .warnings = record::warning_kind_names(run.warning_kinds),
             .processor = processor,
             .started_at = run.started_at.str()};

@@ -57,9 +57,9 @@ std::string failure_text(const ProgramSlice &slice) {
 }
 
 // Both passes' elapsed seconds, of those the record gives.
-double passes_seconds(const record::RecordedRun &run) {
+double passes_seconds(const record::RunDetails &details) {
   double seconds = 0.0;
-  for (const double pass : run.elapsed_seconds) {
+  for (const double pass : details.elapsed_seconds) {
     seconds += std::isnan(pass) ? 0.0 : pass;
   }
   return seconds;
@@ -74,17 +74,17 @@ constexpr double longest_overhead_seconds = 2.0;
 
 // Why the record cannot be what the slice ran, or empty.
 std::string implausible(const ProgramSlice &slice, const ReadSlice &read, const pass::Counts &sent) {
-  const record::RecordedRun &run = *read.run;
-  if (run.inner != sent.inner || run.outer != sent.outer) {
+  const record::RunDetails &claims = read.details;
+  if (claims.inner != sent.inner || claims.outer != sent.outer) {
     return report::formatted("wrote a record of other counts (inner %.0f, outer %.0f) than it was sent (inner %d, "
                              "outer %d)",
-                             run.inner, run.outer, sent.inner, sent.outer);
+                             claims.inner, claims.outer, sent.inner, sent.outer);
   }
   const double rate = pass::megawhets_per_second(pass::pass_rate(
-      pass::work_units(pass::doubled_count(sent.inner), sent.outer), run.elapsed_seconds[1]));
-  if (!(std::fabs(rate - run.rate) <= 1e-6 * rate)) {
+      pass::work_units(pass::doubled_count(sent.inner), sent.outer), claims.elapsed_seconds[1]));
+  if (!(std::fabs(rate - read.run->rate) <= 1e-6 * rate)) {
     return report::formatted("wrote a pass 2 rate of %g megaWhets/second, which its counts and its %g s do not give",
-                             run.rate, run.elapsed_seconds[1]);
+                             read.run->rate, claims.elapsed_seconds[1]);
   }
   const double ran = std::chrono::duration<double>(slice.ended - slice.started).count();
   if (read.passes_seconds > ran + clock_slack_seconds || read.passes_seconds < ran / 2 - longest_overhead_seconds) {
@@ -141,8 +141,7 @@ ReadSlice read_slice(const ProgramSlice &slice, const pass::Counts &sent) {
   if (slice.ending.status != 0) {
     return {SliceProblem::failed, slice.ending.description + its_last_words(slice), read->run};
   }
-  const record::RecordedRun &run = *read->run;
-  const ReadSlice accepted{.run = run, .passes_seconds = passes_seconds(run)};
+  const ReadSlice accepted{.run = read->run, .details = read->details, .passes_seconds = passes_seconds(read->details)};
   if (const std::string why = implausible(slice, accepted, sent); !why.empty()) {
     return {SliceProblem::failed, why, read->run};
   }

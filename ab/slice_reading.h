@@ -2,6 +2,7 @@
 
 #include "ab/slice_run.h"
 #include "record/recorded_run.h"
+#include "record/run_details.h"
 
 #include <optional>
 #include <string>
@@ -31,6 +32,9 @@ struct ReadSlice {
   // with status 0 without asking for its counts".
   std::string message{};
   std::optional<record::RecordedRun> run{}; // set when there is a record, even one with a failed self-check
+  // What the record says beyond the run: its counts, its passes' times,
+  // pass 2's figures by processor time. Set when there is a run.
+  record::RunDetails details{};
   // Both passes' elapsed time, as the record gives it: the slice's own
   // length, without the program's start and end, which an emulator or a
   // busy machine can make long.

@@ -32,7 +32,7 @@ public:
         read_value(*next, describe);
       } else if (describe) {
         ++named_;
-        hand_on({.file = file_, .line = static_cast<std::uint32_t>(next->line)}, *next, nullptr,
+        hand_on({.file = file_, .line = static_cast<std::uint32_t>(next->line)}, *next, nullptr, nullptr,
                 ProblemKind::not_a_record, next->problem);
       } else {
         ++unnamed_not_records_;
@@ -57,22 +57,24 @@ private:
     }
     try {
       const RecordedRun run = read_record(listener_.fields(), tallies_, undone_);
-      hand_on(source, read, &run, ProblemKind::none, {});
+      const RunDetails details = run_details(listener_.fields());
+      hand_on(source, read, &run, &details, ProblemKind::none, {});
     } catch (const Refusal &refusal) {
       if (describe) {
         ++named_;
-        hand_on(source, read, nullptr, refusal.kind, refusal.message);
+        hand_on(source, read, nullptr, nullptr, refusal.kind, refusal.message);
       } else {
         ++(refusal.kind == ProblemKind::not_comparable ? unnamed_not_comparable_ : unnamed_not_records_);
       }
     }
   }
 
-  void hand_on(const Source &source, const SequenceText &read, const RecordedRun *run, ProblemKind problem,
-               std::string_view message) {
+  void hand_on(const Source &source, const SequenceText &read, const RecordedRun *run, const RunDetails *details,
+               ProblemKind problem, std::string_view message) {
     handler_({.source = source,
               .text = text_.substr(read.start, read.end - read.start),
               .run = run,
+              .details = details,
               .problem = problem,
               .message = message});
   }
@@ -124,6 +126,7 @@ std::size_t read_records(std::string_view text, Text file, const TextHandler &ha
 ReadRecord kept(const TextRead &read) {
   return {.source = source_name(read.source),
           .run = read.run != nullptr ? std::optional<RecordedRun>(*read.run) : std::nullopt,
+          .details = read.details != nullptr ? *read.details : RunDetails{},
           .problem = read.problem,
           .message = std::string(read.message)};
 }

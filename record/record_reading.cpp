@@ -53,7 +53,6 @@ public:
     run.disturbances = static_cast<std::uint32_t>(
         std::min<std::size_t>(tallies_.warnings().disturbances, std::numeric_limits<std::uint32_t>::max()));
     run.warning_kinds = tallies_.warnings().kinds;
-    read_what_a_slice_is_held_to(run);
     run.exit_status =
         static_cast<int>(field_integer(member(record_, f_.exit_status, "exit_status"),
                                  std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
@@ -140,22 +139,6 @@ private:
                       {longest_processor_model, "a processor's model"}, undone_.processor_model);
     const Field processors = member(machine, f_.processors, "processors");
     run.processors = processors.value.type == FieldValue::Type::null ? 0U : positive_unsigned(processors);
-  }
-
-  // Figures the record may lack, read without refusing it.
-  void read_what_a_slice_is_held_to(RecordedRun &run) const {
-    if (f_.counts.type == FieldValue::Type::object) {
-      run.inner = figure_or_none(f_.inner);
-      run.outer = figure_or_none(f_.outer);
-    }
-    for (std::size_t i = 0; i < 2; ++i) {
-      run.elapsed_seconds[i] = figure_or_none(f_.pass[i].elapsed_seconds);
-    }
-    const PassFields &second = f_.pass[1];
-    run.processor_rate = figure_or_none(second.processor_rate);
-    if (second.groups.type == FieldValue::Type::object) {
-      run.processor_steady = figure_or_none(second.processor_fastest);
-    }
   }
 
   void read_passes(RecordedRun &run) {
@@ -267,6 +250,23 @@ private:
 
 RecordedRun read_record(const RecordFields &fields, const ElementTallies &tallies, Undone &undone) {
   return RecordReading(fields, tallies, undone).run();
+}
+
+RunDetails run_details(const RecordFields &fields) {
+  RunDetails details;
+  if (fields.counts.type == FieldValue::Type::object) {
+    details.inner = figure_or_none(fields.inner);
+    details.outer = figure_or_none(fields.outer);
+  }
+  for (std::size_t i = 0; i < 2; ++i) {
+    details.elapsed_seconds[i] = figure_or_none(fields.pass[i].elapsed_seconds);
+  }
+  const PassFields &second = fields.pass[1];
+  details.processor_rate = figure_or_none(second.processor_rate);
+  if (second.groups.type == FieldValue::Type::object) {
+    details.processor_steady = figure_or_none(second.processor_fastest);
+  }
+  return details;
 }
 
 bool lacks_what_every_record_has(const RecordFields &f) {

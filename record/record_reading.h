@@ -3,6 +3,7 @@
 #include "record/element_tallies.h"
 #include "record/record_fields.h"
 #include "record/recorded_run.h"
+#include "record/run_details.h"
 
 #include <string>
 
@@ -20,6 +21,10 @@ struct Undone {
 // first field that makes them no record, or leaves the run out of a
 // comparison.
 RecordedRun read_record(const RecordFields &fields, const ElementTallies &tallies, Undone &undone);
+
+// What the fields say beyond the run, of a text read_record takes as one:
+// figures it may lack, read without refusing it.
+RunDetails run_details(const RecordFields &fields);
 
 // Whether the text lacks a key every record has, or is no object: found at
 // the cost of a few comparisons, so that a text that will not be named can

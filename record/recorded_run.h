@@ -43,17 +43,6 @@ struct RecordedRun {
   // ("steadiness").
   std::uint32_t disturbances = 0;
   WarningKinds warning_kinds{}; // the kinds of them this program knows
-  // What a program run for one comparison is held to, as its record gives
-  // them: the counts it was asked for, each pass's elapsed seconds, and
-  // pass 2's work per processor second and fastest group by processor
-  // time, in megaWhets/second. Each is not a number where the record gives
-  // none (an older program's, or a system whose processor clock is too
-  // coarse), and none makes a record no record.
-  double inner = std::numeric_limits<double>::quiet_NaN();
-  double outer = std::numeric_limits<double>::quiet_NaN();
-  double elapsed_seconds[2] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
-  double processor_rate = std::numeric_limits<double>::quiet_NaN();
-  double processor_steady = std::numeric_limits<double>::quiet_NaN();
   bool self_check_passed = true;
   int exit_status = 0;
 };

@@ -68,13 +68,13 @@ TEST(SliceReading, TakesACleanSlicesFiguresFromItsOneReading) {
   ASSERT_TRUE(read.run);
   EXPECT_EQ(read.message, "");
   EXPECT_DOUBLE_EQ(read.passes_seconds, 10.0);
-  EXPECT_EQ(read.run->inner, sent.inner);
-  EXPECT_EQ(read.run->outer, sent.outer);
-  EXPECT_DOUBLE_EQ(read.run->elapsed_seconds[1], 7.0);
-  EXPECT_DOUBLE_EQ(read.run->processor_rate,
+  EXPECT_EQ(read.details.inner, sent.inner);
+  EXPECT_EQ(read.details.outer, sent.outer);
+  EXPECT_DOUBLE_EQ(read.details.elapsed_seconds[1], 7.0);
+  EXPECT_DOUBLE_EQ(read.details.processor_rate,
                    pass::megawhets_per_second(pass::pass_rate(
                        pass::work_units(pass::doubled_count(sent.inner), sent.outer), 7.0 * 0.98)));
-  EXPECT_DOUBLE_EQ(read.run->processor_steady,
+  EXPECT_DOUBLE_EQ(read.details.processor_steady,
                    pass::megawhets_per_second(written.passes[1].steady.fastest_processor_rate));
   EXPECT_TRUE(read.run->warning_kinds.empty());
 }
@@ -216,7 +216,7 @@ TEST(SliceReading, CountsOnlyThePassTimesItsRecordGives) {
       ab::read_slice(slice_of(edited([](nlohmann::json &r) { r["passes"][0].erase("elapsed_seconds"); })), sent);
   ASSERT_EQ(read.problem, SliceProblem::none) << read.message;
   EXPECT_DOUBLE_EQ(read.passes_seconds, 7.0);
-  EXPECT_TRUE(std::isnan(read.run->elapsed_seconds[0]));
+  EXPECT_TRUE(std::isnan(read.details.elapsed_seconds[0]));
 }
 
 TEST(SliceReading, KeepsEachKindOfWarningItsRecordNames) {
