@@ -92,7 +92,7 @@ private:
   JsonSequence sequence_;
   ElementTallies tallies_{};
   RecordFieldsListener listener_{tallies_};
-  Undone undone_{};
+  UnescapedText undone_{};
   std::size_t records_ = 0;
   std::size_t named_ = 0;
   std::size_t unnamed_not_records_ = 0;

@@ -25,7 +25,7 @@ struct RunText {
 
 class RecordReading {
 public:
-  RecordReading(const RecordFields &fields, const ElementTallies &tallies, Undone &undone)
+  RecordReading(const RecordFields &fields, const ElementTallies &tallies, UnescapedText &undone)
       : f_(fields), tallies_(tallies), undone_(undone), record_{fields.root, Path{}} {}
 
   RecordedRun run() {
@@ -241,14 +241,14 @@ private:
 
   const RecordFields &f_;
   const ElementTallies &tallies_;
-  Undone &undone_;
+  UnescapedText &undone_;
   Field record_;
   std::optional<Refusal> unfit_{};
 };
 
 } // namespace
 
-RecordedRun read_record(const RecordFields &fields, const ElementTallies &tallies, Undone &undone) {
+RecordedRun read_record(const RecordFields &fields, const ElementTallies &tallies, UnescapedText &undone) {
   return RecordReading(fields, tallies, undone).run();
 }
 

@@ -11,8 +11,9 @@
 // record of a run must be, and the run it tells.
 namespace record {
 
-// Room for each field's text with its escapes undone.
-struct Undone {
+// Room for each field's text with its escapes undone, kept from one record
+// to the next, so that it is made once for a file rather than per record.
+struct UnescapedText {
   std::string program_version, label, host_name, processor_model, compiler, compiler_version, flags,
       flags_with_drag, architecture, started_at, name;
 };
@@ -20,7 +21,7 @@ struct Undone {
 // The run the fields tell, or the Refusal (record/field_checks.h) of the
 // first field that makes them no record, or leaves the run out of a
 // comparison.
-RecordedRun read_record(const RecordFields &fields, const ElementTallies &tallies, Undone &undone);
+RecordedRun read_record(const RecordFields &fields, const ElementTallies &tallies, UnescapedText &undone);
 
 // What the fields say beyond the run, of a text read_record takes as one:
 // figures it may lack, read without refusing it.
