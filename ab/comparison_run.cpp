@@ -242,7 +242,7 @@ private:
             .rate = run.rate,
             .processor_rate = read.details.processor_rate,
             .processor_steady = read.details.processor_steady,
-            .warnings = record::warning_kind_names(run.warning_kinds),
+            .warnings = run.warning_kinds,
             .processor = processor,
             .started_at = run.started_at.str()};
   }

@@ -17,7 +17,7 @@ std::size_t round_slices(const PairedComparison &comparison) {
 
 std::size_t disturbed_slices(const PairedComparison &comparison) {
   return static_cast<std::size_t>(std::ranges::count_if(comparison.slices, [](const Slice &slice) {
-    return slice.round > 0 && std::ranges::any_of(slice.warnings, disturbing_kind);
+    return slice.round > 0 && slice.warnings.disturbed();
   }));
 }
 

@@ -3,6 +3,7 @@
 
 #include "ab/judged_figure.h"
 #include "ab/verdict_words.h"
+#include "record/warning_kinds.h"
 
 #include <nlohmann/json.hpp>
 
@@ -50,7 +51,7 @@ Json slice_json(const Slice &slice) {
           {"rate", figure(slice.rate)},
           {"processor_rate", figure(slice.processor_rate)},
           {"processor_steady", figure(slice.processor_steady)},
-          {"warnings", slice.warnings},
+          {"warnings", record::warning_kind_names(slice.warnings)},
           {"processor", optional(slice.processor)},
           {"started_at", slice.started_at}};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compare/verdict.h"
+#include "record/warning_kinds.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -68,7 +69,7 @@ struct Slice {
   // program's record gives none.
   double processor_rate = std::numeric_limits<double>::quiet_NaN();
   double processor_steady = std::numeric_limits<double>::quiet_NaN();
-  std::vector<std::string> warnings{}; // the kinds its record names
+  record::WarningKinds warnings{}; // the kinds its record names
   std::optional<unsigned> processor{}; // in duet, the processor it was held to
   std::string started_at{}; // UTC, to the second, as its record gives it
 };
