@@ -27,7 +27,7 @@ using Seconds = std::chrono::duration<double>;
 
 constexpr std::size_t duet_check_rounds = 2;
 
-std::string named(std::string_view name) { return "'" + text::printable(name) + "'"; }
+std::string printable_in_quotes(std::string_view name) { return "'" + text::printable(name) + "'"; }
 
 // The two processors a duet runs on: the first this process may use, and
 // the next on another core where the system says which share one.
@@ -107,7 +107,8 @@ private:
       const platform::FoundProgram found = platform::find_program(request_.names[i]);
       if (found.path.empty()) {
         return refuse(RunEnding::not_megawhets, std::string(program_letters[i]) + ", " +
-                                                    named(request_.names[i]) + ", " + found.problem);
+                                                    printable_in_quotes(request_.names[i]) + ", " +
+                                                    found.problem);
       }
       comparison().programs[i].path = found.path;
     }
@@ -123,8 +124,8 @@ private:
   bool gives_judged_figure(const ReadSlice &read) const {
     const Slice figures{.steady = read.run->steady,
                         .rate = read.run->rate,
-                        .processor_rate = read.processor_rate,
-                        .processor_steady = read.processor_steady};
+                        .processor_rate = read.details.processor_rate,
+                        .processor_steady = read.details.processor_steady};
     const double figure = judged(figures, comparison().settings.figure);
     return std::isfinite(figure) && figure > 0.0;
   }
@@ -143,7 +144,7 @@ private:
     for (std::size_t i = 0; i < slices.size(); ++i) {
       ReadSlice read = read_slice(slices[i], counts);
       const std::string who = std::string(program_letters[programs[i]]) + ", " +
-                              named(comparison().programs[programs[i]].name) + ", ";
+                              printable_in_quotes(comparison().programs[programs[i]].name) + ", ";
       if (read.problem == SliceProblem::none && !gives_judged_figure(read) && validating &&
           !comparison().settings.figure_given && comparison().settings.figure != Figure::rate) {
         // The default figure, by processor time, which an older program's
@@ -243,9 +244,9 @@ private:
             .seconds = Seconds(ran.ended - ran.started).count(),
             .steady = run.steady,
             .rate = run.rate,
-            .processor_rate = read.processor_rate,
-            .processor_steady = read.processor_steady,
-            .warnings = read.warning_kinds,
+            .processor_rate = read.details.processor_rate,
+            .processor_steady = read.details.processor_steady,
+            .warnings = run.warning_kinds,
             .processor = processor,
             .started_at = run.started_at.str()};
   }

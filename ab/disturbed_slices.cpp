@@ -8,17 +8,15 @@ namespace ab {
 namespace {
 
 std::size_t round_slices(const PairedComparison &comparison) {
-  return static_cast<std::size_t>(std::ranges::count_if(comparison.slices, [](const Slice &slice) {
-    return slice.round > 0;
-  }));
+  return static_cast<std::size_t>(
+      std::ranges::count_if(comparison.slices, [](const Slice &slice) { return slice.round > 0; }));
 }
 
 } // namespace
 
 std::size_t disturbed_slices(const PairedComparison &comparison) {
-  return static_cast<std::size_t>(std::ranges::count_if(comparison.slices, [](const Slice &slice) {
-    return slice.round > 0 && std::ranges::any_of(slice.warnings, disturbing_kind);
-  }));
+  return static_cast<std::size_t>(std::ranges::count_if(
+      comparison.slices, [](const Slice &slice) { return slice.round > 0 && slice.warnings.disturbed(); }));
 }
 
 bool rests_on_disturbed_slices(const PairedComparison &comparison) {
@@ -28,7 +26,8 @@ bool rests_on_disturbed_slices(const PairedComparison &comparison) {
 
 bool fails_strict(const PairedComparison &comparison) {
   const Answer &answer = comparison.answer;
-  return (answer.verdict == Verdict::slower && answer.change_percent <= -comparison.settings.threshold_percent) ||
+  return (answer.verdict == Verdict::slower &&
+          answer.change_percent <= -comparison.settings.threshold_percent) ||
          rests_on_disturbed_slices(comparison);
 }
 

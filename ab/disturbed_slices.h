@@ -3,7 +3,6 @@
 #include "ab/paired_comparison.h"
 
 #include <cstddef>
-#include <string_view>
 
 // An answer resting on disturbed slices, by compare's rule for runs: where
 // most of the rounds' slices ran while other work took the processor, or
@@ -11,10 +10,8 @@
 // rounds on the same busy machine would not mend it.
 namespace ab {
 
-// The warning kinds compare counts as a disturbed run (record_reader.cpp).
-constexpr bool disturbing_kind(std::string_view kind) { return kind == "interference" || kind == "steadiness"; }
-
-// The rounds' slices (not the duet check's) carrying a disturbing warning.
+// The rounds' slices (not the duet check's) carrying a warning of a kind
+// compare counts as a disturbed run (record::WarningKinds::disturbed).
 std::size_t disturbed_slices(const PairedComparison &comparison);
 
 // More than compare::most_disturbed_share of the rounds' slices disturbed.

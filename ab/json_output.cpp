@@ -1,8 +1,9 @@
-#include "ab/disturbed_slices.h"
 #include "ab/json_output.h"
+#include "ab/disturbed_slices.h"
 
 #include "ab/judged_figure.h"
 #include "ab/verdict_words.h"
+#include "record/warning_kinds.h"
 
 #include <nlohmann/json.hpp>
 
@@ -18,8 +19,9 @@ constexpr int schema_version = 1;
 // JSON holds no infinity and no NaN: a figure there is none of is null.
 Json figure(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
 
-template <class T> Json optional(const std::optional<T> &value) { return value ? Json(*value) : Json(nullptr); }
-
+template <class T> Json optional(const std::optional<T> &value) {
+  return value ? Json(*value) : Json(nullptr);
+}
 
 Json settings_json(const Settings &settings) {
   return {{"slice_seconds", settings.slice_seconds},
@@ -50,14 +52,16 @@ Json slice_json(const Slice &slice) {
           {"rate", figure(slice.rate)},
           {"processor_rate", figure(slice.processor_rate)},
           {"processor_steady", figure(slice.processor_steady)},
-          {"warnings", slice.warnings},
+          {"warnings", record::warning_kind_names(slice.warnings)},
           {"processor", optional(slice.processor)},
           {"started_at", slice.started_at}};
 }
 
 Json round_json(const Round &round, Mode mode) {
   return {{"round", round.number},
-          {"order", mode == Mode::duet ? "together" : round.b_first ? "BA" : "AB"},
+          {"order", mode == Mode::duet ? "together"
+                    : round.b_first    ? "BA"
+                                       : "AB"},
           {"a_slice", round.a_slice},
           {"b_slice", round.b_slice},
           {"log_ratio", figure(round.log_ratio)},
@@ -90,13 +94,14 @@ Json answer_json(const Answer &answer, bool disturbed) {
 }
 
 Json unpaired_json(const UnpairedView &view) {
-  return {{"change_percent", figure(view.change_percent)},
-          {"p_value", figure(view.p_value)},
-          {"low_percent", figure(view.shift_low_percent)},
-          {"high_percent", figure(view.shift_high_percent)},
-          {"a", {{"median", figure(view.a_median)}, {"low", figure(view.a_low)}, {"high", figure(view.a_high)}}},
-          {"b", {{"median", figure(view.b_median)}, {"low", figure(view.b_low)}, {"high", figure(view.b_high)}}},
-          {"intervals_are_ranges", view.intervals_are_ranges}};
+  return {
+      {"change_percent", figure(view.change_percent)},
+      {"p_value", figure(view.p_value)},
+      {"low_percent", figure(view.shift_low_percent)},
+      {"high_percent", figure(view.shift_high_percent)},
+      {"a", {{"median", figure(view.a_median)}, {"low", figure(view.a_low)}, {"high", figure(view.a_high)}}},
+      {"b", {{"median", figure(view.b_median)}, {"low", figure(view.b_low)}, {"high", figure(view.b_high)}}},
+      {"intervals_are_ranges", view.intervals_are_ranges}};
 }
 
 } // namespace
@@ -114,24 +119,23 @@ std::string json_output(const PairedComparison &comparison) {
   for (const Round &round : comparison.rounds) {
     rounds.push_back(round_json(round, comparison.mode));
   }
-  const Json document = {
-      {"schema_version", schema_version},
-      {"settings", settings_json(comparison.settings)},
-      {"programs", programs},
-      {"counts", {{"inner", comparison.inner}, {"outer", comparison.outer}}},
-      {"mode", comparison.mode == Mode::duet ? "duet" : "interleaved"},
-      {"mode_reason", comparison.mode_reason},
-      {"duet_check", duet_check_json(comparison.duet_check)},
-      {"slices", slices},
-      {"rounds", rounds},
-      {"answer", answer_json(comparison.answer, rests_on_disturbed_slices(comparison))},
-      {"unpaired", unpaired_json(comparison.unpaired)},
-      {"seconds", figure(comparison.seconds)},
-      {"warned_slices", comparison.warned_slices},
-      {"stopped_early", comparison.stopped_early},
-      {"interrupted", comparison.interrupted},
-      {"failure", comparison.failure.empty() ? Json(nullptr) : Json(comparison.failure)},
-      {"warnings", comparison.warnings}};
+  const Json document = {{"schema_version", schema_version},
+                         {"settings", settings_json(comparison.settings)},
+                         {"programs", programs},
+                         {"counts", {{"inner", comparison.inner}, {"outer", comparison.outer}}},
+                         {"mode", comparison.mode == Mode::duet ? "duet" : "interleaved"},
+                         {"mode_reason", comparison.mode_reason},
+                         {"duet_check", duet_check_json(comparison.duet_check)},
+                         {"slices", slices},
+                         {"rounds", rounds},
+                         {"answer", answer_json(comparison.answer, rests_on_disturbed_slices(comparison))},
+                         {"unpaired", unpaired_json(comparison.unpaired)},
+                         {"seconds", figure(comparison.seconds)},
+                         {"warned_slices", comparison.warned_slices},
+                         {"stopped_early", comparison.stopped_early},
+                         {"interrupted", comparison.interrupted},
+                         {"failure", comparison.failure.empty() ? Json(nullptr) : Json(comparison.failure)},
+                         {"warnings", comparison.warnings}};
   return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compare/verdict.h"
+#include "record/warning_kinds.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +19,10 @@ constexpr std::size_t most_rounds = 100000;
 
 enum class Mode { interleaved, duet };
 
-// The figure of each slice that the rounds are judged by (judged_figure.h).
+// The figure of each slice that the rounds, the duet check and the unpaired
+// view are judged by: by default pass 2's work per processor second
+// (ab/judged_figure.h gives why), the rate where a record has no processor
+// time.
 enum class Figure { rate, steady, processor_rate, processor_steady };
 
 // B against A: faster or slower where the interval lies above or below 0,
@@ -34,8 +38,8 @@ struct Settings {
   std::optional<std::size_t> rounds{};    // a fixed count of rounds
   double alpha = 0.05;
   double threshold_percent = 1.0;
-  Figure figure = Figure::rate;
-  bool figure_given = false; // --figure chose it, rather than the default
+  Figure figure = Figure::rate; // the command's reading sets ab::default_figure unless --figure names one
+  bool figure_given = false;    // --figure chose it, rather than the default
   std::uint64_t seed = 0;
   bool seed_given = false;
 };
@@ -46,16 +50,16 @@ inline constexpr const char *program_letters[] = {"A", "B"};
 // A program compared, as named on the command line and as its record
 // describes its build.
 struct Program {
-  std::string name{}; // as given
-  std::string path{}; // where it was started from
+  std::string name{};  // as given
+  std::string path{};  // where it was started from
   std::string build{}; // "g++ 12.2.0, -O2 -ffp-contract=off, x86-64"
   std::string version{};
 };
 
 // One slice: a normal run of A or B.
 struct Slice {
-  std::size_t round = 0; // from 1; 0 for the slices of the duet check before the rounds
-  int program = 0;       // 0 for A, 1 for B
+  std::size_t round = 0;      // from 1; 0 for the slices of the duet check before the rounds
+  int program = 0;            // 0 for A, 1 for B
   double start_seconds = 0.0; // when its passes began, from the comparison's start
   double seconds = 0.0;       // its wall time, from its counts to its end
   double steady = 0.0;        // pass 2's fastest group, megaWhets/second
@@ -65,15 +69,15 @@ struct Slice {
   // program's record gives none.
   double processor_rate = std::numeric_limits<double>::quiet_NaN();
   double processor_steady = std::numeric_limits<double>::quiet_NaN();
-  std::vector<std::string> warnings{}; // the kinds its record names
+  record::WarningKinds warnings{};     // the kinds its record names
   std::optional<unsigned> processor{}; // in duet, the processor it was held to
-  std::string started_at{}; // UTC, to the second, as its record gives it
+  std::string started_at{};            // UTC, to the second, as its record gives it
 };
 
 // One round's pair: A's slice and B's, and what the answer is judged on.
 struct Round {
-  std::size_t number = 0; // from 1
-  bool b_first = false;   // interleaved: B's slice ran first
+  std::size_t number = 0;  // from 1
+  bool b_first = false;    // interleaved: B's slice ran first
   std::size_t a_slice = 0; // indices into the comparison's slices
   std::size_t b_slice = 0;
   double log_ratio = 0.0; // ln(B's judged figure / A's), the figure of ab/judged_figure.h
@@ -85,12 +89,13 @@ struct Round {
 struct DuetCheck {
   unsigned processors[2] = {0, 0};
   std::size_t rounds = 0;
-  // How much faster A ran on the second processor than on the first, in
-  // percent, the copies' own difference cancelled by the swap.
+  // How much faster A ran on the second processor than on the first, by the
+  // judged figure, in percent, the copies' own difference cancelled by the
+  // swap.
   double processor_difference_percent = 0.0;
-  // How much slower A ran beside itself than alone, in percent: large where
-  // the two processors share a core's units or the machine cannot run two
-  // programs at once.
+  // How much slower A ran beside itself than alone, by the judged figure, in
+  // percent: large where the two processors share a core's units or the
+  // machine cannot run two programs at once.
   double duet_slowdown_percent = 0.0;
   bool passed = false;
 };
@@ -148,7 +153,7 @@ struct PairedComparison {
   std::size_t warned_slices = 0;
   bool stopped_early = false; // the stopping rule found the answer certain before the budget ran out
   bool interrupted = false;
-  std::string failure{};      // a program that failed during a slice, and which: empty when none did
+  std::string failure{};               // a program that failed during a slice, and which: empty when none did
   std::vector<std::string> warnings{}; // about the comparison as a whole, one line each without a line break
 };
 

@@ -7,13 +7,12 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
-#include <nlohmann/json.hpp>
 
 namespace ab {
 namespace {
 
 // What the program said last, in brackets, where it said anything.
-std::string said(const ProgramSlice &slice) {
+std::string its_last_words(const ProgramSlice &slice) {
   const std::string words = last_words(slice);
   return words.empty() ? "" : " (it said: " + words + ")";
 }
@@ -29,57 +28,41 @@ std::optional<record::ReadRecord> only_record(std::vector<record::ReadRecord> re
   return std::move(records.front());
 }
 
-// A number of the object's, or not a number where it has none.
-double number_in(const nlohmann::json &object, const char *key) {
-  const auto found = object.find(key);
-  return found != object.end() && found->is_number() ? found->get<double>()
-                                                     : std::numeric_limits<double>::quiet_NaN();
+std::string seconds_text(std::chrono::milliseconds time) {
+  return text::formatted("%.0f s", static_cast<double>(time.count()) / 1000.0);
 }
 
-// What the record says it was asked for and how long its pass 2 took,
-// which the reader does not keep; for holding it to the slice.
-struct Claims {
-  double inner = std::numeric_limits<double>::quiet_NaN();
-  double outer = std::numeric_limits<double>::quiet_NaN();
-  double second_elapsed = std::numeric_limits<double>::quiet_NaN();
-};
+// Why the slice did not run to its end, as a phrase after the program's
+// name: "could not be started: ...", "asked for no counts within 60 s".
+std::string failure_text(const ProgramSlice &slice) {
+  switch (slice.failure) {
+  case SliceFailure::none:
+    break;
+  case SliceFailure::not_started:
+    return "could not be started: " + slice.start_failure;
+  case SliceFailure::no_prompt:
+    return "asked for no counts";
+  case SliceFailure::no_prompt_in_time:
+    return "asked for no counts within " + seconds_text(slice.waited_limit);
+  case SliceFailure::stopped_reading_counts:
+    return "stopped reading its counts";
+  case SliceFailure::too_much_output:
+    return "wrote more to standard output than any record holds";
+  case SliceFailure::no_end_in_time:
+    return "did not end within " + seconds_text(slice.waited_limit) + " of its counts";
+  case SliceFailure::lingered:
+    return "closed its output but did not end within " + seconds_text(slice.waited_limit) + ", and was ended";
+  }
+  return {};
+}
 
-// What a record the reader has accepted says beyond what it keeps: both
-// passes' elapsed seconds, pass 2's figures by processor time, and the
-// kinds of its warnings.
-Claims read_beyond(const std::string &record_text, ReadSlice &read) {
-  Claims claims;
-  const auto record = nlohmann::json::parse(record_text, nullptr, false);
-  if (!record.is_object()) {
-    return claims;
+// Both passes' elapsed seconds, of those the record gives.
+double passes_seconds(const record::RunDetails &details) {
+  double seconds = 0.0;
+  for (const double pass : details.elapsed_seconds) {
+    seconds += std::isnan(pass) ? 0.0 : pass;
   }
-  if (const auto counts = record.find("counts"); counts != record.end() && counts->is_object()) {
-    claims.inner = number_in(*counts, "inner");
-    claims.outer = number_in(*counts, "outer");
-  }
-  if (const auto passes = record.find("passes"); passes != record.end() && passes->is_array()) {
-    for (const auto &pass : *passes) {
-      if (pass.is_object() && pass.contains("elapsed_seconds") && pass["elapsed_seconds"].is_number()) {
-        read.passes_seconds += pass["elapsed_seconds"].get<double>();
-      }
-    }
-    if (passes->size() == 2 && (*passes)[1].is_object()) {
-      const auto &second = (*passes)[1];
-      claims.second_elapsed = number_in(second, "elapsed_seconds");
-      read.processor_rate = number_in(second, "processor_megawhets_per_second");
-      if (const auto groups = second.find("groups"); groups != second.end() && groups->is_object()) {
-        read.processor_steady = number_in(*groups, "fastest_processor_megawhets_per_second");
-      }
-    }
-  }
-  if (const auto warnings = record.find("warnings"); warnings != record.end() && warnings->is_array()) {
-    for (const auto &warning : *warnings) {
-      if (warning.is_object() && warning.contains("kind") && warning["kind"].is_string()) {
-        read.warning_kinds.push_back(warning["kind"].get<std::string>());
-      }
-    }
-  }
-  return claims;
+  return seconds;
 }
 
 // A pass's own clock may run a little past the slice's, which starts when
@@ -90,20 +73,20 @@ constexpr double clock_slack_seconds = 0.25;
 constexpr double longest_overhead_seconds = 2.0;
 
 // Why the record cannot be what the slice ran, or empty.
-std::string implausible(const ProgramSlice &slice, const ReadSlice &read, const Claims &claims,
-                        const pass::Counts &sent) {
+std::string implausible(const ProgramSlice &slice, const ReadSlice &read, const pass::Counts &sent) {
+  const record::RunDetails &claims = read.details;
   if (claims.inner != sent.inner || claims.outer != sent.outer) {
     return text::formatted(
         "wrote a record of other counts (inner %.0f, outer %.0f) than it was sent (inner %d, "
         "outer %d)",
         claims.inner, claims.outer, sent.inner, sent.outer);
   }
-  const double rate = pass::megawhets_per_second(
-      pass::pass_rate(pass::work_units(pass::doubled_count(sent.inner), sent.outer), claims.second_elapsed));
+  const double rate = pass::megawhets_per_second(pass::pass_rate(
+      pass::work_units(pass::doubled_count(sent.inner), sent.outer), claims.elapsed_seconds[1]));
   if (!(std::fabs(rate - read.run->rate) <= 1e-6 * rate)) {
     return text::formatted(
         "wrote a pass 2 rate of %g megaWhets/second, which its counts and its %g s do not give",
-        read.run->rate, claims.second_elapsed);
+        read.run->rate, claims.elapsed_seconds[1]);
   }
   const double ran = std::chrono::duration<double>(slice.ended - slice.started).count();
   if (read.passes_seconds > ran + clock_slack_seconds ||
@@ -130,27 +113,27 @@ ReadSlice read_slice(const ProgramSlice &slice, const pass::Counts &sent) {
                                            slice.ending.exited && slice.ending.status == 3));
   if (self_check_failed) {
     return {SliceProblem::self_check_failed,
-            "failed its self-check: it does not compute the workload's arithmetic" + said(slice), read->run};
+            "failed its self-check: it does not compute the workload's arithmetic" + its_last_words(slice),
+            read->run};
   }
-  if (slice.failure == "asked for no counts") {
+  if (slice.failure == SliceFailure::no_prompt) {
     return {SliceProblem::not_megawhets, "is not megawhets: it " + slice.ending.description +
-                                             " without asking for its counts" + said(slice)};
+                                             " without asking for its counts" + its_last_words(slice)};
   }
-  if (!slice.failure.empty()) {
+  if (slice.failure != SliceFailure::none) {
     // What goes wrong before the counts says the program is not one to
     // compare; what goes wrong after them is a failure during the slice.
-    const bool before_counts =
-        slice.failure.starts_with("could not be started") || slice.failure.starts_with("asked for no counts");
-    return {before_counts ? SliceProblem::not_megawhets : SliceProblem::failed, slice.failure + said(slice)};
+    return {before_counts(slice.failure) ? SliceProblem::not_megawhets : SliceProblem::failed,
+            failure_text(slice) + its_last_words(slice)};
   }
   if (!slice.ending.exited) {
-    return {SliceProblem::failed, slice.ending.description + said(slice)};
+    return {SliceProblem::failed, slice.ending.description + its_last_words(slice)};
   }
   if (!read) {
     return {SliceProblem::not_megawhets,
             "is not megawhets: it wrote " +
                 (record_count == 0 ? std::string("no record") : std::to_string(record_count) + " records") +
-                ", where megawhets writes one" + said(slice)};
+                ", where megawhets writes one" + its_last_words(slice)};
   }
   if (read->problem == record::ProblemKind::not_a_record ||
       read->problem == record::ProblemKind::unreadable) {
@@ -160,11 +143,11 @@ ReadSlice read_slice(const ProgramSlice &slice, const pass::Counts &sent) {
     return {SliceProblem::failed, "gave no figure: " + read->message};
   }
   if (slice.ending.status != 0) {
-    return {SliceProblem::failed, slice.ending.description + said(slice), read->run};
+    return {SliceProblem::failed, slice.ending.description + its_last_words(slice), read->run};
   }
-  ReadSlice accepted{.run = read->run};
-  const Claims claims = read_beyond(slice.record_text, accepted);
-  if (const std::string why = implausible(slice, accepted, claims, sent); !why.empty()) {
+  const ReadSlice accepted{
+      .run = read->run, .details = read->details, .passes_seconds = passes_seconds(read->details)};
+  if (const std::string why = implausible(slice, accepted, sent); !why.empty()) {
     return {SliceProblem::failed, why, read->run};
   }
   return accepted;

@@ -2,8 +2,8 @@
 
 #include "ab/slice_run.h"
 #include "record/recorded_run.h"
+#include "record/run_details.h"
 
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,17 +32,13 @@ struct ReadSlice {
   // with status 0 without asking for its counts".
   std::string message{};
   std::optional<record::RecordedRun> run{}; // set when there is a record, even one with a failed self-check
+  // What the record says beyond the run: its counts, its passes' times,
+  // pass 2's figures by processor time. Set when there is a run.
+  record::RunDetails details{};
   // Both passes' elapsed time, as the record gives it: the slice's own
   // length, without the program's start and end, which an emulator or a
   // busy machine can make long.
   double passes_seconds = 0.0;
-  // Pass 2's figures by processor time, in megaWhets/second: its work per
-  // processor second and its fastest group by the thread's processor time;
-  // not a number where the record gives none (an older program's, or a
-  // system whose processor clock is too coarse).
-  double processor_rate = std::numeric_limits<double>::quiet_NaN();
-  double processor_steady = std::numeric_limits<double>::quiet_NaN();
-  std::vector<std::string> warning_kinds{}; // as the record names them: "interference", "short", ...
 };
 
 // The slice's record, held to what the program was asked for: the counts

@@ -1,7 +1,6 @@
 #include "ab/slice_run.h"
 
 #include "platform/interrupts.h"
-#include "text/formatted.h"
 #include "text/printable.h"
 
 #include <algorithm>
@@ -29,10 +28,6 @@ struct Running {
   std::size_t report_seen = 0; // standard error's bytes before the counts were written
   bool start_seen = false;     // its report has shown that the pass began
 };
-
-std::string seconds_text(milliseconds time) {
-  return text::formatted("%.0f s", static_cast<double>(time.count()) / 1000.0);
-}
 
 // Keeps the report's first part and its end, where the context line and
 // warnings are.
@@ -74,7 +69,8 @@ public:
       std::string failure;
       if (!platform::start_program(requests[i].path, {"--json", "-"}, requests[i].processor,
                                    running_[i].program, failure)) {
-        return fail(i, "could not be started: " + failure);
+        running_[i].slice->start_failure = failure;
+        return fail(i, SliceFailure::not_started);
       }
     }
     return true;
@@ -94,7 +90,7 @@ public:
         all_asked = false;
         if (platform::output_ended(each.program) || each.output.error.size() > largest_report_kept ||
             each.output.output.size() > largest_record_text) {
-          return fail(i, "asked for no counts");
+          return fail(i, SliceFailure::no_prompt);
         }
       }
       if (all_asked) {
@@ -103,7 +99,7 @@ public:
       if (Clock::now() > give_up) {
         for (std::size_t i = 0; i < running_.size(); ++i) {
           if (running_[i].output.error.find(first_prompt) == std::string::npos) {
-            return fail(i, "asked for no counts within " + seconds_text(longest));
+            return fail(i, SliceFailure::no_prompt_in_time, longest);
           }
         }
       }
@@ -126,7 +122,7 @@ public:
     }
     for (std::size_t i = 0; i < running_.size(); ++i) {
       if (!platform::write_to_program(running_[i].program, line)) {
-        return fail(i, "stopped reading its counts");
+        return fail(i, SliceFailure::stopped_reading_counts);
       }
       platform::close_program_input(running_[i].program);
     }
@@ -140,7 +136,7 @@ public:
       for (std::size_t i = 0; i < running_.size(); ++i) {
         Running &each = running_[i];
         if (each.output.output.size() > largest_record_text) {
-          return fail(i, "wrote more to standard output than any record holds");
+          return fail(i, SliceFailure::too_much_output);
         }
         bound_report(each.output.error);
         all_ended = all_ended && platform::output_ended(each.program);
@@ -151,7 +147,7 @@ public:
       }
       keep_processors_busy();
       if (Clock::now() > give_up) {
-        return fail(unfinished(), "did not end within " + seconds_text(longest) + " of its counts");
+        return fail(unfinished(), SliceFailure::no_end_in_time, longest);
       }
       if (!collect()) {
         return false;
@@ -164,9 +160,9 @@ public:
   void finish() {
     for (Running &each : running_) {
       platform::ProgramEnding ending = platform::wait_for_program(each.program, lingering);
-      if (ending.ended_here && each.slice->failure.empty()) {
-        each.slice->failure =
-            "closed its output but did not end within " + seconds_text(lingering) + ", and was ended";
+      if (ending.ended_here && each.slice->failure == SliceFailure::none) {
+        each.slice->failure = SliceFailure::lingered;
+        each.slice->waited_limit = lingering;
       }
       keep(each, std::move(ending));
     }
@@ -254,8 +250,9 @@ private:
     return 0;
   }
 
-  bool fail(std::size_t index, std::string failure) {
-    running_[index].slice->failure = std::move(failure);
+  bool fail(std::size_t index, SliceFailure failure, milliseconds limit = {}) {
+    running_[index].slice->failure = failure;
+    running_[index].slice->waited_limit = limit;
     stop_all();
     return false;
   }

@@ -41,6 +41,25 @@ constexpr std::size_t largest_record_text = 1 << 20;
 // the warnings fit many times over.
 constexpr std::size_t largest_report_kept = 64 * 1024;
 
+// Why a slice did not run to its end.
+enum class SliceFailure {
+  none,
+  not_started,            // the system could not start it
+  no_prompt,              // it ended, or wrote too much, before it asked for its counts
+  no_prompt_in_time,      // it did not ask for its counts within the limit
+  stopped_reading_counts, // it closed its input before its counts were written
+  too_much_output,        // it wrote more to standard output than any record holds
+  no_end_in_time,         // it did not end within the limit after its counts
+  lingered                // it closed its output but did not end, and was ended
+};
+
+// Whether the failure came before the program asked for its counts: then
+// it is no program to compare, rather than one that failed in a slice.
+constexpr bool before_counts(SliceFailure failure) {
+  return failure == SliceFailure::not_started || failure == SliceFailure::no_prompt ||
+         failure == SliceFailure::no_prompt_in_time;
+}
+
 // What one program's slice gave.
 struct ProgramSlice {
   std::string record_text{}; // its standard output
@@ -48,10 +67,10 @@ struct ProgramSlice {
   platform::ProgramEnding ending{};
   Clock::time_point started{}; // when its first words after the counts arrived: its passes had begun
   Clock::time_point ended{};
-  // Why the slice did not run to its end, as a phrase after the program's
-  // name ("could not be started: ...", "asked for no counts within 60 s");
-  // empty when it did.
-  std::string failure{};
+  SliceFailure failure = SliceFailure::none;
+  std::string start_failure{};              // for not_started: why, in the system's words
+  std::chrono::milliseconds waited_limit{}; // for the failures of a limit (and lingered): the limit
+
   bool interrupted = false; // ended early by an interrupt or termination request
 };
 

@@ -6,16 +6,22 @@
 // apart from the others; at most the first ten problems named, the rest
 // counted in a note; and each either a run whose figures are finite, above
 // 0 and believable and whose text fits its field, or a problem of a kind,
-// said on one line of printable ASCII.
+// said on one line of printable ASCII. Beside that, the JSON parser under
+// the reader is held to a general one: where either takes the input as one
+// JSON text, with nothing but white space around it, the other does too.
 
+#include "record/json_parser.h"
 #include "record/label.h"
 #include "record/record_reader.h"
+
+#include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -122,6 +128,63 @@ void check_text(const record::TextRead &read, Seen &seen) {
   require(is_one_printable_line(read.message), "a problem is not said on one line of printable ASCII");
 }
 
+// Hears a text's values and keeps none: only whether the text is JSON
+// matters here.
+class Deaf final : public record::JsonListener {
+public:
+  void begin_object() override {}
+  void key(const record::JsonString &) override {}
+  void end_object() override {}
+  void begin_array() override {}
+  void end_array() override {}
+  void null() override {}
+  void boolean(bool) override {}
+  void number(const record::JsonNumber &) override {}
+  void string(const record::JsonString &) override {}
+};
+
+constexpr std::string_view json_space = " \t\n\r";
+
+// Whether our parser takes the whole input as one JSON text; none where it
+// refuses the text for a reason of its own that a general parser does not
+// share.
+std::optional<bool> ours_accepts(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(json_space);
+  if (first == std::string_view::npos) {
+    return false;
+  }
+  record::JsonParser parser;
+  Deaf listener;
+  if (parser.parse(text, first, listener)) {
+    return text.find_first_not_of(json_space, parser.end()) == std::string_view::npos;
+  }
+  // Ours refuses nesting deeper than a record's could ever be, so that a
+  // hostile file costs bounded memory; nlohmann takes any depth.
+  if (parser.broken().kind == record::JsonBreakKind::too_deep) {
+    return std::nullopt;
+  }
+  return false;
+}
+
+void check_agreement(std::string_view input) {
+  // nlohmann takes a NUL byte for the end of its input, as a C string's
+  // end; both are held to the input before the first.
+  const std::string_view text = input.substr(0, input.find('\0'));
+  // nlohmann skips a byte order mark at the very start of its input, as
+  // RFC 8259 lets a parser do; ours leaves that to the reader of a file of
+  // records (record/json_sequence.cpp), which skips it before each text.
+  if (text.starts_with("\xEF\xBB\xBF")) {
+    return;
+  }
+  const std::optional<bool> ours = ours_accepts(text);
+  if (!ours) {
+    return;
+  }
+  const bool theirs = nlohmann::json::accept(text.begin(), text.end());
+  require(*ours || !theirs, "nlohmann takes as one JSON text what our parser refuses");
+  require(!*ours || theirs, "our parser takes as one JSON text what nlohmann refuses");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -132,5 +195,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   // Each text takes at least one byte of the input.
   require(texts <= size, "more texts than bytes");
   require(seen.handed - seen.notes <= texts, "more texts handed on than read");
+  check_agreement(text);
   return 0;
 }

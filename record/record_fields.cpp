@@ -11,13 +11,13 @@ using Context = RecordFieldsListener::Context;
 // an array there is read as.
 struct Known {
   std::string_view name;
-  Kept *place;
+  FieldValue *place;
   Context object_child = Context::skipped;
   Context array_child = Context::skipped;
 };
 
 // No key of a record is longer; a longer one is none of its keys.
-constexpr std::size_t longest_known_key = 28;
+constexpr std::size_t longest_known_key = 38;
 
 } // namespace
 
@@ -69,6 +69,7 @@ void RecordFieldsListener::key(const JsonString &name) {
           {"build", &f.build, Context::build},
           {"machine", &f.machine, Context::machine},
           {"started_at", &f.started_at},
+          {"counts", &f.counts, Context::counts},
           {"copies", &f.copies, Context::run_copies},
           {"self_check", &f.self_check, Context::self_check},
           {"passes", &f.passes, Context::skipped, Context::passes},
@@ -90,6 +91,9 @@ void RecordFieldsListener::key(const JsonString &name) {
           {"processor_model", &f.processor_model},
           {"processors", &f.processors}});
     break;
+  case Context::counts:
+    find({{"inner", &f.inner}, {"outer", &f.outer}});
+    break;
   case Context::run_copies:
     find({{"count", &f.copies_count}});
     break;
@@ -100,11 +104,14 @@ void RecordFieldsListener::key(const JsonString &name) {
     find({{"pass", &pass.pass},
           {"megawhets_per_second", &pass.megawhets_per_second},
           {"processor_share", &pass.processor_share},
+          {"elapsed_seconds", &pass.elapsed_seconds},
+          {"processor_megawhets_per_second", &pass.processor_rate},
           {"groups", &pass.groups, Context::pass_groups},
           {"copies", &pass.copies, Context::skipped, Context::pass_copies}});
     break;
   case Context::pass_groups:
-    find({{"fastest_megawhets_per_second", &pass.fastest}});
+    find({{"fastest_megawhets_per_second", &pass.fastest},
+          {"fastest_processor_megawhets_per_second", &pass.processor_fastest}});
     break;
   case Context::copy:
     find({{"processor_share", &copy_.processor_share}, {"groups", &copy_.groups, Context::copy_groups}});
@@ -123,7 +130,7 @@ void RecordFieldsListener::key(const JsonString &name) {
 // Where an element of an array goes: of the passes, the first two; of a
 // pass's copies and of the warnings, the one being read, which the judge
 // takes when it ends.
-Kept *RecordFieldsListener::element_place(Frame &frame) {
+FieldValue *RecordFieldsListener::element_place(Frame &frame) {
   switch (frame.context) {
   case Context::passes: {
     const std::size_t index = fields_.pass_count++;
@@ -148,7 +155,7 @@ Kept *RecordFieldsListener::element_place(Frame &frame) {
   }
 }
 
-Kept *RecordFieldsListener::value_place() {
+FieldValue *RecordFieldsListener::value_place() {
   if (depth_ == 0) {
     return &fields_.root;
   }
@@ -163,17 +170,17 @@ Kept *RecordFieldsListener::value_place() {
   }
 }
 
-void RecordFieldsListener::begin(Kept::Type type) {
-  Kept *const place = value_place();
+void RecordFieldsListener::begin(FieldValue::Type type) {
+  FieldValue *const place = value_place();
   Frame child{.pass = depth_ == 0 ? std::uint8_t{0} : frames_[depth_ - 1].pass};
   if (place != nullptr) {
     *place = {.type = type};
     if (depth_ == 0) {
-      child.context = type == Kept::Type::object ? Context::root : Context::skipped;
+      child.context = type == FieldValue::Type::object ? Context::root : Context::skipped;
     } else {
       const Frame &parent = frames_[depth_ - 1];
       dirty_ = true;
-      child.context = type == Kept::Type::object ? parent.object_child : parent.array_child;
+      child.context = type == FieldValue::Type::object ? parent.object_child : parent.array_child;
       if (parent.context == Context::passes) {
         child.pass = parent.element_pass;
       }
@@ -197,6 +204,9 @@ void RecordFieldsListener::enter(Context context, std::uint8_t pass) {
   case Context::machine:
     f.host_name = f.processor_model = f.processors = {};
     break;
+  case Context::counts:
+    f.inner = f.outer = {};
+    break;
   case Context::run_copies:
     f.copies_count = {};
     break;
@@ -214,7 +224,7 @@ void RecordFieldsListener::enter(Context context, std::uint8_t pass) {
     judge_.copies_begin(pass);
     break;
   case Context::pass_groups:
-    f.pass[pass].fastest = {};
+    f.pass[pass].fastest = f.pass[pass].processor_fastest = {};
     break;
   case Context::copy_groups:
     copy_.fastest = {};
@@ -227,8 +237,8 @@ void RecordFieldsListener::enter(Context context, std::uint8_t pass) {
   }
 }
 
-void RecordFieldsListener::scalar(const Kept &value) {
-  if (Kept *const place = value_place()) {
+void RecordFieldsListener::scalar(const FieldValue &value) {
+  if (FieldValue *const place = value_place()) {
     *place = value;
     dirty_ = depth_ > 0 || dirty_;
   }

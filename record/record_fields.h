@@ -15,7 +15,7 @@ namespace record {
 
 // A value as the text gave it: its type, and for a number, a string or a
 // boolean what the text says. Views into the text being read.
-struct Kept {
+struct FieldValue {
   enum class Type : std::uint8_t { absent, null, boolean, number, string, array, object };
   Type type = Type::absent;
   bool flag = false;       // a boolean's value; whether a number is an integer, or a string holds escapes
@@ -27,55 +27,61 @@ struct Kept {
 
 // A copy's figures in a pass run in copies.
 struct CopyFields {
-  Kept self{}; // the element itself, an object where it is one
-  Kept processor_share{};
-  Kept groups{};
-  Kept fastest{}; // groups.fastest_megawhets_per_second
+  FieldValue self{}; // the element itself, an object where it is one
+  FieldValue processor_share{};
+  FieldValue groups{};
+  FieldValue fastest{}; // groups.fastest_megawhets_per_second
 };
 
 struct WarningFields {
-  Kept self{};
-  Kept kind{};
+  FieldValue self{};
+  FieldValue kind{};
 };
 
 struct PassFields {
-  Kept self{};
-  Kept pass{};
-  Kept megawhets_per_second{};
-  Kept processor_share{};
-  Kept groups{};
-  Kept fastest{}; // groups.fastest_megawhets_per_second
-  Kept copies{};  // its elements go to the listener's judge one by one
+  FieldValue self{};
+  FieldValue pass{};
+  FieldValue megawhets_per_second{};
+  FieldValue processor_share{};
+  FieldValue groups{};
+  FieldValue fastest{}; // groups.fastest_megawhets_per_second
+  FieldValue copies{};  // its elements go to the listener's judge one by one
+  FieldValue elapsed_seconds{};
+  FieldValue processor_rate{};    // processor_megawhets_per_second
+  FieldValue processor_fastest{}; // groups.fastest_processor_megawhets_per_second
 };
 
 // The fields of a record, by their paths.
 struct RecordFields {
-  Kept root{};
-  Kept schema_version{};
-  Kept program{};
-  Kept program_name{};
-  Kept program_version{};
-  Kept label{};
-  Kept build{};
-  Kept compiler{};
-  Kept compiler_version{};
-  Kept flags{};
-  Kept drag_percent{}; // only a test build's
-  Kept architecture{};
-  Kept machine{};
-  Kept host_name{};
-  Kept processor_model{};
-  Kept processors{};
-  Kept started_at{};
-  Kept copies{};
-  Kept copies_count{};
-  Kept self_check{};
-  Kept self_check_passed{};
-  Kept passes{};
+  FieldValue root{};
+  FieldValue schema_version{};
+  FieldValue program{};
+  FieldValue program_name{};
+  FieldValue program_version{};
+  FieldValue label{};
+  FieldValue build{};
+  FieldValue compiler{};
+  FieldValue compiler_version{};
+  FieldValue flags{};
+  FieldValue drag_percent{}; // only a test build's
+  FieldValue architecture{};
+  FieldValue machine{};
+  FieldValue host_name{};
+  FieldValue processor_model{};
+  FieldValue processors{};
+  FieldValue started_at{};
+  FieldValue counts{};
+  FieldValue inner{};
+  FieldValue outer{};
+  FieldValue copies{};
+  FieldValue copies_count{};
+  FieldValue self_check{};
+  FieldValue self_check_passed{};
+  FieldValue passes{};
   std::size_t pass_count = 0; // of the elements of passes, of which only the first two are kept
   PassFields pass[2]{};
-  Kept warnings{}; // its elements go to the listener's judge one by one
-  Kept exit_status{};
+  FieldValue warnings{}; // its elements go to the listener's judge one by one
+  FieldValue exit_status{};
 };
 
 // Where the elements of the arrays a record may hold many of go, each as it
@@ -100,18 +106,18 @@ public:
   void clear();
   const RecordFields &fields() const { return fields_; }
 
-  void begin_object() override { begin(Kept::Type::object); }
+  void begin_object() override { begin(FieldValue::Type::object); }
   void key(const JsonString &name) override;
   void end_object() override { end(); }
-  void begin_array() override { begin(Kept::Type::array); }
+  void begin_array() override { begin(FieldValue::Type::array); }
   void end_array() override { end(); }
-  void null() override { scalar({.type = Kept::Type::null}); }
-  void boolean(bool value) override { scalar({.type = Kept::Type::boolean, .flag = value}); }
+  void null() override { scalar({.type = FieldValue::Type::null}); }
+  void boolean(bool value) override { scalar({.type = FieldValue::Type::boolean, .flag = value}); }
   void number(const JsonNumber &number) override {
-    scalar({.type = Kept::Type::number, .flag = number.integer, .text = number.text});
+    scalar({.type = FieldValue::Type::number, .flag = number.integer, .text = number.text});
   }
   void string(const JsonString &string) override {
-    scalar({.type = Kept::Type::string, .flag = string.escaped, .text = string.raw});
+    scalar({.type = FieldValue::Type::string, .flag = string.escaped, .text = string.raw});
   }
 
   // The objects and arrays of a record, and those it does not read.
@@ -121,6 +127,7 @@ public:
     program,
     build,
     machine,
+    counts,
     run_copies,
     self_check,
     passes,
@@ -138,16 +145,16 @@ private:
     Context context = Context::skipped;
     std::uint8_t pass = 0;         // which pass, within one
     std::uint8_t element_pass = 0; // within the passes, which the element being read is
-    Kept *pending = nullptr;       // where the value being read goes
+    FieldValue *pending = nullptr; // where the value being read goes
     // What an object or an array there is read as.
     Context object_child = Context::skipped;
     Context array_child = Context::skipped;
   };
 
-  Kept *element_place(Frame &frame);
-  Kept *value_place();
-  void begin(Kept::Type type);
-  void scalar(const Kept &value);
+  FieldValue *element_place(Frame &frame);
+  FieldValue *value_place();
+  void begin(FieldValue::Type type);
+  void scalar(const FieldValue &value);
   void end();
   void enter(Context context, std::uint8_t pass);
   void value_done();

@@ -1,116 +1,16 @@
 #include "record/record_file.h"
 
-#include "platform/files.h"
-#include "platform/interrupts.h"
 #include "text/formatted.h"
 #include "text/printable.h"
 
-#include <cerrno>
-#include <filesystem>
-#include <system_error>
-
 namespace record {
-namespace {
 
-// A name that leads through a symbolic link names the file it leads to, so
-// the link survives and its target gets the record.
-std::string target_of(const std::string &path, std::string &reason) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::path name(path);
-  if (!fs::is_symlink(fs::symlink_status(name, error))) {
-    return path;
-  }
-  const fs::path target = fs::weakly_canonical(name, error);
-  if (error) {
-    reason = error.message();
+std::string RecordFile::failure() const {
+  if (file_.failure().empty()) {
     return {};
   }
-  return target.string();
-}
-
-// Only a regular file can be replaced by renaming: a directory, a device or
-// a pipe under that name would be lost or would refuse.
-bool is_replaceable(const std::string &path, std::string &reason) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-    reason = "it is not a regular file; name a file, or give - for standard output";
-    return false;
-  }
-  return true;
-}
-
-} // namespace
-
-RecordFile::RecordFile(std::string path, std::string what) : path_(std::move(path)), what_(std::move(what)) {
-  std::string reason;
-  const std::string target = target_of(path_, reason);
-  if (target.empty() || !is_replaceable(target, reason)) {
-    fail(reason);
-    return;
-  }
-  const platform::NewFile file = platform::create_file_beside(target);
-  if (file.stream == nullptr) {
-    fail(file.failure);
-    return;
-  }
-  stream_ = file.stream;
-  temporary_path_ = file.path;
-  path_ = target;
-  platform::remove_on_interrupt(temporary_path_);
-}
-
-RecordFile::~RecordFile() { abandon(); }
-
-bool RecordFile::commit(std::string_view text) {
-  if (stream_ == nullptr) {
-    return false;
-  }
-  std::string reason;
-  // The system's reason ("No space left on device") is in errno when a
-  // write fails, in fwrite's flush or in fclose's; nothing else says it.
-  errno = 0;
-  bool written = std::fwrite(text.data(), 1, text.size(), stream_) == text.size();
-  if (!written && errno != 0) {
-    reason = std::generic_category().message(errno);
-  }
-  written = written && platform::write_to_storage(stream_, reason);
-  errno = 0;
-  const bool closed = std::fclose(stream_) == 0;
-  if (!closed && reason.empty() && errno != 0) {
-    reason = std::generic_category().message(errno);
-  }
-  stream_ = nullptr;
-  if (!written || !closed) {
-    fail(reason.empty() ? "write error" : reason);
-    abandon();
-    return false;
-  }
-  if (!platform::replace_file(temporary_path_, path_, reason)) {
-    fail(reason);
-    abandon();
-    return false;
-  }
-  temporary_path_.clear();
-  platform::forget_removal_on_interrupt();
-  return true;
-}
-
-void RecordFile::fail(const std::string &reason) {
-  failure_ = "megawhets: cannot write " + what_ + " to '" + text::printable(path_) + "': " + reason + "\n";
-}
-
-void RecordFile::abandon() {
-  if (stream_ != nullptr) {
-    std::fclose(stream_);
-    stream_ = nullptr;
-  }
-  if (!temporary_path_.empty()) {
-    std::remove(temporary_path_.c_str());
-    temporary_path_.clear();
-    platform::forget_removal_on_interrupt();
-  }
+  return "megawhets: cannot write " + what_ + " to '" + text::printable(file_.path()) +
+         "': " + file_.failure() + "\n";
 }
 
 } // namespace record

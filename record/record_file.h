@@ -1,44 +1,33 @@
 #pragma once
 
-#include <cstdio>
+#include "platform/atomic_file.h"
+
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace record {
 
-// A record's file, written so that a reader of its name sees either what was
-// there before or the whole new record, never a part: the record goes into
-// a file of its own beside it, is pushed to storage, and only then takes the
-// name. Created before anything runs, so that a place that cannot be written
-// is found at once; until the record takes its name, an interrupt, a failure
-// or an early end removes that file and leaves the name as it was.
+// A file written whole or not at all (platform::AtomicFile), whose failure
+// is said as the program says it on standard error, naming what the file
+// was to hold. The writing is the platform's; only the message is made here,
+// since the platform cannot escape a name for a terminal.
 class RecordFile {
 public:
   // `what` names the file's contents in a message: "the run record", say.
-  explicit RecordFile(std::string path, std::string what = "the run record");
-  ~RecordFile();
-  RecordFile(const RecordFile &) = delete;
-  RecordFile &operator=(const RecordFile &) = delete;
+  explicit RecordFile(std::string path, std::string what = "the run record")
+      : file_(std::move(path)), what_(std::move(what)) {}
 
-  bool ready() const { return stream_ != nullptr; }
-
-  // Writes the text and gives it the name. False, with the file removed,
-  // when any of that fails.
-  bool commit(std::string_view text);
+  bool ready() const { return file_.ready(); }
+  bool commit(std::string_view text) { return file_.commit(text); }
 
   // Why the file could not be made or written, as one line for standard
-  // error.
-  const std::string &failure() const { return failure_; }
+  // error; empty while nothing has failed.
+  std::string failure() const;
 
 private:
-  void fail(const std::string &reason);
-  void abandon();
-
-  std::string path_;
+  platform::AtomicFile file_;
   std::string what_;
-  std::string temporary_path_;
-  std::FILE *stream_ = nullptr;
-  std::string failure_;
 };
 
 } // namespace record

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/recorded_run.h"
+#include "record/run_details.h"
 #include "record/text.h"
 
 #include <cstddef>
@@ -96,7 +97,8 @@ struct TextRead {
   // to its last; text that is not JSON up to where the next text may start;
   // nothing for a note on the whole file.
   std::string_view text{};
-  const RecordedRun *run = nullptr; // set exactly when `problem` is none
+  const RecordedRun *run = nullptr;    // set exactly when `problem` is none
+  const RunDetails *details = nullptr; // set exactly with `run`
   ProblemKind problem = ProblemKind::none;
   // One line without a line break, when there is a problem:
   // "$.passes[1].megawhets_per_second: a string where a number belongs"
@@ -123,6 +125,7 @@ std::size_t read_records(std::string_view text, Text file, const TextHandler &ha
 struct ReadRecord {
   std::string source{};             // "runs.json, record 3"; for a whole argument, the argument
   std::optional<RecordedRun> run{}; // set exactly when `problem` is none
+  RunDetails details{};             // with a run; not a number throughout without one
   ProblemKind problem = ProblemKind::none;
   std::string message{};
 };

@@ -2,6 +2,7 @@
 
 #include "record/start_time.h"
 #include "record/text.h"
+#include "record/warning_kinds.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,6 +42,7 @@ struct RecordedRun {
   // processor ("interference"), or the machine's speed changed under it
   // ("steadiness").
   std::uint32_t disturbances = 0;
+  WarningKinds warning_kinds{}; // the kinds of them this program knows
   bool self_check_passed = true;
   int exit_status = 0;
 };

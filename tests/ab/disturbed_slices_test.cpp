@@ -17,8 +17,8 @@ namespace {
 
 struct DisturbedCase {
   const char *name;
-  std::vector<std::vector<std::string>> warnings; // each round slice's, A's and B's in turn
-  std::vector<std::string> check_warnings;        // the duet check's slice, which never counts
+  std::vector<record::WarningKinds> warnings; // each round slice's, A's and B's in turn
+  record::WarningKinds check_warnings;        // the duet check's slice, which never counts
   ab::Verdict verdict;
   std::size_t disturbed;
   bool rests;
@@ -74,11 +74,20 @@ TEST_P(Disturbed, EveryOutputSaysSo) {
   EXPECT_EQ(json.at("answer").at("disturbed"), with.rests);
 }
 
-using W = std::vector<std::string>;
+using W = record::WarningKinds;
+
+W kinds(std::initializer_list<report::WarningKind> each) {
+  W kinds;
+  for (const report::WarningKind kind : each) {
+    kinds.add(kind);
+  }
+  return kinds;
+}
+
 const W none{};
-const W busy{"interference"};
-const W drift{"steadiness"};
-const W other{"short"};
+const W busy = kinds({report::WarningKind::interference});
+const W drift = kinds({report::WarningKind::steadiness});
+const W other = kinds({report::WarningKind::short_pass});
 
 INSTANTIATE_TEST_SUITE_P(
     Slices, Disturbed,
@@ -88,13 +97,14 @@ INSTANTIATE_TEST_SUITE_P(
         DisturbedCase{"HalfDisturbed", {busy, none, drift, none}, {}, ab::Verdict::same, 2, false, false},
         DisturbedCase{"MostDisturbed", {busy, drift, busy, none}, {}, ab::Verdict::same, 3, true, true},
         // Both kinds on one slice count it once.
-        DisturbedCase{"BothKindsOnce",
-                      {W{"interference", "steadiness"}, busy, drift, none},
-                      {},
-                      ab::Verdict::same,
-                      3,
-                      true,
-                      true},
+        DisturbedCase{
+            "BothKindsOnce",
+            {kinds({report::WarningKind::interference, report::WarningKind::steadiness}), busy, drift, none},
+            {},
+            ab::Verdict::same,
+            3,
+            true,
+            true},
         // Other warnings do not disturb, as compare does not count them.
         DisturbedCase{"OtherWarnings", {other, other, other, busy}, {}, ab::Verdict::same, 1, false, false},
         // The duet check's slices are not the rounds'.

@@ -57,7 +57,7 @@ ab::PairedComparison made_comparison(std::size_t rounds, double change, ab::Mode
       slice.processor_rate = slice.rate * 1.002;
       slice.processor_steady = slice.steady * 1.002;
       if (program == 1 && round == 3) {
-        slice.warnings.push_back("interference");
+        slice.warnings.add(report::WarningKind::interference);
       }
       if (mode == ab::Mode::duet) {
         slice.processor = static_cast<unsigned>((round + program) % 2);

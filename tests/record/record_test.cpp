@@ -109,6 +109,47 @@ TEST(Record, ARunInCopiesIsReadAsTheMachines) {
 
 // A test build's drag is written only where there is one, and read back
 // beside the flags, so that a comparison shows it and groups it apart.
+// Figures a record may lack, as a double or not a number.
+void expect_same_figure(double read, double written) {
+  if (std::isnan(written)) {
+    EXPECT_TRUE(std::isnan(read)) << read;
+  } else {
+    EXPECT_DOUBLE_EQ(read, written);
+  }
+}
+
+TEST(Record, HandsOnWhatItSaysOfItsPassesBesideTheRun) {
+  const RunRecord written = sample_run();
+  const auto records = read_records(record_json(written), "run.json");
+  ASSERT_EQ(records.size(), 1U);
+  const RunDetails &details = records[0].details;
+  EXPECT_EQ(details.inner, 20000);
+  EXPECT_EQ(details.outer, 25);
+  EXPECT_EQ(details.elapsed_seconds[0], 3.71);
+  EXPECT_EQ(details.elapsed_seconds[1], 7.38);
+  expect_same_figure(details.processor_rate,
+                     pass::megawhets_per_second(pass::pass_rate(pass::work_units(40000, 25), 7.38 * 0.999)));
+  expect_same_figure(details.processor_steady,
+                     pass::megawhets_per_second(written.passes[1].steady.fastest_processor_rate));
+  // The one warning written, a short pass, and no other kind.
+  const WarningKinds kinds = records[0].run->warning_kinds;
+  for (const report::WarningKind kind : every_warning_kind) {
+    EXPECT_EQ(kinds.has(kind), kind == report::WarningKind::short_pass) << report::warning_kind_name(kind);
+  }
+}
+
+TEST(Record, HandsOnNoDetailWithoutARun) {
+  RunRecord written = sample_run();
+  written.counts.reset();
+  const auto without_counts = read_records(record_json(written), "run.json");
+  ASSERT_TRUE(without_counts.at(0).run);
+  EXPECT_TRUE(std::isnan(without_counts[0].details.inner) && std::isnan(without_counts[0].details.outer));
+  const auto broken = read_records("{\"schema_version\": 1}", "run.json");
+  ASSERT_FALSE(broken.at(0).run);
+  EXPECT_TRUE(std::isnan(broken[0].details.elapsed_seconds[1]) &&
+              std::isnan(broken[0].details.processor_rate));
+}
+
 TEST(Record, ADragIsWrittenAndReadBesideTheFlags) {
   RunRecord written = sample_run();
   EXPECT_EQ(record_json(written).find("drag"), std::string::npos);
@@ -644,16 +685,16 @@ TEST(StartTime, IsGivenBackWholeAndOrderedAsItsText) {
   // In text order: packed ones (digits and -.:TZ, up to 32), and shared ones
   // (an offset, another character, more than 32 characters).
   std::vector<std::string> ordered = {"",
-                                            "2026-12-08T17:00:45+01:00",
-                                            "2026-12-08T17:00:45.5Z",
-                                            "2026-12-08T17:00:45Z",
-                                            "2026-12-08T17:00:45Z ",
-                                            "2026-12-08T17:00:46.00000000000Z", // 32, packed
-                                            "2026-12-08T17:00:46.000000000000Z",
-                                            "2026-12-08T17:00:46.0000000000000Z",
-                                            "2026-12-08t17:00:46Z",
-                                            "2026-12-0800000000000000000000000",
-                                            "Z"};
+                                      "2026-12-08T17:00:45+01:00",
+                                      "2026-12-08T17:00:45.5Z",
+                                      "2026-12-08T17:00:45Z",
+                                      "2026-12-08T17:00:45Z ",
+                                      "2026-12-08T17:00:46.00000000000Z", // 32, packed
+                                      "2026-12-08T17:00:46.000000000000Z",
+                                      "2026-12-08T17:00:46.0000000000000Z",
+                                      "2026-12-08t17:00:46Z",
+                                      "2026-12-0800000000000000000000000",
+                                      "Z"};
   std::sort(ordered.begin(), ordered.end());
   for (std::size_t i = 0; i < ordered.size(); ++i) {
     EXPECT_EQ(StartTime(ordered[i]).str(), ordered[i]);
