@@ -27,8 +27,6 @@ using Seconds = std::chrono::duration<double>;
 
 constexpr std::size_t duet_check_rounds = 2;
 
-std::string printable_in_quotes(std::string_view name) { return "'" + text::printable(name) + "'"; }
-
 // The two processors a duet runs on: the first this process may use, and
 // the next on another core where the system says which share one.
 std::optional<std::pair<unsigned, unsigned>> duet_processors() {
@@ -107,8 +105,7 @@ private:
       const platform::FoundProgram found = platform::find_program(request_.names[i]);
       if (found.path.empty()) {
         return refuse(RunEnding::not_megawhets, std::string(program_letters[i]) + ", " +
-                                                    printable_in_quotes(request_.names[i]) + ", " +
-                                                    found.problem);
+                                                    text::quoted(request_.names[i]) + ", " + found.problem);
       }
       comparison().programs[i].path = found.path;
     }
@@ -144,7 +141,7 @@ private:
     for (std::size_t i = 0; i < slices.size(); ++i) {
       ReadSlice read = read_slice(slices[i], counts);
       const std::string who = std::string(program_letters[programs[i]]) + ", " +
-                              printable_in_quotes(comparison().programs[programs[i]].name) + ", ";
+                              text::quoted(comparison().programs[programs[i]].name) + ", ";
       if (read.problem == SliceProblem::none && !gives_judged_figure(read) && validating &&
           !comparison().settings.figure_given && comparison().settings.figure != Figure::rate) {
         // The default figure, by processor time, which an older program's
