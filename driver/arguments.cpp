@@ -76,7 +76,7 @@ CommandLine read_command_line(int argc, const char *const *argv) {
       line.options.strict = true;
     } else if (argument == "--auto") {
       line.options.auto_seconds = default_auto_seconds;
-    } else if (starts_with(argument, "--auto=")) {
+    } else if (argument.starts_with("--auto=")) {
       line.options.auto_seconds = seconds_in(argument.substr(7));
       if (!line.options.auto_seconds) {
         return refused(ArgumentProblem::bad_seconds, std::string(argument));
@@ -108,7 +108,7 @@ CommandLine read_command_line(int argc, const char *const *argv) {
       }
       line.options.copies_per_processor = copies->value == "all";
       line.options.copies = count.value_or(0);
-    } else if (starts_with(argument, "-") && argument != "-") {
+    } else if (argument.starts_with("-") && argument != "-") {
       return unknown_option(argument);
     } else {
       return stray_argument(i, argv);

@@ -3,7 +3,7 @@
 #include "driver/console.h"
 #include "driver/exit_status.h"
 #include "driver/option_reading.h"
-#include "driver/output_paths.h"
+#include "driver/output_choice.h"
 #include "compare_output/printable_text.h"
 #include "history/history_json.h"
 #include "history/history_page.h"
@@ -95,15 +95,15 @@ int export_records(const HistoryOptions &options) {
 // Colour only for a person at a terminal who has not asked for none.
 bool colour_wanted() { return platform::is_terminal(stdout) && std::getenv("NO_COLOR") == nullptr; }
 
-std::string formatted_output(const history::HistoryView &view, HistoryFormat format) {
+std::string formatted_output(const history::HistoryView &view, OutputFormat format) {
   switch (format) {
-  case HistoryFormat::table:
+  case OutputFormat::table:
     return history::history_text(history::history_tables(view), view.settings.fleet, colour_wanted());
-  case HistoryFormat::markdown:
+  case OutputFormat::markdown:
     return history::history_markdown(history::history_tables(view), view.settings.fleet);
-  case HistoryFormat::csv:
+  case OutputFormat::csv:
     return history::history_csv(view);
-  case HistoryFormat::json:
+  case OutputFormat::json:
     return history::history_json(view);
   }
   return {};
@@ -126,16 +126,17 @@ int show_trends(const HistoryOptions &options) {
   // that a failing standard output does not cost it. With -, the page takes
   // standard output and the table goes to standard error.
   bool written = true;
-  const bool page_taken = options.html_path == "-";
-  if (!options.html_path.empty() && !page_taken) {
-    record::RecordFile page(options.html_path, "the page");
+  const std::string &html_path = options.outputs.html_path;
+  const bool page_taken = standard_output_taken(options.outputs);
+  if (goes_to_a_file(html_path)) {
+    record::RecordFile page(html_path, "the page");
     if (!page.ready() ||
         !page.commit(history::history_page(view, history::history_tables(view), source))) {
       write_error(page.failure());
       written = false;
     }
   }
-  written = write_table(formatted_output(view, options.format), page_taken, "the history") && written;
+  written = write_table(formatted_output(view, options.outputs.format), page_taken, "the history") && written;
   if (page_taken) {
     written = write_to_standard_output(history::history_page(view, history::history_tables(view), source),
                                        "the page") &&
@@ -154,10 +155,7 @@ int history_command(const HistoryOptions &options) {
   for (const std::string &record : options.records) {
     inputs.push_back({record, "a record to add"});
   }
-  std::string clash = output_clash({{"--html", options.html_path}}, inputs);
-  if (clash.empty() && !options.force) {
-    clash = precious_output({{"--html", options.html_path}});
-  }
+  const std::string clash = refused_outputs(options.outputs, inputs);
   if (!clash.empty()) {
     write_error(clash);
     return bad_usage;

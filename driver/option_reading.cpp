@@ -2,6 +2,7 @@
 
 #include "compare/keys.h"
 #include "compare_output/printable_text.h"
+#include "driver/suggestion.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -27,6 +28,27 @@ std::optional<OutputFormat> output_format_named(std::string_view text) {
   return std::nullopt;
 }
 
+std::string format_problem(const OptionValue &given) {
+  return output_format_named(given.value) ? std::string()
+                                          : "option " + quoted(given.as_given) + " needs table, md, csv or json";
+}
+
+std::string missing_value_problem(const OptionValue &given, std::string_view option, std::string_view needed) {
+  return given.value.empty() ? "option '" + std::string(option) + "' needs " + std::string(needed) : std::string();
+}
+
+std::optional<double> open_percentage(std::string_view text) {
+  const auto value = plain_decimal(text);
+  return value && *value > 0.0 && *value < 100.0 ? value : std::nullopt;
+}
+
+std::string unknown_option_problem(std::string_view argument, std::span<const std::string_view> known,
+                                   std::string_view otherwise) {
+  const auto meant = closest_option(argument, known);
+  return "unknown option " + quoted(argument) +
+         (meant ? " (did you mean " + std::string(*meant) + "?)" : std::string(otherwise));
+}
+
 std::optional<std::vector<compare::Key>> keys_named(std::string_view text) {
   std::vector<compare::Key> keys;
   for (std::size_t start = 0; start <= text.size();) {
@@ -41,15 +63,13 @@ std::optional<std::vector<compare::Key>> keys_named(std::string_view text) {
   return keys;
 }
 
-bool starts_with(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
-
 std::optional<OptionValue> option_value(std::string_view name, int argc, const char *const *argv, int &i) {
   const std::string_view argument = argv[i];
   if (argument == name) {
     const std::string value = i + 1 < argc ? argv[++i] : "";
     return OptionValue{value, value.empty() ? std::string(name) : std::string(name) + " " + value};
   }
-  if (starts_with(argument, std::string(name) + "=")) {
+  if (argument.starts_with(std::string(name) + "=")) {
     return OptionValue{std::string(argument.substr(name.size() + 1)), std::string(argument)};
   }
   return std::nullopt;
