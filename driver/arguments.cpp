@@ -51,7 +51,7 @@ CommandLine stray_argument(int i, const char *const *argv) {
   if (i > 1 && std::string_view(argv[i - 1]) == "--auto") {
     return refused(ArgumentProblem::detached_value, argument, "--auto=" + argument);
   }
-  if (const auto meant = i == 1 ? closest_option(argument, command_names) : std::nullopt) {
+  if (const auto meant = i == 1 ? closest_option(argument, command_names()) : std::nullopt) {
     return refused(ArgumentProblem::unknown_command, argument, std::string(*meant));
   }
   return refused(ArgumentProblem::unexpected_argument, argument);
@@ -119,10 +119,8 @@ CommandLine read_command_line(int argc, const char *const *argv) {
 
 std::string usage() {
   return "Usage: megawhets [--json FILE] [--label TEXT] [--auto[=SECONDS]] [--strict]\n"
-         "                 [--copies N|all] [--db DB]\n"
-         "       megawhets compare [OPTIONS] RECORD...   (see 'megawhets compare --help')\n"
-         "       megawhets history [OPTIONS] DB          (see 'megawhets history --help')\n"
-         "       megawhets ab [OPTIONS] PROGRAM_A PROGRAM_B (see 'megawhets ab --help')\n"
+         "                 [--copies N|all] [--db DB]\n" +
+         command_synopses() +
          "       megawhets --help | --version\n"
          "Measure how fast this machine does double-precision floating-point work.\n"
          "\n"
