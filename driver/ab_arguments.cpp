@@ -24,14 +24,10 @@ struct AbReading : AbOptions {
 
 using Rule = OptionRule<AbReading>;
 
-// A number from low to high, in plain decimal; strictly between them where
-// `open`.
-std::optional<double> within(std::string_view text, double low, double high, bool open = false) {
+// A number from low to high, in plain decimal.
+std::optional<double> within(std::string_view text, double low, double high) {
   const auto value = plain_decimal(text);
-  if (!value || (open ? (*value <= low || *value >= high) : (*value < low || *value > high))) {
-    return std::nullopt;
-  }
-  return value;
+  return value && *value >= low && *value <= high ? value : std::nullopt;
 }
 
 template <class Whole> std::optional<Whole> whole_number(std::string_view text) {
@@ -54,69 +50,46 @@ std::string take_mode(ab::ModeChoice mode, AbReading &reading) {
 }
 
 std::string take_slice(const OptionValue &given, AbReading &reading) {
-  const auto value = within(given.value, ab::shortest_slice, ab::longest_slice);
-  if (!value) {
-    return "option " + quoted(given.as_given) +
-           report::formatted(" needs seconds from %g to %g, such as --slice=1", ab::shortest_slice, ab::longest_slice);
-  }
-  reading.request.settings.slice_seconds = *value;
-  return {};
+  return read_into(reading.request.settings.slice_seconds, given,
+                   within(given.value, ab::shortest_slice, ab::longest_slice),
+                   report::formatted("needs seconds from %g to %g, such as --slice=1", ab::shortest_slice,
+                                     ab::longest_slice));
 }
 
 std::string take_budget(const OptionValue &given, AbReading &reading) {
-  const auto value = within(given.value, shortest_budget_seconds, longest_budget_seconds);
-  if (!value) {
-    return "option " + quoted(given.as_given) + " needs seconds from 1 to 86400, such as --budget=60";
-  }
-  reading.request.settings.budget_seconds = *value;
   reading.budget_given = true;
-  return {};
+  return read_into(reading.request.settings.budget_seconds, given,
+                   within(given.value, shortest_budget_seconds, longest_budget_seconds),
+                   "needs seconds from 1 to 86400, such as --budget=60");
 }
 
 std::string take_rounds(const OptionValue &given, AbReading &reading) {
   const auto value = whole_number<std::size_t>(given.value);
-  if (!value || *value < fewest_rounds || *value > most_rounds) {
-    return "option " + quoted(given.as_given) + " needs a whole number of rounds from " +
-           std::to_string(fewest_rounds) + " to " + std::to_string(most_rounds) + ", such as --rounds=30";
-  }
-  reading.request.settings.rounds = *value;
-  return {};
+  const bool counted = value && *value >= fewest_rounds && *value <= most_rounds;
+  return read_into(reading.request.settings.rounds, given, counted ? value : std::nullopt,
+                   "needs a whole number of rounds from " + std::to_string(fewest_rounds) + " to " +
+                       std::to_string(most_rounds) + ", such as --rounds=30");
 }
 
 std::string take_alpha(const OptionValue &given, AbReading &reading) {
-  const auto value = level(given.value);
-  reading.request.settings.alpha = value.value_or(reading.request.settings.alpha);
-  return level_problem(given.as_given, value);
+  return read_level(reading.request.settings.alpha, given);
 }
 
 std::string take_threshold(const OptionValue &given, AbReading &reading) {
-  const auto value = within(given.value, 0.0, 100.0, true);
-  if (!value) {
-    return "option " + quoted(given.as_given) + " needs a percentage between 0 and 100, such as --threshold=0.5";
-  }
-  reading.request.settings.threshold_percent = *value;
-  return {};
+  return read_into(reading.request.settings.threshold_percent, given, open_percentage(given.value),
+                   "needs a percentage between 0 and 100, such as --threshold=0.5");
 }
 
 std::string take_figure(const OptionValue &given, AbReading &reading) {
-  const auto value = ab::figure_named(given.value);
-  if (!value) {
-    return "option " + quoted(given.as_given) + " needs rate, steady, processor-rate or processor-steady";
-  }
-  reading.request.settings.figure = *value;
   reading.request.settings.figure_given = true;
-  return {};
+  return read_into(reading.request.settings.figure, given, ab::figure_named(given.value),
+                   "needs rate, steady, processor-rate or processor-steady");
 }
 
 std::string take_seed(const OptionValue &given, AbReading &reading) {
-  const auto value = whole_number<std::uint64_t>(given.value);
-  if (!value) {
-    return "option " + quoted(given.as_given) +
-           " needs a whole number from 0 to 18446744073709551615, as a comparison prints it";
-  }
-  reading.request.settings.seed = *value;
   reading.request.settings.seed_given = true;
-  return {};
+  return read_into(reading.request.settings.seed, given, whole_number<std::uint64_t>(given.value),
+                   "needs a whole number from 0 to 18446744073709551615, as a comparison prints it");
 }
 
 std::string take_records(const OptionValue &given, AbReading &reading) {

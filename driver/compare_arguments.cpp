@@ -18,13 +18,9 @@ std::string set(bool &flag) {
 }
 
 std::string take_by(const OptionValue &given, CompareOptions &options) {
-  const auto keys = keys_named(given.value);
-  if (!keys) {
-    return "option " + quoted(given.as_given) +
-           " needs keys among label, host, processor, build and copies, separated by commas, such as --by=host,build";
-  }
-  options.settings.keys = *keys;
-  return {};
+  return read_into(options.settings.keys, given, keys_named(given.value),
+                   "needs keys among label, host, processor, build and copies, separated by commas, such as "
+                   "--by=host,build");
 }
 
 std::string take_base(const OptionValue &given, CompareOptions &options) {
@@ -33,27 +29,16 @@ std::string take_base(const OptionValue &given, CompareOptions &options) {
 }
 
 std::string take_alpha(const OptionValue &given, CompareOptions &options) {
-  const auto value = level(given.value);
-  options.settings.alpha = value.value_or(options.settings.alpha);
-  return level_problem(given.as_given, value);
+  return read_level(options.settings.alpha, given);
 }
 
 std::string take_threshold(const OptionValue &given, CompareOptions &options) {
-  const auto value = plain_decimal(given.value);
-  if (!value) {
-    return "option " + quoted(given.as_given) + " needs a percentage from 0, such as --threshold=2";
-  }
-  options.settings.threshold_percent = *value;
-  return {};
+  return read_into(options.settings.threshold_percent, given, plain_decimal(given.value),
+                   "needs a percentage from 0, such as --threshold=2");
 }
 
 std::string take_slow(const OptionValue &given, CompareOptions &options) {
-  const auto value = open_percentage(given.value);
-  if (!value) {
-    return "option " + quoted(given.as_given) + " needs a percentage between 0 and 100, such as --slow=5";
-  }
-  options.settings.slow_percent = *value;
-  return {};
+  return read_into(options.settings.slow_percent, given, open_percentage(given.value), open_percentage_needed);
 }
 
 // A page asked of --format is --html's to give.

@@ -40,60 +40,44 @@ std::string take_label(const OptionValue &given, HistoryOptions &options) {
 }
 
 std::string take_since(const OptionValue &given, HistoryOptions &options) {
-  const auto bound = history::since_bound(given.value);
-  if (!bound) {
-    return "option " + quoted(given.as_given) + " needs a date or a time in UTC, such as 2026-03-01 or " +
-           "2026-03-01T00:00:00Z";
-  }
-  options.filter.since = *bound;
-  return {};
+  return read_into(options.filter.since, given, history::since_bound(given.value),
+                   "needs a date or a time in UTC, such as 2026-03-01 or 2026-03-01T00:00:00Z");
 }
 
 std::string take_until(const OptionValue &given, HistoryOptions &options) {
-  const auto bound = history::until_bound(given.value);
-  if (!bound) {
-    return "option " + quoted(given.as_given) + " needs a date or a time in UTC, such as 2026-03-31 or " +
-           "2026-03-31T23:59:59Z";
-  }
-  options.filter.until = *bound;
-  return {};
+  return read_into(options.filter.until, given, history::until_bound(given.value),
+                   "needs a date or a time in UTC, such as 2026-03-31 or 2026-03-31T23:59:59Z");
 }
 
 std::string take_by(const OptionValue &given, HistoryOptions &options) {
-  const auto keys = keys_in(given.value);
-  if (!keys) {
-    return "option " + quoted(given.as_given) +
-           " needs keys among label, host, processor, build and copies, separated by commas, such as --by=host,label";
-  }
-  options.settings.keys = *keys;
-  return {};
+  return read_into(options.settings.keys, given, keys_in(given.value),
+                   "needs keys among label, host, processor, build and copies, separated by commas, such as "
+                   "--by=host,label");
 }
 
 std::string take_min_change(const OptionValue &given, HistoryOptions &options) {
   const auto value = plain_decimal(given.value);
-  if (!value || *value > 100.0) {
-    return "option " + quoted(given.as_given) + " needs a percentage from 0 to 100, such as --min-change=2";
+  return read_into(options.settings.trend.min_change_percent, given,
+                   value && *value <= 100.0 ? value : std::nullopt,
+                   "needs a percentage from 0 to 100, such as --min-change=2");
+}
+
+// A whole number of days in plain decimal, up to a century.
+std::optional<long> days_in(std::string_view text) {
+  const auto value = plain_decimal(text);
+  if (!value || *value != static_cast<double>(static_cast<long>(*value)) || *value > 36500.0) {
+    return std::nullopt;
   }
-  options.settings.trend.min_change_percent = *value;
-  return {};
+  return static_cast<long>(*value);
 }
 
 std::string take_recent(const OptionValue &given, HistoryOptions &options) {
-  const auto value = plain_decimal(given.value);
-  if (!value || *value != static_cast<double>(static_cast<long>(*value)) || *value > 36500.0) {
-    return "option " + quoted(given.as_given) + " needs a whole number of days up to 36500, such as --recent=7";
-  }
-  options.settings.recent_days = static_cast<long>(*value);
-  return {};
+  return read_into(options.settings.recent_days, given, days_in(given.value),
+                   "needs a whole number of days up to 36500, such as --recent=7");
 }
 
 std::string take_slow(const OptionValue &given, HistoryOptions &options) {
-  const auto value = open_percentage(given.value);
-  if (!value) {
-    return "option " + quoted(given.as_given) + " needs a percentage between 0 and 100, such as --slow=5";
-  }
-  options.settings.slow_percent = *value;
-  return {};
+  return read_into(options.settings.slow_percent, given, open_percentage(given.value), open_percentage_needed);
 }
 
 std::string take_fleet(const OptionValue &, HistoryOptions &options) {

@@ -118,4 +118,13 @@ std::string level_problem(std::string_view as_given, const std::optional<double>
   return {};
 }
 
+std::string read_level(double &alpha, const OptionValue &given) {
+  const auto value = level(given.value);
+  std::string problem = level_problem(given.as_given, value);
+  if (problem.empty()) {
+    alpha = *value;
+  }
+  return problem;
+}
+
 } // namespace driver

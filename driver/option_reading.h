@@ -42,6 +42,8 @@ static_assert(1.0 - smallest_level / 40 < 1.0, "the first look's share of the sm
 
 // Why a level given as `as_given` is refused, or empty when it is taken.
 std::string level_problem(std::string_view as_given, const std::optional<double> &value);
+// Takes --alpha's value into `alpha`: empty when taken, or why not.
+std::string read_level(double &alpha, const OptionValue &given);
 
 // An argument as a message quotes it: in single quotes, its controls
 // escaped, so that a message cannot move a terminal's cursor.
@@ -59,6 +61,20 @@ std::string missing_value_problem(const OptionValue &given, std::string_view opt
 
 // A number in plain decimal strictly between 0 and 100, as --slow takes it.
 std::optional<double> open_percentage(std::string_view text);
+constexpr std::string_view open_percentage_needed = "needs a percentage between 0 and 100, such as --slow=5";
+
+// Takes an option's value, as read from its text, into `target`; where the
+// text did not read, refuses it as "option '--slow=0' needs ...", quoting
+// the option as it was given.
+template <class Target, class Value>
+std::string read_into(Target &target, const OptionValue &given, const std::optional<Value> &value,
+                      std::string_view needed) {
+  if (!value) {
+    return "option " + driver::quoted(given.as_given) + " " + std::string(needed);
+  }
+  target = *value;
+  return {};
+}
 
 // The keys --by names, comma-separated ("host,label"), in the order given;
 // none where one is not a key.
