@@ -139,10 +139,12 @@ AbReading with_defaults() {
 std::string whole_line_problem(AbReading &reading) {
   ab::Settings &settings = reading.request.settings;
   if (reading.programs.size() != 2) {
-    return "ab needs two programs, PROGRAM_A and PROGRAM_B, and was given " + std::to_string(reading.programs.size());
+    return "ab needs two programs, PROGRAM_A and PROGRAM_B, and was given " +
+           std::to_string(reading.programs.size());
   }
   if (reading.budget_given && settings.rounds) {
-    return "options '--budget' and '--rounds' cannot go together: the rounds are a fixed count, however long they "
+    return "options '--budget' and '--rounds' cannot go together: the rounds are a fixed count, however long "
+           "they "
            "take";
   }
   if (!settings.rounds && !reading.budget_given) {
@@ -150,10 +152,12 @@ std::string whole_line_problem(AbReading &reading) {
   }
   // A round is two slices, one after the other where they cannot run side
   // by side; a budget that cannot hold one would be spent before the first.
-  if (const double round = 2 * settings.slice_seconds; settings.budget_seconds && *settings.budget_seconds < round) {
-    return report::formatted("a budget of %g s cannot hold one round of two %g s slices: give --budget %g or more, or "
-                             "a shorter --slice",
-                             *settings.budget_seconds, settings.slice_seconds, round);
+  if (const double round = 2 * settings.slice_seconds;
+      settings.budget_seconds && *settings.budget_seconds < round) {
+    return report::formatted(
+        "a budget of %g s cannot hold one round of two %g s slices: give --budget %g or more, or "
+        "a shorter --slice",
+        *settings.budget_seconds, settings.slice_seconds, round);
   }
   return {};
 }

@@ -22,7 +22,7 @@ using ab::most_rounds;
 
 struct AbOptions {
   ab::RunRequest request{};
-  OutputChoice outputs{};     // --json FILE: every slice, the order, the seed and the answer
+  OutputChoice outputs{}; // --json FILE: every slice, the order, the seed and the answer
   bool strict = false;
   std::string records_path{}; // --records DIR: empty for none
 };

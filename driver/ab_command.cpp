@@ -127,10 +127,9 @@ int refused(const ab::RunResult &result) {
 
 int ab_command(const AbOptions &options) {
   const OutputChoice &outputs = options.outputs;
-  if (const std::string refused = refused_outputs(outputs,
-                                                  {{options.request.names[0], "PROGRAM_A"},
-                                                   {options.request.names[1], "PROGRAM_B"}},
-                                                  {{"--records", options.records_path}});
+  if (const std::string refused = refused_outputs(
+          outputs, {{options.request.names[0], "PROGRAM_A"}, {options.request.names[1], "PROGRAM_B"}},
+          {{"--records", options.records_path}});
       !refused.empty()) {
     write_error(refused);
     return bad_usage;
@@ -181,10 +180,13 @@ int ab_command(const AbOptions &options) {
   // An interrupted comparison leaves the files as they were.
   if (comparison.interrupted) {
     write_table(table, output_taken, "the comparison");
-    write_error("megawhets: the comparison was interrupted" +
-                (goes_to_a_file(outputs.json_path) ? "; " + driver::quoted(outputs.json_path) + " keeps what it held" : std::string()) +
-                (goes_to_a_file(outputs.html_path) ? "; " + driver::quoted(outputs.html_path) + " keeps what it held" : std::string()) +
-                "\n");
+    write_error(
+        "megawhets: the comparison was interrupted" +
+        (goes_to_a_file(outputs.json_path) ? "; " + driver::quoted(outputs.json_path) + " keeps what it held"
+                                           : std::string()) +
+        (goes_to_a_file(outputs.html_path) ? "; " + driver::quoted(outputs.html_path) + " keeps what it held"
+                                           : std::string()) +
+        "\n");
     return run_failed;
   }
   const std::string json = outputs.json_path.empty() ? std::string() : ab::json_output(comparison);

@@ -92,8 +92,10 @@ const Command *command_named(std::string_view name) {
 std::string command_synopses() {
   std::string text;
   for (const Command &command : command_table) {
-    const std::string synopsis = "megawhets " + std::string(command.name) + " " + std::string(command.operands);
-    text += "       " + synopsis + std::string(synopsis.size() < see_column ? see_column - synopsis.size() : 1, ' ') +
+    const std::string synopsis =
+        "megawhets " + std::string(command.name) + " " + std::string(command.operands);
+    text += "       " + synopsis +
+            std::string(synopsis.size() < see_column ? see_column - synopsis.size() : 1, ' ') +
             "(see 'megawhets " + std::string(command.name) + " --help')\n";
   }
   return text;
@@ -109,7 +111,8 @@ int run_command(const Command &command, int argc, const char *const *argv) {
     return show(command.usage());
   }
   if (!reading.problem.empty()) {
-    write_error("megawhets: " + reading.problem + "; see 'megawhets " + std::string(command.name) + " --help'\n");
+    write_error("megawhets: " + reading.problem + "; see 'megawhets " + std::string(command.name) +
+                " --help'\n");
     return bad_usage;
   }
   return reading.act();

@@ -12,11 +12,6 @@ namespace {
 
 using Rule = OptionRule<CompareOptions>;
 
-std::string set(bool &flag) {
-  flag = true;
-  return {};
-}
-
 std::string take_by(const OptionValue &given, CompareOptions &options) {
   return read_into(options.settings.keys, given, keys_named(given.value),
                    "needs keys among label, host, processor, build and copies, separated by commas, such as "
@@ -37,8 +32,14 @@ std::string take_threshold(const OptionValue &given, CompareOptions &options) {
                    "needs a percentage from 0, such as --threshold=2");
 }
 
+std::string take_fleet(const OptionValue &, CompareOptions &options) {
+  options.settings.fleet = true;
+  return {};
+}
+
 std::string take_slow(const OptionValue &given, CompareOptions &options) {
-  return read_into(options.settings.slow_percent, given, open_percentage(given.value), open_percentage_needed);
+  return read_into(options.settings.slow_percent, given, open_percentage(given.value),
+                   open_percentage_needed);
 }
 
 // A page asked of --format is --html's to give.
@@ -52,7 +53,7 @@ constexpr std::array<Rule, 10> options_of_compare = {{
     {"--base", Takes::value, take_base},
     {"--alpha", Takes::value, take_alpha},
     {"--threshold", Takes::value, take_threshold},
-    {"--fleet", Takes::nothing, [](const OptionValue &, CompareOptions &options) { return set(options.settings.fleet); }},
+    {"--fleet", Takes::nothing, take_fleet},
     {"--slow", Takes::value, take_slow},
     strict_option<CompareOptions>,
     {"--format", Takes::value, take_format},
@@ -92,15 +93,18 @@ std::string take_record(std::string_view argument, CompareOptions &options) {
 // and a comparison of nothing.
 std::string whole_line_problem(const CompareOptions &options) {
   if (options.settings.fleet && !options.base.empty()) {
-    return "option '--base' has no place beside --fleet, which judges each host against its stratum rather than "
+    return "option '--base' has no place beside --fleet, which judges each host against its stratum rather "
+           "than "
            "against a group";
   }
   if (options.outputs.html_path == "-" && options.outputs.format_given) {
-    return "option '--html -' writes the page to standard output in place of --format's output; give one of them, "
+    return "option '--html -' writes the page to standard output in place of --format's output; give one of "
+           "them, "
            "or --html FILE";
   }
   if (options.records.empty()) {
-    return "compare needs at least one RECORD: a file of records, a directory of them, or - for standard input";
+    return "compare needs at least one RECORD: a file of records, a directory of them, or - for standard "
+           "input";
   }
   return {};
 }

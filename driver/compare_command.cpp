@@ -140,8 +140,7 @@ std::string page_over_a_record(const CompareOptions &options) {
   }
   const fs::path page(html_path);
   const fs::path folder = page.has_parent_path() ? page.parent_path() : fs::path(".");
-  const std::string option =
-      "megawhets: option '--html " + compare_output::printable_text(html_path) + "' ";
+  const std::string option = "megawhets: option '--html " + compare_output::printable_text(html_path) + "' ";
   for (const std::string &record : options.records) {
     std::error_code error;
     if (record == "-") {

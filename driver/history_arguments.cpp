@@ -77,7 +77,8 @@ std::string take_recent(const OptionValue &given, HistoryOptions &options) {
 }
 
 std::string take_slow(const OptionValue &given, HistoryOptions &options) {
-  return read_into(options.settings.slow_percent, given, open_percentage(given.value), open_percentage_needed);
+  return read_into(options.settings.slow_percent, given, open_percentage(given.value),
+                   open_percentage_needed);
 }
 
 std::string take_fleet(const OptionValue &, HistoryOptions &options) {
@@ -117,7 +118,8 @@ std::string unknown_for_add(std::string_view argument) {
 }
 
 std::string unknown_for_export(std::string_view argument) {
-  return "unknown option " + quoted(argument) + " for history export, which takes --host, --label, --since and --until";
+  return "unknown option " + quoted(argument) +
+         " for history export, which takes --host, --label, --since and --until";
 }
 
 // add's first argument is its DB, and the rest are RECORDs.
@@ -153,10 +155,12 @@ HistoryCommandLine refused_without(HistoryCommandLine &&line, bool missing, std:
 
 HistoryCommandLine read_add(int argc, const char *const *argv) {
   const Grammar<HistoryOptions> grammar{{}, take_database_or_record, unknown_for_add};
-  HistoryCommandLine line = read_arguments(grammar, 2, argc, argv, HistoryOptions{.action = HistoryAction::add});
-  return refused_without(std::move(line), line.options.database.empty() || line.options.records.empty(),
-                         "history add needs a DB and at least one RECORD: a file of records, a directory of them, "
-                         "or - for standard input");
+  HistoryCommandLine line =
+      read_arguments(grammar, 2, argc, argv, HistoryOptions{.action = HistoryAction::add});
+  return refused_without(
+      std::move(line), line.options.database.empty() || line.options.records.empty(),
+      "history add needs a DB and at least one RECORD: a file of records, a directory of them, "
+      "or - for standard input");
 }
 
 HistoryCommandLine read_export(int argc, const char *const *argv) {
@@ -177,8 +181,9 @@ HistoryCommandLine read_history_command_line(int argc, const char *const *argv) 
   }
   const Grammar<HistoryOptions> grammar{trend_options, take_trends_database, unknown_for_trends, false};
   HistoryCommandLine line = read_arguments(grammar, 1, argc, argv);
-  return refused_without(std::move(line), line.options.database.empty(),
-                         "history needs a DB: the file that megawhets --db and megawhets history add keep records in");
+  return refused_without(
+      std::move(line), line.options.database.empty(),
+      "history needs a DB: the file that megawhets --db and megawhets history add keep records in");
 }
 
 std::string history_usage() {

@@ -1,10 +1,10 @@
 #include "driver/history_command.h"
 
+#include "compare_output/printable_text.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
 #include "driver/option_reading.h"
 #include "driver/output_choice.h"
-#include "compare_output/printable_text.h"
 #include "history/history_json.h"
 #include "history/history_page.h"
 #include "history/history_tables.h"

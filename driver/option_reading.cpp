@@ -29,12 +29,15 @@ std::optional<OutputFormat> output_format_named(std::string_view text) {
 }
 
 std::string format_problem(const OptionValue &given) {
-  return output_format_named(given.value) ? std::string()
-                                          : "option " + quoted(given.as_given) + " needs table, md, csv or json";
+  return output_format_named(given.value)
+             ? std::string()
+             : "option " + quoted(given.as_given) + " needs table, md, csv or json";
 }
 
-std::string missing_value_problem(const OptionValue &given, std::string_view option, std::string_view needed) {
-  return given.value.empty() ? "option '" + std::string(option) + "' needs " + std::string(needed) : std::string();
+std::string missing_value_problem(const OptionValue &given, std::string_view option,
+                                  std::string_view needed) {
+  return given.value.empty() ? "option '" + std::string(option) + "' needs " + std::string(needed)
+                             : std::string();
 }
 
 std::optional<double> open_percentage(std::string_view text) {

@@ -147,8 +147,8 @@ std::optional<std::string> take_listed_option(std::span<const OptionRule<Reading
 // Arguments from argv[first] on, each taken as it comes: --help shows the
 // help whatever follows it, and the first argument refused ends the reading.
 template <class Reading>
-ReadArguments<Reading> read_arguments(const Grammar<Reading> &grammar, int first, int argc, const char *const *argv,
-                                      Reading reading = {}) {
+ReadArguments<Reading> read_arguments(const Grammar<Reading> &grammar, int first, int argc,
+                                      const char *const *argv, Reading reading = {}) {
   ReadArguments<Reading> read{.options = std::move(reading)};
   for (int i = first; i < argc; ++i) {
     const std::string_view argument = argv[i];

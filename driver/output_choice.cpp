@@ -11,7 +11,9 @@ constexpr std::string_view file_or_dash = "a file name, or - for standard output
 
 bool goes_to_a_file(const std::string &path) { return !path.empty() && path != "-"; }
 
-bool standard_output_taken(const OutputChoice &outputs) { return outputs.json_path == "-" || outputs.html_path == "-"; }
+bool standard_output_taken(const OutputChoice &outputs) {
+  return outputs.json_path == "-" || outputs.html_path == "-";
+}
 
 std::string refused_outputs(const OutputChoice &outputs, const std::vector<NamedInput> &inputs,
                             const std::vector<NamedOutput> &directories, const std::string &placement) {

@@ -33,7 +33,8 @@ bool standard_output_taken(const OutputChoice &outputs);
 // (a command's own reason, if any), then a file that holds something that
 // must not be replaced unasked.
 std::string refused_outputs(const OutputChoice &outputs, const std::vector<NamedInput> &inputs,
-                            const std::vector<NamedOutput> &directories = {}, const std::string &placement = {});
+                            const std::vector<NamedOutput> &directories = {},
+                            const std::string &placement = {});
 
 std::string take_format(const OptionValue &given, OutputChoice &outputs);
 std::string take_json(const OptionValue &given, OutputChoice &outputs);
@@ -42,24 +43,26 @@ std::string take_html(const OptionValue &given, OutputChoice &outputs);
 // The options of the outputs, for any command that reads them into a
 // member `outputs`.
 template <class Reading>
-constexpr OptionRule<Reading> format_option{"--format", Takes::value, [](const OptionValue &given, Reading &reading) {
-                                              return take_format(given, reading.outputs);
-                                            }};
+constexpr OptionRule<Reading> format_option{
+    "--format", Takes::value,
+    [](const OptionValue &given, Reading &reading) { return take_format(given, reading.outputs); }};
 template <class Reading>
-constexpr OptionRule<Reading> json_option{"--json", Takes::value, [](const OptionValue &given, Reading &reading) {
-                                            return take_json(given, reading.outputs);
-                                          }};
+constexpr OptionRule<Reading> json_option{
+    "--json", Takes::value,
+    [](const OptionValue &given, Reading &reading) { return take_json(given, reading.outputs); }};
 template <class Reading>
-constexpr OptionRule<Reading> html_option{"--html", Takes::value, [](const OptionValue &given, Reading &reading) {
-                                            return take_html(given, reading.outputs);
-                                          }};
+constexpr OptionRule<Reading> html_option{
+    "--html", Takes::value,
+    [](const OptionValue &given, Reading &reading) { return take_html(given, reading.outputs); }};
 template <class Reading>
-constexpr OptionRule<Reading> force_option{"--force", Takes::nothing, [](const OptionValue &, Reading &reading) {
+constexpr OptionRule<Reading> force_option{"--force", Takes::nothing,
+                                           [](const OptionValue &, Reading &reading) {
                                              reading.outputs.force = true;
                                              return std::string();
                                            }};
 template <class Reading>
-constexpr OptionRule<Reading> strict_option{"--strict", Takes::nothing, [](const OptionValue &, Reading &reading) {
+constexpr OptionRule<Reading> strict_option{"--strict", Takes::nothing,
+                                            [](const OptionValue &, Reading &reading) {
                                               reading.strict = true;
                                               return std::string();
                                             }};

@@ -37,16 +37,20 @@ TEST_P(AbRefusal, NamesTheArgumentAsGiven) {
 INSTANTIATE_TEST_SUITE_P(
     BadValues, AbRefusal,
     ::testing::Values(
-        Refusal{{"--slice=0", "a", "b"}, "option '--slice=0' needs seconds from 0.1 to 60, such as --slice=1"},
-        Refusal{{"--slice", "61", "a", "b"}, "option '--slice 61' needs seconds from 0.1 to 60, such as --slice=1"},
-        Refusal{{"--budget=0.5", "a", "b"}, "option '--budget=0.5' needs seconds from 1 to 86400, such as --budget=60"},
+        Refusal{{"--slice=0", "a", "b"},
+                "option '--slice=0' needs seconds from 0.1 to 60, such as --slice=1"},
+        Refusal{{"--slice", "61", "a", "b"},
+                "option '--slice 61' needs seconds from 0.1 to 60, such as --slice=1"},
+        Refusal{{"--budget=0.5", "a", "b"},
+                "option '--budget=0.5' needs seconds from 1 to 86400, such as --budget=60"},
         Refusal{{"--rounds=5", "a", "b"},
                 "option '--rounds=5' needs a whole number of rounds from 6 to 100000, such as --rounds=30"},
         Refusal{{"--rounds=6.0", "a", "b"},
                 "option '--rounds=6.0' needs a whole number of rounds from 6 to 100000, such as --rounds=30"},
-        Refusal{{"--alpha=1", "a", "b"},
-                "option '--alpha=1' needs a level between 0 and 1, written in decimal, such as --alpha=0.01 or "
-                "--alpha=1e-3"},
+        Refusal{
+            {"--alpha=1", "a", "b"},
+            "option '--alpha=1' needs a level between 0 and 1, written in decimal, such as --alpha=0.01 or "
+            "--alpha=1e-3"},
         Refusal{{"--threshold=0", "a", "b"},
                 "option '--threshold=0' needs a percentage between 0 and 100, such as --threshold=0.5"},
         Refusal{{"--threshold=100", "a", "b"},
@@ -54,10 +58,12 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--figure=speed", "a", "b"},
                 "option '--figure=speed' needs rate, steady, processor-rate or processor-steady"},
         Refusal{{"--seed=-1", "a", "b"},
-                "option '--seed=-1' needs a whole number from 0 to 18446744073709551615, as a comparison prints it"},
-        Refusal{{"--seed=18446744073709551616", "a", "b"},
-                "option '--seed=18446744073709551616' needs a whole number from 0 to 18446744073709551615, as a "
-                "comparison prints it"},
+                "option '--seed=-1' needs a whole number from 0 to 18446744073709551615, as a comparison "
+                "prints it"},
+        Refusal{
+            {"--seed=18446744073709551616", "a", "b"},
+            "option '--seed=18446744073709551616' needs a whole number from 0 to 18446744073709551615, as a "
+            "comparison prints it"},
         Refusal{{"--format=html", "a", "b"}, "option '--format=html' needs table, md, csv or json"},
         Refusal{{"a", "b", "--format"}, "option '--format' needs table, md, csv or json"},
         Refusal{{"--json=", "a", "b"}, "option '--json' needs a file name, or - for standard output"},
@@ -69,27 +75,31 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     WholeLine, AbRefusal,
-    ::testing::Values(
-        Refusal{{}, "ab needs two programs, PROGRAM_A and PROGRAM_B, and was given 0"},
-        Refusal{{"a", "b", "c"}, "ab needs two programs, PROGRAM_A and PROGRAM_B, and was given 3"},
-        Refusal{{"--interleaved", "--duet", "a", "b"}, "options '--interleaved' and '--duet' cannot go together"},
-        Refusal{{"--duet", "--interleaved", "a", "b"}, "options '--interleaved' and '--duet' cannot go together"},
-        Refusal{{"--budget=5", "--rounds=10", "a", "b"},
-                "options '--budget' and '--rounds' cannot go together: the rounds are a fixed count, however long "
-                "they take"},
-        Refusal{{"--slice=10", "--budget=5", "a", "b"},
-                "a budget of 5 s cannot hold one round of two 10 s slices: give --budget 20 or more, or a shorter "
-                "--slice"},
-        // Taken in order: the first refused argument is the one named.
-        Refusal{{"--bogus", "--slice=0", "a", "b"}, "unknown option '--bogus' for ab"},
-        Refusal{{"--slice=0", "--bogus", "a", "b"},
-                "option '--slice=0' needs seconds from 0.1 to 60, such as --slice=1"}));
+    ::testing::Values(Refusal{{}, "ab needs two programs, PROGRAM_A and PROGRAM_B, and was given 0"},
+                      Refusal{{"a", "b", "c"},
+                              "ab needs two programs, PROGRAM_A and PROGRAM_B, and was given 3"},
+                      Refusal{{"--interleaved", "--duet", "a", "b"},
+                              "options '--interleaved' and '--duet' cannot go together"},
+                      Refusal{{"--duet", "--interleaved", "a", "b"},
+                              "options '--interleaved' and '--duet' cannot go together"},
+                      Refusal{{"--budget=5", "--rounds=10", "a", "b"},
+                              "options '--budget' and '--rounds' cannot go together: the rounds are a fixed "
+                              "count, however long "
+                              "they take"},
+                      Refusal{{"--slice=10", "--budget=5", "a", "b"},
+                              "a budget of 5 s cannot hold one round of two 10 s slices: give --budget 20 or "
+                              "more, or a shorter "
+                              "--slice"},
+                      // Taken in order: the first refused argument is the one named.
+                      Refusal{{"--bogus", "--slice=0", "a", "b"}, "unknown option '--bogus' for ab"},
+                      Refusal{{"--slice=0", "--bogus", "a", "b"},
+                              "option '--slice=0' needs seconds from 0.1 to 60, such as --slice=1"}));
 
 TEST(AbArguments, SetEachOptionGiven) {
-  const AbCommandLine line = read({"--slice=2", "--rounds", "40", "--alpha=0.01", "--threshold=0.5",
-                                   "--figure=steady", "--seed=7", "--duet", "--strict", "--format=csv",
-                                   "--json", "out.json", "--html=page.html", "--records=slices", "--force", "A",
-                                   "B"});
+  const AbCommandLine line =
+      read({"--slice=2", "--rounds", "40", "--alpha=0.01", "--threshold=0.5", "--figure=steady", "--seed=7",
+            "--duet", "--strict", "--format=csv", "--json", "out.json", "--html=page.html",
+            "--records=slices", "--force", "A", "B"});
   ASSERT_EQ(line.problem, "");
   const AbOptions &options = line.options;
   EXPECT_EQ(options.request.settings.slice_seconds, 2.0);

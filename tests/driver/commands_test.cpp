@@ -52,9 +52,10 @@ TEST(CommandTable, FindsACommandByItsWholeNameOnly) {
 // The synopsis a reader of the help, and scripts that quote it, have always
 // seen, with the operands in one column where they fit.
 TEST(CommandTable, GivesTheHelpASynopsisLineForEveryCommand) {
-  EXPECT_EQ(command_synopses(), "       megawhets compare [OPTIONS] RECORD...   (see 'megawhets compare --help')\n"
-                                "       megawhets history [OPTIONS] DB          (see 'megawhets history --help')\n"
-                                "       megawhets ab [OPTIONS] PROGRAM_A PROGRAM_B (see 'megawhets ab --help')\n");
+  EXPECT_EQ(command_synopses(),
+            "       megawhets compare [OPTIONS] RECORD...   (see 'megawhets compare --help')\n"
+            "       megawhets history [OPTIONS] DB          (see 'megawhets history --help')\n"
+            "       megawhets ab [OPTIONS] PROGRAM_A PROGRAM_B (see 'megawhets ab --help')\n");
   const std::string help = run_megawhets({"--help"}).out;
   for (const Command &command : commands()) {
     const std::string line = "megawhets " + std::string(command.name) + " " + std::string(command.operands);
@@ -82,18 +83,25 @@ INSTANTIATE_TEST_SUITE_P(
     CommandLines, Dispatched,
     ::testing::Values(
         Dispatch{{"--version", "compare"}, completed, ""},
-        Dispatch{{"comapre", "runs.json"}, bad_usage,
+        Dispatch{{"comapre", "runs.json"},
+                 bad_usage,
                  "megawhets: unknown command 'comapre' (did you mean compare?); see 'megawhets --help'\n"},
-        Dispatch{{"--strict", "compare"}, bad_usage,
-                 "megawhets: unexpected argument 'compare': the counts are asked for at the prompts or read from a "
+        Dispatch{{"--strict", "compare"},
+                 bad_usage,
+                 "megawhets: unexpected argument 'compare': the counts are asked for at the prompts or read "
+                 "from a "
                  "pipe; see 'megawhets --help'\n"},
-        Dispatch{{"compare"}, bad_usage,
-                 "megawhets: compare needs at least one RECORD: a file of records, a directory of them, or - for "
-                 "standard input; see 'megawhets compare --help'\n"},
+        Dispatch{
+            {"compare"},
+            bad_usage,
+            "megawhets: compare needs at least one RECORD: a file of records, a directory of them, or - for "
+            "standard input; see 'megawhets compare --help'\n"},
         Dispatch{{"compare", "--help"}, completed, ""},
-        Dispatch{{"ab", "--budget=5", "--rounds=10", "a", "b"}, bad_usage,
-                 "megawhets: options '--budget' and '--rounds' cannot go together: the rounds are a fixed count, "
-                 "however long they take; see 'megawhets ab --help'\n"},
+        Dispatch{
+            {"ab", "--budget=5", "--rounds=10", "a", "b"},
+            bad_usage,
+            "megawhets: options '--budget' and '--rounds' cannot go together: the rounds are a fixed count, "
+            "however long they take; see 'megawhets ab --help'\n"},
         Dispatch{{"ab", "--help", "--bogus"}, completed, ""}));
 
 TEST(Commands, ShowEachCommandsOwnHelp) {
@@ -104,7 +112,8 @@ TEST(Commands, ShowEachCommandsOwnHelp) {
     const Finished finished = run_megawhets({std::string(command.name), "--help"});
     EXPECT_EQ(finished.status, completed);
     EXPECT_EQ(finished.out, command.usage()) << command.name;
-    EXPECT_TRUE(finished.out.starts_with("Usage: megawhets " + std::string(command.name) + " ")) << command.name;
+    EXPECT_TRUE(finished.out.starts_with("Usage: megawhets " + std::string(command.name) + " "))
+        << command.name;
   }
 }
 
@@ -117,15 +126,17 @@ TEST(Commands, RefuseTheHistoryWhereThisBuildHasNoStore) {
     return;
   }
   EXPECT_EQ(finished.status, bad_usage);
-  EXPECT_EQ(finished.err, "megawhets: this build of megawhets has no history store (SQLite was not found for its "
-                          "target); see 'megawhets --help'\n");
+  EXPECT_EQ(finished.err,
+            "megawhets: this build of megawhets has no history store (SQLite was not found for its "
+            "target); see 'megawhets --help'\n");
 }
 
 pass::PassOutcome pass_of(int number, std::int32_t inner, double elapsed) {
   pass::PassOutcome pass{.number = number, .outer = 25, .inner = inner};
-  pass.timing = {.elapsed = elapsed,
-                 .processor = elapsed,
-                 .groups = {.outer_per_group = 1, .full = 25, .fastest = elapsed / 25.5, .slowest = elapsed / 24.5}};
+  pass.timing = {
+      .elapsed = elapsed,
+      .processor = elapsed,
+      .groups = {.outer_per_group = 1, .full = 25, .fastest = elapsed / 25.5, .slowest = elapsed / 24.5}};
   pass.figures = {elapsed, pass::pass_rate(pass::work_units(inner, 25), elapsed)};
   pass.steady = pass::steady_figures(pass.timing.groups, inner);
   return pass;
@@ -155,7 +166,8 @@ class CompareStatus : public ::testing::Test {
 protected:
   void SetUp() override {
     folder_ = fs::temp_directory_path() /
-              ("megawhets-commands-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("megawhets-commands-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     std::ofstream(path("base.json")) << runs_of("base", 4.0);
@@ -169,14 +181,16 @@ protected:
 };
 
 TEST_F(CompareStatus, FailsStrictOnlyForARealChange) {
-  EXPECT_EQ(run_megawhets({"compare", "--format=csv", path("base.json"), path("slower.json")}).status, completed);
+  EXPECT_EQ(run_megawhets({"compare", "--format=csv", path("base.json"), path("slower.json")}).status,
+            completed);
   EXPECT_EQ(run_megawhets({"compare", "--strict", path("base.json"), path("same.json")}).status, completed);
   const Finished slower = run_megawhets({"compare", "--strict", path("base.json"), path("slower.json")});
   EXPECT_EQ(slower.status, warned_under_strict) << slower.err;
   EXPECT_NE(slower.out.find("slower"), std::string::npos);
   // A change smaller than --threshold does not fail, however significant.
-  EXPECT_EQ(run_megawhets({"compare", "--strict", "--threshold=30", path("base.json"), path("slower.json")}).status,
-            completed);
+  EXPECT_EQ(
+      run_megawhets({"compare", "--strict", "--threshold=30", path("base.json"), path("slower.json")}).status,
+      completed);
 }
 
 TEST_F(CompareStatus, FailsTheRunForARecordItCannotRead) {
@@ -189,8 +203,10 @@ TEST_F(CompareStatus, FailsTheRunForARecordItCannotRead) {
 TEST_F(CompareStatus, RefusesAPageOverARecordUnlessForced) {
   const Finished finished = run_megawhets({"compare", "--html", path("same.json"), path("base.json")});
   EXPECT_EQ(finished.status, bad_usage);
-  EXPECT_NE(finished.err.find("would replace a file that holds run records"), std::string::npos) << finished.err;
-  EXPECT_EQ(run_megawhets({"compare", "--html", path("same.json"), "--force", path("base.json")}).status, completed);
+  EXPECT_NE(finished.err.find("would replace a file that holds run records"), std::string::npos)
+      << finished.err;
+  EXPECT_EQ(run_megawhets({"compare", "--html", path("same.json"), "--force", path("base.json")}).status,
+            completed);
 }
 
 } // namespace

@@ -49,17 +49,20 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--until", "2026-13-01", "db"},
                 "option '--until 2026-13-01' needs a date or a time in UTC, such as 2026-03-31 or "
                 "2026-03-31T23:59:59Z"},
-        Refusal{{"--by=host,os", "db"},
-                "option '--by=host,os' needs keys among label, host, processor, build and copies, separated by "
-                "commas, such as --by=host,label"},
+        Refusal{
+            {"--by=host,os", "db"},
+            "option '--by=host,os' needs keys among label, host, processor, build and copies, separated by "
+            "commas, such as --by=host,label"},
         Refusal{{"--min-change=101", "db"},
                 "option '--min-change=101' needs a percentage from 0 to 100, such as --min-change=2"},
         Refusal{{"--recent=1.5", "db"},
                 "option '--recent=1.5' needs a whole number of days up to 36500, such as --recent=7"},
         Refusal{{"--recent=36501", "db"},
                 "option '--recent=36501' needs a whole number of days up to 36500, such as --recent=7"},
-        Refusal{{"--slow=0", "db"}, "option '--slow=0' needs a percentage between 0 and 100, such as --slow=5"},
-        Refusal{{"--slow=100", "db"}, "option '--slow=100' needs a percentage between 0 and 100, such as --slow=5"},
+        Refusal{{"--slow=0", "db"},
+                "option '--slow=0' needs a percentage between 0 and 100, such as --slow=5"},
+        Refusal{{"--slow=100", "db"},
+                "option '--slow=100' needs a percentage between 0 and 100, such as --slow=5"},
         Refusal{{"--format=xml", "db"}, "option '--format=xml' needs table, md, csv or json"},
         Refusal{{"--html=", "db"}, "option '--html' needs a file name, or - for standard output"},
         Refusal{{"--fomat=md", "db"}, "unknown option '--fomat=md' (did you mean --format?)"},
@@ -69,29 +72,35 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Operands, HistoryRefusal,
     ::testing::Values(
-        Refusal{{}, "history needs a DB: the file that megawhets --db and megawhets history add keep records in"},
+        Refusal{{},
+                "history needs a DB: the file that megawhets --db and megawhets history add keep records in"},
         Refusal{{"--fleet"},
                 "history needs a DB: the file that megawhets --db and megawhets history add keep records in"},
         Refusal{{"a", "b", "--bogus"}, "unexpected argument 'b': history reads one DB"},
         Refusal{{"add"},
-                "history add needs a DB and at least one RECORD: a file of records, a directory of them, or - for "
+                "history add needs a DB and at least one RECORD: a file of records, a directory of them, or "
+                "- for "
                 "standard input"},
         Refusal{{"add", "db"},
-                "history add needs a DB and at least one RECORD: a file of records, a directory of them, or - for "
+                "history add needs a DB and at least one RECORD: a file of records, a directory of them, or "
+                "- for "
                 "standard input"},
-        Refusal{{"add", "--fleet", "db", "r"}, "unknown option '--fleet' for history add, which takes a DB and RECORDs"},
+        Refusal{{"add", "--fleet", "db", "r"},
+                "unknown option '--fleet' for history add, which takes a DB and RECORDs"},
         Refusal{{"export"}, "history export needs a DB"},
         Refusal{{"export", "a", "b"}, "unexpected argument 'b': history export reads one DB"},
-        Refusal{{"export", "--fleet", "db"},
-                "unknown option '--fleet' for history export, which takes --host, --label, --since and --until"},
-        Refusal{{"export", "db", "--since=x"},
-                "option '--since=x' needs a date or a time in UTC, such as 2026-03-01 or 2026-03-01T00:00:00Z"}));
+        Refusal{
+            {"export", "--fleet", "db"},
+            "unknown option '--fleet' for history export, which takes --host, --label, --since and --until"},
+        Refusal{
+            {"export", "db", "--since=x"},
+            "option '--since=x' needs a date or a time in UTC, such as 2026-03-01 or 2026-03-01T00:00:00Z"}));
 
 TEST(HistoryArguments, SetEachOptionOfTheTrends) {
   const HistoryCommandLine line =
       read({"--host=node-1", "--label", "gcc", "--since=2026-03-01", "--until=2026-03-31", "--by=label,host",
-            "--min-change=3", "--fleet", "--recent=7", "--slow=10", "--strict", "--format=md", "--html", "page.html",
-            "--force", "runs.db"});
+            "--min-change=3", "--fleet", "--recent=7", "--slow=10", "--strict", "--format=md", "--html",
+            "page.html", "--force", "runs.db"});
   ASSERT_EQ(line.problem, "");
   const HistoryOptions &options = line.options;
   EXPECT_EQ(options.action, HistoryAction::trends);
