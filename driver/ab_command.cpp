@@ -84,22 +84,14 @@ bool holds_files(const std::string &path) {
          std::filesystem::directory_iterator(path, error) != std::filesystem::directory_iterator();
 }
 
-bool write_file(const std::string &path, const std::string &text, const char *what) {
-  record::RecordFile file(path, what);
-  if (!file.ready() || !file.commit(text)) {
-    write_error(file.failure());
-    return false;
-  }
-  return true;
-}
-
 // A slice's record as its program wrote it, named by its round and
 // program: round-0007-B.json.
 bool keep_record(const std::string &directory, const ab::Slice &slice, std::string_view text) {
   const std::string number = std::to_string(slice.round);
   const std::string name = "round-" + std::string(number.size() < 4 ? 4 - number.size() : 0, '0') + number + "-" +
                            (slice.program == 0 ? "A" : "B") + ".json";
-  return write_file((std::filesystem::path(directory) / name).string(), std::string(text), "the slice's record");
+  return write_whole_file((std::filesystem::path(directory) / name).string(), std::string(text),
+                          "the slice's record");
 }
 
 // B slower than A by at least the threshold, or an answer resting on
@@ -173,13 +165,10 @@ int ab_command(const AbOptions &options) {
   if (result.ending == ab::RunEnding::program_failed) {
     write_error("megawhets: " + result.message + "\n");
   }
-  // A structured output given as - takes standard output, and the table
-  // goes to standard error.
-  const bool output_taken = standard_output_taken(outputs);
   const std::string table = formatted_output(comparison, outputs.format);
   // An interrupted comparison leaves the files as they were.
   if (comparison.interrupted) {
-    write_table(table, output_taken, "the comparison");
+    write_table(table, standard_output_taken(outputs), "the comparison");
     write_error(
         "megawhets: the comparison was interrupted" +
         (goes_to_a_file(outputs.json_path) ? "; " + driver::quoted(outputs.json_path) + " keeps what it held"
@@ -195,22 +184,8 @@ int ab_command(const AbOptions &options) {
     const compare_output::Tables tables = ab::comparison_tables(comparison);
     page = ab::html_page(comparison, tables.groups, tables.notes, tables.legend);
   }
-  // The files first: a standard output that fails (a full disk, a closed
-  // pipe) must not cost the results they keep.
-  bool written = true;
-  if (goes_to_a_file(outputs.json_path)) {
-    written = write_file(outputs.json_path, json, "the comparison") && written;
-  }
-  if (goes_to_a_file(outputs.html_path)) {
-    written = write_file(outputs.html_path, page, "the page") && written;
-  }
-  written = write_table(table, output_taken, "the comparison") && written;
-  if (outputs.json_path == "-") {
-    written = write_to_standard_output(json, "the comparison") && written;
-  }
-  if (outputs.html_path == "-") {
-    written = write_to_standard_output(page, "the page") && written;
-  }
+  const bool written =
+      write_documents(outputs, {.table = table, .json = json, .page = page, .what = "the comparison"});
   if (!written) {
     return run_failed;
   }

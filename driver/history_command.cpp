@@ -10,7 +10,6 @@
 #include "history/history_tables.h"
 #include "history/run_time.h"
 #include "platform/terminal.h"
-#include "record/record_file.h"
 #include "record/record_sources.h"
 #include "record/timestamp.h"
 #include "report/formatted.h"
@@ -121,27 +120,12 @@ int show_trends(const HistoryOptions &options) {
   if (const std::string future = history::future_runs_sentence(view); !future.empty()) {
     write_error("megawhets: warning: " + compare_output::printable_text(future) + "\n");
   }
-  // The page goes into a new file beside its name, which it takes only once
-  // it is whole, as the run's record does; and before standard output, so
-  // that a failing standard output does not cost it. With -, the page takes
-  // standard output and the table goes to standard error.
-  bool written = true;
-  const std::string &html_path = options.outputs.html_path;
-  const bool page_taken = standard_output_taken(options.outputs);
-  if (goes_to_a_file(html_path)) {
-    record::RecordFile page(html_path, "the page");
-    if (!page.ready() ||
-        !page.commit(history::history_page(view, history::history_tables(view), source))) {
-      write_error(page.failure());
-      written = false;
-    }
-  }
-  written = write_table(formatted_output(view, options.outputs.format), page_taken, "the history") && written;
-  if (page_taken) {
-    written = write_to_standard_output(history::history_page(view, history::history_tables(view), source),
-                                       "the page") &&
-              written;
-  }
+  const std::string page = options.outputs.html_path.empty()
+                               ? std::string()
+                               : history::history_page(view, history::history_tables(view), source);
+  const bool written = write_documents(
+      options.outputs,
+      {.table = formatted_output(view, options.outputs.format), .page = page, .what = "the history"});
   if (!written) {
     return run_failed;
   }

@@ -1,5 +1,8 @@
 #include "driver/output_choice.h"
 
+#include "driver/console.h"
+#include "record/record_file.h"
+
 namespace driver {
 namespace {
 
@@ -27,6 +30,33 @@ std::string refused_outputs(const OutputChoice &outputs, const std::vector<Named
     return placement;
   }
   return outputs.force ? std::string() : precious_output(files);
+}
+
+bool write_whole_file(const std::string &path, const std::string &text, const char *what) {
+  record::RecordFile file(path, what);
+  if (!file.ready() || !file.commit(text)) {
+    write_error(file.failure());
+    return false;
+  }
+  return true;
+}
+
+bool write_documents(const OutputChoice &outputs, const Documents &documents) {
+  bool written = true;
+  if (goes_to_a_file(outputs.json_path)) {
+    written = write_whole_file(outputs.json_path, documents.json, documents.what) && written;
+  }
+  if (goes_to_a_file(outputs.html_path)) {
+    written = write_whole_file(outputs.html_path, documents.page, "the page") && written;
+  }
+  written = write_table(documents.table, standard_output_taken(outputs), documents.what) && written;
+  if (outputs.json_path == "-") {
+    written = write_to_standard_output(documents.json, documents.what) && written;
+  }
+  if (outputs.html_path == "-") {
+    written = write_to_standard_output(documents.page, "the page") && written;
+  }
+  return written;
 }
 
 std::string take_format(const OptionValue &given, OutputChoice &outputs) {

@@ -36,6 +36,26 @@ std::string refused_outputs(const OutputChoice &outputs, const std::vector<Named
                             const std::vector<NamedOutput> &directories = {},
                             const std::string &placement = {});
 
+// Writes `text` to a new file beside `path`, which takes its name only once
+// it is whole. False, with the reason on standard error, when it could not.
+bool write_whole_file(const std::string &path, const std::string &text, const char *what);
+
+// What a command writes where its OutputChoice says: its table, and the
+// documents --json and --html asked for (empty where not asked).
+struct Documents {
+  std::string table;
+  std::string json{};
+  std::string page{};
+  const char *what; // what the table and the JSON are, for a message: "the comparison"
+};
+
+// The files first, so that a standard output that fails (a full disk, a
+// closed pipe) does not cost what they keep; then the table, on standard
+// output unless a document given as - takes that place, when the table
+// goes to standard error; then that document. False, with the reasons on
+// standard error, when any of them could not be written.
+bool write_documents(const OutputChoice &outputs, const Documents &documents);
+
 std::string take_format(const OptionValue &given, OutputChoice &outputs);
 std::string take_json(const OptionValue &given, OutputChoice &outputs);
 std::string take_html(const OptionValue &given, OutputChoice &outputs);
