@@ -180,7 +180,7 @@ AbCommandLine read_ab_command_line(int argc, const char *const *argv) {
   }
   reading.request.names[0] = reading.programs[0];
   reading.request.names[1] = reading.programs[1];
-  line.options = reading;
+  line.options = static_cast<const AbOptions &>(reading); // what only the reading needed stays behind
   return line;
 }
 

@@ -144,30 +144,30 @@ std::string take_export_database(std::string_view argument, HistoryOptions &opti
   return take_database(argument, options, "history export");
 }
 
-// Why a command line read to its end is still refused, for want of its
-// operands; nothing for the help or a line already refused.
-HistoryCommandLine refused_without(HistoryCommandLine &&line, bool missing, std::string_view problem) {
+// A command line read to its end is still refused for want of its
+// operands; the help, or a line already refused, is left as it is.
+void refuse_if_missing(HistoryCommandLine &line, bool missing, std::string_view problem) {
   if (!line.help && line.problem.empty() && missing) {
     line.problem = problem;
   }
-  return std::move(line);
 }
 
 HistoryCommandLine read_add(int argc, const char *const *argv) {
   const Grammar<HistoryOptions> grammar{{}, take_database_or_record, unknown_for_add};
   HistoryCommandLine line =
       read_arguments(grammar, 2, argc, argv, HistoryOptions{.action = HistoryAction::add});
-  return refused_without(
-      std::move(line), line.options.database.empty() || line.options.records.empty(),
-      "history add needs a DB and at least one RECORD: a file of records, a directory of them, "
-      "or - for standard input");
+  refuse_if_missing(line, line.options.database.empty() || line.options.records.empty(),
+                    "history add needs a DB and at least one RECORD: a file of records, a directory of them, "
+                    "or - for standard input");
+  return line;
 }
 
 HistoryCommandLine read_export(int argc, const char *const *argv) {
   const Grammar<HistoryOptions> grammar{filter_options, take_export_database, unknown_for_export, false};
   HistoryCommandLine line =
       read_arguments(grammar, 2, argc, argv, HistoryOptions{.action = HistoryAction::export_records});
-  return refused_without(std::move(line), line.options.database.empty(), "history export needs a DB");
+  refuse_if_missing(line, line.options.database.empty(), "history export needs a DB");
+  return line;
 }
 
 } // namespace
@@ -181,9 +181,10 @@ HistoryCommandLine read_history_command_line(int argc, const char *const *argv) 
   }
   const Grammar<HistoryOptions> grammar{trend_options, take_trends_database, unknown_for_trends, false};
   HistoryCommandLine line = read_arguments(grammar, 1, argc, argv);
-  return refused_without(
-      std::move(line), line.options.database.empty(),
+  refuse_if_missing(
+      line, line.options.database.empty(),
       "history needs a DB: the file that megawhets --db and megawhets history add keep records in");
+  return line;
 }
 
 std::string history_usage() {
