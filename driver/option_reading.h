@@ -2,7 +2,6 @@
 
 #include "compare/comparison.h"
 
-#include <algorithm>
 #include <optional>
 #include <span>
 #include <string>
