@@ -69,8 +69,9 @@ std::optional<std::vector<compare::Key>> keys_named(std::string_view text) {
 std::optional<OptionValue> option_value(std::string_view name, int argc, const char *const *argv, int &i) {
   const std::string_view argument = argv[i];
   if (argument == name) {
-    const std::string value = i + 1 < argc ? argv[++i] : "";
-    return OptionValue{value, value.empty() ? std::string(name) : std::string(name) + " " + value};
+    const bool absent = i + 1 >= argc;
+    const std::string value = absent ? "" : argv[++i];
+    return OptionValue{value, value.empty() ? std::string(name) : std::string(name) + " " + value, absent};
   }
   if (argument.starts_with(std::string(name) + "=")) {
     return OptionValue{std::string(argument.substr(name.size() + 1)), std::string(argument)};

@@ -16,6 +16,7 @@ namespace driver {
 struct OptionValue {
   std::string value;
   std::string as_given; // "--name=value", "--name value" or "--name", for a message
+  bool absent = false;  // the option came last, with nothing after it for a value
 };
 
 // Nothing when argv[i] is not the option; otherwise its value (empty when
@@ -79,17 +80,19 @@ std::string read_into(Target &target, const OptionValue &given, const std::optio
 // none where one is not a key.
 std::optional<std::vector<compare::Key>> keys_named(std::string_view text);
 
-// Whether an option stands alone (--strict) or takes a value (--by host,
-// --by=host).
-enum class Takes { nothing, value };
+// Whether an option stands alone (--strict), takes a value (--by host,
+// --by=host), or takes one only attached with = (--auto=30), as GNU reads an
+// optional value.
+enum class Takes { nothing, value, attached };
 
 // One line of a command's table of options: the option, and what taking it
 // does to what the command line is read into. `take` answers with why the
-// value is refused, as one line, or with nothing when it was taken.
-template <class Reading> struct OptionRule {
+// value is refused (one line, or what stands for it), or with an empty
+// Refusal when it was taken.
+template <class Reading, class Refusal = std::string> struct OptionRule {
   std::string_view name;
   Takes takes;
-  std::string (*take)(const OptionValue &given, Reading &reading);
+  Refusal (*take)(const OptionValue &given, Reading &reading);
 };
 
 // How a command reads its arguments, in order, as getopt does: its table,
@@ -110,11 +113,14 @@ template <class Reading> struct ReadArguments {
   std::string problem{}; // one line for standard error, when the command line is refused
 };
 
-// The names of a table's options, and --help, for what a mistyped one meant.
+// The names of a table's options, each once, and --help, for what a
+// mistyped one meant.
 template <class Rules> std::vector<std::string_view> option_names(const Rules &rules) {
   std::vector<std::string_view> names;
   for (const auto &rule : rules) {
-    names.push_back(rule.name);
+    if (names.empty() || names.back() != rule.name) {
+      names.push_back(rule.name);
+    }
   }
   names.push_back("--help");
   return names;
@@ -127,12 +133,17 @@ std::string unknown_option_problem(std::string_view argument, std::span<const st
 
 // Nothing when argv[i] is not in the table; otherwise why it was refused,
 // or an empty text when it was taken, with i moved past its value.
-template <class Reading>
-std::optional<std::string> take_listed_option(std::span<const OptionRule<Reading>> rules, int argc,
-                                              const char *const *argv, int &i, Reading &reading) {
-  for (const OptionRule<Reading> &rule : rules) {
-    if (rule.takes == Takes::nothing && argv[i] == rule.name) {
+template <class Reading, class Refusal>
+std::optional<Refusal> take_listed_option(std::span<const OptionRule<Reading, Refusal>> rules, int argc,
+                                          const char *const *argv, int &i, Reading &reading) {
+  const std::string_view argument = argv[i];
+  for (const OptionRule<Reading, Refusal> &rule : rules) {
+    if (rule.takes == Takes::nothing && argument == rule.name) {
       return rule.take({"", std::string(rule.name)}, reading);
+    }
+    if (rule.takes == Takes::attached && argument.starts_with(rule.name) &&
+        argument.substr(rule.name.size()).starts_with('=')) {
+      return rule.take({std::string(argument.substr(rule.name.size() + 1)), std::string(argument)}, reading);
     }
     if (rule.takes == Takes::value) {
       if (const auto given = option_value(rule.name, argc, argv, i)) {
@@ -157,7 +168,8 @@ ReadArguments<Reading> read_arguments(const Grammar<Reading> &grammar, int first
     }
     const bool option = argument.starts_with("-") && !(grammar.dash_is_operand && argument == "-");
     if (option) {
-      const auto taken = take_listed_option(grammar.options, argc, argv, i, read.options);
+      const auto taken =
+          take_listed_option<Reading, std::string>(grammar.options, argc, argv, i, read.options);
       read.problem = taken ? *taken : grammar.unknown(argument);
     } else {
       read.problem = grammar.operand(argument, read.options);
