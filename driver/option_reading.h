@@ -2,6 +2,7 @@
 
 #include "compare/comparison.h"
 
+#include <algorithm>
 #include <optional>
 #include <span>
 #include <string>
@@ -118,7 +119,7 @@ template <class Reading> struct ReadArguments {
 template <class Rules> std::vector<std::string_view> option_names(const Rules &rules) {
   std::vector<std::string_view> names;
   for (const auto &rule : rules) {
-    if (names.empty() || names.back() != rule.name) {
+    if (std::find(names.begin(), names.end(), rule.name) == names.end()) {
       names.push_back(rule.name);
     }
   }
