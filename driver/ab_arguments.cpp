@@ -5,7 +5,6 @@
 #include "ab/slice_counts.h"
 #include "driver/help_text.h"
 #include "driver/option_reading.h"
-#include "driver/suggestion.h"
 #include "text/formatted.h"
 
 #include <array>
@@ -16,18 +15,19 @@
 namespace driver {
 namespace {
 
-constexpr std::array<std::string_view, 16> known_options = {
-    "--slice", "--budget", "--rounds", "--alpha", "--threshold", "--figure",  "--seed",  "--interleaved",
-    "--duet",  "--strict", "--format", "--json",  "--html",      "--records", "--force", "--help"};
+// What the arguments are read into: the options, and what only the whole
+// line can judge.
+struct AbReading : AbOptions {
+  bool budget_given = false;
+  std::vector<std::string> programs{};
+};
 
-// A number from low to high, in plain decimal; strictly between them where
-// `open`.
-std::optional<double> within(std::string_view text, double low, double high, bool open = false) {
+using Rule = OptionRule<AbReading>;
+
+// A number from low to high, in plain decimal.
+std::optional<double> within(std::string_view text, double low, double high) {
   const auto value = plain_decimal(text);
-  if (!value || (open ? (*value <= low || *value >= high) : (*value < low || *value > high))) {
-    return std::nullopt;
-  }
-  return value;
+  return value && *value >= low && *value <= high ? value : std::nullopt;
 }
 
 template <class Whole> std::optional<Whole> whole_number(std::string_view text) {
@@ -40,106 +40,125 @@ template <class Whole> std::optional<Whole> whole_number(std::string_view text) 
   return value;
 }
 
+// The two modes exclude each other: the last of them winning would hide
+// that the comparison was not run as the user asked.
+std::string take_mode(ab::ModeChoice mode, AbReading &reading) {
+  if (reading.request.mode != ab::ModeChoice::automatic && reading.request.mode != mode) {
+    return "options '--interleaved' and '--duet' cannot go together";
+  }
+  reading.request.mode = mode;
+  return {};
+}
+
+std::string take_slice(const OptionValue &given, AbReading &reading) {
+  return read_into(reading.request.settings.slice_seconds, given,
+                   within(given.value, ab::shortest_slice, ab::longest_slice),
+                   text::formatted("needs seconds from %g to %g, such as --slice=1", ab::shortest_slice,
+                                   ab::longest_slice));
+}
+
+std::string take_budget(const OptionValue &given, AbReading &reading) {
+  reading.budget_given = true;
+  return read_into(reading.request.settings.budget_seconds, given,
+                   within(given.value, shortest_budget_seconds, longest_budget_seconds),
+                   "needs seconds from 1 to 86400, such as --budget=60");
+}
+
+std::string take_rounds(const OptionValue &given, AbReading &reading) {
+  const auto value = whole_number<std::size_t>(given.value);
+  const bool counted = value && *value >= fewest_rounds && *value <= most_rounds;
+  return read_into(reading.request.settings.rounds, given, counted ? value : std::nullopt,
+                   "needs a whole number of rounds from " + std::to_string(fewest_rounds) + " to " +
+                       std::to_string(most_rounds) + ", such as --rounds=30");
+}
+
+std::string take_alpha(const OptionValue &given, AbReading &reading) {
+  return read_level(reading.request.settings.alpha, given);
+}
+
+std::string take_threshold(const OptionValue &given, AbReading &reading) {
+  return read_into(reading.request.settings.threshold_percent, given, open_percentage(given.value),
+                   "needs a percentage between 0 and 100, such as --threshold=0.5");
+}
+
+std::string take_figure(const OptionValue &given, AbReading &reading) {
+  reading.request.settings.figure_given = true;
+  return read_into(reading.request.settings.figure, given, ab::figure_named(given.value),
+                   "needs rate, steady, processor-rate or processor-steady");
+}
+
+std::string take_seed(const OptionValue &given, AbReading &reading) {
+  reading.request.settings.seed_given = true;
+  return read_into(reading.request.settings.seed, given, whole_number<std::uint64_t>(given.value),
+                   "needs a whole number from 0 to 18446744073709551615, as a comparison prints it");
+}
+
+std::string take_records(const OptionValue &given, AbReading &reading) {
+  reading.records_path = given.value;
+  return missing_value_problem(given, "--records", "a directory");
+}
+
+constexpr std::array<Rule, 15> options_of_ab = {{
+    {"--slice", Takes::value, take_slice},
+    {"--budget", Takes::value, take_budget},
+    {"--rounds", Takes::value, take_rounds},
+    {"--alpha", Takes::value, take_alpha},
+    {"--threshold", Takes::value, take_threshold},
+    {"--figure", Takes::value, take_figure},
+    {"--seed", Takes::value, take_seed},
+    {"--interleaved", Takes::nothing,
+     [](const OptionValue &, AbReading &reading) { return take_mode(ab::ModeChoice::interleaved, reading); }},
+    {"--duet", Takes::nothing,
+     [](const OptionValue &, AbReading &reading) { return take_mode(ab::ModeChoice::duet, reading); }},
+    strict_option<AbReading>,
+    format_option<AbReading>,
+    json_option<AbReading>,
+    html_option<AbReading>,
+    {"--records", Takes::value, take_records},
+    force_option<AbReading>,
+}};
+
 std::string unknown(std::string_view argument) {
-  const auto meant = closest_option(argument, known_options);
-  return "unknown option " + quoted(argument) +
-         (meant ? " (did you mean " + std::string(*meant) + "?)" : " for ab");
+  return unknown_option_problem(argument, option_names(options_of_ab), " for ab");
 }
 
-std::string needs_name(std::string_view option, const char *what) {
-  return "option '" + std::string(option) + "' needs " + what;
+std::string take_program(std::string_view argument, AbReading &reading) {
+  reading.programs.emplace_back(argument);
+  return {};
 }
 
-// Reads one option at argv[i]; an empty result means it was taken.
-std::string take_option(std::string_view argument, int argc, const char *const *argv, int &i,
-                        AbOptions &options, bool &budget_given) {
-  ab::Settings &settings = options.request.settings;
-  // The two modes exclude each other: the last of them winning would hide
-  // that the comparison was not run as the user asked.
-  if (argument == "--interleaved" || argument == "--duet") {
-    const ab::ModeChoice mode = argument == "--duet" ? ab::ModeChoice::duet : ab::ModeChoice::interleaved;
-    if (options.request.mode != ab::ModeChoice::automatic && options.request.mode != mode) {
-      return "options '--interleaved' and '--duet' cannot go together";
-    }
-    options.request.mode = mode;
-  } else if (argument == "--strict") {
-    options.strict = true;
-  } else if (argument == "--force") {
-    options.force = true;
-  } else if (const auto slice = option_value("--slice", argc, argv, i)) {
-    const auto value = within(slice->value, ab::shortest_slice, ab::longest_slice);
-    if (!value) {
-      return "option " + quoted(slice->as_given) +
-             text::formatted(" needs seconds from %g to %g, such as --slice=1", ab::shortest_slice,
-                             ab::longest_slice);
-    }
-    settings.slice_seconds = *value;
-  } else if (const auto budget = option_value("--budget", argc, argv, i)) {
-    const auto value = within(budget->value, shortest_budget_seconds, longest_budget_seconds);
-    if (!value) {
-      return "option " + quoted(budget->as_given) + " needs seconds from 1 to 86400, such as --budget=60";
-    }
-    settings.budget_seconds = *value;
-    budget_given = true;
-  } else if (const auto rounds = option_value("--rounds", argc, argv, i)) {
-    const auto value = whole_number<std::size_t>(rounds->value);
-    if (!value || *value < fewest_rounds || *value > most_rounds) {
-      return "option " + quoted(rounds->as_given) + " needs a whole number of rounds from " +
-             std::to_string(fewest_rounds) + " to " + std::to_string(most_rounds) + ", such as --rounds=30";
-    }
-    settings.rounds = *value;
-  } else if (const auto alpha = option_value("--alpha", argc, argv, i)) {
-    const auto value = level(alpha->value);
-    if (std::string problem = level_problem(alpha->as_given, value); !problem.empty()) {
-      return problem;
-    }
-    settings.alpha = *value;
-  } else if (const auto threshold = option_value("--threshold", argc, argv, i)) {
-    const auto value = within(threshold->value, 0.0, 100.0, true);
-    if (!value) {
-      return "option " + quoted(threshold->as_given) +
-             " needs a percentage between 0 and 100, such as --threshold=0.5";
-    }
-    settings.threshold_percent = *value;
-  } else if (const auto figure = option_value("--figure", argc, argv, i)) {
-    const auto value = ab::figure_named(figure->value);
-    if (!value) {
-      return "option " + quoted(figure->as_given) + " needs rate, steady, processor-rate or processor-steady";
-    }
-    settings.figure = *value;
-    settings.figure_given = true;
-  } else if (const auto seed = option_value("--seed", argc, argv, i)) {
-    const auto value = whole_number<std::uint64_t>(seed->value);
-    if (!value) {
-      return "option " + quoted(seed->as_given) +
-             " needs a whole number from 0 to 18446744073709551615, as a "
-             "comparison prints it";
-    }
-    settings.seed = *value;
-    settings.seed_given = true;
-  } else if (const auto format = option_value("--format", argc, argv, i)) {
-    const auto value = output_format_named(format->value);
-    if (!value) {
-      return "option " + quoted(format->as_given) + " needs table, md, csv or json";
-    }
-    options.format = *value;
-  } else if (const auto json = option_value("--json", argc, argv, i)) {
-    if (json->value.empty()) {
-      return needs_name("--json", "a file name");
-    }
-    options.json_path = json->value;
-  } else if (const auto html = option_value("--html", argc, argv, i)) {
-    if (html->value.empty()) {
-      return needs_name("--html", "a file name");
-    }
-    options.html_path = html->value;
-  } else if (const auto records = option_value("--records", argc, argv, i)) {
-    if (records->value.empty()) {
-      return needs_name("--records", "a directory");
-    }
-    options.records_path = records->value;
-  } else {
-    return unknown(argument);
+AbReading with_defaults() {
+  AbReading reading;
+  reading.request.settings.slice_seconds = default_slice_seconds;
+  reading.request.settings.threshold_percent = default_threshold_percent;
+  reading.request.settings.figure = ab::default_figure;
+  return reading;
+}
+
+// What only the whole command line shows, and the budget left to its
+// default when neither it nor the rounds were given.
+std::string whole_line_problem(AbReading &reading) {
+  ab::Settings &settings = reading.request.settings;
+  if (reading.programs.size() != 2) {
+    return "ab needs two programs, PROGRAM_A and PROGRAM_B, and was given " +
+           std::to_string(reading.programs.size());
+  }
+  if (reading.budget_given && settings.rounds) {
+    return "options '--budget' and '--rounds' cannot go together: the rounds are a fixed count, however long "
+           "they "
+           "take";
+  }
+  if (!settings.rounds && !reading.budget_given) {
+    settings.budget_seconds = default_budget_seconds;
+  }
+  // A round is two slices, one after the other where they cannot run side
+  // by side; a budget that cannot hold one would be spent before the first.
+  if (const double round = 2 * settings.slice_seconds;
+      settings.budget_seconds && *settings.budget_seconds < round) {
+    return text::formatted(
+        "a budget of %g s cannot hold one round of two %g s slices: give --budget %g or more, or "
+        "a shorter --slice",
+        *settings.budget_seconds, settings.slice_seconds, round);
   }
   return {};
 }
@@ -147,53 +166,22 @@ std::string take_option(std::string_view argument, int argc, const char *const *
 } // namespace
 
 AbCommandLine read_ab_command_line(int argc, const char *const *argv) {
-  AbCommandLine line;
-  AbOptions &options = line.options;
-  options.request.settings.slice_seconds = default_slice_seconds;
-  options.request.settings.threshold_percent = default_threshold_percent;
-  options.request.settings.figure = ab::default_figure;
-  bool budget_given = false;
-  std::vector<std::string> programs;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument == "--help") {
-      line.help = true;
-      return line;
-    }
-    if (starts_with(argument, "-") && argument != "-") {
-      if (std::string problem = take_option(argument, argc, argv, i, options, budget_given);
-          !problem.empty()) {
-        return {.problem = std::move(problem)};
-      }
-    } else {
-      programs.emplace_back(argument);
-    }
+  const auto read = read_arguments(Grammar<AbReading>{options_of_ab, take_program, unknown}, 1, argc, argv,
+                                   with_defaults());
+  AbReading reading = read.options;
+  AbCommandLine line{.help = read.help, .problem = read.problem};
+  if (line.help || !line.problem.empty()) {
+    return line;
   }
-  if (programs.size() != 2) {
-    return {.problem = "ab needs two programs, PROGRAM_A and PROGRAM_B, and was given " +
-                       std::to_string(programs.size())};
+  if (line.problem = whole_line_problem(reading); !line.problem.empty()) {
+    return line;
   }
-  if (budget_given && options.request.settings.rounds) {
-    return {.problem = "options '--budget' and '--rounds' cannot go together: the rounds are a fixed count, "
-                       "however long they take"};
+  if (!reading.request.settings.seed_given) {
+    reading.request.settings.seed = ab::fresh_seed();
   }
-  if (!options.request.settings.rounds && !budget_given) {
-    options.request.settings.budget_seconds = default_budget_seconds;
-  }
-  // A round is two slices, one after the other where they cannot run side
-  // by side; a budget that cannot hold one would be spent before the first.
-  if (const double round = 2 * options.request.settings.slice_seconds;
-      options.request.settings.budget_seconds && *options.request.settings.budget_seconds < round) {
-    return {.problem = text::formatted("a budget of %g s cannot hold one round of two %g s slices: give "
-                                       "--budget %g or more, or a shorter --slice",
-                                       *options.request.settings.budget_seconds,
-                                       options.request.settings.slice_seconds, round)};
-  }
-  if (!options.request.settings.seed_given) {
-    options.request.settings.seed = ab::fresh_seed();
-  }
-  options.request.names[0] = programs[0];
-  options.request.names[1] = programs[1];
+  reading.request.names[0] = reading.programs[0];
+  reading.request.names[1] = reading.programs[1];
+  line.options = static_cast<const AbOptions &>(reading); // what only the reading needed stays behind
   return line;
 }
 

@@ -1,14 +1,12 @@
 #pragma once
 
 #include "ab/comparison_run.h"
-#include "driver/option_reading.h"
+#include "driver/output_choice.h"
 
 #include <string>
 
 // The command line of `megawhets ab`.
 namespace driver {
-
-using AbFormat = OutputFormat;
 
 // How long a slice takes, unless told: the length that gave the tightest
 // paired interval for the minute on a noisy 2-processor guest (docs/ab.md).
@@ -24,19 +22,12 @@ using ab::most_rounds;
 
 struct AbOptions {
   ab::RunRequest request{};
-  AbFormat format = AbFormat::table;
+  OutputChoice outputs{}; // --json FILE: every slice, the order, the seed and the answer
   bool strict = false;
-  bool force = false; // --force: replace an output file even where it holds records, a history or a program
-  std::string json_path{};    // --json FILE: empty for none
-  std::string html_path{};    // --html FILE: empty for none
   std::string records_path{}; // --records DIR: empty for none
 };
 
-struct AbCommandLine {
-  bool help = false;
-  AbOptions options{};
-  std::string problem{}; // one line for standard error, when the command line is refused
-};
+using AbCommandLine = ReadArguments<AbOptions>;
 
 // The arguments after "ab", taken in order as the run's are.
 AbCommandLine read_ab_command_line(int argc, const char *const *argv);

@@ -7,7 +7,8 @@
 #include "ab/tables.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
-#include "driver/output_paths.h"
+#include "driver/option_reading.h"
+#include "driver/output_choice.h"
 #include "output/csv_table.h"
 #include "output/markdown_document.h"
 #include "output/text_document.h"
@@ -30,20 +31,18 @@ namespace {
 
 using Seconds = std::chrono::duration<double>;
 
-std::string named(std::string_view name) { return "'" + text::printable(name) + "'"; }
-
 bool colour_wanted() { return platform::is_terminal(stdout) && std::getenv("NO_COLOR") == nullptr; }
 
-std::string formatted_output(const ab::PairedComparison &comparison, AbFormat format) {
+std::string formatted_output(const ab::PairedComparison &comparison, OutputFormat format) {
   const output::Document document = ab::comparison_document(comparison);
   switch (format) {
-  case AbFormat::table:
+  case OutputFormat::table:
     return output::text_document(document, colour_wanted());
-  case AbFormat::markdown:
+  case OutputFormat::markdown:
     return output::markdown_document(document);
-  case AbFormat::csv:
+  case OutputFormat::csv:
     return output::csv_table(ab::csv_table(comparison));
-  case AbFormat::json:
+  case OutputFormat::json:
     return ab::json_output(comparison);
   }
   return {};
@@ -63,9 +62,6 @@ bool can_write(const std::string &path, const char *what) {
   return true;
 }
 
-// An output that goes to a file: given, and not - for standard output.
-bool named_file(const std::string &path) { return !path.empty() && path != "-"; }
-
 bool make_directory(const std::string &path) {
   if (path.empty()) {
     return true;
@@ -73,7 +69,7 @@ bool make_directory(const std::string &path) {
   std::error_code error;
   std::filesystem::create_directories(path, error);
   if (error || !std::filesystem::is_directory(path, error)) {
-    write_error("megawhets: cannot keep the slices' records in " + named(path) + ": " +
+    write_error("megawhets: cannot keep the slices' records in " + driver::quoted(path) + ": " +
                 (error ? error.message() : std::string("it is not a directory")) + "\n");
     return false;
   }
@@ -88,23 +84,14 @@ bool holds_files(const std::string &path) {
          std::filesystem::directory_iterator(path, error) != std::filesystem::directory_iterator();
 }
 
-bool write_file(const std::string &path, const std::string &text, const char *what) {
-  record::RecordFile file(path, what);
-  if (!file.ready() || !file.commit(text)) {
-    write_error(file.failure());
-    return false;
-  }
-  return true;
-}
-
 // A slice's record as its program wrote it, named by its round and
 // program: round-0007-B.json.
 bool keep_record(const std::string &directory, const ab::Slice &slice, std::string_view text) {
   const std::string number = std::to_string(slice.round);
   const std::string name = "round-" + std::string(number.size() < 4 ? 4 - number.size() : 0, '0') + number +
                            "-" + (slice.program == 0 ? "A" : "B") + ".json";
-  return write_file((std::filesystem::path(directory) / name).string(), std::string(text),
-                    "the slice's record");
+  return write_whole_file((std::filesystem::path(directory) / name).string(), std::string(text),
+                          "the slice's record");
 }
 
 // B slower than A by at least the threshold, or an answer resting on
@@ -129,18 +116,12 @@ int refused(const ab::RunResult &result) {
 } // namespace
 
 int ab_command(const AbOptions &options) {
-  if (const std::string clash = output_clash(
-          {{"--json", options.json_path}, {"--html", options.html_path}, {"--records", options.records_path}},
-          {{options.request.names[0], "PROGRAM_A"}, {options.request.names[1], "PROGRAM_B"}});
-      !clash.empty()) {
-    write_error(clash);
-    return bad_usage;
-  }
-  if (const std::string precious =
-          options.force ? std::string()
-                        : precious_output({{"--json", options.json_path}, {"--html", options.html_path}});
-      !precious.empty()) {
-    write_error(precious);
+  const OutputChoice &outputs = options.outputs;
+  if (const std::string refused = refused_outputs(
+          outputs, {{options.request.names[0], "PROGRAM_A"}, {options.request.names[1], "PROGRAM_B"}},
+          {{"--records", options.records_path}});
+      !refused.empty()) {
+    write_error(refused);
     return bad_usage;
   }
   if (holds_files(options.records_path)) {
@@ -149,7 +130,7 @@ int ab_command(const AbOptions &options) {
                 "records: give a new or empty folder\n");
     return bad_usage;
   }
-  if (!can_write(options.json_path, "the comparison") || !can_write(options.html_path, "the page") ||
+  if (!can_write(outputs.json_path, "the comparison") || !can_write(outputs.html_path, "the page") ||
       !make_directory(options.records_path)) {
     return run_failed;
   }
@@ -183,42 +164,26 @@ int ab_command(const AbOptions &options) {
   if (result.ending == ab::RunEnding::program_failed) {
     write_error("megawhets: " + result.message + "\n");
   }
-  // A structured output given as - takes standard output, and the table
-  // goes to standard error.
-  const bool output_taken = options.json_path == "-" || options.html_path == "-";
-  const std::string table = formatted_output(comparison, options.format);
+  const std::string table = formatted_output(comparison, outputs.format);
   // An interrupted comparison leaves the files as they were.
   if (comparison.interrupted) {
-    write_table(table, output_taken, "the comparison");
-    write_error("megawhets: the comparison was interrupted" +
-                (named_file(options.json_path) ? "; " + named(options.json_path) + " keeps what it held"
-                                               : std::string()) +
-                (named_file(options.html_path) ? "; " + named(options.html_path) + " keeps what it held"
-                                               : std::string()) +
-                "\n");
+    write_table(table, standard_output_taken(outputs), "the comparison");
+    write_error(
+        "megawhets: the comparison was interrupted" +
+        (goes_to_a_file(outputs.json_path) ? "; " + driver::quoted(outputs.json_path) + " keeps what it held"
+                                           : std::string()) +
+        (goes_to_a_file(outputs.html_path) ? "; " + driver::quoted(outputs.html_path) + " keeps what it held"
+                                           : std::string()) +
+        "\n");
     return run_failed;
   }
-  const std::string json = options.json_path.empty() ? std::string() : ab::json_output(comparison);
+  const std::string json = outputs.json_path.empty() ? std::string() : ab::json_output(comparison);
   std::string page;
-  if (!options.html_path.empty()) {
+  if (!outputs.html_path.empty()) {
     page = ab::html_page(comparison, ab::comparison_document(comparison));
   }
-  // The files first: a standard output that fails (a full disk, a closed
-  // pipe) must not cost the results they keep.
-  bool written = true;
-  if (named_file(options.json_path)) {
-    written = write_file(options.json_path, json, "the comparison") && written;
-  }
-  if (named_file(options.html_path)) {
-    written = write_file(options.html_path, page, "the page") && written;
-  }
-  written = write_table(table, output_taken, "the comparison") && written;
-  if (options.json_path == "-") {
-    written = write_to_standard_output(json, "the comparison") && written;
-  }
-  if (options.html_path == "-") {
-    written = write_to_standard_output(page, "the page") && written;
-  }
+  const bool written =
+      write_documents(outputs, {.table = table, .json = json, .page = page, .what = "the comparison"});
   if (!written) {
     return run_failed;
   }

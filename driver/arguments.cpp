@@ -36,8 +36,76 @@ std::optional<unsigned> copies_in(std::string_view text) {
   return count;
 }
 
-constexpr std::array<std::string_view, 8> known_options = {"--json",   "--label", "--auto", "--strict",
-                                                           "--copies", "--db",    "--help", "--version"};
+// What an option of the run is refused for: the problem, and the argument
+// a message names; none when it was taken.
+struct Refusal {
+  ArgumentProblem problem = ArgumentProblem::none;
+  std::string argument{};
+};
+
+using Rule = OptionRule<RunOptions, Refusal>;
+
+Refusal take_record_path(const OptionValue &given, RunOptions &options) {
+  options.record_path = given.value;
+  return given.value.empty() ? Refusal{ArgumentProblem::missing_file, "--json"} : Refusal{};
+}
+
+Refusal take_label(const OptionValue &given, RunOptions &options) {
+  if (given.absent) {
+    return {ArgumentProblem::missing_label, "--label"};
+  }
+  if (!record::label_problem(given.value).empty()) {
+    return {ArgumentProblem::bad_label, given.value};
+  }
+  options.label = given.value;
+  return {};
+}
+
+Refusal take_default_seconds(const OptionValue &, RunOptions &options) {
+  options.auto_seconds = default_auto_seconds;
+  return {};
+}
+
+Refusal take_seconds(const OptionValue &given, RunOptions &options) {
+  options.auto_seconds = seconds_in(given.value);
+  return options.auto_seconds ? Refusal{} : Refusal{ArgumentProblem::bad_seconds, given.as_given};
+}
+
+Refusal take_strict(const OptionValue &, RunOptions &options) {
+  options.strict = true;
+  return {};
+}
+
+Refusal take_copies(const OptionValue &given, RunOptions &options) {
+  const auto count = copies_in(given.value);
+  if (given.value != "all" && !count) {
+    return {ArgumentProblem::bad_copies, given.as_given};
+  }
+  options.copies_per_processor = given.value == "all";
+  options.copies = count.value_or(0);
+  return {};
+}
+
+Refusal take_history_path(const OptionValue &given, RunOptions &options) {
+  if (given.value.empty()) {
+    return {ArgumentProblem::missing_history, "--db"};
+  }
+  if (!history::store_built()) {
+    return {ArgumentProblem::no_history_store, "--db"};
+  }
+  options.history_path = given.value;
+  return {};
+}
+
+constexpr std::array<Rule, 7> run_options = {{
+    {"--json", Takes::value, take_record_path},
+    {"--label", Takes::value, take_label},
+    {"--auto", Takes::nothing, take_default_seconds},
+    {"--auto", Takes::attached, take_seconds},
+    {"--strict", Takes::nothing, take_strict},
+    {"--copies", Takes::value, take_copies},
+    {"--db", Takes::value, take_history_path},
+}};
 
 CommandLine refused(ArgumentProblem problem, const std::string &argument, std::string suggestion = {}) {
   return {.request = Request::bad_argument,
@@ -54,14 +122,16 @@ CommandLine stray_argument(int i, const char *const *argv) {
   if (i > 1 && std::string_view(argv[i - 1]) == "--auto") {
     return refused(ArgumentProblem::detached_value, argument, "--auto=" + argument);
   }
-  if (const auto meant = i == 1 ? closest_option(argument, command_names) : std::nullopt) {
+  if (const auto meant = i == 1 ? closest_option(argument, command_names()) : std::nullopt) {
     return refused(ArgumentProblem::unknown_command, argument, std::string(*meant));
   }
   return refused(ArgumentProblem::unexpected_argument, argument);
 }
 
 CommandLine unknown_option(std::string_view argument) {
-  const auto meant = closest_option(argument, known_options);
+  std::vector<std::string_view> known = option_names(run_options);
+  known.push_back("--version");
+  const auto meant = closest_option(argument, known);
   return refused(ArgumentProblem::unknown_option, std::string(argument), meant ? std::string(*meant) : "");
 }
 
@@ -75,43 +145,12 @@ CommandLine read_command_line(int argc, const char *const *argv) {
       line.request = argument == "--help" ? Request::help : Request::version;
       return line;
     }
-    if (argument == "--strict") {
-      line.options.strict = true;
-    } else if (argument == "--auto") {
-      line.options.auto_seconds = default_auto_seconds;
-    } else if (starts_with(argument, "--auto=")) {
-      line.options.auto_seconds = seconds_in(argument.substr(7));
-      if (!line.options.auto_seconds) {
-        return refused(ArgumentProblem::bad_seconds, std::string(argument));
+    if (const auto refusal =
+            take_listed_option(std::span<const Rule>(run_options), argc, argv, i, line.options)) {
+      if (refusal->problem != ArgumentProblem::none) {
+        return refused(refusal->problem, refusal->argument);
       }
-    } else if (const auto file = option_value("--json", argc, argv, i)) {
-      if (file->value.empty()) {
-        return refused(ArgumentProblem::missing_file, "--json");
-      }
-      line.options.record_path = file->value;
-    } else if (const auto db = option_value("--db", argc, argv, i)) {
-      if (db->value.empty()) {
-        return refused(ArgumentProblem::missing_history, "--db");
-      }
-      if (!history::store_built()) {
-        return refused(ArgumentProblem::no_history_store, "--db");
-      }
-      line.options.history_path = db->value;
-    } else if (argument == "--label" && i + 1 == argc) {
-      return refused(ArgumentProblem::missing_label, "--label");
-    } else if (const auto label = option_value("--label", argc, argv, i)) {
-      if (!record::label_problem(label->value).empty()) {
-        return refused(ArgumentProblem::bad_label, label->value);
-      }
-      line.options.label = label->value;
-    } else if (const auto copies = option_value("--copies", argc, argv, i)) {
-      const auto count = copies_in(copies->value);
-      if (copies->value != "all" && !count) {
-        return refused(ArgumentProblem::bad_copies, copies->as_given);
-      }
-      line.options.copies_per_processor = copies->value == "all";
-      line.options.copies = count.value_or(0);
-    } else if (starts_with(argument, "-") && argument != "-") {
+    } else if (argument.starts_with("-") && argument != "-") {
       return unknown_option(argument);
     } else {
       return stray_argument(i, argv);
@@ -122,10 +161,8 @@ CommandLine read_command_line(int argc, const char *const *argv) {
 
 std::string usage() {
   return "Usage: megawhets [--json FILE] [--label TEXT] [--auto[=SECONDS]] [--strict]\n"
-         "                 [--copies N|all] [--db DB]\n"
-         "       megawhets compare [OPTIONS] RECORD...   (see 'megawhets compare --help')\n"
-         "       megawhets history [OPTIONS] DB          (see 'megawhets history --help')\n"
-         "       megawhets ab [OPTIONS] PROGRAM_A PROGRAM_B (see 'megawhets ab --help')\n"
+         "                 [--copies N|all] [--db DB]\n" +
+         command_synopses() +
          "       megawhets --help | --version\n"
          "Measure how fast this machine does double-precision floating-point work.\n"
          "\n"

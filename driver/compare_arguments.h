@@ -1,7 +1,7 @@
 #pragma once
 
 #include "compare/comparison.h"
-#include "driver/option_reading.h"
+#include "driver/output_choice.h"
 
 #include <optional>
 #include <string>
@@ -10,24 +10,15 @@
 // The command line of `megawhets compare`.
 namespace driver {
 
-using CompareFormat = OutputFormat;
-
 struct CompareOptions {
   compare::Settings settings{};
-  std::string base{}; // the group the others are judged against; empty for the first
-  CompareFormat format = CompareFormat::table;
-  bool format_given = false;
-  std::string html_path{}; // empty for no page; - for the page on standard output, in place of the format
+  std::string base{};     // the group the others are judged against; empty for the first
+  OutputChoice outputs{}; // --html - puts the page on standard output, in place of the format
   bool strict = false;
-  bool force = false; // --force: replace an output file even where it holds records, a history or a program
   std::vector<std::string> records{}; // RECORD arguments: files, directories, or - for standard input
 };
 
-struct CompareCommandLine {
-  bool help = false;
-  CompareOptions options{};
-  std::string problem{}; // one line for standard error, when the command line is refused
-};
+using CompareCommandLine = ReadArguments<CompareOptions>;
 
 // The arguments after "compare", taken in order as the run's are.
 CompareCommandLine read_compare_command_line(int argc, const char *const *argv);

@@ -7,7 +7,7 @@
 #include "compare_output/tables.h"
 #include "driver/console.h"
 #include "driver/exit_status.h"
-#include "driver/output_paths.h"
+#include "driver/output_choice.h"
 #include "output/markdown_document.h"
 #include "output/text_document.h"
 #include "platform/terminal.h"
@@ -28,8 +28,8 @@ namespace {
 struct Gathered {
   std::vector<compare::Entry> entries{};
   std::vector<compare::ExcludedRecord> excluded{};
-  bool unreadable = false;         // an input could not be read, or held something that is not a record
-  std::vector<std::string> said{}; // the sources of what was said on standard error already
+  bool unreadable = false;             // an input could not be read, or held something that is not a record
+  std::vector<std::string> reported{}; // the sources already reported on standard error
 };
 
 // Every record the arguments lead to, kept as it is read; what is not a
@@ -47,7 +47,7 @@ Gathered gathered(const std::vector<std::string> &arguments) {
     if (record::spoils_comparison(read.problem)) {
       gathered.unreadable = true;
       write_error("megawhets: " + text::printable(source) + ": " + text::printable(read.message) + "\n");
-      gathered.said.push_back(source);
+      gathered.reported.push_back(source);
     }
   });
   return gathered;
@@ -65,16 +65,16 @@ std::string names_of(const std::vector<std::string> &names) {
 bool colour_wanted() { return platform::is_terminal(stdout) && std::getenv("NO_COLOR") == nullptr; }
 
 std::string formatted_output(const compare::Comparison &comparison, const compare_output::Tables &tables,
-                             CompareFormat format) {
+                             OutputFormat format) {
   const bool fleet = comparison.settings.fleet;
   switch (format) {
-  case CompareFormat::table:
+  case OutputFormat::table:
     return output::text_document(compare_output::comparison_document(tables, fleet), colour_wanted());
-  case CompareFormat::markdown:
+  case OutputFormat::markdown:
     return output::markdown_document(compare_output::comparison_document(tables, fleet));
-  case CompareFormat::csv:
+  case OutputFormat::csv:
     return compare_output::csv_output(comparison);
-  case CompareFormat::json:
+  case OutputFormat::json:
     return compare_output::json_output(comparison);
   }
   return {};
@@ -133,12 +133,13 @@ bool names_a_record_in(const std::filesystem::path &page, const std::filesystem:
 // record itself is output_clash's to find.) Said before anything is read.
 std::string page_over_a_record(const CompareOptions &options) {
   namespace fs = std::filesystem;
-  if (options.html_path.empty() || options.html_path == "-") {
+  const std::string &html_path = options.outputs.html_path;
+  if (!goes_to_a_file(html_path)) {
     return {};
   }
-  const fs::path page(options.html_path);
+  const fs::path page(html_path);
   const fs::path folder = page.has_parent_path() ? page.parent_path() : fs::path(".");
-  const std::string option = "megawhets: option '--html " + text::printable(options.html_path) + "' ";
+  const std::string option = "megawhets: option '--html " + text::printable(html_path) + "' ";
   for (const std::string &record : options.records) {
     std::error_code error;
     if (record == "-") {
@@ -165,10 +166,10 @@ void warn_of_slow_hosts_apart(const compare::Comparison &comparison) {
 }
 
 // With nothing to compare there is no table to print: only why, with the
-// records that were left out and not yet said.
-int nothing_to_compare(const compare::Comparison &comparison, const std::vector<std::string> &said) {
+// records that were left out and not yet reported.
+int nothing_to_compare(const compare::Comparison &comparison, const std::vector<std::string> &reported) {
   for (const compare::ExcludedRecord &record : comparison.excluded) {
-    if (std::find(said.begin(), said.end(), record.source) == said.end()) {
+    if (std::find(reported.begin(), reported.end(), record.source) == reported.end()) {
       write_error("megawhets: " + text::printable(record.source) + ": " + text::printable(record.reason) +
                   "\n");
     }
@@ -184,13 +185,7 @@ int compare_command(const CompareOptions &options) {
   for (const std::string &record : options.records) {
     inputs.push_back({record, "one of the records to compare"});
   }
-  std::string refused = output_clash({{"--html", options.html_path}}, inputs);
-  if (refused.empty()) {
-    refused = page_over_a_record(options);
-  }
-  if (refused.empty() && !options.force) {
-    refused = precious_output({{"--html", options.html_path}});
-  }
+  const std::string refused = refused_outputs(options.outputs, inputs, {}, page_over_a_record(options));
   if (!refused.empty()) {
     write_error(refused);
     return bad_usage;
@@ -205,17 +200,18 @@ int compare_command(const CompareOptions &options) {
     return bad_usage;
   }
   if (comparison->groups.empty()) {
-    return nothing_to_compare(*comparison, input.said);
+    return nothing_to_compare(*comparison, input.reported);
   }
   warn_of_slow_hosts_apart(*comparison);
   const compare_output::Tables tables = compare_output::comparison_tables(*comparison);
-  if (options.html_path == "-") {
+  const OutputChoice &outputs = options.outputs;
+  if (outputs.html_path == "-") {
     if (!write_to_standard_output(compare_output::html_page(*comparison, tables), "the page")) {
       return run_failed;
     }
-  } else if (!write_to_standard_output(formatted_output(*comparison, tables, options.format),
+  } else if (!write_to_standard_output(formatted_output(*comparison, tables, outputs.format),
                                        "the comparison") ||
-             (!options.html_path.empty() && !write_page(options.html_path, *comparison, tables))) {
+             (!outputs.html_path.empty() && !write_page(outputs.html_path, *comparison, tables))) {
     return run_failed;
   }
   if (input.unreadable) {

@@ -14,7 +14,10 @@ enum ExitStatus : int {
   warned_under_strict = 4,
 };
 
-struct Verdict {
+// What a run that went to its end tells its exit status: whether its
+// arithmetic checked out, whether --strict was asked, and how many warnings
+// it gave.
+struct FinishedRun {
   bool arithmetic_checked_out;
   bool strict;
   std::size_t warnings;
@@ -22,11 +25,11 @@ struct Verdict {
 
 // The status of a run that went to its end. A build whose arithmetic is
 // wrong gives figures that mean nothing, which outweighs any warning.
-constexpr ExitStatus exit_status(const Verdict &verdict) {
-  if (!verdict.arithmetic_checked_out) {
+constexpr ExitStatus exit_status(const FinishedRun &run) {
+  if (!run.arithmetic_checked_out) {
     return arithmetic_differs;
   }
-  return verdict.strict && verdict.warnings > 0 ? warned_under_strict : completed;
+  return run.strict && run.warnings > 0 ? warned_under_strict : completed;
 }
 
 } // namespace driver

@@ -3,7 +3,7 @@
 #include "driver/console.h"
 #include "driver/exit_status.h"
 #include "driver/option_reading.h"
-#include "driver/output_paths.h"
+#include "driver/output_choice.h"
 #include "history/history_json.h"
 #include "history/history_page.h"
 #include "history/history_tables.h"
@@ -11,7 +11,6 @@
 #include "output/markdown_document.h"
 #include "output/text_document.h"
 #include "platform/terminal.h"
-#include "record/record_file.h"
 #include "record/record_sources.h"
 #include "record/timestamp.h"
 #include "text/formatted.h"
@@ -98,17 +97,17 @@ int export_records(const HistoryOptions &options) {
 // Colour only for a person at a terminal who has not asked for none.
 bool colour_wanted() { return platform::is_terminal(stdout) && std::getenv("NO_COLOR") == nullptr; }
 
-std::string formatted_output(const history::HistoryView &view, HistoryFormat format) {
+std::string formatted_output(const history::HistoryView &view, OutputFormat format) {
   switch (format) {
-  case HistoryFormat::table:
+  case OutputFormat::table:
     return output::text_document(
         history::history_document(history::history_tables(view), view.settings.fleet), colour_wanted());
-  case HistoryFormat::markdown:
+  case OutputFormat::markdown:
     return output::markdown_document(
         history::history_document(history::history_tables(view), view.settings.fleet));
-  case HistoryFormat::csv:
+  case OutputFormat::csv:
     return history::history_csv(view);
-  case HistoryFormat::json:
+  case OutputFormat::json:
     return history::history_json(view);
   }
   return {};
@@ -127,25 +126,12 @@ int show_trends(const HistoryOptions &options) {
   if (const std::string future = history::future_runs_sentence(view); !future.empty()) {
     write_error("megawhets: warning: " + text::printable(future) + "\n");
   }
-  // The page goes into a new file beside its name, which it takes only once
-  // it is whole, as the run's record does; and before standard output, so
-  // that a failing standard output does not cost it. With -, the page takes
-  // standard output and the table goes to standard error.
-  bool written = true;
-  const bool page_taken = options.html_path == "-";
-  if (!options.html_path.empty() && !page_taken) {
-    record::RecordFile page(options.html_path, "the page");
-    if (!page.ready() || !page.commit(history::history_page(view, history::history_tables(view), source))) {
-      write_error(page.failure());
-      written = false;
-    }
-  }
-  written = write_table(formatted_output(view, options.format), page_taken, "the history") && written;
-  if (page_taken) {
-    written = write_to_standard_output(history::history_page(view, history::history_tables(view), source),
-                                       "the page") &&
-              written;
-  }
+  const std::string page = options.outputs.html_path.empty()
+                               ? std::string()
+                               : history::history_page(view, history::history_tables(view), source);
+  const bool written = write_documents(
+      options.outputs,
+      {.table = formatted_output(view, options.outputs.format), .page = page, .what = "the history"});
   if (!written) {
     return run_failed;
   }
@@ -159,10 +145,7 @@ int history_command(const HistoryOptions &options) {
   for (const std::string &record : options.records) {
     inputs.push_back({record, "a record to add"});
   }
-  std::string clash = output_clash({{"--html", options.html_path}}, inputs);
-  if (clash.empty() && !options.force) {
-    clash = precious_output({{"--html", options.html_path}});
-  }
+  const std::string clash = refused_outputs(options.outputs, inputs);
   if (!clash.empty()) {
     write_error(clash);
     return bad_usage;

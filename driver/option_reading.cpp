@@ -1,6 +1,7 @@
 #include "driver/option_reading.h"
 
 #include "compare/keys.h"
+#include "driver/suggestion.h"
 #include "text/printable.h"
 
 #include <charconv>
@@ -27,6 +28,30 @@ std::optional<OutputFormat> output_format_named(std::string_view text) {
   return std::nullopt;
 }
 
+std::string format_problem(const OptionValue &given) {
+  return output_format_named(given.value)
+             ? std::string()
+             : "option " + quoted(given.as_given) + " needs table, md, csv or json";
+}
+
+std::string missing_value_problem(const OptionValue &given, std::string_view option,
+                                  std::string_view needed) {
+  return given.value.empty() ? "option '" + std::string(option) + "' needs " + std::string(needed)
+                             : std::string();
+}
+
+std::optional<double> open_percentage(std::string_view text) {
+  const auto value = plain_decimal(text);
+  return value && *value > 0.0 && *value < 100.0 ? value : std::nullopt;
+}
+
+std::string unknown_option_problem(std::string_view argument, std::span<const std::string_view> known,
+                                   std::string_view otherwise) {
+  const auto meant = closest_option(argument, known);
+  return "unknown option " + quoted(argument) +
+         (meant ? " (did you mean " + std::string(*meant) + "?)" : std::string(otherwise));
+}
+
 std::optional<std::vector<compare::Key>> keys_named(std::string_view text) {
   std::vector<compare::Key> keys;
   for (std::size_t start = 0; start <= text.size();) {
@@ -41,17 +66,14 @@ std::optional<std::vector<compare::Key>> keys_named(std::string_view text) {
   return keys;
 }
 
-bool starts_with(std::string_view text, std::string_view start) {
-  return text.substr(0, start.size()) == start;
-}
-
 std::optional<OptionValue> option_value(std::string_view name, int argc, const char *const *argv, int &i) {
   const std::string_view argument = argv[i];
   if (argument == name) {
-    const std::string value = i + 1 < argc ? argv[++i] : "";
-    return OptionValue{value, value.empty() ? std::string(name) : std::string(name) + " " + value};
+    const bool absent = i + 1 >= argc;
+    const std::string value = absent ? "" : argv[++i];
+    return OptionValue{value, value.empty() ? std::string(name) : std::string(name) + " " + value, absent};
   }
-  if (starts_with(argument, std::string(name) + "=")) {
+  if (argument.starts_with(std::string(name) + "=")) {
     return OptionValue{std::string(argument.substr(name.size() + 1)), std::string(argument)};
   }
   return std::nullopt;
@@ -98,6 +120,15 @@ std::string level_problem(std::string_view as_given, const std::optional<double>
     return "option " + quoted(as_given) + " is below 1e-14, the smallest level accepted";
   }
   return {};
+}
+
+std::string read_level(double &alpha, const OptionValue &given) {
+  const auto value = level(given.value);
+  std::string problem = level_problem(given.as_given, value);
+  if (problem.empty()) {
+    alpha = *value;
+  }
+  return problem;
 }
 
 } // namespace driver
