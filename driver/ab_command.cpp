@@ -9,13 +9,13 @@
 #include "driver/exit_status.h"
 #include "driver/option_reading.h"
 #include "driver/output_choice.h"
+#include "driver/output_file.h"
 #include "output/csv_table.h"
 #include "output/markdown_document.h"
 #include "output/text_document.h"
 #include "platform/interrupts.h"
 #include "platform/progress_line.h"
 #include "platform/terminal.h"
-#include "record/record_file.h"
 #include "text/formatted.h"
 #include "text/printable.h"
 
@@ -54,7 +54,7 @@ bool can_write(const std::string &path, const char *what) {
   if (path.empty() || path == "-") {
     return true;
   }
-  record::RecordFile probe(path, what);
+  OutputFile probe(path, what);
   if (!probe.ready()) {
     write_error(probe.failure());
     return false;
@@ -69,7 +69,7 @@ bool make_directory(const std::string &path) {
   std::error_code error;
   std::filesystem::create_directories(path, error);
   if (error || !std::filesystem::is_directory(path, error)) {
-    write_error("megawhets: cannot keep the slices' records in " + driver::quoted(path) + ": " +
+    write_error("megawhets: cannot keep the slices' records in " + text::quoted(path) + ": " +
                 (error ? error.message() : std::string("it is not a directory")) + "\n");
     return false;
   }
@@ -170,9 +170,9 @@ int ab_command(const AbOptions &options) {
     write_table(table, standard_output_taken(outputs), "the comparison");
     write_error(
         "megawhets: the comparison was interrupted" +
-        (goes_to_a_file(outputs.json_path) ? "; " + driver::quoted(outputs.json_path) + " keeps what it held"
+        (goes_to_a_file(outputs.json_path) ? "; " + text::quoted(outputs.json_path) + " keeps what it held"
                                            : std::string()) +
-        (goes_to_a_file(outputs.html_path) ? "; " + driver::quoted(outputs.html_path) + " keeps what it held"
+        (goes_to_a_file(outputs.html_path) ? "; " + text::quoted(outputs.html_path) + " keeps what it held"
                                            : std::string()) +
         "\n");
     return run_failed;

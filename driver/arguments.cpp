@@ -204,7 +204,7 @@ std::string version_text() {
 }
 
 std::string bad_argument_message(const CommandLine &command_line) {
-  const std::string argument = "'" + text::printable(command_line.bad_argument) + "'";
+  const std::string argument = text::quoted(command_line.bad_argument);
   std::string what;
   switch (command_line.problem) {
   case ArgumentProblem::unknown_option:

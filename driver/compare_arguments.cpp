@@ -3,6 +3,7 @@
 #include "compare/keys.h"
 #include "driver/help_text.h"
 #include "driver/option_reading.h"
+#include "text/printable.h"
 
 #include <array>
 #include <string_view>
@@ -79,7 +80,7 @@ std::optional<std::string_view> format_meant(std::string_view argument) {
 
 std::string unknown(std::string_view argument) {
   if (const auto meant = format_meant(argument)) {
-    return "unknown option " + quoted(argument) + " (did you mean " + std::string(*meant) + "?)";
+    return "unknown option " + text::quoted(argument) + " (did you mean " + std::string(*meant) + "?)";
   }
   return unknown_option_problem(argument, option_names(options_of_compare), " for compare");
 }

@@ -8,10 +8,10 @@
 #include "driver/console.h"
 #include "driver/exit_status.h"
 #include "driver/output_choice.h"
+#include "driver/output_file.h"
 #include "output/markdown_document.h"
 #include "output/text_document.h"
 #include "platform/terminal.h"
-#include "record/record_file.h"
 #include "record/record_sources.h"
 #include "text/printable.h"
 
@@ -105,7 +105,7 @@ bool strict_failure(const compare::Comparison &comparison) {
 // it is whole, as the run's record does.
 bool write_page(const std::string &path, const compare::Comparison &comparison,
                 const compare_output::Tables &tables) {
-  record::RecordFile page(path, "the page");
+  OutputFile page(path, "the page");
   if (!page.ready() || !page.commit(compare_output::html_page(comparison, tables))) {
     write_error(page.failure());
     return false;

@@ -4,6 +4,7 @@
 #include "driver/help_text.h"
 #include "driver/option_reading.h"
 #include "history/run_time.h"
+#include "text/printable.h"
 
 #include <algorithm>
 #include <array>
@@ -114,11 +115,11 @@ std::string unknown_for_trends(std::string_view argument) {
 }
 
 std::string unknown_for_add(std::string_view argument) {
-  return "unknown option " + quoted(argument) + " for history add, which takes a DB and RECORDs";
+  return "unknown option " + text::quoted(argument) + " for history add, which takes a DB and RECORDs";
 }
 
 std::string unknown_for_export(std::string_view argument) {
-  return "unknown option " + quoted(argument) +
+  return "unknown option " + text::quoted(argument) +
          " for history export, which takes --host, --label, --since and --until";
 }
 
@@ -130,7 +131,7 @@ std::string take_database_or_record(std::string_view argument, HistoryOptions &o
 
 std::string take_database(std::string_view argument, HistoryOptions &options, std::string_view command) {
   if (!options.database.empty()) {
-    return "unexpected argument " + quoted(argument) + ": " + std::string(command) + " reads one DB";
+    return "unexpected argument " + text::quoted(argument) + ": " + std::string(command) + " reads one DB";
   }
   options.database = argument;
   return {};

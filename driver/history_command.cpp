@@ -73,7 +73,7 @@ int add_records(const HistoryOptions &options) {
     transaction->commit();
   }
   write_error(
-      "megawhets: " + count_of(stored, "record", "records") + " stored in " + quoted(options.database) +
+      "megawhets: " + count_of(stored, "record", "records") + " stored in " + text::quoted(options.database) +
       (already > 0 ? ", " + count_of(already, "was", "were") + " there already" : std::string()) +
       (unstored > 0 ? ", " + count_of(unstored, "had", "had") + " no figures" : std::string()) + "\n");
   return unreadable ? run_failed : completed;

@@ -10,8 +10,6 @@
 
 namespace driver {
 
-std::string quoted(std::string_view text) { return "'" + text::printable(text) + "'"; }
-
 std::optional<OutputFormat> output_format_named(std::string_view text) {
   if (text == "table") {
     return OutputFormat::table;
@@ -31,7 +29,7 @@ std::optional<OutputFormat> output_format_named(std::string_view text) {
 std::string format_problem(const OptionValue &given) {
   return output_format_named(given.value)
              ? std::string()
-             : "option " + quoted(given.as_given) + " needs table, md, csv or json";
+             : "option " + text::quoted(given.as_given) + " needs table, md, csv or json";
 }
 
 std::string missing_value_problem(const OptionValue &given, std::string_view option,
@@ -48,7 +46,7 @@ std::optional<double> open_percentage(std::string_view text) {
 std::string unknown_option_problem(std::string_view argument, std::span<const std::string_view> known,
                                    std::string_view otherwise) {
   const auto meant = closest_option(argument, known);
-  return "unknown option " + quoted(argument) +
+  return "unknown option " + text::quoted(argument) +
          (meant ? " (did you mean " + std::string(*meant) + "?)" : std::string(otherwise));
 }
 
@@ -113,11 +111,11 @@ std::optional<double> level(std::string_view text) {
 
 std::string level_problem(std::string_view as_given, const std::optional<double> &value) {
   if (!value) {
-    return "option " + quoted(as_given) +
+    return "option " + text::quoted(as_given) +
            " needs a level between 0 and 1, written in decimal, such as --alpha=0.01 or --alpha=1e-3";
   }
   if (*value < smallest_level) {
-    return "option " + quoted(as_given) + " is below 1e-14, the smallest level accepted";
+    return "option " + text::quoted(as_given) + " is below 1e-14, the smallest level accepted";
   }
   return {};
 }

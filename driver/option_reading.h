@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compare/comparison.h"
+#include "text/printable.h"
 
 #include <algorithm>
 #include <optional>
@@ -47,10 +48,6 @@ std::string level_problem(std::string_view as_given, const std::optional<double>
 // Takes --alpha's value into `alpha`: empty when taken, or why not.
 std::string read_level(double &alpha, const OptionValue &given);
 
-// An argument as a message quotes it: in single quotes, its controls
-// escaped, so that a message cannot move a terminal's cursor.
-std::string quoted(std::string_view text);
-
 // What --format takes, the same for every command that judges records.
 enum class OutputFormat { table, markdown, csv, json };
 std::optional<OutputFormat> output_format_named(std::string_view text);
@@ -72,7 +69,7 @@ template <class Target, class Value>
 std::string read_into(Target &target, const OptionValue &given, const std::optional<Value> &value,
                       std::string_view needed) {
   if (!value) {
-    return "option " + driver::quoted(given.as_given) + " " + std::string(needed);
+    return "option " + text::quoted(given.as_given) + " " + std::string(needed);
   }
   target = *value;
   return {};

@@ -1,7 +1,7 @@
 #include "driver/output_choice.h"
 
 #include "driver/console.h"
-#include "record/record_file.h"
+#include "driver/output_file.h"
 
 namespace driver {
 namespace {
@@ -33,7 +33,7 @@ std::string refused_outputs(const OutputChoice &outputs, const std::vector<Named
 }
 
 bool write_whole_file(const std::string &path, const std::string &text, const char *what) {
-  record::RecordFile file(path, what);
+  OutputFile file(path, what);
   if (!file.ready() || !file.commit(text)) {
     write_error(file.failure());
     return false;

@@ -110,7 +110,7 @@ std::string output_clash(const std::vector<NamedOutput> &outputs, const std::vec
       if (output.path == other.path ||
           (output.path != "-" && other.path != "-" && platform::same_file(output.path, other.path))) {
         return "megawhets: options '" + output.option + "' and '" + other.option + "' both name " +
-               quoted(output.path) + ": one would replace the other; give each its own " +
+               text::quoted(output.path) + ": one would replace the other; give each its own " +
                (output.path == "-" ? "place\n" : "file\n");
       }
     }
@@ -120,7 +120,7 @@ std::string output_clash(const std::vector<NamedOutput> &outputs, const std::vec
     for (const NamedInput &input : inputs) {
       if (input.path != "-" && platform::same_file(output.path, input.path)) {
         return "megawhets: option '" + output.option + " " + text::printable(output.path) + "' names " +
-               quoted(input.path) + ", " + input.role +
+               text::quoted(input.path) + ", " + input.role +
                ": the output would take its place; give it another name\n";
       }
     }

@@ -21,7 +21,7 @@ RecordDestination::RecordDestination(const std::string &path) : path_(path) {
     return;
   }
   std::error_code error;
-  const std::string name = "'" + text::printable(path) + "'";
+  const std::string name = text::quoted(path);
   const std::string held = std::filesystem::exists(path, error) ? name + " keeps what it held before the run"
                                                                 : "no " + name + " was written";
   for (std::size_t stage = 0; stage < interrupt_notes_.size(); ++stage) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record/record_file.h"
+#include "driver/output_file.h"
 #include "record/run_record.h"
 
 #include <array>
@@ -33,7 +33,7 @@ public:
 
 private:
   std::string path_;
-  std::optional<record::RecordFile> file_;
+  std::optional<OutputFile> file_;
   // Made before anything can be interrupted: a signal handler only writes.
   std::array<std::string, 4> interrupt_notes_{};
 };

@@ -32,7 +32,7 @@ std::wstring wide(const std::string &text) {
 
 // One argument as the C runtime's parser reads it back: quoted, with the
 // backslashes before a quote doubled.
-std::wstring quoted(const std::wstring &argument) {
+std::wstring as_command_line_argument(const std::wstring &argument) {
   std::wstring text = L"\"";
   std::size_t backslashes = 0;
   for (const wchar_t c : argument) {
@@ -132,9 +132,9 @@ bool start_program(const std::string &path, const std::vector<std::string> &argu
     SetHandleInformation(ours[stream], HANDLE_FLAG_INHERIT, 0);
   }
   const std::wstring program_path = wide(path);
-  std::wstring command = quoted(program_path);
+  std::wstring command = as_command_line_argument(program_path);
   for (const std::string &argument : arguments) {
-    command += L" " + quoted(wide(argument));
+    command += L" " + as_command_line_argument(wide(argument));
   }
   // Only the three pipes are inherited, not whatever else is inheritable
   // here.
@@ -159,10 +159,10 @@ bool start_program(const std::string &path, const std::vector<std::string> &argu
   PROCESS_INFORMATION started{};
   // A process group of its own takes the program out of the console's
   // Ctrl+C, which this process answers for it.
-  const BOOL created = CreateProcessW(
-      program_path.c_str(), command.data(), nullptr, nullptr, TRUE,
-      CREATE_SUSPENDED | CREATE_NEW_PROCESS_GROUP | CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr,
-      nullptr, &startup.StartupInfo, &started);
+  const BOOL created = CreateProcessW(program_path.c_str(), command.data(), nullptr, nullptr, TRUE,
+                                      CREATE_SUSPENDED | CREATE_NEW_PROCESS_GROUP | CREATE_NO_WINDOW |
+                                          EXTENDED_STARTUPINFO_PRESENT,
+                                      nullptr, nullptr, &startup.StartupInfo, &started);
   const DWORD created_error = GetLastError();
   DeleteProcThreadAttributeList(list);
   for (HANDLE &end : theirs) {
@@ -198,7 +198,8 @@ bool start_program(const std::string &path, const std::vector<std::string> &argu
 bool write_to_program(StartedProgram &program, std::string_view text) {
   while (!text.empty()) {
     DWORD written = 0;
-    if (WriteFile(handle(program.input), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) == 0 ||
+    if (WriteFile(handle(program.input), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ==
+            0 ||
         written == 0) {
       return false;
     }
@@ -298,7 +299,8 @@ ProgramEnding wait_for_program(StartedProgram &program, std::chrono::millisecond
     return {.ended_here = ended_here, .description = text};
   }
   std::snprintf(text, sizeof text, "ended with status %lu", static_cast<unsigned long>(code));
-  return {.exited = !ended_here, .status = static_cast<int>(code), .ended_here = ended_here, .description = text};
+  return {
+      .exited = !ended_here, .status = static_cast<int>(code), .ended_here = ended_here, .description = text};
 }
 
 } // namespace platform

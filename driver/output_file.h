@@ -6,16 +6,16 @@
 #include <string_view>
 #include <utility>
 
-namespace record {
+namespace driver {
 
-// A file written whole or not at all (platform::AtomicFile), whose failure
-// is said as the program says it on standard error, naming what the file
-// was to hold. The writing is the platform's; only the message is made here,
-// since the platform cannot escape a name for a terminal.
-class RecordFile {
+// A file one of the program's outputs goes to (a record, a page, a
+// comparison), written whole or not at all (platform::AtomicFile), whose
+// failure is said as the program says it on standard error, naming what the
+// file was to hold.
+class OutputFile {
 public:
   // `what` names the file's contents in a message: "the run record", say.
-  explicit RecordFile(std::string path, std::string what = "the run record")
+  explicit OutputFile(std::string path, std::string what = "the run record")
       : file_(std::move(path)), what_(std::move(what)) {}
 
   bool ready() const { return file_.ready(); }
@@ -30,4 +30,4 @@ private:
   std::string what_;
 };
 
-} // namespace record
+} // namespace driver
