@@ -12,8 +12,8 @@ namespace history {
 // be dropped as a copy. A faster hash that is not cryptographic would let a
 // hostile file be made whose records collide with the history's own, and so
 // be dropped unseen; no one can make two texts of one SHA-256. Nettle's,
-// which uses the processor's SHA extensions where it has them, costs about
-// a microsecond a record.
+// which uses the processor's SHA extensions where it has them, took 1.7 to
+// 2.2 microseconds for a record of 2,100 bytes on a busy build machine.
 using RecordHash = std::array<std::uint8_t, 32>;
 
 RecordHash record_hash(std::string_view text);
