@@ -248,7 +248,7 @@ std::string bad_argument_message(const CommandLine &command_line) {
   case ArgumentProblem::no_history_store:
     what = "option " + argument +
            " stores the record in a history, but this build of megawhets has no history "
-           "store (SQLite was not found for its target)";
+           "store (SQLite or nettle was not found for its target)";
     break;
   case ArgumentProblem::none:
     break;

@@ -41,9 +41,9 @@ constexpr std::size_t see_column = 40;
 const std::array<Command, 3> command_table = {{
     {"compare", "[OPTIONS] RECORD...", compare_usage, read_compare},
     // Every command of the history needs its store, which a build for a
-    // target without SQLite lacks.
+    // target without SQLite or nettle lacks.
     {"history", "[OPTIONS] DB", history_usage, read_history, history::store_built,
-     "this build of megawhets has no history store (SQLite was not found for its target)"},
+     "this build of megawhets has no history store (SQLite or nettle was not found for its target)"},
     {"ab", "[OPTIONS] PROGRAM_A PROGRAM_B", ab_usage, read_ab},
 }};
 

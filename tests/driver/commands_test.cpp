@@ -127,7 +127,7 @@ TEST(Commands, RefuseTheHistoryWhereThisBuildHasNoStore) {
   }
   EXPECT_EQ(finished.status, bad_usage);
   EXPECT_EQ(finished.err,
-            "megawhets: this build of megawhets has no history store (SQLite was not found for its "
+            "megawhets: this build of megawhets has no history store (SQLite or nettle was not found for its "
             "target); see 'megawhets --help'\n");
 }
 
